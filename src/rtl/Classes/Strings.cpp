@@ -1,0 +1,571 @@
+#include "rtl/Classes.hpp"
+
+#include <algorithm>
+
+namespace Classes {
+
+using SysUtils::Format;
+
+OV_CLASS_IMPL(TStrings, TPersistent, "Classes")
+OV_CLASS_IMPL(TStringList, TStrings, "Classes")
+
+void TStrings::Error(const char* Msg, int Data) const {
+  throw EStringListError(Format(Msg, Data));
+}
+
+void TStrings::Put(int Index, const std::string& S) {
+  TObject* Obj = GetObject(Index);
+  Delete(Index);
+  InsertObject(Index, S, Obj);
+}
+
+TObject* TStrings::GetObject(int) const {
+  return nullptr;
+}
+
+void TStrings::PutObject(int, TObject*) {}
+
+void TStrings::InsertObject(int Index, const std::string& S, TObject* AObject) {
+  Insert(Index, S);
+  PutObject(Index, AObject);
+}
+
+int TStrings::Add(const std::string& S) {
+  const int Index = Count();
+  Insert(Index, S);
+  return Index;
+}
+
+int TStrings::AddObject(const std::string& S, TObject* AObject) {
+  const int Index = Add(S);
+  PutObject(Index, AObject);
+  return Index;
+}
+
+void TStrings::Exchange(int Index1, int Index2) {
+  BeginUpdate();
+  try {
+    const std::string S1 = Get(Index1);
+    TObject* O1 = GetObject(Index1);
+    Put(Index1, Get(Index2));
+    PutObject(Index1, GetObject(Index2));
+    Put(Index2, S1);
+    PutObject(Index2, O1);
+  } catch (...) {
+    EndUpdate();
+    throw;
+  }
+  EndUpdate();
+}
+
+void TStrings::Move(int CurIndex, int NewIndex) {
+  if (CurIndex == NewIndex)
+    return;
+  BeginUpdate();
+  try {
+    const std::string S = Get(CurIndex);
+    TObject* O = GetObject(CurIndex);
+    Delete(CurIndex);
+    InsertObject(NewIndex, S, O);
+  } catch (...) {
+    EndUpdate();
+    throw;
+  }
+  EndUpdate();
+}
+
+int TStrings::CompareStrings(std::string_view S1, std::string_view S2) const {
+  return SysUtils::CompareText(S1, S2);
+}
+
+int TStrings::IndexOf(std::string_view S) const {
+  for (int I = 0, N = Count(); I < N; ++I)
+    if (CompareStrings(Get(I), S) == 0)
+      return I;
+  return -1;
+}
+
+int TStrings::IndexOfName(std::string_view Name) const {
+  for (int I = 0, N = Count(); I < N; ++I) {
+    const std::string S = Get(I);
+    const size_t P = S.find('=');
+    if (P != std::string::npos && CompareStrings(std::string_view(S).substr(0, P), Name) == 0)
+      return I;
+  }
+  return -1;
+}
+
+int TStrings::IndexOfObject(const TObject* AObject) const {
+  for (int I = 0, N = Count(); I < N; ++I)
+    if (GetObject(I) == AObject)
+      return I;
+  return -1;
+}
+
+std::string TStrings::Names(int Index) const {
+  const std::string S = Get(Index);
+  const size_t P = S.find('=');
+  return P == std::string::npos ? std::string() : S.substr(0, P);
+}
+
+std::string TStrings::ValueFromIndex(int Index) const {
+  const std::string S = Get(Index);
+  const size_t P = S.find('=');
+  return P == std::string::npos ? std::string() : S.substr(P + 1);
+}
+
+std::string TStrings::Values(std::string_view Name) const {
+  const int I = IndexOfName(Name);
+  return I < 0 ? std::string() : ValueFromIndex(I);
+}
+
+void TStrings::SetValue(std::string_view Name, std::string_view Value) {
+  const int I = IndexOfName(Name);
+  if (Value.empty()) {
+    if (I >= 0)
+      Delete(I);
+    return;
+  }
+  std::string Line(Name);
+  Line += '=';
+  Line += Value;
+  if (I < 0)
+    Add(Line);
+  else
+    Put(I, Line);
+}
+
+std::string TStrings::GetText() const {
+  std::string R;
+  for (int I = 0, N = Count(); I < N; ++I) {
+    R += Get(I);
+    R += SysUtils::sLineBreak;
+  }
+  return R;
+}
+
+void TStrings::SetText(std::string_view Text) {
+  BeginUpdate();
+  try {
+    Clear();
+    size_t I = 0;
+    while (I < Text.size()) {
+      size_t J = I;
+      while (J < Text.size() && Text[J] != '\r' && Text[J] != '\n')
+        ++J;
+      Add(std::string(Text.substr(I, J - I)));
+      if (J < Text.size() && Text[J] == '\r')
+        ++J;
+      if (J < Text.size() && Text[J] == '\n')
+        ++J;
+      I = J;
+    }
+  } catch (...) {
+    EndUpdate();
+    throw;
+  }
+  EndUpdate();
+}
+
+std::string TStrings::GetCommaText() const {
+  std::string R;
+  for (int I = 0, N = Count(); I < N; ++I) {
+    const std::string S = Get(I);
+    if (I > 0)
+      R += ',';
+    const bool NeedsQuotes =
+        S.empty() || S.find_first_of(" ,\"") != std::string::npos ||
+        std::any_of(S.begin(), S.end(), [](char C) { return static_cast<unsigned char>(C) < ' '; });
+    R += NeedsQuotes ? SysUtils::AnsiQuotedStr(S, '"') : S;
+  }
+  return R;
+}
+
+void TStrings::SetCommaText(std::string_view Text) {
+  BeginUpdate();
+  try {
+    Clear();
+    size_t I = 0;
+    const auto SkipBlanks = [&] {
+      while (I < Text.size() && static_cast<unsigned char>(Text[I]) <= ' ')
+        ++I;
+    };
+    SkipBlanks();
+    while (I < Text.size()) {
+      std::string Item;
+      if (Text[I] == '"') {
+        ++I;
+        while (I < Text.size()) {
+          if (Text[I] == '"') {
+            if (I + 1 < Text.size() && Text[I + 1] == '"') {
+              Item += '"';
+              I += 2;
+              continue;
+            }
+            ++I;
+            break;
+          }
+          Item += Text[I++];
+        }
+      } else {
+        while (I < Text.size() && Text[I] != ',' && static_cast<unsigned char>(Text[I]) > ' ')
+          Item += Text[I++];
+      }
+      Add(Item);
+      SkipBlanks();
+      if (I < Text.size() && Text[I] == ',') {
+        ++I;
+        SkipBlanks();
+        if (I == Text.size())
+          Add("");
+      }
+    }
+  } catch (...) {
+    EndUpdate();
+    throw;
+  }
+  EndUpdate();
+}
+
+void TStrings::AddStrings(const TStrings* Strings) {
+  BeginUpdate();
+  try {
+    for (int I = 0, N = Strings->Count(); I < N; ++I)
+      AddObject(Strings->Get(I), Strings->GetObject(I));
+  } catch (...) {
+    EndUpdate();
+    throw;
+  }
+  EndUpdate();
+}
+
+void TStrings::AddStrings(const std::vector<std::string>& Strings) {
+  BeginUpdate();
+  try {
+    for (const auto& S : Strings)
+      Add(S);
+  } catch (...) {
+    EndUpdate();
+    throw;
+  }
+  EndUpdate();
+}
+
+void TStrings::Assign(TPersistent* Source) {
+  if (auto* Src = dynamic_cast<TStrings*>(Source)) {
+    if (Src == this)
+      return;
+    BeginUpdate();
+    try {
+      Clear();
+      AddStrings(Src);
+    } catch (...) {
+      EndUpdate();
+      throw;
+    }
+    EndUpdate();
+    return;
+  }
+  TPersistent::Assign(Source);
+}
+
+void TStrings::Assign(const std::vector<std::string>& Lines) {
+  BeginUpdate();
+  try {
+    Clear();
+    AddStrings(Lines);
+  } catch (...) {
+    EndUpdate();
+    throw;
+  }
+  EndUpdate();
+}
+
+bool TStrings::Equals(const TStrings* Strings) const {
+  const int N = Count();
+  if (!Strings || N != Strings->Count())
+    return false;
+  for (int I = 0; I < N; ++I)
+    if (Get(I) != Strings->Get(I))
+      return false;
+  return true;
+}
+
+std::vector<std::string> TStrings::ToVector() const {
+  std::vector<std::string> R;
+  R.reserve(static_cast<size_t>(Count()));
+  for (int I = 0, N = Count(); I < N; ++I)
+    R.push_back(Get(I));
+  return R;
+}
+
+void TStrings::BeginUpdate() {
+  if (FUpdateCount++ == 0)
+    SetUpdateState(true);
+}
+
+void TStrings::EndUpdate() {
+  if (FUpdateCount > 0 && --FUpdateCount == 0)
+    SetUpdateState(false);
+}
+
+void TStrings::SaveToStream(TStream* Stream) const {
+  const std::string S = GetText();
+  Stream->WriteBuffer(S.data(), static_cast<int64_t>(S.size()));
+}
+
+void TStrings::LoadFromStream(TStream* Stream) {
+  SetText(Stream->ReadAll());
+}
+
+void TStrings::SaveToFile(const std::string& FileName) const {
+  SysUtils::SaveFileAtomically(FileName, GetText());
+}
+
+void TStrings::LoadFromFile(const std::string& FileName) {
+  SetText(SysUtils::LoadFileToString(FileName));
+}
+
+void TStrings::DefineProperties(TFiler* Filer) {
+  using DfmText::TDfmValue;
+  using DfmText::TValueKind;
+  Filer->DefineProperty(
+      "Strings",
+      [this](const TDfmValue& V) {
+        if (V.Kind != TValueKind::vaList)
+          throw EReadError("Invalid property value: a list of strings was expected");
+        BeginUpdate();
+        try {
+          Clear();
+          for (const TDfmValue& Item : V.List) {
+            if (Item.Kind != TValueKind::vaString)
+              throw EReadError("Invalid property value: a list of strings was expected");
+            Add(Item.Str);
+          }
+        } catch (...) {
+          EndUpdate();
+          throw;
+        }
+        EndUpdate();
+      },
+      [this] {
+        TDfmValue V;
+        V.Kind = TValueKind::vaList;
+        for (int I = 0, N = Count(); I < N; ++I) {
+          TDfmValue Item;
+          Item.Kind = TValueKind::vaString;
+          Item.Str = Get(I);
+          V.List.push_back(std::move(Item));
+        }
+        return V;
+      },
+      Count() > 0);
+}
+
+// TStringList
+
+TStringList::~TStringList() {
+  OnChange = nullptr;
+  OnChanging = nullptr;
+  if (FOwnsObjects)
+    for (auto& Item : FList)
+      delete Item.Obj;
+}
+
+void TStringList::CheckIndex(int Index) const {
+  if (Index < 0 || Index >= Count())
+    Error("List index out of bounds (%d)", Index);
+}
+
+void TStringList::ReleaseObject(TObject* AObject) {
+  if (FOwnsObjects)
+    delete AObject;
+}
+
+void TStringList::Changed() {
+  if (UpdateCount() == 0 && OnChange)
+    OnChange(this);
+}
+
+void TStringList::Changing() {
+  if (UpdateCount() == 0 && OnChanging)
+    OnChanging(this);
+}
+
+void TStringList::SetUpdateState(bool Updating) {
+  if (Updating)
+    Changing();
+  else
+    Changed();
+}
+
+std::string TStringList::Get(int Index) const {
+  CheckIndex(Index);
+  return FList[static_cast<size_t>(Index)].S;
+}
+
+void TStringList::Put(int Index, const std::string& S) {
+  if (FSorted)
+    Error("Operation not allowed on sorted list", 0);
+  CheckIndex(Index);
+  Changing();
+  FList[static_cast<size_t>(Index)].S = S;
+  Changed();
+}
+
+TObject* TStringList::GetObject(int Index) const {
+  CheckIndex(Index);
+  return FList[static_cast<size_t>(Index)].Obj;
+}
+
+void TStringList::PutObject(int Index, TObject* AObject) {
+  CheckIndex(Index);
+  Changing();
+  auto& Slot = FList[static_cast<size_t>(Index)].Obj;
+  if (Slot != AObject)
+    ReleaseObject(Slot);
+  Slot = AObject;
+  Changed();
+}
+
+void TStringList::InsertItem(int Index, const std::string& S, TObject* AObject) {
+  Changing();
+  FList.insert(FList.begin() + Index, TItem{S, AObject});
+  Changed();
+}
+
+void TStringList::Insert(int Index, const std::string& S) {
+  InsertObject(Index, S, nullptr);
+}
+
+void TStringList::InsertObject(int Index, const std::string& S, TObject* AObject) {
+  if (FSorted)
+    Error("Operation not allowed on sorted list", 0);
+  if (Index < 0 || Index > Count())
+    Error("List index out of bounds (%d)", Index);
+  InsertItem(Index, S, AObject);
+}
+
+int TStringList::Add(const std::string& S) {
+  return AddObject(S, nullptr);
+}
+
+int TStringList::AddObject(const std::string& S, TObject* AObject) {
+  int Index = Count();
+  if (FSorted && Find(S, Index)) {
+    switch (FDuplicates) {
+    case TDuplicates::dupIgnore:
+      return Index;
+    case TDuplicates::dupError:
+      Error("String list does not allow duplicates", 0);
+    case TDuplicates::dupAccept:
+      break;
+    }
+  }
+  InsertItem(Index, S, AObject);
+  return Index;
+}
+
+void TStringList::Delete(int Index) {
+  CheckIndex(Index);
+  Changing();
+  TObject* Obj = FList[static_cast<size_t>(Index)].Obj;
+  FList.erase(FList.begin() + Index);
+  ReleaseObject(Obj);
+  Changed();
+}
+
+void TStringList::Clear() {
+  if (FList.empty())
+    return;
+  Changing();
+  std::vector<TItem> Old;
+  Old.swap(FList);
+  for (auto& Item : Old)
+    ReleaseObject(Item.Obj);
+  Changed();
+}
+
+void TStringList::Exchange(int Index1, int Index2) {
+  CheckIndex(Index1);
+  CheckIndex(Index2);
+  Changing();
+  std::swap(FList[static_cast<size_t>(Index1)], FList[static_cast<size_t>(Index2)]);
+  Changed();
+}
+
+int TStringList::CompareStrings(std::string_view S1, std::string_view S2) const {
+  return FCaseSensitive ? SysUtils::CompareStr(S1, S2) : SysUtils::CompareText(S1, S2);
+}
+
+bool TStringList::Find(std::string_view S, int& Index) const {
+  int L = 0, H = Count() - 1;
+  bool Found = false;
+  while (L <= H) {
+    const int I = (L + H) / 2;
+    const int C = CompareStrings(FList[static_cast<size_t>(I)].S, S);
+    if (C < 0) {
+      L = I + 1;
+    } else {
+      H = I - 1;
+      if (C == 0) {
+        Found = true;
+        if (FDuplicates != TDuplicates::dupAccept)
+          L = I;
+      }
+    }
+  }
+  Index = L;
+  return Found;
+}
+
+int TStringList::IndexOf(std::string_view S) const {
+  if (!FSorted)
+    return TStrings::IndexOf(S);
+  int Index = 0;
+  return Find(S, Index) ? Index : -1;
+}
+
+void TStringList::Sort() {
+  CustomSort([](TStringList* List, int A, int B) {
+    return List->CompareStrings(List->FList[static_cast<size_t>(A)].S,
+                                List->FList[static_cast<size_t>(B)].S);
+  });
+}
+
+void TStringList::CustomSort(const TStringListSortCompare& Compare) {
+  if (FList.size() < 2)
+    return;
+  Changing();
+  // Sort a permutation so that the comparison sees indexes into the list as
+  // it stands, then apply it; a stable sort keeps equal lines in order.
+  std::vector<int> Order(FList.size());
+  for (size_t I = 0; I < Order.size(); ++I)
+    Order[I] = static_cast<int>(I);
+  std::stable_sort(Order.begin(), Order.end(),
+                   [&](int A, int B) { return Compare(this, A, B) < 0; });
+  std::vector<TItem> Sorted;
+  Sorted.reserve(FList.size());
+  for (int I : Order)
+    Sorted.push_back(std::move(FList[static_cast<size_t>(I)]));
+  FList.swap(Sorted);
+  Changed();
+}
+
+void TStringList::SetSorted(bool Value) {
+  if (FSorted == Value)
+    return;
+  if (Value)
+    Sort();
+  FSorted = Value;
+}
+
+void TStringList::SetCaseSensitive(bool Value) {
+  if (FCaseSensitive == Value)
+    return;
+  FCaseSensitive = Value;
+  if (FSorted)
+    Sort();
+}
+
+} // namespace Classes

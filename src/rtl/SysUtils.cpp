@@ -1,0 +1,528 @@
+#include "rtl/SysUtils.hpp"
+
+#include "rtl/TypInfo.hpp"
+
+#include <cerrno>
+#include <charconv>
+#include <chrono>
+#include <climits>
+#include <cmath>
+#include <cstdlib>
+#include <cstring>
+#include <ctime>
+#include <fcntl.h>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace SysUtils {
+
+OV_CLASS_IMPL(Exception, System::TObject, "SysUtils")
+OV_CLASS_IMPL(EAbort, Exception, "SysUtils")
+OV_CLASS_IMPL(EConvertError, Exception, "SysUtils")
+OV_CLASS_IMPL(EInvalidCast, Exception, "SysUtils")
+OV_CLASS_IMPL(EAssertionFailed, Exception, "SysUtils")
+OV_CLASS_IMPL(EInOutError, Exception, "SysUtils")
+OV_CLASS_IMPL(EIntfCastError, Exception, "SysUtils")
+OV_CLASS_IMPL(EInvalidOperation, Exception, "SysUtils")
+OV_CLASS_IMPL(ENotSupportedException, Exception, "SysUtils")
+OV_CLASS_IMPL(EOSError, Exception, "SysUtils")
+
+void Abort() {
+  throw EAbort("Operation aborted");
+}
+
+void AssertFailed(const std::string& Message, const std::string& File, int Line) {
+  throw EAssertionFailed(
+      Format("%s (%s, line %d)", Message.empty() ? "Assertion failure" : Message, File, Line));
+}
+
+std::string FormatError(const std::string& Fmt, const char* What) {
+  return "Format '" + Fmt + "' invalid or incompatible with argument (" + What + ")";
+}
+
+namespace {
+
+bool IsBlank(unsigned char C) {
+  return C <= ' ';
+}
+
+char Upper(char C) {
+  return (C >= 'a' && C <= 'z') ? static_cast<char>(C - 'a' + 'A') : C;
+}
+char Lower(char C) {
+  return (C >= 'A' && C <= 'Z') ? static_cast<char>(C - 'A' + 'a') : C;
+}
+
+} // namespace
+
+std::string Trim(std::string_view S) {
+  size_t B = 0, E = S.size();
+  while (B < E && IsBlank(S[B]))
+    ++B;
+  while (E > B && IsBlank(S[E - 1]))
+    --E;
+  return std::string(S.substr(B, E - B));
+}
+
+std::string TrimLeft(std::string_view S) {
+  size_t B = 0;
+  while (B < S.size() && IsBlank(S[B]))
+    ++B;
+  return std::string(S.substr(B));
+}
+
+std::string TrimRight(std::string_view S) {
+  size_t E = S.size();
+  while (E > 0 && IsBlank(S[E - 1]))
+    --E;
+  return std::string(S.substr(0, E));
+}
+
+std::string UpperCase(std::string_view S) {
+  std::string R(S);
+  for (char& C : R)
+    C = Upper(C);
+  return R;
+}
+
+std::string LowerCase(std::string_view S) {
+  std::string R(S);
+  for (char& C : R)
+    C = Lower(C);
+  return R;
+}
+
+int CompareText(std::string_view A, std::string_view B) {
+  const size_t N = std::min(A.size(), B.size());
+  for (size_t I = 0; I < N; ++I) {
+    const auto X = static_cast<unsigned char>(Upper(A[I]));
+    const auto Y = static_cast<unsigned char>(Upper(B[I]));
+    if (X != Y)
+      return X < Y ? -1 : 1;
+  }
+  return A.size() == B.size() ? 0 : (A.size() < B.size() ? -1 : 1);
+}
+
+int CompareStr(std::string_view A, std::string_view B) {
+  const int R = A.compare(B);
+  return R < 0 ? -1 : (R > 0 ? 1 : 0);
+}
+
+bool SameText(std::string_view A, std::string_view B) {
+  return A.size() == B.size() && CompareText(A, B) == 0;
+}
+
+bool StartsText(std::string_view SubText, std::string_view Text) {
+  return Text.size() >= SubText.size() && SameText(Text.substr(0, SubText.size()), SubText);
+}
+
+bool EndsText(std::string_view SubText, std::string_view Text) {
+  return Text.size() >= SubText.size() &&
+         SameText(Text.substr(Text.size() - SubText.size()), SubText);
+}
+
+bool IsValidIdent(std::string_view Ident) {
+  if (Ident.empty())
+    return false;
+  const auto IsAlpha = [](char C) {
+    return (C >= 'a' && C <= 'z') || (C >= 'A' && C <= 'Z') || C == '_';
+  };
+  if (!IsAlpha(Ident[0]))
+    return false;
+  for (char C : Ident)
+    if (!IsAlpha(C) && !(C >= '0' && C <= '9'))
+      return false;
+  return true;
+}
+
+std::string QuotedStr(std::string_view S) {
+  return AnsiQuotedStr(S, '\'');
+}
+
+std::string AnsiQuotedStr(std::string_view S, char Quote) {
+  std::string R(1, Quote);
+  for (char C : S) {
+    R += C;
+    if (C == Quote)
+      R += C;
+  }
+  R += Quote;
+  return R;
+}
+
+std::string AnsiDequotedStr(std::string_view S, char Quote) {
+  if (S.size() < 2 || S.front() != Quote || S.back() != Quote)
+    return std::string(S);
+  std::string R;
+  for (size_t I = 1; I + 1 < S.size(); ++I) {
+    R += S[I];
+    if (S[I] == Quote && I + 2 < S.size() && S[I + 1] == Quote)
+      ++I;
+  }
+  return R;
+}
+
+std::string StringReplace(std::string_view S, std::string_view OldPattern,
+                          std::string_view NewPattern, TReplaceFlags Flags) {
+  if (OldPattern.empty())
+    return std::string(S);
+  const bool IgnoreCase = Flags.Contains(TReplaceFlag::rfIgnoreCase);
+  const bool All = Flags.Contains(TReplaceFlag::rfReplaceAll);
+  std::string R;
+  size_t I = 0;
+  bool Replaced = false;
+  while (I < S.size()) {
+    const bool Match = (!Replaced || All) && S.size() - I >= OldPattern.size() &&
+                       (IgnoreCase ? SameText(S.substr(I, OldPattern.size()), OldPattern)
+                                   : S.substr(I, OldPattern.size()) == OldPattern);
+    if (Match) {
+      R += NewPattern;
+      I += OldPattern.size();
+      Replaced = true;
+    } else {
+      R += S[I++];
+    }
+  }
+  return R;
+}
+
+std::vector<std::string> SplitString(std::string_view S, char Delimiter) {
+  std::vector<std::string> R;
+  size_t Start = 0;
+  for (;;) {
+    const size_t P = S.find(Delimiter, Start);
+    R.emplace_back(S.substr(Start, P == std::string_view::npos ? P : P - Start));
+    if (P == std::string_view::npos)
+      break;
+    Start = P + 1;
+  }
+  return R;
+}
+
+std::string IntToStr(int64_t Value) {
+  return std::to_string(Value);
+}
+
+std::string IntToHex(uint64_t Value, int Digits) {
+  std::string R = fmt::format("{:X}", Value);
+  if (static_cast<int>(R.size()) < Digits)
+    R.insert(0, static_cast<size_t>(Digits) - R.size(), '0');
+  return R;
+}
+
+bool TryStrToInt64(std::string_view S, int64_t& Value) {
+  const std::string T = Trim(S);
+  if (T.empty())
+    return false;
+  const char* First = T.data();
+  const char* Last = T.data() + T.size();
+  int Base = 10;
+  bool Negative = false;
+  if (*First == '+' || *First == '-') {
+    Negative = *First == '-';
+    ++First;
+  }
+  if (First < Last && *First == '$') {
+    Base = 16;
+    ++First;
+  } else if (Last - First > 2 && First[0] == '0' && (First[1] == 'x' || First[1] == 'X')) {
+    Base = 16;
+    First += 2;
+  }
+  if (First == Last)
+    return false;
+  uint64_t Magnitude = 0;
+  const auto [End, Ec] = std::from_chars(First, Last, Magnitude, Base);
+  if (Ec != std::errc() || End != Last)
+    return false;
+  if (Negative) {
+    if (Magnitude > static_cast<uint64_t>(INT64_MAX) + 1)
+      return false;
+    Value = static_cast<int64_t>(0 - Magnitude);
+  } else {
+    if (Base == 10 && Magnitude > static_cast<uint64_t>(INT64_MAX))
+      return false;
+    Value = static_cast<int64_t>(Magnitude);
+  }
+  return true;
+}
+
+int64_t StrToInt64(std::string_view S) {
+  int64_t V = 0;
+  if (!TryStrToInt64(S, V))
+    throw EConvertError(Format("'%s' is not a valid integer value", std::string(S)));
+  return V;
+}
+
+int StrToInt(std::string_view S) {
+  const int64_t V = StrToInt64(S);
+  if (V < INT_MIN || V > INT_MAX)
+    throw EConvertError(Format("'%s' is not a valid integer value", std::string(S)));
+  return static_cast<int>(V);
+}
+
+int StrToIntDef(std::string_view S, int Default) {
+  int64_t V = 0;
+  if (!TryStrToInt64(S, V) || V < INT_MIN || V > INT_MAX)
+    return Default;
+  return static_cast<int>(V);
+}
+
+bool TryStrToFloat(std::string_view S, double& Value) {
+  const std::string T = Trim(S);
+  if (T.empty())
+    return false;
+  const auto [End, Ec] = std::from_chars(T.data(), T.data() + T.size(), Value);
+  return Ec == std::errc() && End == T.data() + T.size();
+}
+
+double StrToFloat(std::string_view S) {
+  double V = 0;
+  if (!TryStrToFloat(S, V))
+    throw EConvertError(Format("'%s' is not a valid floating point value", std::string(S)));
+  return V;
+}
+
+std::string FloatToStr(double Value) {
+  // Shortest text that reads back as the same double.
+  char Buf[64];
+  const auto [End, Ec] = std::to_chars(Buf, Buf + sizeof Buf, Value);
+  return std::string(Buf, End);
+}
+
+std::string BoolToStr(bool Value, bool UseBoolStrs) {
+  if (UseBoolStrs)
+    return Value ? "True" : "False";
+  return Value ? "-1" : "0";
+}
+
+bool FileExists(const std::string& FileName) {
+  struct stat St {};
+  return ::stat(FileName.c_str(), &St) == 0 && !S_ISDIR(St.st_mode);
+}
+
+bool DirectoryExists(const std::string& Dir) {
+  struct stat St {};
+  return ::stat(Dir.c_str(), &St) == 0 && S_ISDIR(St.st_mode);
+}
+
+bool ForceDirectories(const std::string& Dir) {
+  std::error_code Ec;
+  std::filesystem::create_directories(Dir, Ec);
+  return DirectoryExists(Dir);
+}
+
+bool DeleteFile(const std::string& FileName) {
+  return ::unlink(FileName.c_str()) == 0;
+}
+
+std::string ExtractFilePath(const std::string& FileName) {
+  const size_t P = FileName.rfind(PathDelim);
+  return P == std::string::npos ? std::string() : FileName.substr(0, P + 1);
+}
+
+std::string ExtractFileName(const std::string& FileName) {
+  const size_t P = FileName.rfind(PathDelim);
+  return P == std::string::npos ? FileName : FileName.substr(P + 1);
+}
+
+std::string ExtractFileExt(const std::string& FileName) {
+  const std::string Name = ExtractFileName(FileName);
+  const size_t P = Name.rfind('.');
+  return P == std::string::npos ? std::string() : Name.substr(P);
+}
+
+std::string ChangeFileExt(const std::string& FileName, const std::string& Extension) {
+  const std::string Ext = ExtractFileExt(FileName);
+  return FileName.substr(0, FileName.size() - Ext.size()) + Extension;
+}
+
+std::string IncludeTrailingPathDelimiter(const std::string& Path) {
+  if (!Path.empty() && Path.back() == PathDelim)
+    return Path;
+  return Path + PathDelim;
+}
+
+std::string ExpandFileName(const std::string& FileName) {
+  std::error_code Ec;
+  auto P = std::filesystem::absolute(FileName, Ec);
+  if (Ec)
+    return FileName;
+  return P.lexically_normal().string();
+}
+
+std::string GetEnvironmentVariable(const std::string& Name) {
+  const char* V = std::getenv(Name.c_str());
+  return V ? V : "";
+}
+
+std::string GetCurrentDir() {
+  std::error_code Ec;
+  auto P = std::filesystem::current_path(Ec);
+  return Ec ? std::string(".") : P.string();
+}
+
+std::string SysErrorMessage(int ErrorCode) {
+  return std::strerror(ErrorCode);
+}
+
+std::string LoadFileToString(const std::string& FileName) {
+  std::ifstream In(FileName, std::ios::binary);
+  if (!In)
+    throw EInOutError(Format("Cannot open file \"%s\": %s", FileName, SysErrorMessage(errno)));
+  std::ostringstream Out;
+  Out << In.rdbuf();
+  if (In.bad())
+    throw EInOutError(Format("Cannot read file \"%s\": %s", FileName, SysErrorMessage(errno)));
+  return Out.str();
+}
+
+void SaveFileAtomically(const std::string& FileName, std::string_view Data) {
+  const std::string Dir = ExtractFilePath(FileName);
+  std::string Temp =
+      (Dir.empty() ? std::string("./") : Dir) + "." + ExtractFileName(FileName) + ".tmp-XXXXXX";
+  const int Fd = ::mkstemp(Temp.data());
+  if (Fd < 0)
+    throw EInOutError(Format("Cannot write file \"%s\": %s", FileName, SysErrorMessage(errno)));
+  const auto Fail = [&](int Err) {
+    ::close(Fd);
+    ::unlink(Temp.c_str());
+    throw EInOutError(Format("Cannot write file \"%s\": %s", FileName, SysErrorMessage(Err)));
+  };
+  // Keep the permissions of the file being replaced; a new file gets the
+  // usual 0666 less the umask rather than mkstemp's 0600.
+  struct stat St {};
+  mode_t Mode = 0;
+  if (::stat(FileName.c_str(), &St) == 0) {
+    Mode = St.st_mode & 07777;
+  } else {
+    const mode_t Mask = ::umask(0);
+    ::umask(Mask);
+    Mode = 0666 & ~Mask;
+  }
+  if (::fchmod(Fd, Mode) != 0)
+    Fail(errno);
+  size_t Done = 0;
+  while (Done < Data.size()) {
+    const ssize_t N = ::write(Fd, Data.data() + Done, Data.size() - Done);
+    if (N < 0) {
+      if (errno == EINTR)
+        continue;
+      Fail(errno);
+    }
+    Done += static_cast<size_t>(N);
+  }
+  if (::fsync(Fd) != 0)
+    Fail(errno);
+  if (::close(Fd) != 0) {
+    const int Err = errno;
+    ::unlink(Temp.c_str());
+    throw EInOutError(Format("Cannot write file \"%s\": %s", FileName, SysErrorMessage(Err)));
+  }
+  if (::rename(Temp.c_str(), FileName.c_str()) != 0) {
+    const int Err = errno;
+    ::unlink(Temp.c_str());
+    throw EInOutError(Format("Cannot write file \"%s\": %s", FileName, SysErrorMessage(Err)));
+  }
+}
+
+namespace {
+
+// Days from the civil date to 1970-01-01 (Howard Hinnant's algorithm), so
+// dates convert without the C library's time zone rules.
+int64_t DaysFromCivil(int64_t Y, unsigned M, unsigned D) {
+  Y -= M <= 2;
+  const int64_t Era = (Y >= 0 ? Y : Y - 399) / 400;
+  const unsigned Yoe = static_cast<unsigned>(Y - Era * 400);
+  const unsigned Doy = (153 * (M + (M > 2 ? -3 : 9)) + 2) / 5 + D - 1;
+  const unsigned Doe = Yoe * 365 + Yoe / 4 - Yoe / 100 + Doy;
+  return Era * 146097 + static_cast<int64_t>(Doe) - 719468;
+}
+
+void CivilFromDays(int64_t Z, int& Y, int& M, int& D) {
+  Z += 719468;
+  const int64_t Era = (Z >= 0 ? Z : Z - 146096) / 146097;
+  const unsigned Doe = static_cast<unsigned>(Z - Era * 146097);
+  const unsigned Yoe = (Doe - Doe / 1460 + Doe / 36524 - Doe / 146096) / 365;
+  const int64_t Yr = static_cast<int64_t>(Yoe) + Era * 400;
+  const unsigned Doy = Doe - (365 * Yoe + Yoe / 4 - Yoe / 100);
+  const unsigned Mp = (5 * Doy + 2) / 153;
+  D = static_cast<int>(Doy - (153 * Mp + 2) / 5 + 1);
+  M = static_cast<int>(Mp < 10 ? Mp + 3 : Mp - 9);
+  Y = static_cast<int>(Yr + (M <= 2));
+}
+
+// 1899-12-30, day 0 of TDateTime, counted from 1970-01-01.
+constexpr int64_t DeltaDays = -25569;
+
+} // namespace
+
+TDateTime EncodeDate(int Year, int Month, int Day) {
+  if (Month < 1 || Month > 12 || Day < 1 || Day > 31)
+    throw EConvertError("Invalid argument to date encode");
+  return static_cast<double>(
+      DaysFromCivil(Year, static_cast<unsigned>(Month), static_cast<unsigned>(Day)) - DeltaDays);
+}
+
+TDateTime EncodeTime(int Hour, int Min, int Sec, int MSec) {
+  if (Hour < 0 || Hour > 23 || Min < 0 || Min > 59 || Sec < 0 || Sec > 59 || MSec < 0 || MSec > 999)
+    throw EConvertError("Invalid argument to time encode");
+  return (((Hour * 60.0 + Min) * 60.0 + Sec) * 1000.0 + MSec) / 86400000.0;
+}
+
+void DecodeDate(TDateTime Date, int& Year, int& Month, int& Day) {
+  CivilFromDays(static_cast<int64_t>(std::floor(Date)) + DeltaDays, Year, Month, Day);
+}
+
+void DecodeTime(TDateTime Time, int& Hour, int& Min, int& Sec, int& MSec) {
+  const double Frac = Time - std::floor(Time);
+  auto Ms = static_cast<int64_t>(std::llround(Frac * 86400000.0));
+  if (Ms >= 86400000)
+    Ms = 86400000 - 1;
+  Hour = static_cast<int>(Ms / 3600000);
+  Min = static_cast<int>(Ms / 60000 % 60);
+  Sec = static_cast<int>(Ms / 1000 % 60);
+  MSec = static_cast<int>(Ms % 1000);
+}
+
+TDateTime Now() {
+  using namespace std::chrono;
+  const auto Since = system_clock::now().time_since_epoch();
+  const int64_t Ms = duration_cast<milliseconds>(Since).count();
+  const time_t Secs = static_cast<time_t>(Ms / 1000);
+  struct tm Local {};
+  ::localtime_r(&Secs, &Local);
+  return EncodeDate(Local.tm_year + 1900, Local.tm_mon + 1, Local.tm_mday) +
+         EncodeTime(Local.tm_hour, Local.tm_min, std::min(Local.tm_sec, 59),
+                    static_cast<int>(Ms % 1000));
+}
+
+int32_t DateTimeToFileDate(TDateTime DateTime) {
+  int Y, Mo, D, H, Mi, S, Ms;
+  DecodeDate(DateTime, Y, Mo, D);
+  DecodeTime(DateTime, H, Mi, S, Ms);
+  if (Y < 1980 || Y > 2107)
+    return 0;
+  const auto Date = static_cast<uint32_t>(((Y - 1980) << 9) | (Mo << 5) | D);
+  const auto Time = static_cast<uint32_t>((H << 11) | (Mi << 5) | (S >> 1));
+  return static_cast<int32_t>((Date << 16) | Time);
+}
+
+TDateTime FileDateToDateTime(int32_t FileDate) {
+  const auto U = static_cast<uint32_t>(FileDate);
+  const int Date = static_cast<int>(U >> 16), Time = static_cast<int>(U & 0xFFFF);
+  return EncodeDate((Date >> 9) + 1980, (Date >> 5) & 15, Date & 31) +
+         EncodeTime(Time >> 11, (Time >> 5) & 63, (Time & 31) * 2, 0);
+}
+
+std::string DateTimeToStr(TDateTime DateTime) {
+  int Y, Mo, D, H, Mi, S, Ms;
+  DecodeDate(DateTime, Y, Mo, D);
+  DecodeTime(DateTime, H, Mi, S, Ms);
+  return fmt::format("{:04}-{:02}-{:02} {:02}:{:02}:{:02}", Y, Mo, D, H, Mi, S);
+}
+
+} // namespace SysUtils

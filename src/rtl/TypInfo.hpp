@@ -1,0 +1,419 @@
+// Class references and published-property information. The Object Inspector,
+// the property editors, the registration lookups and form streaming all read
+// the same tables, which each class builds once, lazily, in its StaticClass
+// (OV_CLASS_BEGIN ... OV_CLASS_END in its source file).
+#pragma once
+
+#include "rtl/SysUtils.hpp"
+#include "rtl/System.hpp"
+
+#include <any>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <type_traits>
+#include <vector>
+
+namespace Classes {
+class TComponent;
+class TCollection;
+} // namespace Classes
+
+namespace TypInfo {
+
+using System::TClass;
+using System::TObject;
+
+enum class TTypeKind {
+  tkUnknown,
+  tkInteger,
+  tkChar,
+  tkEnumeration,
+  tkFloat,
+  tkString,
+  tkSet,
+  tkClass,
+  tkMethod,
+  tkInt64
+};
+
+struct TTypeInfo {
+  TTypeKind Kind = TTypeKind::tkUnknown;
+  std::string Name;
+  std::vector<std::string> EnumNames;  // tkEnumeration, by ordinal
+  const TTypeInfo* CompType = nullptr; // tkSet: the element enumeration
+  TClass ClassType = nullptr;          // tkClass
+};
+
+// Two type infos denote the same type when they have the same kind and name;
+// each shared library may hold its own copy of an inline type's table.
+bool SameType(const TTypeInfo* A, const TTypeInfo* B);
+
+struct TPropInfo {
+  std::string Name;
+  const TTypeInfo* PropType = nullptr;
+  TClass DeclaringClass = nullptr;
+  int NameIndex = 0; // position among all properties of the declaring class
+
+  // Exactly the pair that matches PropType's kind is set; a missing setter
+  // makes the property read-only.
+  std::function<int64_t(const TObject*)> GetOrd; // integers, enums, Booleans, chars, sets (bits)
+  std::function<void(TObject*, int64_t)> SetOrd;
+  std::function<std::string(const TObject*)> GetStr;
+  std::function<void(TObject*, const std::string&)> SetStr;
+  std::function<double(const TObject*)> GetFloat;
+  std::function<void(TObject*, double)> SetFloat;
+  std::function<TObject*(const TObject*)> GetObj;
+  std::function<void(TObject*, TObject*)> SetObj;
+  std::function<std::string(const TObject*)> GetMethodName;
+  // Binds the published method Name of Self to the event (an empty Name
+  // clears it). Raises EPropertyError when Self has no such method or its
+  // parameters don't fit the event.
+  std::function<void(TObject* Instance, TObject* Self, const std::string& Name)> SetMethod;
+
+  std::optional<int64_t> Default;               // ordinal default: equal values are not stored
+  std::function<bool(const TObject*)> IsStored; // absent: always stored
+
+  bool IsWritable() const;
+};
+
+// A published method: Binder holds a std::function<std::function<Sig>(TObject*)>
+// that binds the method to an instance of its class.
+struct TMethodEntry {
+  std::string Name;
+  std::any Binder;
+};
+
+enum class TConstructorKind { ckNone, ckDefault, ckOwner, ckCollection };
+
+struct TMetaClass {
+  std::string Name;
+  TClass Parent = nullptr;
+  std::string UnitName;
+  TConstructorKind ConstructorKind = TConstructorKind::ckNone;
+  // Creates an instance; the argument is the owner component (ckOwner), the
+  // collection (ckCollection) or ignored (ckDefault). Null for abstract classes.
+  std::function<TObject*(void* Arg)> Factory;
+  std::vector<std::unique_ptr<TPropInfo>> Props; // own published properties, in declaration order
+  std::vector<TMethodEntry> Methods;             // own published methods
+  TTypeInfo TypeInfo;                            // tkClass type info of this class
+
+  bool InheritsFrom(TClass AClass) const;
+  const TPropInfo* FindProp(std::string_view PropName) const; // own and inherited, any case
+  std::vector<const TPropInfo*> AllProps() const;             // parents' first
+  const TMethodEntry* FindMethod(std::string_view MethodName) const;
+  bool IsAbstract() const { return !Factory; }
+};
+
+OV_EXCEPTION(EPropertyError, SysUtils::Exception)
+OV_EXCEPTION(EPropertyConvertError, SysUtils::Exception)
+
+// Type info of a C++ type used as a property type. Built-in kinds are known;
+// an enumeration, set or event type declares its table with OV_ENUM, OV_SET or
+// OV_EVENT_TYPE next to its declaration (found by argument-dependent lookup).
+template <class T> const TTypeInfo* TypeInfoOf();
+
+const TTypeInfo* IntegerTypeInfo();
+const TTypeInfo* Int64TypeInfo();
+const TTypeInfo* BooleanTypeInfo();
+const TTypeInfo* StringTypeInfo();
+const TTypeInfo* DoubleTypeInfo();
+const TTypeInfo* CharTypeInfo();
+const TTypeInfo* ClassTypeInfo(TClass AClass);
+
+template <class T> struct TIsTSet : std::false_type {};
+template <class E> struct TIsTSet<System::TSet<E>> : std::true_type {};
+
+template <class T> const TTypeInfo* TypeInfoOf() {
+  using U = std::remove_cv_t<std::remove_reference_t<T>>;
+  if constexpr (std::is_same_v<U, bool>)
+    return BooleanTypeInfo();
+  else if constexpr (std::is_same_v<U, char>)
+    return CharTypeInfo();
+  else if constexpr (std::is_same_v<U, int64_t>)
+    return Int64TypeInfo();
+  else if constexpr (std::is_integral_v<U>)
+    return IntegerTypeInfo();
+  else if constexpr (std::is_floating_point_v<U>)
+    return DoubleTypeInfo();
+  else if constexpr (std::is_same_v<U, std::string>)
+    return StringTypeInfo();
+  else if constexpr (std::is_pointer_v<U>)
+    return ClassTypeInfo(std::remove_pointer_t<U>::StaticClass());
+  else
+    return OvTypeInfo(static_cast<U*>(nullptr));
+}
+
+// Enumeration and set helpers.
+std::string GetEnumName(const TTypeInfo* Info, int64_t Value);  // "" when out of range
+int GetEnumValue(const TTypeInfo* Info, std::string_view Name); // -1 when unknown, any case
+std::string SetToString(const TTypeInfo* SetInfo, uint64_t Bits, bool Brackets = true);
+uint64_t StringToSet(const TTypeInfo* SetInfo, std::string_view Value); // EPropertyConvertError
+
+// Property access by name or by info, raising EPropertyError for a missing or
+// read-only property and EPropertyConvertError for a value the type rejects.
+const TPropInfo* GetPropInfo(TClass AClass, std::string_view PropName);
+const TPropInfo* GetPropInfo(const TObject* Instance, std::string_view PropName);
+std::vector<const TPropInfo*> GetPropList(TClass AClass);
+bool IsPublishedProp(const TObject* Instance, std::string_view PropName);
+TTypeKind PropType(const TObject* Instance, std::string_view PropName);
+
+int64_t GetOrdProp(const TObject* Instance, const TPropInfo* Prop);
+void SetOrdProp(TObject* Instance, const TPropInfo* Prop, int64_t Value);
+std::string GetStrProp(const TObject* Instance, const TPropInfo* Prop);
+void SetStrProp(TObject* Instance, const TPropInfo* Prop, const std::string& Value);
+double GetFloatProp(const TObject* Instance, const TPropInfo* Prop);
+void SetFloatProp(TObject* Instance, const TPropInfo* Prop, double Value);
+TObject* GetObjectProp(const TObject* Instance, const TPropInfo* Prop);
+void SetObjectProp(TObject* Instance, const TPropInfo* Prop, TObject* Value);
+std::string GetEnumProp(const TObject* Instance, const TPropInfo* Prop);
+void SetEnumProp(TObject* Instance, const TPropInfo* Prop, std::string_view Value);
+std::string GetSetProp(const TObject* Instance, const TPropInfo* Prop, bool Brackets = true);
+void SetSetProp(TObject* Instance, const TPropInfo* Prop, std::string_view Value);
+std::string GetMethodProp(const TObject* Instance, const TPropInfo* Prop); // method name
+void SetMethodProp(TObject* Instance, const TPropInfo* Prop, TObject* Self,
+                   const std::string& MethodName);
+bool IsStoredProp(const TObject* Instance, const TPropInfo* Prop);
+// True when the property holds its declared default (or, for strings, is
+// empty; for objects, never), so form writers leave it out.
+bool IsDefaultPropValue(const TObject* Instance, const TPropInfo* Prop);
+
+// The value of a simple property as text, and back: integers and floats in
+// decimal, enumerations by name, sets as "[a,b]", strings as they are. Class
+// and method properties are not text values (EPropertyError).
+std::string GetPropValueText(const TObject* Instance, const TPropInfo* Prop);
+void SetPropValueText(TObject* Instance, const TPropInfo* Prop, std::string_view Value);
+
+std::string PropErrorMessage(const TObject* Instance, std::string_view PropName,
+                             std::string_view What);
+
+namespace Detail {
+template <class F> struct TMemberFn;
+template <class C, class R, class... A> struct TMemberFn<R (C::*)(A...)> {
+  using Class = C;
+  using Result = R;
+  using Signature = R(A...);
+};
+template <class C, class R, class... A> struct TMemberFn<R (C::*)(A...) const> {
+  using Class = C;
+  using Result = R;
+  using Signature = R(A...);
+};
+template <class C, class A> struct TSetterArg;
+template <class C, class R, class A> struct TSetterArg<C, R (C::*)(A)> {
+  using Arg = std::remove_cv_t<std::remove_reference_t<A>>;
+};
+
+template <class Sig> struct TBindMethod;
+template <class R, class... A> struct TBindMethod<R(A...)> {
+  template <class C, class M> static std::function<std::function<R(A...)>(TObject*)> Make(M Fn) {
+    return [Fn](TObject* Self) -> std::function<R(A...)> {
+      C* Obj = dynamic_cast<C*>(Self);
+      return [Obj, Fn](A... Args) -> R { return (Obj->*Fn)(std::forward<A>(Args)...); };
+    };
+  }
+};
+
+TMetaClass* NewMetaClass(const char* Name, TClass Parent, const char* UnitName);
+void AddProp(TMetaClass* Meta, std::unique_ptr<TPropInfo> Prop);
+[[noreturn]] void RaiseBadMethod(TObject* Self, const std::string& Name, const char* Problem);
+} // namespace Detail
+
+// Builds the table of one class; used inside OV_CLASS_BEGIN. Property getters
+// are const member functions (returning a value or a const reference), setters
+// member functions taking one argument; pass nullptr as the setter of a
+// read-only property.
+template <class C> class TClassBuilder {
+public:
+  TClassBuilder(const char* Name, TClass Parent, const char* UnitName)
+      : FMeta(Detail::NewMetaClass(Name, Parent, UnitName)) {}
+
+  template <class G, class S> TClassBuilder& Property(const char* Name, G Get, S Set) {
+    using V = std::remove_cv_t<std::remove_reference_t<typename Detail::TMemberFn<G>::Result>>;
+    auto P = std::make_unique<TPropInfo>();
+    P->Name = Name;
+    P->PropType = TypeInfoOf<V>();
+    P->DeclaringClass = nullptr; // set in Finish
+    const auto Self = [](const TObject* O) { return static_cast<const C*>(O); };
+    const auto MutSelf = [](TObject* O) { return static_cast<C*>(O); };
+    constexpr bool HasSetter = !std::is_same_v<S, std::nullptr_t>;
+    if constexpr (std::is_same_v<V, std::string>) {
+      P->GetStr = [Get, Self](const TObject* O) { return std::string((Self(O)->*Get)()); };
+      if constexpr (HasSetter)
+        P->SetStr = [Set, MutSelf](TObject* O, const std::string& X) { (MutSelf(O)->*Set)(X); };
+    } else if constexpr (std::is_floating_point_v<V>) {
+      P->GetFloat = [Get, Self](const TObject* O) { return double((Self(O)->*Get)()); };
+      if constexpr (HasSetter)
+        P->SetFloat = [Set, MutSelf](TObject* O, double X) {
+          (MutSelf(O)->*Set)(static_cast<V>(X));
+        };
+    } else if constexpr (std::is_pointer_v<V>) {
+      P->GetObj = [Get, Self](const TObject* O) -> TObject* { return (Self(O)->*Get)(); };
+      if constexpr (HasSetter)
+        P->SetObj = [Set, MutSelf](TObject* O, TObject* X) {
+          using Target = std::remove_pointer_t<V>;
+          (MutSelf(O)->*Set)(X ? System::As<Target>(X) : nullptr);
+        };
+    } else if constexpr (TIsTSet<V>::value) {
+      P->GetOrd = [Get, Self](const TObject* O) {
+        return static_cast<int64_t>((Self(O)->*Get)().Bits());
+      };
+      if constexpr (HasSetter)
+        P->SetOrd = [Set, MutSelf](TObject* O, int64_t X) {
+          (MutSelf(O)->*Set)(V::FromBits(static_cast<uint64_t>(X)));
+        };
+    } else if constexpr (std::is_enum_v<V> || std::is_integral_v<V>) {
+      P->GetOrd = [Get, Self](const TObject* O) { return static_cast<int64_t>((Self(O)->*Get)()); };
+      if constexpr (HasSetter)
+        P->SetOrd = [Set, MutSelf](TObject* O, int64_t X) {
+          (MutSelf(O)->*Set)(static_cast<V>(X));
+        };
+    } else {
+      static_assert(sizeof(V) == 0, "unsupported property type");
+    }
+    Last = P.get();
+    Detail::AddProp(FMeta, std::move(P));
+    return *this;
+  }
+
+  // An event property over a field of an event type (OV_EVENT_TYPE).
+  template <class E> TClassBuilder& Event(const char* Name, E C::*Field) {
+    using Sig = typename E::TSignature;
+    auto P = std::make_unique<TPropInfo>();
+    P->Name = Name;
+    P->PropType = TypeInfoOf<E>();
+    P->GetMethodName = [Field](const TObject* O) {
+      return (static_cast<const C*>(O)->*Field).MethodName();
+    };
+    P->SetMethod = [Field](TObject* O, TObject* Self, const std::string& MethodName) {
+      auto& Ev = static_cast<C*>(O)->*Field;
+      if (MethodName.empty()) {
+        Ev = E();
+        return;
+      }
+      const TMethodEntry* M = Self ? Self->ClassType()->FindMethod(MethodName) : nullptr;
+      if (!M)
+        Detail::RaiseBadMethod(Self, MethodName, "does not exist");
+      using TBinder = std::function<std::function<Sig>(TObject*)>;
+      const auto* Binder = std::any_cast<TBinder>(&M->Binder);
+      if (!Binder)
+        Detail::RaiseBadMethod(Self, MethodName, "has parameters that do not fit the event");
+      Ev = E(System::TEvent<Sig>((*Binder)(Self), M->Name));
+    };
+    Last = P.get();
+    Detail::AddProp(FMeta, std::move(P));
+    return *this;
+  }
+
+  // A published method, bindable by name from form files.
+  template <class M> TClassBuilder& Method(const char* Name, M Fn) {
+    using Sig = typename Detail::TMemberFn<M>::Signature;
+    FMeta->Methods.push_back({Name, std::any(Detail::TBindMethod<Sig>::template Make<C>(Fn))});
+    return *this;
+  }
+
+  TClassBuilder& Default(int64_t Value) {
+    Last->Default = Value;
+    return *this;
+  }
+  template <class F> TClassBuilder& Stored(F IsStored) {
+    Last->IsStored = [IsStored](const TObject* O) {
+      return (static_cast<const C*>(O)->*IsStored)();
+    };
+    return *this;
+  }
+  TClassBuilder& NotStored() {
+    Last->IsStored = [](const TObject*) { return false; };
+    return *this;
+  }
+
+  const TMetaClass* Finish() {
+    if constexpr (!std::is_abstract_v<C>) {
+      if constexpr (std::is_constructible_v<C, Classes::TComponent*>) {
+        FMeta->ConstructorKind = TConstructorKind::ckOwner;
+        FMeta->Factory = [](void* Arg) -> TObject* {
+          return new C(static_cast<Classes::TComponent*>(Arg));
+        };
+      } else if constexpr (std::is_constructible_v<C, Classes::TCollection*>) {
+        FMeta->ConstructorKind = TConstructorKind::ckCollection;
+        FMeta->Factory = [](void* Arg) -> TObject* {
+          return new C(static_cast<Classes::TCollection*>(Arg));
+        };
+      } else if constexpr (std::is_default_constructible_v<C>) {
+        FMeta->ConstructorKind = TConstructorKind::ckDefault;
+        FMeta->Factory = [](void*) -> TObject* { return new C(); };
+      }
+    }
+    for (auto& P : FMeta->Props)
+      P->DeclaringClass = FMeta;
+    return FMeta;
+  }
+
+private:
+  TMetaClass* FMeta;
+  TPropInfo* Last = nullptr;
+};
+
+} // namespace TypInfo
+
+// Declares the type info of an enumeration, next to the enumeration:
+//   enum class TOVServerType { stSQLite, stPostgreSQL };
+//   OV_ENUM(TOVServerType, "stSQLite", "stPostgreSQL")
+#define OV_ENUM(Type, ...)                                                                         \
+  inline const ::TypInfo::TTypeInfo* OvTypeInfo(Type*) {                                           \
+    static const ::TypInfo::TTypeInfo Info{                                                        \
+        ::TypInfo::TTypeKind::tkEnumeration, #Type, {__VA_ARGS__}, nullptr, nullptr};              \
+    return &Info;                                                                                  \
+  }
+
+// Declares a set type over an enumeration that has OV_ENUM:
+//   OV_SET(TOVDesignDBOptions, TOVDesignDBOption)
+#define OV_SET(SetName, Enum)                                                                      \
+  using SetName = ::System::TSet<Enum>;                                                            \
+  inline const ::TypInfo::TTypeInfo* OvTypeInfo(SetName*) {                                        \
+    static const ::TypInfo::TTypeInfo Info{::TypInfo::TTypeKind::tkSet,                            \
+                                           #SetName,                                               \
+                                           {},                                                     \
+                                           OvTypeInfo(static_cast<Enum*>(nullptr)),                \
+                                           nullptr};                                               \
+    return &Info;                                                                                  \
+  }
+
+// Declares an event (method pointer) type, a distinct type per name so that
+// its type info is found next to it:
+//   OV_EVENT_TYPE(TNotifyEvent, void(System::TObject* Sender))
+#define OV_EVENT_TYPE(Name, Sig)                                                                   \
+  struct Name : ::System::TEvent<Sig> {                                                            \
+    using ::System::TEvent<Sig>::TEvent;                                                           \
+    Name() = default;                                                                              \
+    Name(::System::TEvent<Sig> Other) : ::System::TEvent<Sig>(std::move(Other)) {}                 \
+  };                                                                                               \
+  inline const ::TypInfo::TTypeInfo* OvTypeInfo(Name*) {                                           \
+    static const ::TypInfo::TTypeInfo Info{                                                        \
+        ::TypInfo::TTypeKind::tkMethod, #Name, {}, nullptr, nullptr};                              \
+    return &Info;                                                                                  \
+  }
+
+// Defines the class reference of a class declared with OV_CLASS. Between
+// BEGIN and END, `B` is the TClassBuilder of the class:
+//   OV_CLASS_BEGIN(TOVQuery, TOVDataSet, "OVEngine")
+//     B.Property("SQL", &TOVQuery::GetSQL, &TOVQuery::SetSQL);
+//   OV_CLASS_END
+#define OV_CLASS_BEGIN(ThisClass, ParentClass, Unit)                                               \
+  ::System::TClass ThisClass::StaticClass() {                                                      \
+    static const ::TypInfo::TMetaClass* const Meta = [] {                                          \
+      ::TypInfo::TClassBuilder<ThisClass> B(#ThisClass, ParentClass::StaticClass(), Unit);
+
+#define OV_CLASS_END                                                                               \
+  return B.Finish();                                                                               \
+  }                                                                                                \
+  ();                                                                                              \
+  return Meta;                                                                                     \
+  }
+
+#define OV_CLASS_IMPL(ThisClass, ParentClass, Unit)                                                \
+  OV_CLASS_BEGIN(ThisClass, ParentClass, Unit)                                                     \
+  OV_CLASS_END

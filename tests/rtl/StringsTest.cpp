@@ -1,0 +1,132 @@
+// String lists: name=value lines, case-insensitive lookups, text, sorting.
+#include "rtl/Classes.hpp"
+
+#include <gtest/gtest.h>
+
+using namespace Classes;
+
+TEST(Strings, NamesAndValuesUseTheFirstEqualsSign) {
+  TStringList L;
+  L.SetText("USER NAME=sa\nPASSWORD=a=b\nplain\nuser name=other\n");
+  EXPECT_EQ(L.Count(), 4);
+  EXPECT_EQ(L.Names(1), "PASSWORD");
+  EXPECT_EQ(L.ValueFromIndex(1), "a=b");
+  EXPECT_EQ(L.Names(2), "");
+  EXPECT_EQ(L.Values("User Name"), "sa"); // the first line of that name, any case
+  EXPECT_EQ(L.IndexOfName("user NAME"), 0);
+  EXPECT_EQ(L.Values("missing"), "");
+  L.SetValue("password", "x");
+  EXPECT_EQ(L.Get(1), "password=x");
+  L.SetValue("NEW", "1");
+  EXPECT_EQ(L.Get(4), "NEW=1");
+  L.SetValue("new", "");
+  EXPECT_EQ(L.Count(), 4);
+}
+
+TEST(Strings, IndexOfIgnoresCaseUnlessAskedNot) {
+  TStringList L;
+  L.Add("Alpha");
+  L.Add("beta");
+  EXPECT_EQ(L.IndexOf("ALPHA"), 0);
+  EXPECT_EQ(L.IndexOf("gamma"), -1);
+  L.SetCaseSensitive(true);
+  EXPECT_EQ(L.IndexOf("ALPHA"), -1);
+}
+
+TEST(Strings, TextSplitsAnyLineBreakAndSavesWithTrailingBreak) {
+  TStringList L;
+  L.SetText("a\r\nb\rc\n\nd");
+  EXPECT_EQ(L.ToVector(), (std::vector<std::string>{"a", "b", "c", "", "d"}));
+  EXPECT_EQ(L.GetText(), "a\nb\nc\n\nd\n");
+  L.SetText("");
+  EXPECT_EQ(L.Count(), 0);
+  TStringStream S;
+  L.SaveToStream(&S);
+  EXPECT_EQ(S.DataString(), "");
+  L.Add("select *");
+  L.Add("from T");
+  L.SaveToStream(&S);
+  EXPECT_EQ(S.DataString(), "select *\nfrom T\n");
+}
+
+TEST(Strings, CommaTextQuotesWhatNeedsIt) {
+  TStringList L;
+  L.Add("a");
+  L.Add("b c");
+  L.Add("");
+  L.Add("say \"hi\"");
+  EXPECT_EQ(L.GetCommaText(), "a,\"b c\",\"\",\"say \"\"hi\"\"\"");
+  TStringList M;
+  M.SetCommaText(L.GetCommaText());
+  EXPECT_TRUE(M.Equals(&L));
+}
+
+TEST(Strings, AssignCopiesLinesAndObjects) {
+  TStringList A, B;
+  System::TObject Tag;
+  A.AddObject("x", &Tag);
+  A.Add("y");
+  B.Add("old");
+  B.Assign(&A);
+  EXPECT_TRUE(B.Equals(&A));
+  EXPECT_EQ(B.GetObject(0), &Tag);
+  TComponent C(nullptr);
+  EXPECT_THROW(B.Assign(&C), SysUtils::EConvertError);
+}
+
+TEST(Strings, SortedListsFindAndHandleDuplicates) {
+  TStringList L;
+  L.SetSorted(true);
+  L.Add("pear");
+  L.Add("Apple");
+  L.Add("fig");
+  EXPECT_EQ(L.ToVector(), (std::vector<std::string>{"Apple", "fig", "pear"}));
+  EXPECT_EQ(L.Add("APPLE"), 0); // ignored duplicate
+  EXPECT_EQ(L.Count(), 3);
+  L.SetDuplicates(TDuplicates::dupError);
+  EXPECT_THROW(L.Add("fig"), EStringListError);
+  EXPECT_THROW(L.Insert(0, "x"), EStringListError);
+  int Index = -1;
+  EXPECT_FALSE(L.Find("grape", Index));
+  EXPECT_EQ(Index, 2);
+  EXPECT_EQ(L.IndexOf("PEAR"), 2);
+}
+
+TEST(Strings, OutOfRangeIndexesRaiseListErrors) {
+  TStringList L;
+  L.Add("a");
+  EXPECT_THROW(L.Get(1), EStringListError);
+  EXPECT_THROW(L.Get(-1), EStringListError);
+  EXPECT_THROW(L.Delete(3), EStringListError);
+  EXPECT_THROW(L.Insert(3, "x"), EStringListError);
+  EXPECT_EQ(L.Count(), 1);
+}
+
+TEST(Strings, ChangeEventsFireOnceAroundUpdates) {
+  TStringList L;
+  int Changes = 0;
+  L.OnChange = [&](System::TObject*) { ++Changes; };
+  L.Add("a");
+  EXPECT_EQ(Changes, 1);
+  L.BeginUpdate();
+  L.Add("b");
+  L.Add("c");
+  L.EndUpdate();
+  EXPECT_EQ(Changes, 2);
+  L.SetText("x\ny");
+  EXPECT_EQ(Changes, 3);
+}
+
+TEST(Strings, MoveAndExchangeKeepObjects) {
+  TStringList L;
+  System::TObject O1, O2;
+  L.AddObject("one", &O1);
+  L.AddObject("two", &O2);
+  L.Add("three");
+  L.Move(0, 2);
+  EXPECT_EQ(L.ToVector(), (std::vector<std::string>{"two", "three", "one"}));
+  EXPECT_EQ(L.GetObject(2), &O1);
+  L.Exchange(0, 2);
+  EXPECT_EQ(L.GetObject(0), &O1);
+  EXPECT_EQ(L.GetObject(2), &O2);
+}
