@@ -1,0 +1,297 @@
+#include "orvane60/drivers/OVDriver.hpp"
+
+#include "orvane60/drivers/postgres/OVPgDriver.hpp"
+#include "orvane60/drivers/sqlite/OVSQLiteDriver.hpp"
+
+#include <charconv>
+#include <cmath>
+#include <limits>
+
+namespace OVDriver {
+
+namespace {
+
+std::string ErrorText(const std::string& Context, const std::string& Message,
+                      const std::string& SQLState) {
+  std::string Text = Context;
+  if (!Message.empty()) {
+    Text += Text.empty() ? "" : ": ";
+    Text += Message;
+  }
+  if (!SQLState.empty())
+    Text += " (SQL state " + SQLState + ")";
+  return Text;
+}
+
+std::string_view Trimmed(std::string_view Text) {
+  const auto IsBlank = [](char C) { return C == ' ' || C == '\t' || C == '\r' || C == '\n'; };
+  while (!Text.empty() && IsBlank(Text.front()))
+    Text.remove_prefix(1);
+  while (!Text.empty() && IsBlank(Text.back()))
+    Text.remove_suffix(1);
+  return Text;
+}
+
+std::string Quoted(std::string_view Text) {
+  constexpr std::size_t Limit = 40;
+  if (Text.size() > Limit)
+    return "'" + std::string(Text.substr(0, Limit)) + "...'";
+  return "'" + std::string(Text) + "'";
+}
+
+} // namespace
+
+EDriverError::EDriverError(std::string Context, std::string ServerMessage, std::string SQLState,
+                           int ErrorCode)
+    : std::runtime_error(ErrorText(Context, ServerMessage, SQLState)), FContext(std::move(Context)),
+      FServerMessage(std::move(ServerMessage)), FSQLState(std::move(SQLState)),
+      FErrorCode(ErrorCode) {}
+
+TValue TValue::Blob(std::string Bytes) {
+  TValue Result;
+  Result.FData = TBlobData{std::move(Bytes)};
+  return Result;
+}
+
+TValueKind TValue::Kind() const noexcept {
+  return static_cast<TValueKind>(FData.index());
+}
+
+std::string TValue::AsString() const {
+  switch (Kind()) {
+  case TValueKind::Null:
+    return {};
+  case TValueKind::Integer:
+    return std::to_string(std::get<std::int64_t>(FData));
+  case TValueKind::Float: {
+    char Buffer[32];
+    const auto Result =
+        std::to_chars(std::begin(Buffer), std::end(Buffer), std::get<double>(FData));
+    return std::string(Buffer, Result.ptr);
+  }
+  case TValueKind::Text:
+    return std::get<std::string>(FData);
+  case TValueKind::Blob:
+    return std::get<TBlobData>(FData).Bytes;
+  }
+  return {};
+}
+
+std::int64_t TValue::AsInteger() const {
+  switch (Kind()) {
+  case TValueKind::Null:
+    throw EValueError("Cannot read a null value as an integer");
+  case TValueKind::Integer:
+    return std::get<std::int64_t>(FData);
+  case TValueKind::Float: {
+    const double D = std::get<double>(FData);
+    // 2^63 is exactly representable; anything at or beyond it does not fit.
+    if (std::trunc(D) != D || D < -9223372036854775808.0 || D >= 9223372036854775808.0)
+      throw EValueError("Cannot read " + AsString() +
+                        " as an integer: not a whole number in range");
+    return static_cast<std::int64_t>(D);
+  }
+  case TValueKind::Text: {
+    const std::string_view Text = Trimmed(std::get<std::string>(FData));
+    std::int64_t Result = 0;
+    const char* End = Text.data() + Text.size();
+    const auto Parsed = std::from_chars(Text.data(), End, Result);
+    if (Text.empty() || Parsed.ec != std::errc() || Parsed.ptr != End)
+      throw EValueError("Cannot read the text " + Quoted(std::get<std::string>(FData)) +
+                        " as an integer");
+    return Result;
+  }
+  case TValueKind::Blob:
+    throw EValueError("Cannot read a blob as an integer");
+  }
+  return 0;
+}
+
+double TValue::AsFloat() const {
+  switch (Kind()) {
+  case TValueKind::Null:
+    throw EValueError("Cannot read a null value as a number");
+  case TValueKind::Integer:
+    return static_cast<double>(std::get<std::int64_t>(FData));
+  case TValueKind::Float:
+    return std::get<double>(FData);
+  case TValueKind::Text: {
+    const std::string_view Text = Trimmed(std::get<std::string>(FData));
+    double Result = 0;
+    const char* End = Text.data() + Text.size();
+    const auto Parsed = std::from_chars(Text.data(), End, Result);
+    if (Text.empty() || Parsed.ec != std::errc() || Parsed.ptr != End)
+      throw EValueError("Cannot read the text " + Quoted(std::get<std::string>(FData)) +
+                        " as a number");
+    return Result;
+  }
+  case TValueKind::Blob:
+    throw EValueError("Cannot read a blob as a number");
+  }
+  return 0;
+}
+
+bool TValue::AsBoolean() const {
+  switch (Kind()) {
+  case TValueKind::Integer:
+    return std::get<std::int64_t>(FData) != 0;
+  case TValueKind::Float:
+    return std::get<double>(FData) != 0;
+  case TValueKind::Text: {
+    const std::string_view Text = Trimmed(std::get<std::string>(FData));
+    for (const char* Word : {"1", "t", "true", "y", "yes"})
+      if (SameText(Text, Word))
+        return true;
+    for (const char* Word : {"0", "f", "false", "n", "no"})
+      if (SameText(Text, Word))
+        return false;
+    throw EValueError("Cannot read the text " + Quoted(std::get<std::string>(FData)) +
+                      " as a Boolean");
+  }
+  case TValueKind::Null:
+    throw EValueError("Cannot read a null value as a Boolean");
+  case TValueKind::Blob:
+    throw EValueError("Cannot read a blob as a Boolean");
+  }
+  return false;
+}
+
+const std::string& TValue::AsBlob() const {
+  if (Kind() == TValueKind::Blob)
+    return std::get<TBlobData>(FData).Bytes;
+  if (Kind() == TValueKind::Text)
+    return std::get<std::string>(FData);
+  throw EValueError(IsNull() ? "Cannot read a null value as a blob"
+                             : "Cannot read the number " + AsString() + " as a blob");
+}
+
+std::string_view DataTypeName(TDataType DataType) {
+  switch (DataType) {
+  case TDataType::Unknown:
+    return "Unknown";
+  case TDataType::Boolean:
+    return "Boolean";
+  case TDataType::SmallInt:
+    return "SmallInt";
+  case TDataType::Integer:
+    return "Integer";
+  case TDataType::LargeInt:
+    return "LargeInt";
+  case TDataType::Float:
+    return "Float";
+  case TDataType::Numeric:
+    return "Numeric";
+  case TDataType::String:
+    return "String";
+  case TDataType::Memo:
+    return "Memo";
+  case TDataType::Blob:
+    return "Blob";
+  case TDataType::Date:
+    return "Date";
+  case TDataType::Time:
+    return "Time";
+  case TDataType::DateTime:
+    return "DateTime";
+  }
+  return "Unknown";
+}
+
+int TResultSet::FindColumn(std::string_view Name) const {
+  for (int I = 0; I < ColumnCount(); ++I)
+    if (SameText(ColumnName(I), Name))
+      return I;
+  return -1;
+}
+
+std::string TConnection::PlaceholderFor(int Index) const {
+  return FDriver.PlaceholderFor(Index);
+}
+
+std::string TDriver::QuoteIdentifier(std::string_view Name) const {
+  const char Quote = IdentifierQuoteChar();
+  std::string Result(1, Quote);
+  for (const char C : Name) {
+    if (C == Quote)
+      Result += Quote;
+    Result += C;
+  }
+  Result += Quote;
+  return Result;
+}
+
+const std::vector<TDriver*>& Drivers() {
+  static const std::vector<TDriver*> List{&OVSQLite::SQLiteDriver(), &OVPg::PostgresDriver()};
+  return List;
+}
+
+TDriver* FindDriver(std::string_view ServerTypeName) {
+  for (TDriver* Driver : Drivers())
+    if (SameText(Driver->ServerTypeName(), ServerTypeName))
+      return Driver;
+  return nullptr;
+}
+
+TConnectionURI ParseConnectionURI(std::string_view URI) {
+  const auto Colon = URI.find(':');
+  const std::string Scheme = LowerCase(URI.substr(0, Colon == std::string_view::npos ? 0 : Colon));
+  TDriver* Driver = nullptr;
+  if (Scheme == "sqlite")
+    Driver = &OVSQLite::SQLiteDriver();
+  else if (Scheme == "postgresql" || Scheme == "postgres")
+    Driver = &OVPg::PostgresDriver();
+  if (!Driver)
+    throw EDriverError("Cannot read the connection URI " + Quoted(URI),
+                       "it must start with \"sqlite:\", \"postgresql://\" or \"postgres://\"");
+  return {Driver, Driver->ParseURI(URI)};
+}
+
+bool SameText(std::string_view A, std::string_view B) noexcept {
+  if (A.size() != B.size())
+    return false;
+  for (std::size_t I = 0; I < A.size(); ++I) {
+    char X = A[I], Y = B[I];
+    if (X >= 'A' && X <= 'Z')
+      X = static_cast<char>(X - 'A' + 'a');
+    if (Y >= 'A' && Y <= 'Z')
+      Y = static_cast<char>(Y - 'A' + 'a');
+    if (X != Y)
+      return false;
+  }
+  return true;
+}
+
+std::string LowerCase(std::string_view Text) {
+  std::string Result(Text);
+  for (char& C : Result)
+    if (C >= 'A' && C <= 'Z')
+      C = static_cast<char>(C - 'A' + 'a');
+  return Result;
+}
+
+std::vector<std::pair<std::string, std::string>> QualifiedNameCandidates(std::string_view Text) {
+  std::vector<std::pair<std::string, std::string>> Result;
+  Result.emplace_back(std::string(), std::string(Text));
+  for (auto Dot = Text.find('.'); Dot != std::string_view::npos; Dot = Text.find('.', Dot + 1))
+    if (Dot > 0 && Dot + 1 < Text.size())
+      Result.emplace_back(std::string(Text.substr(0, Dot)), std::string(Text.substr(Dot + 1)));
+  return Result;
+}
+
+std::string SQLExcerpt(std::string_view SQL) {
+  std::string Flat;
+  bool Blank = false;
+  for (const char C : Trimmed(SQL)) {
+    const bool IsBlank = C == ' ' || C == '\t' || C == '\r' || C == '\n';
+    if (IsBlank && Blank)
+      continue;
+    Flat += IsBlank ? ' ' : C;
+    Blank = IsBlank;
+  }
+  constexpr std::size_t Limit = 60;
+  if (Flat.size() > Limit)
+    Flat = Flat.substr(0, Limit) + "...";
+  return "\"" + Flat + "\"";
+}
+
+} // namespace OVDriver

@@ -1,0 +1,286 @@
+// The database driver interface of the runtime package: one driver per server
+// type (SQLite, PostgreSQL), each giving connections that run statements and
+// answer catalog questions. Only the driver folders talk to a client library;
+// everything above works with the plain types declared here.
+//
+// Threading: a connection and its result sets belong to one thread at a time.
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <variant>
+#include <vector>
+
+namespace OVDriver {
+
+// Errors a server or client library reports, with the server's own words, the
+// SQL state where the server has one, and what the driver was doing.
+class EDriverError : public std::runtime_error {
+public:
+  EDriverError(std::string Context, std::string ServerMessage, std::string SQLState = {},
+               int ErrorCode = 0);
+
+  const std::string& Context() const noexcept { return FContext; }
+  const std::string& ServerMessage() const noexcept { return FServerMessage; }
+  // Five-character SQL state (PostgreSQL); empty where the server has none.
+  const std::string& SQLState() const noexcept { return FSQLState; }
+  // The client library's numeric code (SQLite's extended result code); 0 if none.
+  int ErrorCode() const noexcept { return FErrorCode; }
+
+private:
+  std::string FContext;
+  std::string FServerMessage;
+  std::string FSQLState;
+  int FErrorCode;
+};
+
+// A value that cannot be converted to the asked type.
+class EValueError : public std::runtime_error {
+public:
+  using std::runtime_error::runtime_error;
+};
+
+enum class TValueKind { Null, Integer, Float, Text, Blob };
+
+// A parameter or column value: null, 64-bit integer, double, UTF-8 text or a
+// blob (bytes kept in a std::string).
+class TValue {
+public:
+  TValue() = default;
+  TValue(std::nullptr_t) {}
+  TValue(int Value) : FData(std::int64_t{Value}) {}
+  TValue(std::int64_t Value) : FData(Value) {}
+  TValue(double Value) : FData(Value) {}
+  TValue(std::string Value) : FData(std::move(Value)) {}
+  TValue(std::string_view Value) : FData(std::string(Value)) {}
+  TValue(const char* Value) : FData(std::string(Value)) {}
+  // Booleans travel as integers 0 and 1, which both servers accept.
+  TValue(bool Value) : FData(std::int64_t{Value ? 1 : 0}) {}
+
+  static TValue Blob(std::string Bytes);
+
+  TValueKind Kind() const noexcept;
+  bool IsNull() const noexcept { return Kind() == TValueKind::Null; }
+
+  // Null gives an empty string; floats give the shortest text that reads back
+  // to the same double; blobs give their bytes.
+  std::string AsString() const;
+  // Text must hold a whole number (surrounding blanks allowed); a float must be
+  // integral and in range. Null and blobs are errors.
+  std::int64_t AsInteger() const;
+  // Text must hold a number; null and blobs are errors.
+  double AsFloat() const;
+  // Non-zero numbers and the texts "1", "t", "true", "y", "yes" (any case) are true.
+  bool AsBoolean() const;
+  // The bytes of a blob or of a text; other kinds are errors.
+  const std::string& AsBlob() const;
+
+  bool operator==(const TValue& Other) const = default;
+
+private:
+  struct TBlobData {
+    std::string Bytes;
+    bool operator==(const TBlobData&) const = default;
+  };
+  std::variant<std::monostate, std::int64_t, double, std::string, TBlobData> FData;
+};
+
+using TValues = std::vector<TValue>;
+
+// Kinds of column the runtime maps onto its field types.
+enum class TDataType {
+  Unknown,
+  Boolean,
+  SmallInt,
+  Integer,
+  LargeInt,
+  Float,
+  Numeric,
+  String, // text of a declared maximum length (Size)
+  Memo,   // text without a declared length
+  Blob,
+  Date,
+  Time,
+  DateTime
+};
+
+std::string_view DataTypeName(TDataType DataType);
+
+struct TColumnInfo {
+  std::string Name;
+  std::string TypeName; // as the server declares it, e.g. "varchar(30)"
+  TDataType DataType = TDataType::Unknown;
+  int Size = 0;      // declared length of String columns, 0 if none
+  int Precision = 0; // declared precision and scale of Numeric columns
+  int Scale = 0;
+  bool Nullable = true;
+  // Where a result column comes from; empty for expressions. The table is named
+  // as GetTableNames names it.
+  std::string OriginTable;
+  std::string OriginColumn;
+};
+
+// Bits of TIndexColumn::IndexType.
+constexpr int itNonUnique = 1;
+constexpr int itUnique = 2;
+constexpr int itPrimary = 4;
+
+struct TIndexColumn {
+  std::string IndexName;
+  // Empty for an expression inside an index; such an index never counts as
+  // unique, since its columns alone do not identify a row.
+  std::string ColumnName;
+  int IndexType = 0; // itPrimary | itUnique, itUnique, or itNonUnique
+  int Position = 0;  // 1-based place of the column in its index
+};
+
+enum class TParamDirection { Input, Output, InputOutput, Result };
+
+struct TProcParam {
+  std::string Name;
+  TParamDirection Direction = TParamDirection::Input;
+  std::string TypeName;
+  TDataType DataType = TDataType::Unknown;
+};
+
+// Rows of one statement. Values are read from the current row, which Next()
+// moves to; the set starts before its first row.
+class TResultSet {
+public:
+  virtual ~TResultSet() = default;
+  virtual int ColumnCount() const = 0;
+  virtual const std::string& ColumnName(int Index) const = 0;
+  // Full description; may ask the server's catalog once for all columns.
+  virtual const TColumnInfo& Column(int Index) = 0;
+  virtual bool Next() = 0;
+  virtual bool IsNull(int Index) const = 0;
+  virtual TValue Value(int Index) const = 0;
+  // Index of the column of that name (case-insensitive), or -1.
+  int FindColumn(std::string_view Name) const;
+};
+
+class TDriver;
+
+using TTableColumns = std::map<std::string, std::vector<TColumnInfo>>;
+using TTableIndexes = std::map<std::string, std::vector<TIndexColumn>>;
+
+// Table and procedure names travel as the catalog calls return them: tables of
+// the default schema unqualified, others as "schema.table". A name given to a
+// catalog call is looked up as written first; see each driver for the rest.
+class TConnection {
+public:
+  virtual ~TConnection() = default;
+  TConnection(const TConnection&) = delete;
+  TConnection& operator=(const TConnection&) = delete;
+
+  TDriver& Driver() const noexcept { return FDriver; }
+  // Placeholder text of the Index-th (0-based) positional parameter.
+  std::string PlaceholderFor(int Index) const;
+
+  // One statement; returns the number of rows it changed.
+  virtual std::int64_t Execute(std::string_view SQL, const TValues& Params = {}) = 0;
+  // Several statements separated by semicolons, without parameters.
+  virtual void ExecuteScript(std::string_view SQL) = 0;
+  virtual std::unique_ptr<TResultSet> Query(std::string_view SQL, const TValues& Params = {}) = 0;
+  // The result columns of a statement, without running it.
+  virtual std::vector<TColumnInfo> Describe(std::string_view SQL) = 0;
+
+  virtual void StartTransaction() = 0;
+  virtual void Commit() = 0;
+  virtual void Rollback() = 0;
+  virtual bool InTransaction() = 0;
+
+  // Catalog. Names never enter SQL text: they are bound parameters.
+  virtual std::vector<std::string> GetDatabaseNames() = 0;
+  virtual std::vector<std::string> GetSchemaNames() = 0;
+  // Tables and views in order of name; Pattern is a LIKE pattern matched
+  // without regard to case ('\' escapes), empty for all.
+  virtual std::vector<std::string> GetTableNames(std::string_view Pattern = {},
+                                                 bool SystemTables = false) = 0;
+  virtual std::vector<std::string> GetStoredProcNames() = 0;
+  // Columns in table order; empty when there is no such table.
+  virtual std::vector<TColumnInfo> GetFieldNames(std::string_view Table) = 0;
+  // The primary key first, then the other indexes in order of creation, each
+  // in column order; empty when there is no such table.
+  virtual std::vector<TIndexColumn> GetIndexInfo(std::string_view Table) = 0;
+  // Parameters in declaration order, a function's result first; empty when
+  // there is no such procedure.
+  virtual std::vector<TProcParam> GetProcParams(std::string_view Proc) = 0;
+
+  // The same for every table at once, one query per kind, keyed by the names
+  // GetTableNames gives (system tables excluded). Tables without indexes are
+  // absent from GetAllIndexInfo.
+  virtual TTableColumns GetAllFieldNames() = 0;
+  virtual TTableIndexes GetAllIndexInfo() = 0;
+
+  virtual std::string ServerVersion() = 0;
+
+protected:
+  explicit TConnection(TDriver& Driver) : FDriver(Driver) {}
+
+private:
+  TDriver& FDriver;
+};
+
+struct TConnectParams {
+  // SQLite: the database file path (or ":memory:"). PostgreSQL: a conninfo
+  // string or a postgresql:// URI.
+  std::string RemoteDatabase;
+  // Override what RemoteDatabase says, when not empty.
+  std::string UserName;
+  std::string Password;
+  // Driver-specific settings (name, value); names are case-insensitive.
+  std::vector<std::pair<std::string, std::string>> Extra;
+};
+
+enum class TDialect { SQLite, PostgreSQL };
+
+class TDriver {
+public:
+  virtual ~TDriver() = default;
+  virtual std::string_view ServerTypeName() const = 0;
+  virtual TDialect Dialect() const = 0;
+  virtual std::unique_ptr<TConnection> Connect(const TConnectParams& Params) = 0;
+
+  virtual char IdentifierQuoteChar() const { return '"'; }
+  virtual bool SupportsObjectOwners() const = 0;
+  virtual bool SupportsStoredProcs() const = 0;
+  virtual std::string PlaceholderFor(int Index) const = 0;
+  // Name in identifier quotes, quote characters inside doubled.
+  std::string QuoteIdentifier(std::string_view Name) const;
+
+  // Checks a connection URI of this server type and turns it into parameters.
+  virtual TConnectParams ParseURI(std::string_view URI) const = 0;
+};
+
+// The two drivers, SQLite first.
+const std::vector<TDriver*>& Drivers();
+// Case-insensitive; nullptr when no driver has that name.
+TDriver* FindDriver(std::string_view ServerTypeName);
+
+struct TConnectionURI {
+  TDriver* Driver = nullptr;
+  TConnectParams Params;
+};
+
+// "sqlite:PATH" (also "sqlite://PATH") and PostgreSQL URIs
+// "postgresql://user@host:port/db" or "postgres://..." (with "?host=/socket/dir"
+// for a Unix socket). Anything else is an EDriverError naming the URI.
+TConnectionURI ParseConnectionURI(std::string_view URI);
+
+// Helpers the drivers share.
+bool SameText(std::string_view A, std::string_view B) noexcept;
+std::string LowerCase(std::string_view Text);
+// Ways to read a table text, most literal first: the whole text, then each
+// split at a dot into (schema, name) from the first dot on. The schema is empty
+// for the unqualified reading.
+std::vector<std::pair<std::string, std::string>> QualifiedNameCandidates(std::string_view Text);
+// Statement text shortened for an error message.
+std::string SQLExcerpt(std::string_view SQL);
+
+} // namespace OVDriver

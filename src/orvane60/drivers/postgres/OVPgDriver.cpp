@@ -1,0 +1,805 @@
+#include "orvane60/drivers/postgres/OVPgDriver.hpp"
+
+#include <libpq-fe.h>
+
+#include <charconv>
+#include <cmath>
+#include <cstring>
+#include <limits>
+#include <optional>
+
+namespace OVDriver::OVPg {
+
+namespace {
+
+// Type OIDs of pg_type that the driver maps onto its data types.
+enum : Oid {
+  BoolOid = 16,
+  ByteaOid = 17,
+  CharOid = 18,
+  NameOid = 19,
+  Int8Oid = 20,
+  Int2Oid = 21,
+  Int4Oid = 23,
+  TextOid = 25,
+  OidOid = 26,
+  Float4Oid = 700,
+  Float8Oid = 701,
+  BpcharOid = 1042,
+  VarcharOid = 1043,
+  DateOid = 1082,
+  TimeOid = 1083,
+  TimestampOid = 1114,
+  TimestampTzOid = 1184,
+  TimeTzOid = 1266,
+  NumericOid = 1700,
+  UuidOid = 2950
+};
+
+// The connection handle is shared by the connection and its result sets: a
+// result set reads the catalog for its column descriptions on demand, and
+// the handle closes with the last of them.
+struct THandle {
+  PGconn* Conn = nullptr;
+  ~THandle() { PQfinish(Conn); }
+};
+using PHandle = std::shared_ptr<THandle>;
+
+struct TResultDeleter {
+  void operator()(PGresult* Result) const noexcept { PQclear(Result); }
+};
+using PResult = std::unique_ptr<PGresult, TResultDeleter>;
+
+std::string FirstLine(const char* Text) {
+  std::string Line = Text ? Text : "";
+  if (const auto End = Line.find('\n'); End != std::string::npos)
+    Line.resize(End);
+  while (!Line.empty() && (Line.back() == ' ' || Line.back() == '\r'))
+    Line.pop_back();
+  return Line;
+}
+
+// Succeeds for command and row results; anything else becomes an error with
+// the server's message, its detail and hint, and its SQL state.
+PResult Check(PGconn* Conn, PGresult* Raw, const std::string& Context) {
+  PResult Result(Raw);
+  if (!Result)
+    throw EDriverError(Context, FirstLine(PQerrorMessage(Conn)));
+  const ExecStatusType Status = PQresultStatus(Result.get());
+  if (Status == PGRES_COMMAND_OK || Status == PGRES_TUPLES_OK)
+    return Result;
+  if (Status == PGRES_EMPTY_QUERY)
+    throw EDriverError(Context, "the text holds no statement");
+  if (Status == PGRES_COPY_IN || Status == PGRES_COPY_OUT || Status == PGRES_COPY_BOTH) {
+    // Leave copy mode at once, or the connection would wait for data forever.
+    if (Status != PGRES_COPY_OUT)
+      PQputCopyEnd(Conn, "copying through this driver is not supported");
+    char* Buffer = nullptr;
+    while (Status != PGRES_COPY_IN && PQgetCopyData(Conn, &Buffer, 0) > 0)
+      PQfreemem(Buffer);
+    while (PGresult* Rest = PQgetResult(Conn))
+      PQclear(Rest);
+    throw EDriverError(Context, "COPY to or from the client is not supported; use INSERT or "
+                                "COPY with a server file");
+  }
+  const char* Primary = PQresultErrorField(Result.get(), PG_DIAG_MESSAGE_PRIMARY);
+  const char* Detail = PQresultErrorField(Result.get(), PG_DIAG_MESSAGE_DETAIL);
+  const char* Hint = PQresultErrorField(Result.get(), PG_DIAG_MESSAGE_HINT);
+  const char* State = PQresultErrorField(Result.get(), PG_DIAG_SQLSTATE);
+  std::string Message = Primary ? Primary : FirstLine(PQresultErrorMessage(Result.get()));
+  if (Message.empty())
+    Message = FirstLine(PQerrorMessage(Conn));
+  if (Detail)
+    Message += std::string(". ") + Detail;
+  if (Hint)
+    Message += std::string(". ") + Hint;
+  throw EDriverError(Context, Message, State ? State : "");
+}
+
+TDataType DataTypeOf(Oid Type, int Mod) {
+  switch (Type) {
+  case BoolOid:
+    return TDataType::Boolean;
+  case Int2Oid:
+    return TDataType::SmallInt;
+  case Int4Oid:
+    return TDataType::Integer;
+  case Int8Oid:
+  case OidOid:
+    return TDataType::LargeInt;
+  case Float4Oid:
+  case Float8Oid:
+    return TDataType::Float;
+  case NumericOid:
+    return TDataType::Numeric;
+  case BpcharOid:
+  case VarcharOid:
+    return Mod >= 4 ? TDataType::String : TDataType::Memo;
+  case CharOid:
+  case NameOid:
+  case UuidOid:
+    return TDataType::String;
+  case ByteaOid:
+    return TDataType::Blob;
+  case DateOid:
+    return TDataType::Date;
+  case TimeOid:
+  case TimeTzOid:
+    return TDataType::Time;
+  case TimestampOid:
+  case TimestampTzOid:
+    return TDataType::DateTime;
+  default:
+    return TDataType::Memo;
+  }
+}
+
+void ApplyType(TColumnInfo& Info, Oid Type, int Mod) {
+  Info.DataType = DataTypeOf(Type, Mod);
+  if (Info.DataType == TDataType::String) {
+    switch (Type) {
+    case CharOid:
+      Info.Size = 1;
+      break;
+    case NameOid:
+      Info.Size = 63;
+      break;
+    case UuidOid:
+      Info.Size = 36;
+      break;
+    default:
+      Info.Size = Mod - 4;
+    }
+  } else if (Info.DataType == TDataType::Numeric && Mod >= 4) {
+    Info.Precision = ((Mod - 4) >> 16) & 0xffff;
+    Info.Scale = (Mod - 4) & 0xffff;
+  }
+}
+
+std::int64_t ToInteger(const char* Text, int Length) {
+  std::int64_t Result = 0;
+  std::from_chars(Text, Text + Length, Result);
+  return Result;
+}
+
+double ToFloat(std::string_view Text) {
+  if (Text == "NaN")
+    return std::numeric_limits<double>::quiet_NaN();
+  if (Text == "Infinity")
+    return std::numeric_limits<double>::infinity();
+  if (Text == "-Infinity")
+    return -std::numeric_limits<double>::infinity();
+  double Result = 0;
+  std::from_chars(Text.data(), Text.data() + Text.size(), Result);
+  return Result;
+}
+
+// A text[] literal; elements in double quotes with quote and backslash
+// escaped, so any name survives the trip as data.
+std::string ArrayLiteral(const std::vector<std::optional<std::string>>& Items) {
+  std::string Result = "{";
+  for (std::size_t I = 0; I < Items.size(); ++I) {
+    if (I > 0)
+      Result += ',';
+    if (!Items[I]) {
+      Result += "NULL";
+      continue;
+    }
+    Result += '"';
+    for (const char C : *Items[I]) {
+      if (C == '"' || C == '\\')
+        Result += '\\';
+      Result += C;
+    }
+    Result += '"';
+  }
+  return Result + "}";
+}
+
+template <typename T> std::string NumberArray(const std::vector<T>& Items) {
+  std::string Result = "{";
+  for (std::size_t I = 0; I < Items.size(); ++I)
+    Result += (I ? "," : "") + std::to_string(Items[I]);
+  return Result + "}";
+}
+
+// Readings of a name, most literal first: as written and folded to lower case,
+// then split at each dot into schema and name. A missing schema (nullopt)
+// stands for the unqualified reading.
+void NameCandidates(std::string_view Text, std::string& Schemas, std::string& Names) {
+  std::vector<std::optional<std::string>> S, N;
+  const auto Add = [&](std::optional<std::string> Schema, std::string Name) {
+    for (std::size_t I = 0; I < N.size(); ++I)
+      if (S[I] == Schema && N[I] == Name)
+        return;
+    S.push_back(std::move(Schema));
+    N.push_back(std::move(Name));
+  };
+  const auto Candidates = QualifiedNameCandidates(Text);
+  for (const auto& [Schema, Name] : Candidates) {
+    const std::optional<std::string> Exact =
+        Schema.empty() ? std::nullopt : std::optional<std::string>(Schema);
+    const std::optional<std::string> Folded =
+        Schema.empty() ? std::nullopt : std::optional<std::string>(LowerCase(Schema));
+    Add(Exact, Name);
+    Add(Folded, LowerCase(Name));
+  }
+  Schemas = ArrayLiteral(S);
+  Names = ArrayLiteral(N);
+}
+
+// Display name of a relation or function: unqualified in the current schema.
+constexpr std::string_view DisplaySQL = "case when n.nspname = current_schema() then %1 else "
+                                        "n.nspname || '.' || %1 end";
+
+std::string Display(std::string_view Column) {
+  std::string Result(DisplaySQL);
+  for (auto At = Result.find("%1"); At != std::string::npos; At = Result.find("%1", At))
+    Result.replace(At, 2, Column);
+  return Result;
+}
+
+const std::string UserSchemas =
+    "n.nspname not in ('pg_catalog', 'information_schema') and n.nspname not like 'pg\\_toast%' "
+    "and (n.nspname not like 'pg\\_temp\\_%' or n.oid = pg_my_temp_schema())";
+
+constexpr std::string_view RelKinds = "c.relkind in ('r', 'v', 'm', 'f', 'p')";
+
+// The relation a name designates; $1 and $2 are the candidate schemas (null
+// for unqualified) and names, in order of preference.
+std::string TargetRelationCTE() {
+  return "cand as (select * from unnest($1::text[], $2::text[]) with ordinality as x(sch, rel, "
+         "prio)), target as (select c.oid, " +
+         Display("c.relname") +
+         " as display from cand join pg_class c on c.relname = cand.rel "
+         "join pg_namespace n on n.oid = c.relnamespace where " +
+         std::string(RelKinds) +
+         " and case when cand.sch is null then n.nspname = current_schema() or "
+         "pg_table_is_visible(c.oid) else n.nspname = cand.sch end "
+         "order by cand.prio, n.nspname = current_schema() desc limit 1)";
+}
+
+// Columns of relations: display, name, type name, base type oid, base typmod,
+// not null. Domains report their base type.
+const std::string ColumnsSelect =
+    "select t.display, a.attname, format_type(a.atttypid, a.atttypmod), "
+    "case when ty.typtype = 'd' then ty.typbasetype else a.atttypid end, "
+    "case when ty.typtype = 'd' then ty.typtypmod else a.atttypmod end, a.attnotnull "
+    "from rel t join pg_attribute a on a.attrelid = t.oid "
+    "join pg_type ty on ty.oid = a.atttypid "
+    "where a.attnum > 0 and not a.attisdropped ";
+
+// Index columns of relations: display, index name, column name (null for an
+// expression), index type, position. Partial unique indexes do not make rows
+// unique, so they count as plain indexes.
+const std::string IndexesSelect =
+    "select t.display, ic.relname, a.attname, "
+    "case when i.indisprimary then 6 when i.indisunique and i.indpred is null then 2 else 1 end, "
+    "k.pos + 1 from rel t join pg_index i on i.indrelid = t.oid "
+    "join pg_class ic on ic.oid = i.indexrelid "
+    "cross join lateral generate_series(0, i.indnkeyatts - 1) as k(pos) "
+    "left join pg_attribute a on a.attrelid = i.indrelid and a.attnum = i.indkey[k.pos] ";
+
+const std::string IndexesOrder = "order by t.display, i.indisprimary desc, i.indexrelid, k.pos";
+
+class TPgResultSet final : public TResultSet {
+public:
+  TPgResultSet(PHandle Handle, PResult Result, std::string Context)
+      : FHandle(std::move(Handle)), FResult(std::move(Result)), FContext(std::move(Context)) {
+    const int Count = PQnfields(FResult.get());
+    for (int I = 0; I < Count; ++I) {
+      FNames.emplace_back(PQfname(FResult.get(), I));
+      FTypes.push_back(PQftype(FResult.get(), I));
+    }
+    FRows = PQntuples(FResult.get());
+  }
+
+  int ColumnCount() const override { return static_cast<int>(FNames.size()); }
+  const std::string& ColumnName(int Index) const override { return FNames[CheckIndex(Index)]; }
+
+  const TColumnInfo& Column(int Index) override {
+    const std::size_t At = CheckIndex(Index);
+    if (FColumns.empty())
+      FColumns = Describe(FHandle->Conn, FResult.get());
+    return FColumns[At];
+  }
+
+  bool Next() override {
+    if (FRow < FRows)
+      ++FRow;
+    return FRow < FRows;
+  }
+
+  bool IsNull(int Index) const override {
+    RequireRow(Index);
+    return PQgetisnull(FResult.get(), FRow, Index) != 0;
+  }
+
+  TValue Value(int Index) const override {
+    RequireRow(Index);
+    PGresult* R = FResult.get();
+    if (PQgetisnull(R, FRow, Index))
+      return TValue();
+    const char* Text = PQgetvalue(R, FRow, Index);
+    const int Length = PQgetlength(R, FRow, Index);
+    switch (FTypes[static_cast<std::size_t>(Index)]) {
+    case BoolOid:
+      return TValue(std::int64_t{Text[0] == 't' ? 1 : 0});
+    case Int2Oid:
+    case Int4Oid:
+    case Int8Oid:
+    case OidOid:
+      return TValue(ToInteger(Text, Length));
+    case Float4Oid:
+    case Float8Oid:
+      return TValue(ToFloat(std::string_view(Text, static_cast<std::size_t>(Length))));
+    case ByteaOid: {
+      std::size_t Size = 0;
+      unsigned char* Bytes = PQunescapeBytea(reinterpret_cast<const unsigned char*>(Text), &Size);
+      if (!Bytes)
+        throw EDriverError(FContext, "out of memory while reading a bytea value");
+      std::string Result(reinterpret_cast<const char*>(Bytes), Size);
+      PQfreemem(Bytes);
+      return TValue::Blob(std::move(Result));
+    }
+    default:
+      return TValue(std::string(Text, static_cast<std::size_t>(Length)));
+    }
+  }
+
+  // Column descriptions of a row result or a described statement: the types,
+  // and the origin and nullability, come from one catalog query.
+  static std::vector<TColumnInfo> Describe(PGconn* Conn, PGresult* Result) {
+    const int Count = PQnfields(Result);
+    std::vector<TColumnInfo> Columns(static_cast<std::size_t>(Count));
+    if (Count == 0)
+      return Columns;
+    std::vector<unsigned> Types, Tables;
+    std::vector<int> Mods, Attrs;
+    for (int I = 0; I < Count; ++I) {
+      TColumnInfo& Info = Columns[static_cast<std::size_t>(I)];
+      Info.Name = PQfname(Result, I);
+      Types.push_back(PQftype(Result, I));
+      Mods.push_back(PQfmod(Result, I));
+      Tables.push_back(PQftable(Result, I));
+      Attrs.push_back(PQftablecol(Result, I));
+      ApplyType(Info, Types.back(), Mods.back());
+    }
+    const std::string TypesText = NumberArray(Types), ModsText = NumberArray(Mods),
+                      TablesText = NumberArray(Tables), AttrsText = NumberArray(Attrs);
+    const char* Values[] = {TypesText.c_str(), ModsText.c_str(), TablesText.c_str(),
+                            AttrsText.c_str()};
+    const std::string Context = "Reading the column descriptions of a result";
+    PResult Rows = Check(
+        Conn,
+        PQexecParams(Conn,
+                     ("select format_type(x.typ, x.mod), " + Display("r.relname") +
+                      ", a.attname, a.attnotnull "
+                      "from unnest($1::oid[], $2::int4[], $3::oid[], $4::int2[]) with ordinality "
+                      "as x(typ, mod, tab, col, ord) "
+                      "left join pg_class r on r.oid = x.tab "
+                      "left join pg_namespace n on n.oid = r.relnamespace "
+                      "left join pg_attribute a on a.attrelid = x.tab and a.attnum = x.col "
+                      "order by x.ord")
+                         .c_str(),
+                     4, nullptr, Values, nullptr, nullptr, 0),
+        Context);
+    for (int I = 0; I < Count && I < PQntuples(Rows.get()); ++I) {
+      TColumnInfo& Info = Columns[static_cast<std::size_t>(I)];
+      Info.TypeName = PQgetvalue(Rows.get(), I, 0);
+      if (!PQgetisnull(Rows.get(), I, 2)) {
+        Info.OriginTable = PQgetvalue(Rows.get(), I, 1);
+        Info.OriginColumn = PQgetvalue(Rows.get(), I, 2);
+        Info.Nullable = PQgetvalue(Rows.get(), I, 3)[0] != 't';
+      }
+    }
+    return Columns;
+  }
+
+private:
+  std::size_t CheckIndex(int Index) const {
+    if (Index < 0 || Index >= ColumnCount())
+      throw EDriverError(FContext, "there is no column " + std::to_string(Index) +
+                                       " (the result has " + std::to_string(ColumnCount()) + ")");
+    return static_cast<std::size_t>(Index);
+  }
+
+  void RequireRow(int Index) const {
+    CheckIndex(Index);
+    if (FRow < 0 || FRow >= FRows)
+      throw EDriverError(FContext, "there is no current row");
+  }
+
+  PHandle FHandle;
+  PResult FResult;
+  std::string FContext;
+  std::vector<std::string> FNames;
+  std::vector<Oid> FTypes;
+  std::vector<TColumnInfo> FColumns;
+  int FRows = 0;
+  int FRow = -1;
+};
+
+class TPgConnection final : public TConnection {
+public:
+  TPgConnection(TDriver& Driver, PHandle Handle)
+      : TConnection(Driver), FHandle(std::move(Handle)) {}
+
+  std::int64_t Execute(std::string_view SQL, const TValues& Params) override {
+    PResult Result = Run(SQL, Params, "Executing " + SQLExcerpt(SQL));
+    // Row counts of reading commands are not changes.
+    const std::string_view Tag = PQcmdStatus(Result.get());
+    for (const std::string_view Reading : {"SELECT", "FETCH", "MOVE"})
+      if (Tag.substr(0, Reading.size()) == Reading)
+        return 0;
+    const char* Tuples = PQcmdTuples(Result.get());
+    return Tuples && *Tuples ? ToInteger(Tuples, static_cast<int>(std::strlen(Tuples))) : 0;
+  }
+
+  void ExecuteScript(std::string_view SQL) override {
+    const std::string Text(SQL);
+    Check(Conn(), PQexec(Conn(), Text.c_str()), "Executing the script " + SQLExcerpt(SQL));
+  }
+
+  std::unique_ptr<TResultSet> Query(std::string_view SQL, const TValues& Params) override {
+    const std::string Context = "Running the query " + SQLExcerpt(SQL);
+    return std::make_unique<TPgResultSet>(FHandle, Run(SQL, Params, Context), Context);
+  }
+
+  std::vector<TColumnInfo> Describe(std::string_view SQL) override {
+    const std::string Context = "Describing " + SQLExcerpt(SQL);
+    const std::string Text(SQL);
+    Check(Conn(), PQprepare(Conn(), "", Text.c_str(), 0, nullptr), Context);
+    PResult Description = Check(Conn(), PQdescribePrepared(Conn(), ""), Context);
+    return TPgResultSet::Describe(Conn(), Description.get());
+  }
+
+  void StartTransaction() override {
+    if (PQtransactionStatus(Conn()) != PQTRANS_IDLE)
+      throw EDriverError("Starting a transaction", "a transaction is already active");
+    ExecuteScript("BEGIN");
+  }
+
+  void Commit() override {
+    const PGTransactionStatusType Status = PQtransactionStatus(Conn());
+    if (Status == PQTRANS_INERROR) {
+      // The server answers COMMIT of a failed transaction with a silent
+      // rollback; the caller must learn that nothing was written.
+      ExecuteScript("ROLLBACK");
+      throw EDriverError("Committing", "a statement of the transaction had failed, so the whole "
+                                       "transaction was rolled back");
+    }
+    if (Status != PQTRANS_INTRANS)
+      throw EDriverError("Committing", "no transaction is active");
+    ExecuteScript("COMMIT");
+  }
+
+  void Rollback() override {
+    const PGTransactionStatusType Status = PQtransactionStatus(Conn());
+    if (Status != PQTRANS_INTRANS && Status != PQTRANS_INERROR)
+      throw EDriverError("Rolling back", "no transaction is active");
+    ExecuteScript("ROLLBACK");
+  }
+
+  bool InTransaction() override {
+    const PGTransactionStatusType Status = PQtransactionStatus(Conn());
+    return Status == PQTRANS_INTRANS || Status == PQTRANS_INERROR;
+  }
+
+  std::vector<std::string> GetDatabaseNames() override {
+    return Strings("select datname from pg_database where datallowconn and not datistemplate "
+                   "order by datname collate \"C\"",
+                   {}, "Reading the database names");
+  }
+
+  std::vector<std::string> GetSchemaNames() override {
+    return Strings("select n.nspname from pg_namespace n where " + UserSchemas +
+                       " order by n.nspname collate \"C\"",
+                   {}, "Reading the schema names");
+  }
+
+  std::vector<std::string> GetTableNames(std::string_view Pattern, bool SystemTables) override {
+    return Strings(
+        "select " + Display("c.relname") +
+            " as full_name from pg_class c join pg_namespace n on n.oid = c.relnamespace "
+            "where " +
+            std::string(RelKinds) + " and n.nspname not like 'pg\\_toast%' " +
+            "and (n.nspname not like 'pg\\_temp\\_%' or n.oid = pg_my_temp_schema()) " +
+            "and ($1::bool or n.nspname not in ('pg_catalog', 'information_schema')) "
+            "and ($2::text = '' or c.relname ilike $2::text) "
+            "order by full_name collate \"C\"",
+        {SystemTables, std::string(Pattern)}, "Reading the table names");
+  }
+
+  std::vector<std::string> GetStoredProcNames() override {
+    return Strings("select distinct " + Display("p.proname") +
+                       " as full_name from pg_proc p join pg_namespace n on n.oid = p.pronamespace "
+                       "where p.prokind in ('f', 'p') and " +
+                       UserSchemas +
+                       " and p.prorettype not in ('trigger'::regtype, 'event_trigger'::regtype) "
+                       "and not exists (select 1 from pg_depend d where d.classid = "
+                       "'pg_proc'::regclass and d.objid = p.oid and d.deptype = 'e') "
+                       "order by full_name collate \"C\"",
+                   {}, "Reading the stored procedure names");
+  }
+
+  std::vector<TColumnInfo> GetFieldNames(std::string_view Table) override {
+    std::string Schemas, Names;
+    NameCandidates(Table, Schemas, Names);
+    auto Rows = RunRows("with " + TargetRelationCTE() + ", rel as (select * from target) " +
+                            ColumnsSelect + "order by a.attnum",
+                        {Schemas, Names},
+                        "Reading the columns of the table \"" + std::string(Table) + "\"");
+    std::vector<TColumnInfo> Result;
+    for (int Row = 0; Row < PQntuples(Rows.get()); ++Row)
+      Result.push_back(CatalogColumn(Rows.get(), Row));
+    return Result;
+  }
+
+  std::vector<TIndexColumn> GetIndexInfo(std::string_view Table) override {
+    std::string Schemas, Names;
+    NameCandidates(Table, Schemas, Names);
+    auto Rows = RunRows("with " + TargetRelationCTE() + ", rel as (select * from target) " +
+                            IndexesSelect + IndexesOrder,
+                        {Schemas, Names},
+                        "Reading the indexes of the table \"" + std::string(Table) + "\"");
+    std::vector<TIndexColumn> Result;
+    for (int Row = 0; Row < PQntuples(Rows.get()); ++Row)
+      Result.push_back(IndexRow(Rows.get(), Row));
+    DowngradeExpressionIndexes(Result);
+    return Result;
+  }
+
+  std::vector<TProcParam> GetProcParams(std::string_view Proc) override {
+    std::string Schemas, Names;
+    NameCandidates(Proc, Schemas, Names);
+    auto Rows = RunRows(
+        "with cand as (select * from unnest($1::text[], $2::text[]) with ordinality as "
+        "x(sch, name, prio)), target as (select p.oid, p.prokind, p.prorettype, p.proargnames, "
+        "p.proargmodes, coalesce(p.proallargtypes, p.proargtypes::oid[]) as types "
+        "from cand join pg_proc p on p.proname = cand.name "
+        "join pg_namespace n on n.oid = p.pronamespace "
+        "where p.prokind in ('f', 'p') and case when cand.sch is null then "
+        "n.nspname = current_schema() or pg_function_is_visible(p.oid) "
+        "else n.nspname = cand.sch end "
+        "order by cand.prio, n.nspname = current_schema() desc, p.oid limit 1) "
+        "select 0 as ord, '' as name, 'r'::\"char\" as mode, t.prorettype, "
+        "format_type(t.prorettype, null), t.prokind from target t "
+        "union all "
+        "select a.ord, coalesce(t.proargnames[a.ord], ''), coalesce(t.proargmodes[a.ord], 'i'), "
+        "a.typ, format_type(a.typ, null), t.prokind "
+        "from target t cross join lateral unnest(t.types) with ordinality as a(typ, ord) "
+        "order by ord",
+        {Schemas, Names}, "Reading the parameters of the procedure \"" + std::string(Proc) + "\"");
+    std::vector<TProcParam> Result;
+    const int Count = PQntuples(Rows.get());
+    if (Count == 0)
+      return Result;
+    bool HasOutput = false;
+    for (int Row = 1; Row < Count; ++Row) {
+      const char Mode = PQgetvalue(Rows.get(), Row, 2)[0];
+      TProcParam Param;
+      Param.Name = PQgetvalue(Rows.get(), Row, 1);
+      if (Param.Name.empty())
+        Param.Name = "$" + std::string(PQgetvalue(Rows.get(), Row, 0));
+      // 't' marks a column of RETURNS TABLE, which the caller reads as output.
+      Param.Direction = Mode == 'o' || Mode == 't' ? TParamDirection::Output
+                        : Mode == 'b'              ? TParamDirection::InputOutput
+                                                   : TParamDirection::Input;
+      HasOutput = HasOutput || Param.Direction == TParamDirection::Output ||
+                  Param.Direction == TParamDirection::InputOutput;
+      Param.TypeName = PQgetvalue(Rows.get(), Row, 4);
+      Param.DataType = DataTypeOf(static_cast<Oid>(std::stoul(PQgetvalue(Rows.get(), Row, 3))), -1);
+      Result.push_back(std::move(Param));
+    }
+    // A function's value is its result unless output parameters carry it.
+    const bool IsFunction = PQgetvalue(Rows.get(), 0, 5)[0] == 'f';
+    const std::string ReturnType = PQgetvalue(Rows.get(), 0, 4);
+    if (IsFunction && !HasOutput && ReturnType != "void") {
+      TProcParam Param;
+      Param.Name = "Result";
+      Param.Direction = TParamDirection::Result;
+      Param.TypeName = ReturnType;
+      Param.DataType = DataTypeOf(static_cast<Oid>(std::stoul(PQgetvalue(Rows.get(), 0, 3))), -1);
+      Result.insert(Result.begin(), std::move(Param));
+    }
+    return Result;
+  }
+
+  TTableColumns GetAllFieldNames() override {
+    auto Rows = RunRows("with rel as (select c.oid, " + Display("c.relname") +
+                            " as display from pg_class c join pg_namespace n on "
+                            "n.oid = c.relnamespace where " +
+                            std::string(RelKinds) + " and " + UserSchemas + ") " + ColumnsSelect +
+                            "order by t.display, a.attnum",
+                        {}, "Reading the columns of all tables");
+    TTableColumns Result;
+    for (int Row = 0; Row < PQntuples(Rows.get()); ++Row)
+      Result[PQgetvalue(Rows.get(), Row, 0)].push_back(CatalogColumn(Rows.get(), Row));
+    return Result;
+  }
+
+  TTableIndexes GetAllIndexInfo() override {
+    auto Rows = RunRows("with rel as (select c.oid, " + Display("c.relname") +
+                            " as display from pg_class c join pg_namespace n on "
+                            "n.oid = c.relnamespace where " +
+                            std::string(RelKinds) + " and " + UserSchemas + ") " + IndexesSelect +
+                            IndexesOrder,
+                        {}, "Reading the indexes of all tables");
+    TTableIndexes Result;
+    for (int Row = 0; Row < PQntuples(Rows.get()); ++Row)
+      Result[PQgetvalue(Rows.get(), Row, 0)].push_back(IndexRow(Rows.get(), Row));
+    for (auto& [Table, Columns] : Result)
+      DowngradeExpressionIndexes(Columns);
+    return Result;
+  }
+
+  std::string ServerVersion() override {
+    const char* Version = PQparameterStatus(Conn(), "server_version");
+    return std::string("PostgreSQL ") + (Version ? Version : "");
+  }
+
+private:
+  PGconn* Conn() const noexcept { return FHandle->Conn; }
+
+  // Parameters travel as text of unknown type, so that the server types each
+  // one from where it stands (a date column takes '2024-01-31'); blobs travel
+  // in binary as bytea.
+  PResult Run(std::string_view SQL, const TValues& Params, const std::string& Context) {
+    const std::string Text(SQL);
+    std::vector<std::string> Texts(Params.size());
+    std::vector<const char*> Values(Params.size());
+    std::vector<int> Lengths(Params.size()), Formats(Params.size());
+    std::vector<Oid> Types(Params.size());
+    for (std::size_t I = 0; I < Params.size(); ++I) {
+      const TValue& V = Params[I];
+      switch (V.Kind()) {
+      case TValueKind::Null:
+        Values[I] = nullptr;
+        break;
+      case TValueKind::Text:
+      case TValueKind::Blob:
+        Values[I] = V.AsBlob().data();
+        Lengths[I] = static_cast<int>(V.AsBlob().size());
+        if (V.Kind() == TValueKind::Blob) {
+          Formats[I] = 1;
+          Types[I] = ByteaOid;
+        } else if (V.AsBlob().find('\0') != std::string::npos) {
+          throw EDriverError(Context, "parameter " + std::to_string(I + 1) +
+                                          " holds a NUL character, which PostgreSQL text cannot");
+        }
+        break;
+      case TValueKind::Integer:
+      case TValueKind::Float: {
+        const double D = V.Kind() == TValueKind::Float ? V.AsFloat() : 0;
+        Texts[I] = std::isnan(D)   ? "NaN"
+                   : std::isinf(D) ? (D > 0 ? "Infinity" : "-Infinity")
+                                   : V.AsString();
+        Values[I] = Texts[I].c_str();
+        break;
+      }
+      }
+    }
+    return Check(Conn(),
+                 PQexecParams(Conn(), Text.c_str(), static_cast<int>(Params.size()), Types.data(),
+                              Values.data(), Lengths.data(), Formats.data(), 0),
+                 Context);
+  }
+
+  PResult RunRows(const std::string& SQL, const TValues& Params, const std::string& Context) {
+    return Run(SQL, Params, Context);
+  }
+
+  std::vector<std::string> Strings(const std::string& SQL, const TValues& Params,
+                                   const std::string& Context) {
+    PResult Rows = Run(SQL, Params, Context);
+    std::vector<std::string> Result;
+    for (int Row = 0; Row < PQntuples(Rows.get()); ++Row)
+      Result.emplace_back(PQgetvalue(Rows.get(), Row, 0));
+    return Result;
+  }
+
+  static TColumnInfo CatalogColumn(PGresult* Rows, int Row) {
+    TColumnInfo Info;
+    Info.OriginTable = PQgetvalue(Rows, Row, 0);
+    Info.Name = PQgetvalue(Rows, Row, 1);
+    Info.OriginColumn = Info.Name;
+    Info.TypeName = PQgetvalue(Rows, Row, 2);
+    ApplyType(Info, static_cast<Oid>(std::stoul(PQgetvalue(Rows, Row, 3))),
+              std::stoi(PQgetvalue(Rows, Row, 4)));
+    Info.Nullable = PQgetvalue(Rows, Row, 5)[0] != 't';
+    return Info;
+  }
+
+  static TIndexColumn IndexRow(PGresult* Rows, int Row) {
+    TIndexColumn Column;
+    Column.IndexName = PQgetvalue(Rows, Row, 1);
+    Column.ColumnName = PQgetvalue(Rows, Row, 2);
+    Column.IndexType = std::stoi(PQgetvalue(Rows, Row, 3));
+    Column.Position = std::stoi(PQgetvalue(Rows, Row, 4));
+    return Column;
+  }
+
+  // An index over an expression cannot serve as a key made of columns.
+  static void DowngradeExpressionIndexes(std::vector<TIndexColumn>& Columns) {
+    for (const TIndexColumn& C : Columns) {
+      if (!C.ColumnName.empty())
+        continue;
+      for (TIndexColumn& Other : Columns)
+        if (Other.IndexName == C.IndexName)
+          Other.IndexType = itNonUnique;
+    }
+  }
+
+  PHandle FHandle;
+};
+
+void IgnoreNotice(void*, const char*) {}
+
+class TPgDriver final : public TDriver {
+public:
+  std::string_view ServerTypeName() const override { return "PostgreSQL"; }
+  TDialect Dialect() const override { return TDialect::PostgreSQL; }
+  bool SupportsObjectOwners() const override { return true; }
+  bool SupportsStoredProcs() const override { return true; }
+  std::string PlaceholderFor(int Index) const override { return "$" + std::to_string(Index + 1); }
+
+  TConnectParams ParseURI(std::string_view URI) const override {
+    const std::string Text(URI);
+    char* Error = nullptr;
+    PQconninfoOption* Options = PQconninfoParse(Text.c_str(), &Error);
+    if (!Options) {
+      const std::string Message = Error ? FirstLine(Error) : "out of memory";
+      PQfreemem(Error);
+      throw EDriverError("Cannot read the connection URI \"" + Text + "\"", Message);
+    }
+    PQconninfoFree(Options);
+    TConnectParams Params;
+    Params.RemoteDatabase = Text;
+    return Params;
+  }
+
+  std::unique_ptr<TConnection> Connect(const TConnectParams& Params) override {
+    // Later keywords override earlier ones, and the expanded RemoteDatabase
+    // overrides what stands before it: so the timeout is only a default, while
+    // the user name, password and Extra win over the URI.
+    std::vector<std::pair<std::string, std::string>> Keywords{
+        {"connect_timeout", "10"},
+        {"fallback_application_name", "orvane"},
+        {"dbname", Params.RemoteDatabase}};
+    if (!Params.UserName.empty())
+      Keywords.emplace_back("user", Params.UserName);
+    if (!Params.Password.empty())
+      Keywords.emplace_back("password", Params.Password);
+    for (const auto& [Name, Value] : Params.Extra)
+      Keywords.emplace_back(LowerCase(Name), Value);
+    // Text crosses this interface as UTF-8, whatever the server stores.
+    Keywords.emplace_back("client_encoding", "UTF8");
+    std::vector<const char*> Names, Values;
+    for (const auto& [Name, Value] : Keywords) {
+      Names.push_back(Name.c_str());
+      Values.push_back(Value.c_str());
+    }
+    Names.push_back(nullptr);
+    Values.push_back(nullptr);
+
+    auto Handle = std::make_shared<THandle>();
+    Handle->Conn = PQconnectdbParams(Names.data(), Values.data(), 1);
+    if (!Handle->Conn)
+      throw EDriverError("Cannot connect to the PostgreSQL server", "out of memory");
+    if (PQstatus(Handle->Conn) != CONNECTION_OK)
+      throw EDriverError("Cannot connect to the PostgreSQL server",
+                         FirstLine(PQerrorMessage(Handle->Conn)));
+    PQsetNoticeProcessor(Handle->Conn, IgnoreNotice, nullptr);
+    return std::make_unique<TPgConnection>(*this, std::move(Handle));
+  }
+};
+
+} // namespace
+
+TDriver& PostgresDriver() {
+  static TPgDriver Driver;
+  return Driver;
+}
+
+} // namespace OVDriver::OVPg

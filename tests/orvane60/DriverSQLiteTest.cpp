@@ -1,0 +1,392 @@
+#include "orvane60/drivers/sqlite/OVSQLiteDriver.hpp"
+
+#include "orvane60/DriverTestUtil.hpp"
+
+#include <cmath>
+#include <fstream>
+
+using namespace OVDriver;
+using namespace DriverTestUtil;
+using ::testing::ElementsAre;
+using ::testing::HasSubstr;
+
+namespace {
+
+template <typename F> std::string ErrorOf(F&& Call) {
+  try {
+    Call();
+  } catch (const std::exception& E) {
+    return E.what();
+  }
+  return "(no error)";
+}
+
+TEST(DriverList, HoldsExactlyTheTwoServersFoundWithoutRegardToCase) {
+  ASSERT_EQ(Drivers().size(), 2u);
+  EXPECT_EQ(FindDriver("sqlite"), Drivers()[0]);
+  EXPECT_EQ(FindDriver("POSTGRESQL"), Drivers()[1]);
+  EXPECT_EQ(FindDriver("SQLBase"), nullptr);
+  EXPECT_EQ(Drivers()[0]->PlaceholderFor(2), "?");
+  EXPECT_EQ(Drivers()[1]->PlaceholderFor(2), "$3");
+  EXPECT_FALSE(Drivers()[0]->SupportsStoredProcs());
+  EXPECT_TRUE(Drivers()[1]->SupportsStoredProcs());
+  EXPECT_EQ(Drivers()[0]->QuoteIdentifier("a\"b"), "\"a\"\"b\"");
+}
+
+TEST(ConnectionURI, SplitsServerTypeAndDatabase) {
+  auto Parsed = ParseConnectionURI("sqlite:/tmp/x.db");
+  EXPECT_EQ(Parsed.Driver->ServerTypeName(), "SQLite");
+  EXPECT_EQ(Parsed.Params.RemoteDatabase, "/tmp/x.db");
+  EXPECT_EQ(ParseConnectionURI("SQLite:///tmp/x.db").Params.RemoteDatabase, "/tmp/x.db");
+  EXPECT_EQ(ParseConnectionURI("sqlite::memory:").Params.RemoteDatabase, ":memory:");
+
+  const std::string PgURI = "postgresql://me@/shop?host=/run/pg&port=5433";
+  Parsed = ParseConnectionURI(PgURI);
+  EXPECT_EQ(Parsed.Driver->ServerTypeName(), "PostgreSQL");
+  EXPECT_EQ(Parsed.Params.RemoteDatabase, PgURI);
+  EXPECT_EQ(ParseConnectionURI("postgres://h/db").Driver->ServerTypeName(), "PostgreSQL");
+
+  EXPECT_THAT(ErrorOf([] { ParseConnectionURI("sqlite:"); }), HasSubstr("no database file"));
+  EXPECT_THAT(ErrorOf([] { ParseConnectionURI("mysql://h/db"); }), HasSubstr("mysql://h/db"));
+  EXPECT_THAT(ErrorOf([] { ParseConnectionURI("/tmp/x.db"); }), HasSubstr("must start with"));
+  EXPECT_THAT(ErrorOf([] { ParseConnectionURI("postgresql://h/db?nosuchoption=1"); }),
+              HasSubstr("nosuchoption"));
+}
+
+TEST(Value, ConvertsBetweenKindsAndRefusesWhatDoesNotFit) {
+  EXPECT_EQ(TValue(42).AsString(), "42");
+  EXPECT_EQ(TValue(0.1).AsString(), "0.1");
+  EXPECT_EQ(TValue(" 17 ").AsInteger(), 17);
+  EXPECT_EQ(TValue(3.0).AsInteger(), 3);
+  EXPECT_DOUBLE_EQ(TValue("2.5").AsFloat(), 2.5);
+  EXPECT_TRUE(TValue("Yes").AsBoolean());
+  EXPECT_FALSE(TValue(std::int64_t{0}).AsBoolean());
+  EXPECT_EQ(TValue().AsString(), "");
+  EXPECT_EQ(TValue::Blob(std::string("a\0b", 3)).AsBlob().size(), 3u);
+  EXPECT_EQ(TValue(true), TValue(1));
+
+  EXPECT_THAT(ErrorOf([] { TValue("12abc").AsInteger(); }), HasSubstr("'12abc'"));
+  EXPECT_THAT(ErrorOf([] { TValue(2.5).AsInteger(); }), HasSubstr("not a whole number"));
+  EXPECT_THAT(ErrorOf([] { TValue(1e300).AsInteger(); }), HasSubstr("in range"));
+  EXPECT_THAT(ErrorOf([] { TValue().AsInteger(); }), HasSubstr("null"));
+  EXPECT_THAT(ErrorOf([] { TValue("").AsFloat(); }), HasSubstr("as a number"));
+  EXPECT_THAT(ErrorOf([] { TValue("maybe").AsBoolean(); }), HasSubstr("Boolean"));
+  EXPECT_THAT(ErrorOf([] { TValue(5).AsBlob(); }), HasSubstr("blob"));
+}
+
+TEST(SQLiteTypes, DeclaredTypesMapToKindsSizesAndPrecision) {
+  using OVSQLite::ColumnTypeFromDeclaration;
+  EXPECT_EQ(ColumnTypeFromDeclaration("VARCHAR(30)").DataType, TDataType::String);
+  EXPECT_EQ(ColumnTypeFromDeclaration("varchar(30)").Size, 30);
+  EXPECT_EQ(ColumnTypeFromDeclaration("TEXT").DataType, TDataType::Memo);
+  EXPECT_EQ(ColumnTypeFromDeclaration("INTEGER").DataType, TDataType::Integer);
+  EXPECT_EQ(ColumnTypeFromDeclaration("BIGINT").DataType, TDataType::LargeInt);
+  EXPECT_EQ(ColumnTypeFromDeclaration("double precision").DataType, TDataType::Float);
+  EXPECT_EQ(ColumnTypeFromDeclaration("BLOB").DataType, TDataType::Blob);
+  EXPECT_EQ(ColumnTypeFromDeclaration("").DataType, TDataType::Unknown);
+  EXPECT_EQ(ColumnTypeFromDeclaration("DATETIME").DataType, TDataType::DateTime);
+  EXPECT_EQ(ColumnTypeFromDeclaration("date").DataType, TDataType::Date);
+  EXPECT_EQ(ColumnTypeFromDeclaration("BOOLEAN").DataType, TDataType::Boolean);
+  const TColumnInfo Money = ColumnTypeFromDeclaration("DECIMAL(10, 2)");
+  EXPECT_EQ(Money.DataType, TDataType::Numeric);
+  EXPECT_EQ(Money.Precision, 10);
+  EXPECT_EQ(Money.Scale, 2);
+}
+
+TEST_F(TSQLiteTest, OpeningFailsClearlyAndCreatesNothingByAccident) {
+  const std::string Missing = (FDir.Path() / "missing.db").string();
+  EXPECT_THAT(ErrorOf([&] { Open(Missing); }),
+              AllOf(HasSubstr(Missing), HasSubstr("does not exist"), HasSubstr("CREATE=TRUE")));
+  EXPECT_FALSE(std::filesystem::exists(Missing));
+
+  const std::string NotADatabase = (FDir.Path() / "notes.txt").string();
+  std::ofstream(NotADatabase) << "these are not the pages of a database, just some text that is "
+                                 "long enough to fill a header of one hundred bytes or so....";
+  EXPECT_THAT(ErrorOf([&] { Open(NotADatabase); }), HasSubstr("not a database"));
+
+  TConnectParams Params;
+  Params.RemoteDatabase = FPath;
+  Params.Extra = {{"Create", "perhaps"}};
+  EXPECT_THAT(ErrorOf([&] { FindDriver("SQLite")->Connect(Params); }), HasSubstr("TRUE or FALSE"));
+  Params.Extra = {{"JOURNAL", "WAL"}};
+  EXPECT_THAT(ErrorOf([&] { FindDriver("SQLite")->Connect(Params); }),
+              HasSubstr("unknown setting \"JOURNAL\""));
+
+  auto Memory = Open(":memory:");
+  EXPECT_EQ(Scalar(*Memory, "select 40 + 2"), 42);
+  EXPECT_THAT(Memory->ServerVersion(), HasSubstr("SQLite 3."));
+}
+
+TEST_F(TSQLiteTest, ReadOnlyConnectionRefusesWrites) {
+  FConn->ExecuteScript("create table t(a)");
+  TConnectParams Params;
+  Params.RemoteDatabase = FPath;
+  Params.Extra = {{"READONLY", "TRUE"}};
+  auto ReadOnly = FindDriver("SQLite")->Connect(Params);
+  EXPECT_THAT(ErrorOf([&] { ReadOnly->Execute("insert into t values (1)"); }),
+              HasSubstr("readonly"));
+}
+
+TEST_F(TSQLiteTest, BoundParametersOfEveryKindRoundTrip) {
+  FConn->ExecuteScript("create table v(i integer, f real, t text, b blob, n text)");
+  const std::string Bytes("\x00\x01\xff'\"", 5);
+  const std::string Text = "it's \"quoted\"; -- not a comment\n\xc3\xa9";
+  EXPECT_EQ(FConn->Execute("insert into v values (?, ?, ?, ?, ?)",
+                           {std::int64_t{1} << 40, 2.5, Text, TValue::Blob(Bytes), TValue()}),
+            1);
+  EXPECT_EQ(FConn->Execute("insert into v(i) values (?)", {true}), 1);
+
+  auto Rows = FConn->Query("select i, f, t, b, n from v where i > ? order by i desc", {0});
+  ASSERT_TRUE(Rows->Next());
+  EXPECT_EQ(Rows->Value(0).Kind(), TValueKind::Integer);
+  EXPECT_EQ(Rows->Value(0).AsInteger(), std::int64_t{1} << 40);
+  EXPECT_EQ(Rows->Value(1).Kind(), TValueKind::Float);
+  EXPECT_EQ(Rows->Value(1).AsFloat(), 2.5);
+  EXPECT_EQ(Rows->Value(2).AsString(), Text);
+  EXPECT_EQ(Rows->Value(3).Kind(), TValueKind::Blob);
+  EXPECT_EQ(Rows->Value(3).AsBlob(), Bytes);
+  EXPECT_TRUE(Rows->IsNull(4));
+  ASSERT_TRUE(Rows->Next());
+  EXPECT_EQ(Rows->Value(0).AsInteger(), 1);
+  EXPECT_FALSE(Rows->Next());
+  EXPECT_FALSE(Rows->Next());
+  EXPECT_THAT(ErrorOf([&] { Rows->Value(0); }), HasSubstr("no current row"));
+  EXPECT_EQ(Rows->FindColumn("T"), 2);
+
+  EXPECT_EQ(FConn->Execute("update v set n = ?", {"x"}), 2);
+  EXPECT_EQ(FConn->Execute("create table w(a)"), 0);
+  EXPECT_EQ(FConn->Execute("select * from v"), 0);
+}
+
+TEST_F(TSQLiteTest, StatementErrorsNameWhatFailedAndChangeNothing) {
+  FConn->ExecuteScript("create table t(a integer not null)");
+  EXPECT_THAT(ErrorOf([&] { FConn->Query("selec * from t"); }),
+              AllOf(HasSubstr("selec * from t"), HasSubstr("syntax error")));
+  EXPECT_THAT(ErrorOf([&] { FConn->Execute("insert into t values (?)", {}); }),
+              HasSubstr("1 parameter(s) but 0 value(s)"));
+  EXPECT_THAT(ErrorOf([&] { FConn->Execute("insert into t values (1); drop table t"); }),
+              HasSubstr("more than one statement"));
+  EXPECT_THAT(ErrorOf([&] { FConn->Execute("insert into t values (null)"); }),
+              HasSubstr("NOT NULL"));
+  EXPECT_THAT(ErrorOf([&] { FConn->Execute("  -- nothing\n"); }), HasSubstr("no statement"));
+  EXPECT_EQ(Scalar(*FConn, "select count(*) from t"), 0);
+  // A trailing semicolon and comment are not a second statement.
+  EXPECT_EQ(FConn->Execute("insert into t values (1); -- done"), 1);
+
+  try {
+    FConn->Execute("insert into t values (null)");
+    FAIL();
+  } catch (const EDriverError& E) {
+    EXPECT_NE(E.ErrorCode(), 0);
+    EXPECT_THAT(E.Context(), HasSubstr("Executing"));
+  }
+}
+
+TEST_F(TSQLiteTest, TransactionsCommitRollBackAndRefuseNesting) {
+  FConn->ExecuteScript("create table t(a)");
+  FConn->StartTransaction();
+  EXPECT_TRUE(FConn->InTransaction());
+  EXPECT_THAT(ErrorOf([&] { FConn->StartTransaction(); }), HasSubstr("already active"));
+  FConn->Execute("insert into t values (1)");
+  FConn->Rollback();
+  EXPECT_FALSE(FConn->InTransaction());
+  EXPECT_EQ(Scalar(*FConn, "select count(*) from t"), 0);
+
+  FConn->StartTransaction();
+  FConn->Execute("insert into t values (1)");
+  FConn->Commit();
+  EXPECT_EQ(Scalar(*Open(FPath), "select count(*) from t"), 1);
+  EXPECT_THAT(ErrorOf([&] { FConn->Commit(); }), HasSubstr("no transaction"));
+  EXPECT_THAT(ErrorOf([&] { FConn->Rollback(); }), HasSubstr("no transaction"));
+}
+
+TEST_F(TSQLiteTest, DescribeTellsColumnsAndOriginsWithoutRunning) {
+  FConn->ExecuteScript("create table item(id integer primary key, name varchar(40) not null, "
+                       "price decimal(8,2)); attach ':memory:' as aux; "
+                       "create table aux.extra(code text)");
+  const auto Columns = FConn->Describe(
+      "select i.name as label, price, 1 + 1 as two, e.code from item i, aux.extra e");
+  ASSERT_EQ(Columns.size(), 4u);
+  EXPECT_EQ(Columns[0].Name, "label");
+  EXPECT_EQ(Columns[0].DataType, TDataType::String);
+  EXPECT_EQ(Columns[0].Size, 40);
+  EXPECT_FALSE(Columns[0].Nullable);
+  EXPECT_EQ(Columns[0].OriginTable, "item");
+  EXPECT_EQ(Columns[0].OriginColumn, "name");
+  EXPECT_EQ(Columns[1].DataType, TDataType::Numeric);
+  EXPECT_TRUE(Columns[1].Nullable);
+  EXPECT_EQ(Columns[2].OriginTable, "");
+  EXPECT_EQ(Columns[2].DataType, TDataType::Unknown);
+  EXPECT_EQ(Columns[3].OriginTable, "aux.extra");
+
+  FConn->Describe("insert into item(name) values ('x')");
+  EXPECT_EQ(Scalar(*FConn, "select count(*) from item"), 0);
+
+  auto Rows = FConn->Query("select name from item");
+  EXPECT_EQ(Rows->Column(0).OriginTable, "item");
+  EXPECT_THAT(ErrorOf([&] { Rows->Column(5); }), HasSubstr("no column 5"));
+}
+
+TEST_F(TSQLiteTest, ResultSetMayOutliveItsConnection) {
+  FConn->ExecuteScript("create table t(a); insert into t values (1), (2)");
+  auto Rows = FConn->Query("select a from t order by a");
+  FConn.reset();
+  ASSERT_TRUE(Rows->Next());
+  EXPECT_EQ(Rows->Value(0).AsInteger(), 1);
+}
+
+// The catalog schema shared by the catalog tests below.
+class TSQLiteCatalogTest : public TSQLiteTest {
+protected:
+  void SetUp() override {
+    TSQLiteTest::SetUp();
+    FConn->ExecuteScript(R"(
+      create table order_lines(order_no integer, line_no integer, qty integer not null,
+                               note text, primary key (order_no, line_no));
+      create table "Order Items"("Item Id" integer primary key, "Unit Price" real);
+      create table uniq_only(a text, b text, c text, d text unique);
+      create unique index uniq_b_c on uniq_only(b, c);
+      create index plain_a on uniq_only(a);
+      create unique index uniq_expr on uniq_only(lower(a));
+      create unique index uniq_partial on uniq_only(c) where c is not null;
+      create table "select"("from" text primary key, "order" int) without rowid;
+      create table Customers(Id integer primary key, Name text);
+      create table no_index(x);
+      create view order_view as select order_no, qty from order_lines;
+    )");
+    FConn->ExecuteScript("attach '" + (FDir.Path() / "aux.db").string() + "' as aux");
+    FConn->ExecuteScript("create table aux.archive(id integer primary key, kept text)");
+  }
+};
+
+TEST_F(TSQLiteCatalogTest, DatabaseNamesAreTheSchemas) {
+  EXPECT_THAT(FConn->GetDatabaseNames(), ElementsAre("main", "aux"));
+  FConn->ExecuteScript("create temp table scratch(x)");
+  EXPECT_THAT(FConn->GetDatabaseNames(), ElementsAre("main", "temp", "aux"));
+  EXPECT_TRUE(FConn->GetStoredProcNames().empty());
+  EXPECT_TRUE(FConn->GetProcParams("anything").empty());
+}
+
+TEST_F(TSQLiteCatalogTest, TableNamesAreSortedQualifiedAndFiltered) {
+  EXPECT_THAT(FConn->GetTableNames(),
+              ElementsAre("Customers", "Order Items", "aux.archive", "no_index", "order_lines",
+                          "order_view", "select", "uniq_only"));
+  EXPECT_THAT(FConn->GetTableNames("ORDER%"),
+              ElementsAre("Order Items", "order_lines", "order_view"));
+  EXPECT_THAT(FConn->GetTableNames("order\\_%"), ElementsAre("order_lines", "order_view"));
+  const auto All = FConn->GetTableNames({}, true);
+  EXPECT_TRUE(Contains(All, "sqlite_schema"));
+  EXPECT_TRUE(Contains(All, "aux.sqlite_schema"));
+}
+
+TEST_F(TSQLiteCatalogTest, FieldNamesFollowTableOrderForEveryKindOfName) {
+  const auto Lines = FConn->GetFieldNames("order_lines");
+  EXPECT_THAT(ColumnNames(Lines), ElementsAre("order_no", "line_no", "qty", "note"));
+  EXPECT_FALSE(Lines[2].Nullable);
+  EXPECT_TRUE(Lines[3].Nullable);
+  EXPECT_EQ(Lines[3].DataType, TDataType::Memo);
+  EXPECT_EQ(Lines[0].OriginTable, "order_lines");
+
+  EXPECT_THAT(ColumnNames(FConn->GetFieldNames("Order Items")),
+              ElementsAre("Item Id", "Unit Price"));
+  EXPECT_THAT(ColumnNames(FConn->GetFieldNames("select")), ElementsAre("from", "order"));
+  EXPECT_THAT(ColumnNames(FConn->GetFieldNames("CUSTOMERS")), ElementsAre("Id", "Name"));
+  EXPECT_THAT(ColumnNames(FConn->GetFieldNames("order_view")), ElementsAre("order_no", "qty"));
+  const auto Archive = FConn->GetFieldNames("aux.archive");
+  EXPECT_THAT(ColumnNames(Archive), ElementsAre("id", "kept"));
+  EXPECT_EQ(Archive[0].OriginTable, "aux.archive");
+  EXPECT_TRUE(FConn->GetFieldNames("nosuch").empty());
+  EXPECT_TRUE(FConn->GetFieldNames("nosuch.order_lines").empty());
+}
+
+TEST_F(TSQLiteCatalogTest, MainWinsOverTempForUnqualifiedNames) {
+  FConn->ExecuteScript("create temp table no_index(shadowing)");
+  EXPECT_THAT(ColumnNames(FConn->GetFieldNames("no_index")), ElementsAre("x"));
+  EXPECT_THAT(ColumnNames(FConn->GetFieldNames("temp.no_index")), ElementsAre("shadowing"));
+  EXPECT_TRUE(Contains(FConn->GetTableNames(), "temp.no_index"));
+}
+
+TEST_F(TSQLiteCatalogTest, DottedTableNameBeatsSchemaReading) {
+  FConn->ExecuteScript(R"(create table "aux.archive"(literal); create table "a.b.c"(dots))");
+  EXPECT_THAT(ColumnNames(FConn->GetFieldNames("aux.archive")), ElementsAre("literal"));
+  EXPECT_THAT(ColumnNames(FConn->GetFieldNames("a.b.c")), ElementsAre("dots"));
+}
+
+TEST_F(TSQLiteCatalogTest, IndexInfoPutsPrimaryKeyFirstThenIndexesInCreationOrder) {
+  EXPECT_THAT(IndexRows(FConn->GetIndexInfo("order_lines")),
+              ElementsAre("sqlite_autoindex_order_lines_1:order_no:6:1",
+                          "sqlite_autoindex_order_lines_1:line_no:6:2"));
+  // An INTEGER PRIMARY KEY is the rowid and has no index of its own.
+  EXPECT_THAT(IndexRows(FConn->GetIndexInfo("Order Items")), ElementsAre("PRIMARY:Item Id:6:1"));
+  EXPECT_THAT(IndexRows(FConn->GetIndexInfo("select")),
+              ElementsAre("sqlite_autoindex_select_1:from:6:1"));
+  EXPECT_THAT(IndexRows(FConn->GetIndexInfo("uniq_only")),
+              ElementsAre("sqlite_autoindex_uniq_only_1:d:2:1", "uniq_b_c:b:2:1", "uniq_b_c:c:2:2",
+                          "plain_a:a:1:1", "uniq_expr::1:1", "uniq_partial:c:1:1"));
+  EXPECT_THAT(IndexRows(FConn->GetIndexInfo("aux.archive")), ElementsAre("PRIMARY:id:6:1"));
+  EXPECT_TRUE(FConn->GetIndexInfo("no_index").empty());
+  EXPECT_TRUE(FConn->GetIndexInfo("order_view").empty());
+  EXPECT_TRUE(FConn->GetIndexInfo("nosuch").empty());
+}
+
+TEST_F(TSQLiteCatalogTest, BatchCatalogMatchesTheOneTableCalls) {
+  const TTableColumns AllColumns = FConn->GetAllFieldNames();
+  const TTableIndexes AllIndexes = FConn->GetAllIndexInfo();
+  std::vector<std::string> Keys;
+  for (const auto& [Table, Columns] : AllColumns)
+    Keys.push_back(Table);
+  auto Expected = FConn->GetTableNames();
+  std::sort(Expected.begin(), Expected.end());
+  EXPECT_EQ(Keys, Expected);
+  for (const std::string& Table : Expected) {
+    SCOPED_TRACE(Table);
+    const auto One = FConn->GetFieldNames(Table);
+    const auto& Batch = AllColumns.at(Table);
+    ASSERT_EQ(ColumnNames(Batch), ColumnNames(One));
+    for (std::size_t I = 0; I < One.size(); ++I) {
+      EXPECT_EQ(Batch[I].TypeName, One[I].TypeName);
+      EXPECT_EQ(Batch[I].Nullable, One[I].Nullable);
+      EXPECT_EQ(Batch[I].OriginTable, One[I].OriginTable);
+    }
+    const auto OneIndexes = IndexRows(FConn->GetIndexInfo(Table));
+    const auto Found = AllIndexes.find(Table);
+    EXPECT_EQ(Found == AllIndexes.end() ? std::vector<std::string>{} : IndexRows(Found->second),
+              OneIndexes);
+  }
+}
+
+TEST_F(TSQLiteCatalogTest, BrokenViewFailsItsOwnCallButNotTheBatch) {
+  FConn->ExecuteScript("create table doomed(x); create view broken as select * from doomed; "
+                       "drop table doomed");
+  EXPECT_THAT(ErrorOf([&] { FConn->GetFieldNames("broken"); }),
+              AllOf(HasSubstr("broken"), HasSubstr("no such table")));
+  const auto All = FConn->GetAllFieldNames();
+  EXPECT_EQ(All.count("broken"), 0u);
+  EXPECT_EQ(All.count("order_lines"), 1u);
+}
+
+TEST_F(TSQLiteCatalogTest, HostileNamesAreOnlyEverData) {
+  const std::string Table = "x\"; drop table order_lines; --";
+  const std::string Column = "a'b\"c; /* --";
+  const std::string Index = "i'); drop table \"select\"; --";
+  FConn->ExecuteScript("create table " + FConn->Driver().QuoteIdentifier(Table) + "(" +
+                       FConn->Driver().QuoteIdentifier(Column) + " primary key)");
+  FConn->ExecuteScript("create unique index " + FConn->Driver().QuoteIdentifier(Index) + " on " +
+                       FConn->Driver().QuoteIdentifier(Table) + "(" +
+                       FConn->Driver().QuoteIdentifier(Column) + ")");
+  EXPECT_TRUE(Contains(FConn->GetTableNames(), Table));
+  EXPECT_THAT(ColumnNames(FConn->GetFieldNames(Table)), ElementsAre(Column));
+  const auto Indexes = IndexRows(FConn->GetIndexInfo(Table));
+  EXPECT_TRUE(Contains(Indexes, Index + ":" + Column + ":2:1"));
+  EXPECT_EQ(FConn->GetAllFieldNames().at(Table)[0].Name, Column);
+  for (const char* Probe : {"order_lines'; drop table order_lines; --", "x' or '1'='1",
+                            "order_lines\"; delete from order_lines; --"}) {
+    EXPECT_TRUE(FConn->GetFieldNames(Probe).empty()) << Probe;
+    EXPECT_TRUE(FConn->GetIndexInfo(Probe).empty()) << Probe;
+    FConn->GetTableNames(Probe);
+  }
+  EXPECT_TRUE(Contains(FConn->GetTableNames(), "order_lines"));
+  EXPECT_TRUE(Contains(FConn->GetTableNames(), "select"));
+}
+
+} // namespace
