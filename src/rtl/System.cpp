@@ -3,6 +3,9 @@
 #include "rtl/SysUtils.hpp"
 #include "rtl/TypInfo.hpp"
 
+#include <algorithm>
+#include <mutex>
+
 namespace System {
 
 TObject::~TObject() = default;
@@ -51,6 +54,39 @@ TClass TInterfacedObject::StaticClass() {
 
 TClass TInterfacedObject::ClassType() const {
   return StaticClass();
+}
+
+namespace {
+
+struct TModuleList {
+  std::mutex Lock;
+  std::vector<const void*> Modules;
+};
+
+TModuleList& ModuleList() {
+  static TModuleList L;
+  return L;
+}
+
+} // namespace
+
+void RegisterModule(const void* Instance) {
+  auto& L = ModuleList();
+  std::lock_guard G(L.Lock);
+  if (std::find(L.Modules.begin(), L.Modules.end(), Instance) == L.Modules.end())
+    L.Modules.insert(L.Modules.begin(), Instance);
+}
+
+void UnregisterModule(const void* Instance) {
+  auto& L = ModuleList();
+  std::lock_guard G(L.Lock);
+  L.Modules.erase(std::remove(L.Modules.begin(), L.Modules.end(), Instance), L.Modules.end());
+}
+
+std::vector<const void*> LibModules() {
+  auto& L = ModuleList();
+  std::lock_guard G(L.Lock);
+  return L.Modules;
 }
 
 } // namespace System

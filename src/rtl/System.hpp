@@ -12,6 +12,7 @@
 #include <string>
 #include <type_traits>
 #include <utility>
+#include <vector>
 
 namespace TypInfo {
 struct TMetaClass;
@@ -185,6 +186,14 @@ private:
   std::function<R(A...)> FFn;
   std::string FMethodName;
 };
+
+// The program's modules (shared libraries) that hold resources, such as the
+// stored layouts of dialogs. A library registers itself when it is loaded and
+// unregisters when it is unloaded, by an address inside it (its HInstance);
+// resource lookups search the newest module first.
+void RegisterModule(const void* Instance);
+void UnregisterModule(const void* Instance);
+std::vector<const void*> LibModules();
 
 } // namespace System
 

@@ -70,6 +70,14 @@ const TMethodEntry* TMetaClass::FindMethod(std::string_view MethodName) const {
   return nullptr;
 }
 
+const TFieldEntry* TMetaClass::FindField(std::string_view FieldName) const {
+  for (TClass C = this; C; C = C->Parent)
+    for (const auto& F : C->Fields)
+      if (SameText(F.Name, FieldName))
+        return &F;
+  return nullptr;
+}
+
 namespace Detail {
 
 TMetaClass* NewMetaClass(const char* Name, TClass Parent, const char* UnitName) {

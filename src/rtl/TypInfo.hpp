@@ -87,6 +87,15 @@ struct TMethodEntry {
   std::any Binder;
 };
 
+// A published field: a component reference that form reading sets when it
+// creates the component of that name (the controls of a stored dialog layout).
+struct TFieldEntry {
+  std::string Name;
+  TClass FieldClass = nullptr;
+  std::function<void(TObject* Self, TObject* Value)> Set;
+  std::function<TObject*(const TObject* Self)> Get;
+};
+
 enum class TConstructorKind { ckNone, ckDefault, ckOwner, ckCollection };
 
 struct TMetaClass {
@@ -99,12 +108,14 @@ struct TMetaClass {
   std::function<TObject*(void* Arg)> Factory;
   std::vector<std::unique_ptr<TPropInfo>> Props; // own published properties, in declaration order
   std::vector<TMethodEntry> Methods;             // own published methods
+  std::vector<TFieldEntry> Fields;               // own published fields
   TTypeInfo TypeInfo;                            // tkClass type info of this class
 
   bool InheritsFrom(TClass AClass) const;
   const TPropInfo* FindProp(std::string_view PropName) const; // own and inherited, any case
   std::vector<const TPropInfo*> AllProps() const;             // parents' first
   const TMethodEntry* FindMethod(std::string_view MethodName) const;
+  const TFieldEntry* FindField(std::string_view FieldName) const; // own and inherited, any case
   bool IsAbstract() const { return !Factory; }
 };
 
@@ -312,6 +323,21 @@ public:
   template <class M> TClassBuilder& Method(const char* Name, M Fn) {
     using Sig = typename Detail::TMemberFn<M>::Signature;
     FMeta->Methods.push_back({Name, std::any(Detail::TBindMethod<Sig>::template Make<C>(Fn))});
+    return *this;
+  }
+
+  // A published field holding a component of class T (or a descendant).
+  template <class T> TClassBuilder& Field(const char* Name, T* C::*Member) {
+    TFieldEntry F;
+    F.Name = Name;
+    F.FieldClass = T::StaticClass();
+    F.Set = [Member](TObject* Self, TObject* Value) {
+      static_cast<C*>(Self)->*Member = Value ? System::As<T>(Value) : nullptr;
+    };
+    F.Get = [Member](const TObject* Self) -> TObject* {
+      return static_cast<const C*>(Self)->*Member;
+    };
+    FMeta->Fields.push_back(std::move(F));
     return *this;
   }
 

@@ -261,3 +261,41 @@ TEST(ObjectModel, InterfacesFreeThemselvesWithTheLastReference) {
   }
   EXPECT_EQ(Alive, 0);
 }
+
+namespace TestUnit {
+class TPanelForm : public TComponent {
+  OV_CLASS(TPanelForm, TComponent)
+  using TComponent::TComponent;
+  TWidget* btOk = nullptr;
+};
+OV_CLASS_BEGIN(TPanelForm, TComponent, "TestUnit")
+B.Field("btOk", &TPanelForm::btOk);
+OV_CLASS_END
+} // namespace TestUnit
+
+TEST(ObjectModel, PublishedFieldsAreSetByNameAndCheckTheClass) {
+  TPanelForm Form(nullptr);
+  TWidget W(nullptr);
+  const TFieldEntry* F = Form.ClassType()->FindField("BTOK");
+  ASSERT_NE(F, nullptr);
+  EXPECT_EQ(F->FieldClass, TWidget::StaticClass());
+  F->Set(&Form, &W);
+  EXPECT_EQ(Form.btOk, &W);
+  EXPECT_EQ(F->Get(&Form), &W);
+  TComponent Other(nullptr);
+  EXPECT_THROW(F->Set(&Form, &Other), SysUtils::EInvalidCast);
+  EXPECT_EQ(Form.ClassType()->FindField("nope"), nullptr);
+}
+
+TEST(ObjectModel, ModuleListKeepsNewestFirst) {
+  static int A, B;
+  System::RegisterModule(&A);
+  System::RegisterModule(&B);
+  System::RegisterModule(&A);
+  auto L = System::LibModules();
+  ASSERT_GE(L.size(), 2u);
+  EXPECT_EQ(L[0], &B);
+  System::UnregisterModule(&A);
+  System::UnregisterModule(&B);
+  EXPECT_EQ(System::LibModules().size(), L.size() - 2);
+}
