@@ -310,6 +310,9 @@ TEST_F(TSQLiteCatalogTest, DottedTableNameBeatsSchemaReading) {
   FConn->ExecuteScript(R"(create table "aux.archive"(literal); create table "a.b.c"(dots))");
   EXPECT_THAT(ColumnNames(FConn->GetFieldNames("aux.archive")), ElementsAre("literal"));
   EXPECT_THAT(ColumnNames(FConn->GetFieldNames("a.b.c")), ElementsAre("dots"));
+  EXPECT_THAT(ColumnNames(FConn->GetAllFieldNames().at("aux.archive")), ElementsAre("literal"));
+  EXPECT_THAT(IndexRows(FConn->GetIndexInfo("aux.archive")), ElementsAre());
+  EXPECT_EQ(FConn->GetAllIndexInfo().count("aux.archive"), 0u);
 }
 
 TEST_F(TSQLiteCatalogTest, IndexInfoPutsPrimaryKeyFirstThenIndexesInCreationOrder) {

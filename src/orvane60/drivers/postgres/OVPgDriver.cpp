@@ -282,6 +282,16 @@ const std::string IndexesSelect =
 
 const std::string IndexesOrder = "order by t.display, i.indisprimary desc, i.indexrelid, k.pos";
 
+// Two relations can share a display name (a table "sales.invoices" in the
+// current schema and the table invoices of schema sales); the batch keeps the
+// one that a lookup of that name finds.
+
+const std::string BatchRelations =
+    "with rel as (select distinct on (display) * from (select c.oid, " + Display("c.relname") +
+    " as display, n.nspname = current_schema() as preferred from pg_class c "
+    "join pg_namespace n on n.oid = c.relnamespace where " +
+    std::string(RelKinds) + " and " + UserSchemas + ") x order by display, preferred desc, oid) ";
+
 class TPgResultSet final : public TResultSet {
 public:
   TPgResultSet(PHandle Handle, PResult Result, std::string Context)
@@ -500,25 +510,25 @@ public:
 
   std::vector<std::string> GetTableNames(std::string_view Pattern, bool SystemTables) override {
     return Strings(
-        "select " + Display("c.relname") +
+        "select full_name from (select " + Display("c.relname") +
             " as full_name from pg_class c join pg_namespace n on n.oid = c.relnamespace "
             "where " +
             std::string(RelKinds) + " and n.nspname not like 'pg\\_toast%' " +
             "and (n.nspname not like 'pg\\_temp\\_%' or n.oid = pg_my_temp_schema()) " +
             "and ($1::bool or n.nspname not in ('pg_catalog', 'information_schema')) "
-            "and ($2::text = '' or c.relname ilike $2::text) "
+            "and ($2::text = '' or c.relname ilike $2::text)) x "
             "order by full_name collate \"C\"",
         {SystemTables, std::string(Pattern)}, "Reading the table names");
   }
 
   std::vector<std::string> GetStoredProcNames() override {
-    return Strings("select distinct " + Display("p.proname") +
+    return Strings("select full_name from (select distinct " + Display("p.proname") +
                        " as full_name from pg_proc p join pg_namespace n on n.oid = p.pronamespace "
                        "where p.prokind in ('f', 'p') and " +
                        UserSchemas +
                        " and p.prorettype not in ('trigger'::regtype, 'event_trigger'::regtype) "
                        "and not exists (select 1 from pg_depend d where d.classid = "
-                       "'pg_proc'::regclass and d.objid = p.oid and d.deptype = 'e') "
+                       "'pg_proc'::regclass and d.objid = p.oid and d.deptype = 'e')) x "
                        "order by full_name collate \"C\"",
                    {}, "Reading the stored procedure names");
   }
@@ -607,12 +617,8 @@ public:
   }
 
   TTableColumns GetAllFieldNames() override {
-    auto Rows = RunRows("with rel as (select c.oid, " + Display("c.relname") +
-                            " as display from pg_class c join pg_namespace n on "
-                            "n.oid = c.relnamespace where " +
-                            std::string(RelKinds) + " and " + UserSchemas + ") " + ColumnsSelect +
-                            "order by t.display, a.attnum",
-                        {}, "Reading the columns of all tables");
+    auto Rows = RunRows(BatchRelations + ColumnsSelect + "order by t.display, a.attnum", {},
+                        "Reading the columns of all tables");
     TTableColumns Result;
     for (int Row = 0; Row < PQntuples(Rows.get()); ++Row)
       Result[PQgetvalue(Rows.get(), Row, 0)].push_back(CatalogColumn(Rows.get(), Row));
@@ -620,12 +626,8 @@ public:
   }
 
   TTableIndexes GetAllIndexInfo() override {
-    auto Rows = RunRows("with rel as (select c.oid, " + Display("c.relname") +
-                            " as display from pg_class c join pg_namespace n on "
-                            "n.oid = c.relnamespace where " +
-                            std::string(RelKinds) + " and " + UserSchemas + ") " + IndexesSelect +
-                            IndexesOrder,
-                        {}, "Reading the indexes of all tables");
+    auto Rows = RunRows(BatchRelations + IndexesSelect + IndexesOrder, {},
+                        "Reading the indexes of all tables");
     TTableIndexes Result;
     for (int Row = 0; Row < PQntuples(Rows.get()); ++Row)
       Result[PQgetvalue(Rows.get(), Row, 0)].push_back(IndexRow(Rows.get(), Row));

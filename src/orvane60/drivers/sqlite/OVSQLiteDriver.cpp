@@ -347,11 +347,12 @@ public:
   TTableColumns GetAllFieldNames() override {
     TTableColumns Result;
     try {
-      auto Rows = Query(
-          "select t.schema, t.name, c.name, c.type, c.\"notnull\" from pragma_table_list t "
-          "cross join pragma_table_xinfo(t.name, t.schema) c " +
-              std::string(UserTablesWhere) + " and c.hidden <> 1 order by t.schema, t.name, c.cid",
-          {}, "Reading the columns of all tables");
+      auto Rows =
+          Query("with tables as (" + std::string(UserTablesSQL) +
+                    ") select t.schema, t.name, c.name, c.type, c.\"notnull\" from tables t "
+                    "cross join pragma_table_xinfo(t.name, t.schema) c "
+                    "where c.hidden <> 1 order by t.schema, t.name, c.cid",
+                {}, "Reading the columns of all tables");
       while (Rows->Next())
         Result[DisplayName(Text(*Rows, 0), Text(*Rows, 1))].push_back(CatalogColumn(*Rows, 2));
       return Result;
@@ -371,9 +372,9 @@ public:
   }
 
   TTableIndexes GetAllIndexInfo() override {
-    auto Rows = Query("with tables as (select t.schema, t.name, t.type from pragma_table_list t " +
-                          std::string(UserTablesWhere) + ") " + std::string(IndexRowsSQL),
-                      {}, "Reading the indexes of all tables");
+    auto Rows =
+        Query("with tables as (" + std::string(UserTablesSQL) + ") " + std::string(IndexRowsSQL),
+              {}, "Reading the indexes of all tables");
     TTableIndexes Result;
     while (Rows->Next())
       if (!Rows->IsNull(2))
@@ -397,8 +398,15 @@ private:
       "order by t.schema = 'main' desc, case when t.schema = 'temp' then -1 else d.seq end "
       "limit 1";
 
-  static constexpr std::string_view UserTablesWhere =
-      "where t.type in ('table', 'view', 'virtual') and t.name not like 'sqlite\\_%' escape '\\'";
+  // User tables of all schemas. A table of main literally named "aux.t" and
+  // the table t of the attached aux share a display name; a lookup of that name
+  // finds the one in main, and so does the batch.
+  static constexpr std::string_view UserTablesSQL =
+      "select schema, name, type from (select t.schema, t.name, t.type, row_number() over "
+      "(partition by case when t.schema = 'main' then t.name else t.schema || '.' || t.name end "
+      "order by t.schema <> 'main') as rank from pragma_table_list t "
+      "where t.type in ('table', 'view', 'virtual') "
+      "and t.name not like 'sqlite\\_%' escape '\\') where rank = 1";
 
   // Index rows of the tables in the CTE "tables": schema, table, index name,
   // column name, index type, position. The primary key of a rowid table whose

@@ -1,0 +1,343 @@
+#include "orvane60/drivers/postgres/OVPgDriver.hpp"
+
+#include "orvane60/DriverTestUtil.hpp"
+
+#include <chrono>
+#include <cmath>
+
+using namespace OVDriver;
+using namespace DriverTestUtil;
+using ::testing::AllOf;
+using ::testing::ElementsAre;
+using ::testing::HasSubstr;
+
+namespace {
+
+template <typename F> std::string ErrorOf(F&& Call) {
+  try {
+    Call();
+  } catch (const std::exception& E) {
+    return E.what();
+  }
+  return "(no error)";
+}
+
+using TPgStatementTest = TPgTest;
+
+TEST_F(TPgStatementTest, ConnectionFailuresSayWhyAndDoNotHang) {
+  const auto Started = std::chrono::steady_clock::now();
+  TConnectParams Params;
+  Params.RemoteDatabase = ClusterURI();
+  Params.Extra = {{"dbname", "no_such_database"}};
+  EXPECT_THAT(ErrorOf([&] { FindDriver("PostgreSQL")->Connect(Params); }),
+              AllOf(HasSubstr("Cannot connect"), HasSubstr("\"no_such_database\" does not exist")));
+
+  Params.Extra = {};
+  Params.UserName = "nobody_here";
+  EXPECT_THAT(ErrorOf([&] { FindDriver("PostgreSQL")->Connect(Params); }),
+              HasSubstr("\"nobody_here\" does not exist"));
+
+  TTempDir Empty;
+  Params = {};
+  Params.RemoteDatabase = "postgresql://postgres@/postgres?host=" + Empty.Path().string();
+  const std::string Unreachable = ErrorOf([&] { FindDriver("PostgreSQL")->Connect(Params); });
+  EXPECT_THAT(Unreachable, AllOf(HasSubstr(Empty.Path().string()), HasSubstr("No such file")));
+  EXPECT_EQ(Unreachable.find('\n'), std::string::npos);
+
+  Params.RemoteDatabase = "host=/tmp nosuchkeyword=1";
+  EXPECT_THAT(ErrorOf([&] { FindDriver("PostgreSQL")->Connect(Params); }),
+              HasSubstr("nosuchkeyword"));
+  EXPECT_LT(std::chrono::steady_clock::now() - Started, std::chrono::seconds(5));
+  EXPECT_THAT(FConn->ServerVersion(), HasSubstr("PostgreSQL 1"));
+}
+
+TEST_F(TPgStatementTest, BoundParametersOfEveryKindRoundTrip) {
+  FConn->ExecuteScript("create table vals(i bigint, f double precision, t text, b bytea, "
+                       "d date, flag boolean, n numeric(12,3), s smallint)");
+  const std::string Bytes("\x00\x01\xff'\"\\", 6);
+  const std::string Text = "it's \"quoted\"; -- not a comment\n\xc3\xa9 $1";
+  EXPECT_EQ(FConn->Execute("insert into vals values ($1, $2, $3, $4, $5, $6, $7, $8)",
+                           {std::int64_t{1} << 40, 2.5, Text, TValue::Blob(Bytes), "2024-02-29",
+                            true, "123456789.125", 7}),
+            1);
+  EXPECT_EQ(FConn->Execute("insert into vals(i, f) values ($1, $2)",
+                           {TValue(), std::numeric_limits<double>::infinity()}),
+            1);
+
+  auto Rows = FConn->Query("select i, f, t, b, d, flag, n, s from vals order by i nulls last");
+  ASSERT_TRUE(Rows->Next());
+  EXPECT_EQ(Rows->Value(0).AsInteger(), std::int64_t{1} << 40);
+  EXPECT_EQ(Rows->Value(1).Kind(), TValueKind::Float);
+  EXPECT_EQ(Rows->Value(1).AsFloat(), 2.5);
+  EXPECT_EQ(Rows->Value(2).AsString(), Text);
+  EXPECT_EQ(Rows->Value(3).Kind(), TValueKind::Blob);
+  EXPECT_EQ(Rows->Value(3).AsBlob(), Bytes);
+  EXPECT_EQ(Rows->Value(4).AsString(), "2024-02-29");
+  EXPECT_EQ(Rows->Value(5).AsInteger(), 1);
+  EXPECT_EQ(Rows->Value(6).AsString(), "123456789.125");
+  EXPECT_EQ(Rows->Value(7).Kind(), TValueKind::Integer);
+  ASSERT_TRUE(Rows->Next());
+  EXPECT_TRUE(Rows->IsNull(0));
+  EXPECT_TRUE(std::isinf(Rows->Value(1).AsFloat()));
+  EXPECT_FALSE(Rows->Next());
+
+  EXPECT_EQ(Rows->Column(4).DataType, TDataType::Date);
+  EXPECT_EQ(Rows->Column(5).DataType, TDataType::Boolean);
+  EXPECT_EQ(Rows->Column(6).Precision, 12);
+  EXPECT_EQ(Rows->Column(6).Scale, 3);
+  EXPECT_EQ(Rows->Column(6).OriginTable, "vals");
+
+  EXPECT_EQ(FConn->Execute("update vals set s = $1", {3}), 2);
+  EXPECT_EQ(FConn->Execute("select * from vals"), 0);
+  EXPECT_THAT(
+      ErrorOf([&] { FConn->Execute("insert into vals(t) values ($1)", {std::string("a\0b", 3)}); }),
+      HasSubstr("NUL"));
+}
+
+TEST_F(TPgStatementTest, StatementErrorsCarryServerWordsAndSQLState) {
+  try {
+    FConn->Query("select * from no_such_table where x = $1", {1});
+    FAIL();
+  } catch (const EDriverError& E) {
+    EXPECT_EQ(E.SQLState(), "42P01");
+    EXPECT_THAT(E.ServerMessage(), HasSubstr("\"no_such_table\" does not exist"));
+    EXPECT_THAT(E.what(), HasSubstr("select * from no_such_table"));
+  }
+  EXPECT_THAT(ErrorOf([&] { FConn->Execute("selec 1"); }), HasSubstr("syntax error"));
+  EXPECT_THAT(ErrorOf([&] { FConn->Execute("select $1 + $2::int", {1}); }),
+              HasSubstr("requires 2"));
+  EXPECT_THAT(ErrorOf([&] { FConn->Execute("select 1; select 2"); }), HasSubstr("multiple"));
+  EXPECT_THAT(ErrorOf([&] { FConn->Execute(""); }), HasSubstr("no statement"));
+  FConn->ExecuteScript("create table copy_target(a int)");
+  EXPECT_THAT(ErrorOf([&] { FConn->Execute("copy copy_target from stdin"); }), HasSubstr("COPY"));
+  EXPECT_EQ(Scalar(*FConn, "select 1"), 1);
+}
+
+TEST_F(TPgStatementTest, FailedTransactionIsNeverReportedAsCommitted) {
+  FConn->ExecuteScript("create table tx(a int primary key)");
+  FConn->StartTransaction();
+  EXPECT_THAT(ErrorOf([&] { FConn->StartTransaction(); }), HasSubstr("already active"));
+  FConn->Execute("insert into tx values (1)");
+  EXPECT_THAT(ErrorOf([&] { FConn->Execute("insert into tx values (1)"); }), HasSubstr("23505"));
+  EXPECT_TRUE(FConn->InTransaction());
+  EXPECT_THAT(ErrorOf([&] { FConn->Commit(); }), HasSubstr("rolled back"));
+  EXPECT_FALSE(FConn->InTransaction());
+  EXPECT_EQ(Scalar(*FConn, "select count(*) from tx"), 0);
+
+  FConn->StartTransaction();
+  FConn->Execute("insert into tx values (2)");
+  FConn->Commit();
+  EXPECT_EQ(Scalar(*ConnectTo(Database()), "select count(*) from tx"), 1);
+  EXPECT_THAT(ErrorOf([&] { FConn->Rollback(); }), HasSubstr("no transaction"));
+}
+
+TEST_F(TPgStatementTest, DescribeDoesNotRunAndResultsOutliveTheConnection) {
+  FConn->ExecuteScript("create table item(id serial primary key, name varchar(40) not null)");
+  const auto Columns = FConn->Describe("select name as label, id + 1 as next from item");
+  ASSERT_EQ(Columns.size(), 2u);
+  EXPECT_EQ(Columns[0].Name, "label");
+  EXPECT_EQ(Columns[0].DataType, TDataType::String);
+  EXPECT_EQ(Columns[0].Size, 40);
+  EXPECT_EQ(Columns[0].TypeName, "character varying(40)");
+  EXPECT_FALSE(Columns[0].Nullable);
+  EXPECT_EQ(Columns[0].OriginTable, "item");
+  EXPECT_EQ(Columns[0].OriginColumn, "name");
+  EXPECT_EQ(Columns[1].OriginTable, "");
+  EXPECT_EQ(Columns[1].DataType, TDataType::Integer);
+
+  FConn->Describe("insert into item(name) values ('x')");
+  EXPECT_EQ(Scalar(*FConn, "select count(*) from item"), 0);
+
+  FConn->Execute("insert into item(name) values ($1)", {"kept"});
+  auto Rows = FConn->Query("select name from item");
+  FConn.reset();
+  ASSERT_TRUE(Rows->Next());
+  EXPECT_EQ(Rows->Value(0).AsString(), "kept");
+  EXPECT_EQ(Rows->Column(0).OriginTable, "item");
+}
+
+class TPgCatalogTest : public TPgTest {
+protected:
+  static void SetUpTestSuite() {
+    TPgTest::SetUpTestSuite();
+    if (ClusterURI().empty())
+      return;
+    ConnectTo(Database())->ExecuteScript(R"(
+      create table order_lines(order_no int, line_no int, qty int not null, note text,
+                               primary key (order_no, line_no));
+      create table "Order Items"("Item Id" int primary key, "Unit Price" numeric(10,2));
+      create table uniq_only(a text, b text, c text, d text unique);
+      create unique index uniq_b_c on uniq_only(b, c);
+      create index plain_a on uniq_only(a);
+      create unique index uniq_expr on uniq_only(lower(a));
+      create unique index uniq_partial on uniq_only(c) where c is not null;
+      create table "select"("from" text primary key, "order" int);
+      create table Products(Id int primary key, Title varchar(80));
+      create table "Customers"("Id" int primary key);
+      create table no_index(x int);
+      create view order_view as select order_no, qty from order_lines;
+      create schema sales;
+      create table sales.invoices(no int primary key, total numeric);
+      create table "sales.invoices"(literal int);
+      create domain positive as int check (value > 0);
+      create table typed(p positive, t timestamptz, u uuid, c char(3));
+      create function add_one(x int) returns int language sql as 'select x + 1';
+      create function split_name(full_name text, out first text, out last text)
+        language sql as $$select split_part(full_name, ' ', 1), split_part(full_name, ' ', 2)$$;
+      create function lines_of(o int) returns table(line int, qty int) language sql
+        as 'select line_no, qty from order_lines where order_no = o';
+      create procedure bump(inout counter int, step int) language plpgsql
+        as $$begin counter := counter + step; end$$;
+      create function sales.touch(int) returns void language sql as 'select 1';
+      create function guard() returns trigger language plpgsql as $$begin return new; end$$;
+    )");
+  }
+};
+
+TEST_F(TPgCatalogTest, NamesOfDatabasesSchemasTablesAndProcedures) {
+  EXPECT_TRUE(Contains(FConn->GetDatabaseNames(), Database()));
+  EXPECT_FALSE(Contains(FConn->GetDatabaseNames(), "template0"));
+  EXPECT_THAT(FConn->GetSchemaNames(), ElementsAre("public", "sales"));
+  EXPECT_THAT(FConn->GetTableNames(),
+              ElementsAre("Customers", "Order Items", "no_index", "order_lines", "order_view",
+                          "products", "sales.invoices", "sales.invoices", "select", "typed",
+                          "uniq_only"));
+  EXPECT_THAT(FConn->GetTableNames("ORDER%"),
+              ElementsAre("Order Items", "order_lines", "order_view"));
+  EXPECT_THAT(FConn->GetTableNames("order\\_%"), ElementsAre("order_lines", "order_view"));
+  const auto All = FConn->GetTableNames({}, true);
+  EXPECT_TRUE(Contains(All, "pg_catalog.pg_class"));
+  EXPECT_TRUE(Contains(All, "information_schema.tables"));
+  EXPECT_THAT(FConn->GetStoredProcNames(),
+              ElementsAre("add_one", "bump", "lines_of", "sales.touch", "split_name"));
+}
+
+TEST_F(TPgCatalogTest, FieldNamesForEveryKindOfName) {
+  const auto Lines = FConn->GetFieldNames("order_lines");
+  EXPECT_THAT(ColumnNames(Lines), ElementsAre("order_no", "line_no", "qty", "note"));
+  EXPECT_FALSE(Lines[0].Nullable);
+  EXPECT_FALSE(Lines[2].Nullable);
+  EXPECT_TRUE(Lines[3].Nullable);
+  EXPECT_EQ(Lines[0].TypeName, "integer");
+  EXPECT_EQ(Lines[3].DataType, TDataType::Memo);
+
+  EXPECT_THAT(ColumnNames(FConn->GetFieldNames("Order Items")),
+              ElementsAre("Item Id", "Unit Price"));
+  EXPECT_THAT(ColumnNames(FConn->GetFieldNames("select")), ElementsAre("from", "order"));
+  EXPECT_THAT(ColumnNames(FConn->GetFieldNames("order_view")), ElementsAre("order_no", "qty"));
+  // Unquoted names were folded when created; people type them in any case.
+  EXPECT_THAT(ColumnNames(FConn->GetFieldNames("Products")), ElementsAre("id", "title"));
+  EXPECT_THAT(ColumnNames(FConn->GetFieldNames("PUBLIC.PRODUCTS")), ElementsAre("id", "title"));
+  // A quoted mixed-case name is found as written, not from its lower case.
+  EXPECT_THAT(ColumnNames(FConn->GetFieldNames("Customers")), ElementsAre("Id"));
+  EXPECT_TRUE(FConn->GetFieldNames("customers").empty());
+  // A whole dotted name wins over the schema reading.
+  EXPECT_THAT(ColumnNames(FConn->GetFieldNames("sales.invoices")), ElementsAre("literal"));
+  EXPECT_TRUE(FConn->GetFieldNames("nosuch").empty());
+  EXPECT_TRUE(FConn->GetFieldNames("nosuch.order_lines").empty());
+
+  const auto Typed = FConn->GetFieldNames("typed");
+  ASSERT_EQ(Typed.size(), 4u);
+  EXPECT_EQ(Typed[0].TypeName, "positive");
+  EXPECT_EQ(Typed[0].DataType, TDataType::Integer);
+  EXPECT_EQ(Typed[1].DataType, TDataType::DateTime);
+  EXPECT_EQ(Typed[2].DataType, TDataType::String);
+  EXPECT_EQ(Typed[3].Size, 3);
+}
+
+TEST_F(TPgCatalogTest, SchemaQualifiedNamesReachOtherSchemas) {
+  FConn->ExecuteScript("create table sales.orders(id int primary key)");
+  const auto Orders = FConn->GetFieldNames("sales.orders");
+  EXPECT_THAT(ColumnNames(Orders), ElementsAre("id"));
+  EXPECT_EQ(Orders[0].OriginTable, "sales.orders");
+  EXPECT_THAT(ColumnNames(FConn->GetFieldNames("SALES.ORDERS")), ElementsAre("id"));
+  EXPECT_TRUE(FConn->GetFieldNames("orders").empty());
+  EXPECT_THAT(IndexRows(FConn->GetIndexInfo("sales.orders")), ElementsAre("orders_pkey:id:6:1"));
+}
+
+TEST_F(TPgCatalogTest, IndexInfoPutsPrimaryKeyFirstThenIndexesInCreationOrder) {
+  EXPECT_THAT(IndexRows(FConn->GetIndexInfo("order_lines")),
+              ElementsAre("order_lines_pkey:order_no:6:1", "order_lines_pkey:line_no:6:2"));
+  EXPECT_THAT(IndexRows(FConn->GetIndexInfo("Order Items")),
+              ElementsAre("Order Items_pkey:Item Id:6:1"));
+  EXPECT_THAT(IndexRows(FConn->GetIndexInfo("uniq_only")),
+              ElementsAre("uniq_only_d_key:d:2:1", "uniq_b_c:b:2:1", "uniq_b_c:c:2:2",
+                          "plain_a:a:1:1", "uniq_expr::1:1", "uniq_partial:c:1:1"));
+  EXPECT_THAT(IndexRows(FConn->GetIndexInfo("select")), ElementsAre("select_pkey:from:6:1"));
+  EXPECT_TRUE(FConn->GetIndexInfo("no_index").empty());
+  EXPECT_TRUE(FConn->GetIndexInfo("order_view").empty());
+  EXPECT_TRUE(FConn->GetIndexInfo("nosuch").empty());
+}
+
+TEST_F(TPgCatalogTest, ProcParamsOfFunctionsAndProcedures) {
+  const auto Describe = [&](const std::string& Proc) {
+    std::vector<std::string> Result;
+    for (const auto& P : FConn->GetProcParams(Proc))
+      Result.push_back(P.Name + ":" + std::to_string(static_cast<int>(P.Direction)) + ":" +
+                       P.TypeName);
+    return Result;
+  };
+  // Directions: 0 input, 1 output, 2 input/output, 3 result.
+  EXPECT_THAT(Describe("add_one"), ElementsAre("Result:3:integer", "x:0:integer"));
+  EXPECT_THAT(Describe("ADD_ONE"), ElementsAre("Result:3:integer", "x:0:integer"));
+  EXPECT_THAT(Describe("split_name"),
+              ElementsAre("full_name:0:text", "first:1:text", "last:1:text"));
+  EXPECT_THAT(Describe("lines_of"), ElementsAre("o:0:integer", "line:1:integer", "qty:1:integer"));
+  EXPECT_THAT(Describe("bump"), ElementsAre("counter:2:integer", "step:0:integer"));
+  EXPECT_THAT(Describe("sales.touch"), ElementsAre("$1:0:integer"));
+  EXPECT_TRUE(Describe("nosuch").empty());
+  EXPECT_EQ(FConn->GetProcParams("add_one")[0].DataType, TDataType::Integer);
+}
+
+TEST_F(TPgCatalogTest, BatchCatalogMatchesTheOneTableCalls) {
+  const TTableColumns AllColumns = FConn->GetAllFieldNames();
+  const TTableIndexes AllIndexes = FConn->GetAllIndexInfo();
+  std::vector<std::string> Keys;
+  for (const auto& [Table, Columns] : AllColumns)
+    Keys.push_back(Table);
+  auto Expected = FConn->GetTableNames();
+  Expected.erase(std::unique(Expected.begin(), Expected.end()), Expected.end());
+  EXPECT_EQ(Keys, Expected);
+  for (const std::string Table : {"order_lines", "Order Items", "uniq_only", "select", "typed",
+                                   "order_view", "products", "sales.invoices"}) {
+    SCOPED_TRACE(Table);
+    const auto One = FConn->GetFieldNames(Table);
+    const auto& Batch = AllColumns.at(Table);
+    ASSERT_EQ(ColumnNames(Batch), ColumnNames(One));
+    for (std::size_t I = 0; I < One.size(); ++I) {
+      EXPECT_EQ(Batch[I].TypeName, One[I].TypeName);
+      EXPECT_EQ(Batch[I].DataType, One[I].DataType);
+      EXPECT_EQ(Batch[I].Nullable, One[I].Nullable);
+    }
+    const auto Found = AllIndexes.find(Table);
+    EXPECT_EQ(Found == AllIndexes.end() ? std::vector<std::string>{} : IndexRows(Found->second),
+              IndexRows(FConn->GetIndexInfo(Table)));
+  }
+}
+
+TEST_F(TPgCatalogTest, HostileNamesAreOnlyEverData) {
+  const std::string Table = "x\"; drop table order_lines; --";
+  const std::string Column = "a'b\"c; /* -- $1 \\";
+  const std::string Index = "i'); drop table \"select\"; --";
+  const auto Quote = [&](const std::string& Name) { return FConn->Driver().QuoteIdentifier(Name); };
+  FConn->ExecuteScript("create table " + Quote(Table) + "(" + Quote(Column) + " int primary key)");
+  FConn->ExecuteScript("create unique index " + Quote(Index) + " on " + Quote(Table) + "(" +
+                       Quote(Column) + ")");
+  EXPECT_TRUE(Contains(FConn->GetTableNames(), Table));
+  EXPECT_THAT(ColumnNames(FConn->GetFieldNames(Table)), ElementsAre(Column));
+  EXPECT_TRUE(Contains(IndexRows(FConn->GetIndexInfo(Table)), Index + ":" + Column + ":2:1"));
+  EXPECT_EQ(FConn->GetAllFieldNames().at(Table)[0].Name, Column);
+  for (const char* Probe :
+       {"order_lines'; drop table order_lines; --", "x' or '1'='1",
+        "order_lines\"; delete from order_lines; --", "{\"a\",\"b\"}", "a\\\",\"order_lines"}) {
+    EXPECT_TRUE(FConn->GetFieldNames(Probe).empty()) << Probe;
+    EXPECT_TRUE(FConn->GetIndexInfo(Probe).empty()) << Probe;
+    EXPECT_TRUE(FConn->GetProcParams(Probe).empty()) << Probe;
+    FConn->GetTableNames(Probe);
+  }
+  EXPECT_TRUE(Contains(FConn->GetTableNames(), "order_lines"));
+  EXPECT_TRUE(Contains(FConn->GetTableNames(), "select"));
+  FConn->ExecuteScript("drop table " + Quote(Table));
+}
+
+} // namespace
