@@ -1,0 +1,227 @@
+// OVSqlParse: the SQL tokenizer, the SELECT parser and the named-parameter
+// scanner of the runtime package. Plain C++ over std::string_view: the dataset
+// wrapper turns the results into name=value string lists, the drivers use the
+// parameter scanner to turn :name into their own placeholders.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+namespace OVSqlParse {
+
+enum class TSqlDialect { SQLite, PostgreSQL };
+
+enum class TTokenKind : std::uint8_t {
+  End,              // one past the last token; Text is empty
+  Identifier,       // bare word, keywords included (see TToken::Keyword)
+  QuotedIdentifier, // "x", and in SQLite `x` and [x]; in PostgreSQL U&"x"
+  String,           // '..', and the prefixed and dollar-quoted forms
+  Number,
+  Parameter, // :name, :"name"; SQLite ?, ?NNN, @name, $name; PostgreSQL $1
+  Operator,
+  LeftParen,
+  RightParen,
+  LeftBracket, // PostgreSQL array subscripts only; in SQLite [x] is an identifier
+  RightBracket,
+  Comma,
+  Dot,
+  Semicolon,
+  Invalid // an unterminated literal or comment, or a byte no token starts with
+};
+
+// The words the parser acts on. Recognised on bare identifiers only, whatever
+// their letter case; a quoted identifier is never a keyword.
+enum class TKeyword : std::uint8_t {
+  None,
+  All,
+  And,
+  Array,
+  As,
+  At,
+  Between,
+  By,
+  Case,
+  Cast,
+  Collate,
+  Cross,
+  CurrentCatalog,
+  CurrentDate,
+  CurrentRole,
+  CurrentSchema,
+  CurrentTime,
+  CurrentTimestamp,
+  CurrentUser,
+  Distinct,
+  Else,
+  End,
+  Escape,
+  Except,
+  Exists,
+  False,
+  Fetch,
+  Filter,
+  For,
+  From,
+  Full,
+  Glob,
+  Group,
+  Having,
+  ILike,
+  In,
+  Indexed,
+  Inner,
+  Intersect,
+  Into,
+  Is,
+  IsNull,
+  Join,
+  Lateral,
+  Left,
+  Like,
+  Limit,
+  LocalTime,
+  LocalTimestamp,
+  Match,
+  Materialized,
+  Natural,
+  Not,
+  NotNull,
+  Null,
+  Offset,
+  On,
+  Only,
+  Or,
+  Order,
+  Outer,
+  Over,
+  Recursive,
+  Regexp,
+  Returning,
+  Right,
+  Row,
+  Select,
+  SessionUser,
+  Similar,
+  Tablesample,
+  Then,
+  True,
+  Union,
+  User,
+  Using,
+  Values,
+  When,
+  Where,
+  Window,
+  With,
+  Within,
+  Zone
+};
+
+struct TToken {
+  TTokenKind Kind = TTokenKind::End;
+  TKeyword Keyword = TKeyword::None;
+  std::string_view Text; // a view into the tokenized SQL, quotes and prefixes included
+  std::size_t Offset = 0;
+  std::uint32_t Line = 1;        // 1-based
+  std::uint32_t Column = 1;      // 1-based, counted in characters (UTF-8 code points)
+  const char* Problem = nullptr; // set on Invalid tokens: what is wrong, for a person
+};
+
+// Hand-written, one pass, no allocation: each call returns the next token as a
+// view into the input. Whitespace and comments are skipped. After an
+// unterminated literal or comment (reported once as an Invalid token running to
+// the end of the input) only End follows.
+class TTokenizer {
+public:
+  TTokenizer(std::string_view Sql, TSqlDialect Dialect) noexcept;
+  TToken Next() noexcept;
+
+private:
+  TToken Make(TTokenKind Kind, std::size_t Start, std::size_t Stop) noexcept;
+  TToken Fail(const char* Problem, std::size_t Start, std::size_t Stop) noexcept;
+  void SyncPosition(std::size_t Offset) noexcept;
+  bool SkipBlockComment() noexcept;
+  std::size_t ScanQuoted(std::size_t From, char Close, bool Backslash) const noexcept;
+  std::size_t ScanIdentChars(std::size_t From) const noexcept;
+  std::size_t ScanNumber(std::size_t From) const noexcept;
+  std::size_t ScanPgOperator(std::size_t From) const noexcept;
+  TToken ScanDollar(std::size_t Start) noexcept;
+  TToken ScanColon(std::size_t Start) noexcept;
+
+  std::string_view FSql;
+  TSqlDialect FDialect;
+  std::size_t FPos = 0;
+  // Line and column are derived lazily from the bytes between the previous
+  // token and the next one, so every byte is looked at once more at most.
+  std::size_t FSyncPos = 0;
+  std::uint32_t FLine = 1;
+  std::uint32_t FColumn = 1;
+  std::size_t FCommentStart = 0;
+};
+
+// Every token of Sql, ending with the End token.
+std::vector<TToken> Tokenize(std::string_view Sql, TSqlDialect Dialect);
+
+// The name an identifier token stands for, as the catalog spells it: quotes
+// removed and doubled quotes undone; PostgreSQL folds a bare word to lower case.
+std::string IdentifierName(std::string_view TokenText, TSqlDialect Dialect);
+
+// The parts of a dotted name such as main."My Table", each through
+// IdentifierName. Empty when Name is not a plain dotted name.
+std::vector<std::string> SplitName(std::string_view Name, TSqlDialect Dialect);
+
+struct TSelectTable {
+  std::string Alias; // as written (quotes kept), or empty
+  std::string Name;  // as written, quotes and owner kept; for a subquery its text
+  bool Derived = false;
+};
+
+struct TSelectField {
+  std::string FieldName; // the name a dataset gives the field, made unique
+  std::string Table;     // the base table as the FROM clause writes it
+  std::string Column;    // the column as the catalog names it
+  bool HasOrigin = false;
+};
+
+struct TSelectInfo {
+  std::vector<TSelectField> Fields;
+  std::vector<TSelectTable> Tables;
+  std::vector<std::string> Problems; // "line L, column C: ..."
+};
+
+// The column names of a base table as the live catalog knows them, or nullopt
+// when they are unknown. Called at most once per table reference.
+using TColumnLookup = std::function<std::optional<std::vector<std::string>>(const TSelectTable&)>;
+
+// Never throws on bad SQL: what could not be followed is reported in Problems.
+TSelectInfo ParseSelect(std::string_view Sql, TSqlDialect Dialect,
+                        const TColumnLookup& Columns = {});
+
+// FieldName = Table + "." + Column for each field with an origin.
+std::vector<std::pair<std::string, std::string>> FieldInfoEntries(const TSelectInfo& Info);
+// (Alias or Name) = Name for each base table.
+std::vector<std::pair<std::string, std::string>> TableInfoEntries(const TSelectInfo& Info);
+
+struct TSqlParam {
+  std::string Name;       // unquoted: :"my param" gives my param
+  std::size_t Offset = 0; // of the colon
+  std::size_t Length = 0; // colon and name, quotes included
+};
+
+// The :name parameters of Sql in order of appearance; text inside literals,
+// comments and quoted identifiers and PostgreSQL :: casts are not parameters.
+std::vector<TSqlParam> ScanParams(std::string_view Sql, TSqlDialect Dialect);
+
+// Sql with every :name parameter replaced by Placeholder(Index, Name), Index
+// counting the parameters from 0 in order of appearance.
+std::string ReplaceParams(
+    std::string_view Sql, TSqlDialect Dialect,
+    const std::function<std::string(std::size_t Index, const std::string& Name)>& Placeholder);
+
+} // namespace OVSqlParse
