@@ -299,7 +299,7 @@ TEST_F(TPgCatalogTest, BatchCatalogMatchesTheOneTableCalls) {
   Expected.erase(std::unique(Expected.begin(), Expected.end()), Expected.end());
   EXPECT_EQ(Keys, Expected);
   for (const std::string Table : {"order_lines", "Order Items", "uniq_only", "select", "typed",
-                                   "order_view", "products", "sales.invoices"}) {
+                                  "order_view", "products", "sales.invoices"}) {
     SCOPED_TRACE(Table);
     const auto One = FConn->GetFieldNames(Table);
     const auto& Batch = AllColumns.at(Table);

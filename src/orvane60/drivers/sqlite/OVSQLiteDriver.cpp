@@ -5,7 +5,9 @@
 #include <algorithm>
 #include <charconv>
 #include <filesystem>
+#include <map>
 #include <optional>
+#include <tuple>
 
 namespace OVDriver::OVSQLite {
 
@@ -163,14 +165,21 @@ class TSQLiteResultSet final : public TResultSet {
 public:
   TSQLiteResultSet(PDatabase Db, PStatement Stmt, std::string Context)
       : FDb(std::move(Db)), FStmt(std::move(Stmt)), FContext(std::move(Context)) {
-    FColumns = DescribeColumns(FDb->Handle, FStmt.get());
+    for (int I = 0; I < sqlite3_column_count(FStmt.get()); ++I)
+      FNames.emplace_back(sqlite3_column_name(FStmt.get(), I));
     // The statement runs now, so that its errors surface where it is opened.
     FPending = StepOnce();
   }
 
-  int ColumnCount() const override { return static_cast<int>(FColumns.size()); }
-  const std::string& ColumnName(int Index) const override { return FColumns.at(Check(Index)).Name; }
-  const TColumnInfo& Column(int Index) override { return FColumns.at(Check(Index)); }
+  int ColumnCount() const override { return static_cast<int>(FNames.size()); }
+  const std::string& ColumnName(int Index) const override { return FNames[Check(Index)]; }
+
+  const TColumnInfo& Column(int Index) override {
+    const std::size_t At = Check(Index);
+    if (FColumns.empty())
+      FColumns = DescribeColumns(FDb->Handle, FStmt.get());
+    return FColumns[At];
+  }
 
   bool Next() override {
     if (FFirst) {
@@ -218,6 +227,7 @@ private:
   PDatabase FDb;
   PStatement FStmt;
   std::string FContext;
+  std::vector<std::string> FNames;
   std::vector<TColumnInfo> FColumns;
   bool FPending = false;
   bool FFirst = true;
@@ -305,56 +315,41 @@ public:
 
   std::vector<TColumnInfo> GetFieldNames(std::string_view Table) override {
     const std::string Context = "Reading the columns of the table \"" + std::string(Table) + "\"";
-    for (const auto& [Schema, Name] : QualifiedNameCandidates(Table)) {
-      auto Rows = Query("with target as (" + std::string(ResolveSQL) +
-                            ") select t.schema, t.name, c.name, c.type, c.\"notnull\" "
-                            "from target t cross join pragma_table_xinfo(t.name, t.schema) c "
-                            "where c.hidden <> 1 order by c.cid",
-                        {Name, Schema.empty() ? TValue() : TValue(Schema)}, Context);
-      std::vector<TColumnInfo> Result;
-      while (Rows->Next())
-        Result.push_back(CatalogColumn(*Rows, 2));
-      if (!Result.empty())
-        return Result;
-    }
+    // Most names are tables of main: one pragma answers, found or not.
+    std::vector<TColumnInfo> Result = ReadColumns("main", std::string(Table), Context);
+    if (!Result.empty())
+      return Result;
+    if (const auto Target = Resolve(Table, Context))
+      return ReadColumns(Target->first, Target->second, Context);
     return {};
   }
 
   std::vector<TIndexColumn> GetIndexInfo(std::string_view Table) override {
     const std::string Context = "Reading the indexes of the table \"" + std::string(Table) + "\"";
-    for (const auto& [Schema, Name] : QualifiedNameCandidates(Table)) {
-      auto Rows = Query("with target as (" + std::string(ResolveSQL) +
-                            "), tables as (select t.schema, t.name, t.type from target t) " +
-                            std::string(IndexRowsSQL),
-                        {Name, Schema.empty() ? TValue() : TValue(Schema)}, Context);
-      bool Found = false;
-      std::vector<TIndexColumn> Result;
-      while (Rows->Next()) {
-        Found = true;
-        if (!Rows->IsNull(2))
-          Result.push_back(IndexRow(*Rows, 2));
-      }
-      if (Found) {
-        DowngradeExpressionIndexes(Result);
-        return Result;
-      }
-    }
+    bool Found = false;
+    std::vector<TIndexColumn> Result = ReadIndexes("main", std::string(Table), Context, Found);
+    if (Found)
+      return Result;
+    if (const auto Target = Resolve(Table, Context))
+      return ReadIndexes(Target->first, Target->second, Context, Found);
     return {};
   }
 
   std::vector<TProcParam> GetProcParams(std::string_view) override { return {}; }
 
   TTableColumns GetAllFieldNames() override {
+    static const std::string SQL =
+        "with tables as (" + std::string(UserTablesSQL) +
+        ") select t.schema, t.name, c.name, c.type, c.\"notnull\" from tables t "
+        "cross join pragma_table_xinfo(t.name, t.schema) c "
+        "where c.hidden <> 1";
     TTableColumns Result;
     try {
-      auto Rows =
-          Query("with tables as (" + std::string(UserTablesSQL) +
-                    ") select t.schema, t.name, c.name, c.type, c.\"notnull\" from tables t "
-                    "cross join pragma_table_xinfo(t.name, t.schema) c "
-                    "where c.hidden <> 1 order by t.schema, t.name, c.cid",
-                {}, "Reading the columns of all tables");
-      while (Rows->Next())
-        Result[DisplayName(Text(*Rows, 0), Text(*Rows, 1))].push_back(CatalogColumn(*Rows, 2));
+      TGrouper<TColumnInfo> Group(Result);
+      EachRow(SQL, {}, "Reading the columns of all tables", [&](sqlite3_stmt* Row) {
+        if (auto* Columns = Group.Add(Row))
+          Columns->push_back(CatalogColumn(Row, 2, Group.Key()));
+      });
       return Result;
     } catch (const EDriverError&) {
       // One view over a dropped table (or a virtual table whose module is not
@@ -372,15 +367,35 @@ public:
   }
 
   TTableIndexes GetAllIndexInfo() override {
-    auto Rows =
-        Query("with tables as (" + std::string(UserTablesSQL) + ") " + std::string(IndexRowsSQL),
-              {}, "Reading the indexes of all tables");
+    // Each table's index list is read once; the key columns of a rowid
+    // table's INTEGER PRIMARY KEY are read only for tables without a primary
+    // key index. The last part names every table once, so that one without
+    // indexes still claims its display name.
+    static const std::string SQL =
+        "with tables as (" + std::string(UserTablesSQL) +
+        "), lists as materialized (select t.schema, t.name as tname, il.name, il.seq, "
+        "il.\"unique\", il.origin, il.partial from tables t "
+        "cross join pragma_index_list(t.name, t.schema) il where t.type = 'table'), "
+        "keyless as materialized (select t.schema, t.name from tables t where t.type = 'table' "
+        "and not exists (select 1 from lists l where l.schema = t.schema and l.tname = t.name "
+        "and l.origin = 'pk')) "
+        "select il.schema, il.tname, " +
+        std::string(IndexColumnsSQL) +
+        " from lists il cross join pragma_index_info(il.name, il.schema) ii "
+        "union all select t.schema, t.name, " +
+        std::string(TableInfoColumnsSQL) +
+        " from keyless t cross join pragma_table_info(t.name, t.schema) c where c.pk > 0 "
+        "union all select t.schema, t.name, null, null, 0, 0, 0, 0 from tables t";
+    std::map<std::string, std::vector<TRawIndexRow>> Raw;
+    TGrouper<TRawIndexRow> Group(Raw);
+    EachRow(SQL, {}, "Reading the indexes of all tables", [&](sqlite3_stmt* Row) {
+      if (auto* Rows = Group.Add(Row))
+        Rows->push_back(RawIndexRow(Row, 2));
+    });
     TTableIndexes Result;
-    while (Rows->Next())
-      if (!Rows->IsNull(2))
-        Result[DisplayName(Text(*Rows, 0), Text(*Rows, 1))].push_back(IndexRow(*Rows, 2));
-    for (auto& [Table, Columns] : Result)
-      DowngradeExpressionIndexes(Columns);
+    for (auto& [Table, Rows] : Raw)
+      if (auto Indexes = AssembleIndexes(std::move(Rows)); !Indexes.empty())
+        Result.emplace(Table, std::move(Indexes));
     return Result;
   }
 
@@ -391,85 +406,215 @@ private:
   // (temp before main, attached databases by attachment). ?1 is the name,
   // ?2 the schema or null.
   static constexpr std::string_view ResolveSQL =
-      "select t.schema, t.name, t.type from pragma_table_list(?1) t "
+      "select t.schema, t.name from pragma_table_list(?1) t "
       "cross join pragma_database_list d "
       "where d.name = t.schema and (?2 is null or t.schema = ?2 collate nocase) "
       "and t.type in ('table', 'view', 'virtual', 'shadow') "
       "order by t.schema = 'main' desc, case when t.schema = 'temp' then -1 else d.seq end "
       "limit 1";
 
-  // User tables of all schemas. A table of main literally named "aux.t" and
-  // the table t of the attached aux share a display name; a lookup of that name
-  // finds the one in main, and so does the batch.
+  // User tables of all schemas.
   static constexpr std::string_view UserTablesSQL =
-      "select schema, name, type from (select t.schema, t.name, t.type, row_number() over "
-      "(partition by case when t.schema = 'main' then t.name else t.schema || '.' || t.name end "
-      "order by t.schema <> 'main') as rank from pragma_table_list t "
-      "where t.type in ('table', 'view', 'virtual') "
-      "and t.name not like 'sqlite\\_%' escape '\\') where rank = 1";
+      "select t.schema, t.name, t.type from pragma_table_list t "
+      "where t.type in ('table', 'view', 'virtual') and t.name not like 'sqlite\\_%' escape '\\'";
 
-  // Index rows of the tables in the CTE "tables": schema, table, index name,
-  // column name, index type, position. The primary key of a rowid table whose
-  // key is its INTEGER PRIMARY KEY has no index; its columns come from the
-  // pk column of the table info under the name "PRIMARY". A table without
-  // indexes yields one row with a null index name, so that an existing table
-  // can be told from a missing one.
-  static constexpr std::string_view IndexRowsSQL =
-      "select schema, name, index_name, column_name, index_type, position from ("
-      "select t.schema, t.name, il.name as index_name, ii.name as column_name, "
-      "case when il.origin = 'pk' then 6 when il.\"unique\" and not il.partial then 2 else 1 end "
-      "as index_type, ii.seqno + 1 as position, il.origin <> 'pk' as k1, -il.seq as k2 "
-      "from tables t cross join pragma_index_list(t.name, t.schema) il "
-      "cross join pragma_index_info(il.name, t.schema) ii where t.type = 'table' "
-      "union all "
-      "select t.schema, t.name, 'PRIMARY', c.name, 6, c.pk, 0, 0 "
-      "from tables t cross join pragma_table_info(t.name, t.schema) c "
-      "where t.type = 'table' and c.pk > 0 and not exists (select 1 from "
-      "pragma_index_list(t.name, t.schema) x where x.origin = 'pk') "
-      "union all "
-      "select t.schema, t.name, null, null, null, null, 2, 0 from tables t) "
-      "order by schema, name, k1, k2, position";
+  // The columns of an index row: index name, column name (null for an
+  // expression), index type, position, then sort keys: the primary key
+  // first, then the indexes in creation order (pragma_index_list numbers
+  // the newest 0).
+  static constexpr std::string_view IndexColumnsSQL =
+      "il.name, ii.name, case when il.origin = 'pk' then 6 when il.\"unique\" and not il.partial "
+      "then 2 else 1 end, ii.seqno + 1, il.origin <> 'pk', -il.seq";
+
+  // The same shape for a column of the table info: a null index name, and the
+  // column's place in the primary key (0 when it is not part of it).
+  static constexpr std::string_view TableInfoColumnsSQL = "null, c.name, 6, c.pk, 0, 0";
+
+  struct TRawIndexRow {
+    bool FromTableInfo = false;
+    TIndexColumn Column;
+    int FirstKey = 0, SecondKey = 0;
+  };
+
+  // Rows of one table: sorted, and the primary key of a rowid table, which
+  // has no index, made up from the table info under the name "PRIMARY".
+  static std::vector<TIndexColumn> AssembleIndexes(std::vector<TRawIndexRow> Rows) {
+    std::vector<TRawIndexRow> Indexed, Key;
+    for (TRawIndexRow& Row : Rows) {
+      if (!Row.FromTableInfo)
+        Indexed.push_back(std::move(Row));
+      else if (Row.Column.Position > 0)
+        Key.push_back(std::move(Row));
+    }
+    std::sort(Indexed.begin(), Indexed.end(), [](const auto& A, const auto& B) {
+      return std::tie(A.FirstKey, A.SecondKey, A.Column.Position) <
+             std::tie(B.FirstKey, B.SecondKey, B.Column.Position);
+    });
+    std::vector<TIndexColumn> Result;
+    if (Indexed.empty() || Indexed.front().FirstKey != 0) {
+      std::sort(Key.begin(), Key.end(),
+                [](const auto& A, const auto& B) { return A.Column.Position < B.Column.Position; });
+      for (TRawIndexRow& Row : Key) {
+        Row.Column.IndexName = "PRIMARY";
+        Result.push_back(std::move(Row.Column));
+      }
+    }
+    for (TRawIndexRow& Row : Indexed)
+      Result.push_back(std::move(Row.Column));
+    DowngradeExpressionIndexes(Result);
+    return Result;
+  }
+
+  static TRawIndexRow RawIndexRow(sqlite3_stmt* Row, int From) {
+    TRawIndexRow Raw;
+    Raw.FromTableInfo = sqlite3_column_type(Row, From) == SQLITE_NULL;
+    Raw.Column.IndexName = Text(Row, From);
+    Raw.Column.ColumnName = Text(Row, From + 1);
+    Raw.Column.IndexType = sqlite3_column_int(Row, From + 2);
+    Raw.Column.Position = sqlite3_column_int(Row, From + 3);
+    Raw.FirstKey = sqlite3_column_int(Row, From + 4);
+    Raw.SecondKey = sqlite3_column_int(Row, From + 5);
+    return Raw;
+  }
+
+  // The table a name designates when it is no table of main (looked up
+  // first by the callers): the whole text in SQLite's search order (temp,
+  // main, attached databases), then each schema.table reading.
+  std::optional<std::pair<std::string, std::string>> Resolve(std::string_view Table,
+                                                             const std::string& Context) {
+    static const std::string SQL = std::string(ResolveSQL);
+    std::optional<std::pair<std::string, std::string>> Found;
+    for (const auto& [Schema, Name] : QualifiedNameCandidates(Table)) {
+      EachRow(SQL, {Name, Schema.empty() ? TValue() : TValue(Schema)}, Context,
+              [&](sqlite3_stmt* Row) { Found.emplace(Text(Row, 0), Text(Row, 1)); });
+      if (Found)
+        break;
+    }
+    return Found;
+  }
+
+  std::vector<TColumnInfo> ReadColumns(const std::string& Schema, const std::string& Table,
+                                       const std::string& Context) {
+    static const std::string SQL = "select c.name, c.type, c.\"notnull\" from "
+                                   "pragma_table_xinfo(?1, ?2) c where c.hidden <> 1";
+    const std::string Display = DisplayName(Schema, Table);
+    std::vector<TColumnInfo> Result;
+    EachRow(SQL, {Table, Schema}, Context,
+            [&](sqlite3_stmt* Row) { Result.push_back(CatalogColumn(Row, 0, Display)); });
+    return Result;
+  }
+
+  // Found tells an existing table without indexes from a missing one: every
+  // table has columns in its table info.
+  std::vector<TIndexColumn> ReadIndexes(const std::string& Schema, const std::string& Table,
+                                        const std::string& Context, bool& Found) {
+    static const std::string SQL = "select " + std::string(IndexColumnsSQL) +
+                                   " from pragma_index_list(?1, ?2) il "
+                                   "cross join pragma_index_info(il.name, ?2) ii "
+                                   "union all select " +
+                                   std::string(TableInfoColumnsSQL) +
+                                   " from pragma_table_info(?1, ?2) c";
+    std::vector<TRawIndexRow> Rows;
+    EachRow(SQL, {Table, Schema}, Context,
+            [&](sqlite3_stmt* Row) { Rows.push_back(RawIndexRow(Row, 0)); });
+    Found = std::any_of(Rows.begin(), Rows.end(), [](const auto& R) { return R.FromTableInfo; });
+    return AssembleIndexes(std::move(Rows));
+  }
 
   sqlite3* Db() const noexcept { return FDb->Handle; }
 
-  std::unique_ptr<TResultSet> Query(const std::string& SQL, const TValues& Params,
-                                    const std::string& Context) {
-    PStatement Stmt = Prepare(Db(), SQL, Context);
-    Bind(Db(), Stmt.get(), Params, Context);
-    return std::make_unique<TSQLiteResultSet>(FDb, std::move(Stmt), Context);
+  // Catalog statements are fixed texts, prepared once per connection and
+  // reset after each use; preparing a pragma join costs more than running it.
+  // SQLite prepares them again by itself after a schema change.
+  template <typename F>
+  void EachRow(const std::string& SQL, const TValues& Params, const std::string& Context,
+               F&& OnRow) {
+    PStatement& Slot = FCatalogStatements[SQL];
+    if (!Slot) {
+      sqlite3_stmt* Raw = nullptr;
+      if (sqlite3_prepare_v3(Db(), SQL.c_str(), static_cast<int>(SQL.size() + 1),
+                             SQLITE_PREPARE_PERSISTENT, &Raw, nullptr) != SQLITE_OK)
+        Fail(Db(), Context);
+      Slot.reset(Raw);
+    }
+    sqlite3_stmt* Stmt = Slot.get();
+    struct TReset {
+      sqlite3_stmt* Stmt;
+      ~TReset() {
+        sqlite3_reset(Stmt);
+        sqlite3_clear_bindings(Stmt);
+      }
+    } Reset{Stmt};
+    Bind(Db(), Stmt, Params, Context);
+    int Rc;
+    while ((Rc = sqlite3_step(Stmt)) == SQLITE_ROW)
+      OnRow(Stmt);
+    if (Rc != SQLITE_DONE)
+      Fail(Db(), Context);
   }
 
   std::vector<std::string> Strings(const std::string& SQL, const TValues& Params,
                                    const std::string& Context) {
-    auto Rows = Query(SQL, Params, Context);
     std::vector<std::string> Result;
-    while (Rows->Next())
-      Result.push_back(Rows->Value(0).AsString());
+    EachRow(SQL, Params, Context, [&](sqlite3_stmt* Row) { Result.push_back(Text(Row, 0)); });
     return Result;
   }
 
-  static std::string Text(const TResultSet& Rows, int Index) {
-    return Rows.Value(Index).AsString();
+  static std::string_view View(sqlite3_stmt* Row, int Index) {
+    const auto* Text = reinterpret_cast<const char*>(sqlite3_column_text(Row, Index));
+    return Text ? std::string_view(Text, static_cast<std::size_t>(sqlite3_column_bytes(Row, Index)))
+                : std::string_view();
   }
 
-  // Columns From..From+2: name, declared type, notnull; the two before are
-  // schema and table.
-  static TColumnInfo CatalogColumn(const TResultSet& Rows, int From) {
-    TColumnInfo Info = ColumnTypeFromDeclaration(Text(Rows, From + 1));
-    Info.Name = Text(Rows, From);
-    Info.Nullable = Rows.Value(From + 2).AsInteger() == 0;
-    Info.OriginTable = DisplayName(Text(Rows, 0), Text(Rows, 1));
+  static std::string Text(sqlite3_stmt* Row, int Index) { return std::string(View(Row, Index)); }
+
+  // Groups the rows of a batch query, which come table by table, under the
+  // table's display name without a map lookup per row. A table of main
+  // literally named "aux.t" and the table t of the attached aux share a
+  // display name; a lookup of that name finds the one in main, and so does
+  // the batch: rows of the other table are dropped (Add gives nullptr).
+  template <typename TItem> class TGrouper {
+  public:
+    explicit TGrouper(std::map<std::string, std::vector<TItem>>& Map) : FMap(Map) {}
+    std::vector<TItem>* Add(sqlite3_stmt* Row) {
+      const std::string_view Schema = View(Row, 0), Name = View(Row, 1);
+      if (FStarted && Schema == FSchema && Name == FName)
+        return FCurrent;
+      FStarted = true;
+      FSchema = Schema;
+      FName = Name;
+      const auto [Owner, New] = FOwners.try_emplace(DisplayName(Schema, Name), FSchema);
+      const auto At = FMap.try_emplace(Owner->first).first;
+      FKey = &At->first;
+      FCurrent = &At->second;
+      FCurrent->reserve(16);
+      if (!New && Owner->second != FSchema) {
+        if (FSchema != "main")
+          return FCurrent = nullptr;
+        Owner->second = FSchema;
+        FCurrent->clear();
+      }
+      return FCurrent;
+    }
+    const std::string& Key() const { return *FKey; }
+
+  private:
+    std::map<std::string, std::vector<TItem>>& FMap;
+    std::map<std::string, std::string> FOwners;
+    bool FStarted = false;
+    std::vector<TItem>* FCurrent = nullptr;
+    const std::string* FKey = nullptr;
+    std::string FSchema, FName;
+  };
+
+  // Row from column From on: column name, declared type, notnull.
+  static TColumnInfo CatalogColumn(sqlite3_stmt* Row, int From, const std::string& Table) {
+    TColumnInfo Info = ColumnTypeFromDeclaration(View(Row, From + 1));
+    Info.Name = Text(Row, From);
+    Info.Nullable = sqlite3_column_int(Row, From + 2) == 0;
+    Info.OriginTable = Table;
     Info.OriginColumn = Info.Name;
     return Info;
-  }
-
-  static TIndexColumn IndexRow(const TResultSet& Rows, int From) {
-    TIndexColumn Column;
-    Column.IndexName = Text(Rows, From);
-    Column.ColumnName = Text(Rows, From + 1);
-    Column.IndexType = static_cast<int>(Rows.Value(From + 2).AsInteger());
-    Column.Position = static_cast<int>(Rows.Value(From + 3).AsInteger());
-    return Column;
   }
 
   // An index over an expression cannot serve as a key made of columns.
@@ -484,6 +629,8 @@ private:
   }
 
   PDatabase FDb;
+  // Declared after FDb: destroyed, and so finalized, before the handle goes.
+  std::map<std::string, PStatement> FCatalogStatements;
 };
 
 class TSQLiteDriver final : public TDriver {
@@ -542,7 +689,10 @@ public:
     // This SQLite reads "file:" names as URIs whose options could change the
     // mode; a path is a path, so such a name is made explicitly relative.
     const std::string OpenName = Path.rfind("file:", 0) == 0 ? "./" + Path : Path;
-    const int Rc = sqlite3_open_v2(OpenName.c_str(), &Db->Handle, Flags, nullptr);
+    // A connection and its result sets belong to one thread at a time, so
+    // SQLite's per-call connection mutex would only cost time.
+    const int Rc =
+        sqlite3_open_v2(OpenName.c_str(), &Db->Handle, Flags | SQLITE_OPEN_NOMUTEX, nullptr);
     if (Rc != SQLITE_OK) {
       if (!Db->Handle)
         throw EDriverError(Context, sqlite3_errstr(Rc), {}, Rc);
@@ -589,7 +739,20 @@ int Number(std::string_view Text) {
 TColumnInfo ColumnTypeFromDeclaration(std::string_view Declared) {
   TColumnInfo Info;
   Info.TypeName = std::string(Declared);
-  const std::string Upper = UpperCase(Declared);
+  // Declared types are short; a stack buffer keeps the batch catalog from
+  // allocating for each column.
+  char Buffer[64];
+  std::string Long;
+  std::string_view Upper;
+  if (Declared.size() <= sizeof Buffer) {
+    for (std::size_t I = 0; I < Declared.size(); ++I)
+      Buffer[I] = Declared[I] >= 'a' && Declared[I] <= 'z' ? static_cast<char>(Declared[I] - 32)
+                                                           : Declared[I];
+    Upper = std::string_view(Buffer, Declared.size());
+  } else {
+    Long = UpperCase(Declared);
+    Upper = Long;
+  }
   std::string_view Base = Upper;
   int Numbers[2] = {0, 0};
   if (const auto Open = Upper.find('('); Open != std::string::npos) {
