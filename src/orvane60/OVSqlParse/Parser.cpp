@@ -1004,45 +1004,59 @@ void TParser::ExpandStar(std::vector<TFromItem>& From, TFromItem* Only, const TT
   std::vector<TColumn>& Result = Block.Columns;
   for (std::size_t K = 0; K < From.size(); ++K) {
     const std::vector<TColumn>& Cols = *ColumnsOf(From[K]);
+    // The shared columns in the order the engines put them first: the USING
+    // list's, or for a natural join the left side's.
     std::vector<std::string> Shared;
-    if (K > 0)
-      for (const TColumn& C : Cols)
-        if (JoinUses(From, K, C.RefName))
-          Shared.push_back(C.RefName);
+    if (K > 0 && !From[K].Using.empty()) {
+      Shared = From[K].Using;
+    } else if (K > 0 && From[K].Natural) {
+      for (std::size_t I = Start; I < Result.size(); ++I)
+        if (FindColumn(From[K], Result[I].RefName))
+          Shared.push_back(Result[I].RefName);
+    }
     auto InShared = [&](const TColumn& C) {
       for (const std::string& S : Shared)
         if (SameName(S, C.RefName))
           return true;
       return false;
     };
+    // A shared column comes from the left side, from the right side in a
+    // RIGHT join, and from neither in a FULL join, where it merges both.
+    auto Merge = [&](TColumn& Left, const std::string& Name) {
+      if (From[K].Join == TJoin::Full) {
+        Left.HasOrigin = false;
+        Left.Table.clear();
+        Left.Column.clear();
+      } else if (From[K].Join == TJoin::Right) {
+        if (const TColumn* R = FindColumn(From[K], Name)) {
+          Left.HasOrigin = R->HasOrigin;
+          Left.Table = R->Table;
+          Left.Column = R->Column;
+        }
+      }
+    };
     if (Shared.empty()) {
       Result.insert(Result.end(), Cols.begin(), Cols.end());
     } else if (!Pg()) {
       // SQLite keeps the left side's copy of a shared column in place and
       // drops the right side's.
+      for (std::size_t I = Start; I < Result.size(); ++I)
+        if (InShared(Result[I]))
+          Merge(Result[I], Result[I].RefName);
       for (const TColumn& C : Cols)
         if (!InShared(C))
           Result.push_back(C);
     } else {
-      // The server puts the shared columns first, merged, then the rest of
-      // the left side and the rest of the right side.
+      // The server puts the shared columns first, then the rest of the left
+      // side and the rest of the right side.
       std::vector<TColumn> Merged;
-      for (const TColumn& R : Cols) {
-        if (!InShared(R))
-          continue;
-        TColumn M = R;
-        const TColumn* L = nullptr;
-        for (std::size_t I = Start; I < Result.size() && !L; ++I)
-          if (SameName(Result[I].RefName, R.RefName))
-            L = &Result[I];
-        if (From[K].Join == TJoin::Full) {
-          M.HasOrigin = false;
-          M.Table.clear();
-          M.Column.clear();
-        } else if (From[K].Join != TJoin::Right && L) {
-          M = *L;
-        }
-        Merged.push_back(std::move(M));
+      for (const std::string& Name : Shared) {
+        for (std::size_t I = Start; I < Result.size(); ++I)
+          if (SameName(Result[I].RefName, Name)) {
+            Merged.push_back(Result[I]);
+            Merge(Merged.back(), Name);
+            break;
+          }
       }
       for (std::size_t I = Start; I < Result.size(); ++I)
         if (!InShared(Result[I]))
