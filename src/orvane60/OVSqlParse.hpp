@@ -162,7 +162,6 @@ private:
   std::size_t FSyncPos = 0;
   std::uint32_t FLine = 1;
   std::uint32_t FColumn = 1;
-  std::size_t FCommentStart = 0;
 };
 
 // Every token of Sql, ending with the End token.

@@ -9,6 +9,7 @@
 // recurse, and those are bounded by MaxNesting.
 #include "orvane60/OVSqlParse.hpp"
 
+#include <cstdint>
 #include <iterator>
 #include <memory>
 #include <unordered_map>
@@ -19,7 +20,7 @@ namespace OVSqlParse {
 namespace {
 
 constexpr int MaxNesting = 100;
-constexpr std::size_t NoMatch = static_cast<std::size_t>(-1);
+constexpr std::uint32_t NoMatch = UINT32_MAX;
 
 char LowerAscii(char C) {
   return (C >= 'A' && C <= 'Z') ? static_cast<char>(C + 32) : C;
@@ -83,6 +84,18 @@ struct TFromItem {
   std::unordered_map<std::string, std::size_t> Index;
 };
 
+// The parser's own copy of a token: a third of TToken's size, since a long
+// select list runs to tens of thousands of tokens and their memory, touched
+// once, is most of what a parse costs.
+struct TCompactToken {
+  std::uint32_t Offset = 0;
+  std::uint32_t Length = 0;
+  std::uint32_t Line = 1;
+  std::uint32_t Column = 1;
+  TTokenKind Kind = TTokenKind::End;
+  TKeyword Keyword = TKeyword::None;
+};
+
 struct TPgName {
   std::string Name;
   int Strength = 0; // the server's rule: 2 a real name, 1 a fallback, 0 none
@@ -91,39 +104,44 @@ struct TPgName {
 class TParser {
 public:
   TParser(std::string_view Sql, TSqlDialect Dialect, const TColumnLookup& Lookup)
-      : FSql(Sql), FDialect(Dialect), FLookup(Lookup), FTok(Tokenize(Sql, Dialect)) {}
+      : FSql(Sql), FDialect(Dialect), FLookup(Lookup) {}
 
   TSelectInfo Run();
 
 private:
   // Token access never runs past End, so lookahead needs no bounds checks.
-  const TToken& Tok(std::size_t I) const { return I < FTok.size() ? FTok[I] : FTok.back(); }
+  const TCompactToken& Tok(std::size_t I) const { return I < FTok.size() ? FTok[I] : FTok.back(); }
+  std::string_view Text(std::size_t I) const {
+    const TCompactToken& T = Tok(I);
+    return FSql.substr(T.Offset, T.Length);
+  }
   bool Is(std::size_t I, TTokenKind K) const { return Tok(I).Kind == K; }
   bool IsKw(std::size_t I, TKeyword K) const { return Tok(I).Keyword == K; }
   bool IsName(std::size_t I) const {
     return Is(I, TTokenKind::Identifier) || Is(I, TTokenKind::QuotedIdentifier);
   }
   bool IsOp(std::size_t I, std::string_view Op) const {
-    return Is(I, TTokenKind::Operator) && Tok(I).Text == Op;
+    return Is(I, TTokenKind::Operator) && Text(I) == Op;
   }
   bool IsWord(std::size_t I, std::string_view W) const {
-    return Is(I, TTokenKind::Identifier) && IEquals(Tok(I).Text, W);
+    return Is(I, TTokenKind::Identifier) && IEquals(Text(I), W);
   }
   bool Pg() const { return FDialect == TSqlDialect::PostgreSQL; }
-  std::string Norm(std::size_t I) const { return IdentifierName(Tok(I).Text, FDialect); }
+  std::string Norm(std::size_t I) const { return IdentifierName(Text(I), FDialect); }
   std::string Key(std::string_view Name) const { return Pg() ? std::string(Name) : LowerKey(Name); }
   bool SameName(std::string_view A, std::string_view B) const {
     return Pg() ? A == B : IEquals(A, B);
   }
   std::string_view Span(std::size_t Begin, std::size_t End) const {
-    const TToken& Last = Tok(End - 1);
-    return FSql.substr(Tok(Begin).Offset, Last.Offset + Last.Text.size() - Tok(Begin).Offset);
+    const TCompactToken& Last = Tok(End - 1);
+    return FSql.substr(Tok(Begin).Offset, Last.Offset + Last.Length - Tok(Begin).Offset);
   }
   std::size_t After(std::size_t Open) const {
     return FMatch[Open] == NoMatch ? FTok.size() - 1 : FMatch[Open] + 1;
   }
 
-  void Problem(const TToken& At, const std::string& Message);
+  void Problem(const TCompactToken& At, const std::string& Message);
+  void Tokenize();
   void BuildMatches();
 
   std::shared_ptr<TBlock> ParseQuery();
@@ -149,7 +167,8 @@ private:
   TFromItem* ResolveUnqualified(std::vector<TFromItem>& From, const std::string& Name,
                                 bool& Merged);
   TFromItem* FindQualified(std::vector<TFromItem>& From, std::size_t Begin, std::size_t End);
-  void ExpandStar(std::vector<TFromItem>& From, TFromItem* Only, const TToken& At, TBlock& Block);
+  void ExpandStar(std::vector<TFromItem>& From, TFromItem* Only, const TCompactToken& At,
+                  TBlock& Block);
   TColumn ResolveColumnRef(std::size_t Begin, std::size_t End, std::vector<TFromItem>& From);
 
   TPgName FigurePg(std::size_t Begin, std::size_t End);
@@ -160,8 +179,8 @@ private:
   std::string_view FSql;
   TSqlDialect FDialect;
   const TColumnLookup& FLookup;
-  std::vector<TToken> FTok;
-  std::vector<std::size_t> FMatch;
+  std::vector<TCompactToken> FTok;
+  std::vector<std::uint32_t> FMatch;
   std::size_t FPos = 0;
   int FDepth = 0;
   int FQuiet = 0;
@@ -218,7 +237,7 @@ private:
   std::vector<std::size_t> FSlots;
 };
 
-void TParser::Problem(const TToken& At, const std::string& Message) {
+void TParser::Problem(const TCompactToken& At, const std::string& Message) {
   if (FQuiet)
     return;
   FProblems.push_back("line " + std::to_string(At.Line) + ", column " + std::to_string(At.Column) +
@@ -232,6 +251,28 @@ std::string Quoted(std::string_view Text) {
   return "'" + std::string(Text) + "'";
 }
 
+void TParser::Tokenize() {
+  // Select lists run at about a token per three to four bytes ("c.ID, " is
+  // four tokens in six); reserving for that avoids regrowing the array.
+  FTok.reserve(FSql.size() / 3 + 4);
+  TTokenizer Tokenizer(FSql, FDialect);
+  for (;;) {
+    const TToken T = Tokenizer.Next();
+    TCompactToken C;
+    C.Offset = static_cast<std::uint32_t>(T.Offset);
+    C.Length = static_cast<std::uint32_t>(T.Text.size());
+    C.Line = T.Line;
+    C.Column = T.Column;
+    C.Kind = T.Kind;
+    C.Keyword = T.Keyword;
+    FTok.push_back(C);
+    if (T.Kind == TTokenKind::Invalid)
+      Problem(C, T.Problem ? T.Problem : "invalid token");
+    if (T.Kind == TTokenKind::End)
+      break;
+  }
+}
+
 void TParser::BuildMatches() {
   FMatch.assign(FTok.size(), NoMatch);
   std::vector<std::size_t> Open;
@@ -243,21 +284,19 @@ void TParser::BuildMatches() {
       TTokenKind Want =
           K == TTokenKind::RightParen ? TTokenKind::LeftParen : TTokenKind::LeftBracket;
       if (!Open.empty() && FTok[Open.back()].Kind == Want) {
-        FMatch[Open.back()] = I;
-        FMatch[I] = Open.back();
+        FMatch[Open.back()] = static_cast<std::uint32_t>(I);
+        FMatch[I] = static_cast<std::uint32_t>(Open.back());
         Open.pop_back();
       }
     }
   }
   for (std::size_t I : Open)
-    Problem(FTok[I], Quoted(FTok[I].Text) + " is not closed");
+    Problem(FTok[I], Quoted(Text(I)) + " is not closed");
 }
 
 TSelectInfo TParser::Run() {
   TSelectInfo Info;
-  for (const TToken& T : FTok)
-    if (T.Kind == TTokenKind::Invalid)
-      Problem(T, T.Problem ? T.Problem : "invalid token");
+  Tokenize();
   BuildMatches();
   if (Is(0, TTokenKind::End)) {
     Problem(Tok(0), "the statement is empty");
@@ -268,7 +307,7 @@ TSelectInfo TParser::Run() {
   if (Is(FPos, TTokenKind::Semicolon))
     ++FPos;
   if (!Is(FPos, TTokenKind::End))
-    Problem(Tok(FPos), "unexpected " + Quoted(Tok(FPos).Text) + "; the rest is ignored");
+    Problem(Tok(FPos), "unexpected " + Quoted(Text(FPos)) + "; the rest is ignored");
 
   Info.Tables = Block->Tables;
   // The server gives no origin to the columns of a UNION and the like;
@@ -280,10 +319,14 @@ TSelectInfo TParser::Run() {
     TSelectField F;
     // Datasets name a repeated field Name_1, Name_2, ..., comparing without
     // regard to case and skipping suffixes that a later column already took.
-    F.FieldName = C.Name;
-    std::size_t Suffix = 0;
-    while (Seen.Contains(F.FieldName, Info.Fields))
-      F.FieldName = C.Name + "_" + std::to_string(++Suffix);
+    if (!Seen.Contains(C.Name, Info.Fields)) {
+      F.FieldName = std::move(C.Name);
+    } else {
+      std::size_t Suffix = 0;
+      do
+        F.FieldName = C.Name + "_" + std::to_string(++Suffix);
+      while (Seen.Contains(F.FieldName, Info.Fields));
+    }
     Seen.Add(F.FieldName, Info.Fields.size());
     if (KeepOrigins && C.HasOrigin) {
       F.HasOrigin = true;
@@ -305,7 +348,7 @@ void TParser::ExpectClose(std::size_t Open) {
     FPos = FTok.size() - 1; // already reported as not closed
     return;
   }
-  Problem(Tok(FPos), "unexpected " + Quoted(Tok(FPos).Text) + "; skipped to the matching ')'");
+  Problem(Tok(FPos), "unexpected " + Quoted(Text(FPos)) + "; skipped to the matching ')'");
   FPos = FMatch[Open] + 1;
 }
 
@@ -361,7 +404,7 @@ void TParser::ParseWith() {
   }
   for (;;) {
     if (!IsName(FPos)) {
-      Problem(Tok(FPos), "expected the name of a WITH query, found " + Quoted(Tok(FPos).Text));
+      Problem(Tok(FPos), "expected the name of a WITH query, found " + Quoted(Text(FPos)));
       return;
     }
     auto Cte = std::make_shared<TCte>();
@@ -410,7 +453,7 @@ std::shared_ptr<TBlock> TParser::ParseCoreOrParen() {
     return ParseValues();
   Problem(Tok(FPos), "expected SELECT, found " + (Is(FPos, TTokenKind::End)
                                                       ? std::string("the end of the text")
-                                                      : Quoted(Tok(FPos).Text)));
+                                                      : Quoted(Text(FPos))));
   auto Block = std::make_shared<TBlock>();
   Block->Complete = false;
   SkipClauses();
@@ -441,7 +484,7 @@ std::shared_ptr<TBlock> TParser::ParseValues() {
 }
 
 bool TParser::EndsSelectItem(std::size_t I) const {
-  const TToken& T = Tok(I);
+  const TCompactToken& T = Tok(I);
   if (T.Keyword == TKeyword::None)
     return false;
   // After AS any word is the alias (the server allows reserved words there),
@@ -580,7 +623,7 @@ bool StopsAlias(TKeyword K) {
 
 void TParser::SkipJoinCondition() {
   for (;;) {
-    const TToken& T = Tok(FPos);
+    const TCompactToken& T = Tok(FPos);
     switch (T.Kind) {
     case TTokenKind::End:
     case TTokenKind::Comma:
@@ -635,7 +678,7 @@ void TParser::ParseFromList(std::vector<TFromItem>& From) {
     }
     if (!IsKw(FPos, TKeyword::Join)) {
       if (FPos != Start)
-        Problem(Tok(FPos), "expected JOIN, found " + Quoted(Tok(FPos).Text));
+        Problem(Tok(FPos), "expected JOIN, found " + Quoted(Text(FPos)));
       return;
     }
     ++FPos;
@@ -666,7 +709,7 @@ void TParser::ParseAlias(TFromItem& Item) {
                Is(At, TTokenKind::QuotedIdentifier) || (!Pg() && Is(At, TTokenKind::String)))) {
     return;
   }
-  Item.Table.Alias = std::string(Tok(At).Text);
+  Item.Table.Alias = std::string(Text(At));
   Item.AliasName = Norm(At);
   Item.HasAlias = true;
   FPos = At + 1;
@@ -728,7 +771,7 @@ void TParser::ParseFromItem(std::vector<TFromItem>& From, TJoin Join, bool Natur
       for (std::size_t P : Parts) {
         if (!Item.Table.Name.empty())
           Item.Table.Name += '.';
-        Item.Table.Name += Tok(P).Text;
+        Item.Table.Name += Text(P);
         Item.NameParts.push_back(Norm(P));
       }
       if (Parts.size() == 1) {
@@ -764,7 +807,7 @@ void TParser::ParseFromItem(std::vector<TFromItem>& From, TJoin Join, bool Natur
   } else {
     Problem(Tok(FPos), "expected a table name, found " + (Is(FPos, TTokenKind::End)
                                                               ? std::string("the end of the text")
-                                                              : Quoted(Tok(FPos).Text)));
+                                                              : Quoted(Text(FPos))));
     return;
   }
   if (From.size() > First) {
@@ -790,7 +833,7 @@ std::shared_ptr<TBlock> TParser::ParseCore() {
     if (FPos == Begin)
       Problem(Tok(FPos), "expected a result column, found " +
                              (Is(FPos, TTokenKind::End) ? std::string("the end of the text")
-                                                        : Quoted(Tok(FPos).Text)));
+                                                        : Quoted(Text(FPos))));
     else
       Items.emplace_back(Begin, FPos);
     if (!Is(FPos, TTokenKind::Comma))
@@ -978,7 +1021,7 @@ TFromItem* TParser::FindQualified(std::vector<TFromItem>& From, std::size_t Begi
   return nullptr;
 }
 
-void TParser::ExpandStar(std::vector<TFromItem>& From, TFromItem* Only, const TToken& At,
+void TParser::ExpandStar(std::vector<TFromItem>& From, TFromItem* Only, const TCompactToken& At,
                          TBlock& Block) {
   auto Unknown = [&](const TFromItem& Item) {
     Problem(At, "the columns of " + Item.Table.Name + " are not known, so '*' gives no fields");
@@ -1077,9 +1120,12 @@ bool IsRowidName(std::string_view Name) {
 // A dotted name such as c.ID or main.t."Col" standing alone as a result column.
 TColumn TParser::ResolveColumnRef(std::size_t Begin, std::size_t End,
                                   std::vector<TFromItem>& From) {
+  // RefName, what an enclosing query sees, is the name as written (SQLite
+  // names a subquery's columns so); Name becomes the catalog's spelling
+  // where the catalog is known.
   TColumn Out;
-  const std::string Name = Norm(End - 1);
-  Out.Name = Out.RefName = Name;
+  Out.RefName = Norm(End - 1);
+  const std::string& Name = Out.RefName;
   TFromItem* Item = nullptr;
   bool Merged = false;
   if (End - Begin == 1) {
@@ -1089,47 +1135,48 @@ TColumn TParser::ResolveColumnRef(std::size_t Begin, std::size_t End,
     if (!Item && !From.empty())
       Problem(Tok(Begin), "no table " + std::string(Span(Begin, End - 2)) + " in the FROM clause");
   }
+  const std::optional<std::vector<TColumn>>* Cols = Item ? &ColumnsOf(*Item) : nullptr;
+  if (Cols && *Cols) {
+    if (const TColumn* C = FindColumn(*Item, Name)) {
+      Out.Name = C->Name;
+      Out.HasOrigin = C->HasOrigin;
+      Out.Table = C->Table;
+      Out.Column = C->Column;
+      return Out;
+    }
+  }
+  Out.Name = Name;
   if (!Item)
     return Out;
-  const auto& Cols = ColumnsOf(*Item);
-  if (!Cols) {
+  const bool Base = !Item->Sub && !Item->Function;
+  if (!*Cols) {
     // Columns unknown: trust the name written against a base table.
-    if (!Item->Sub && !Item->Function) {
+    if (Base) {
       Out.HasOrigin = true;
       Out.Table = Item->Table.Name;
       Out.Column = Name;
     }
-    return Out;
-  }
-  if (const TColumn* C = FindColumn(*Item, Name)) {
-    Out.Name = C->Name;
-    Out.HasOrigin = C->HasOrigin;
-    Out.Table = C->Table;
-    Out.Column = C->Column;
-    return Out;
-  }
-  if (!Pg() && !Item->Sub && !Item->Function && IsRowidName(Name)) {
+  } else if (!Pg() && Base && IsRowidName(Name)) {
     // SQLite's implicit row id, which it reports under the name "rowid".
     Out.Name = "rowid";
     Out.HasOrigin = true;
     Out.Table = Item->Table.Name;
     Out.Column = "rowid";
-    return Out;
-  }
-  if (!Pg() && End - Begin == 1 && Tok(Begin).Text.front() == '"')
+  } else if (!Pg() && End - Begin == 1 && Text(Begin).front() == '"') {
     // SQLite reads a double-quoted word that names no column as a string.
-    Out.Name = Out.RefName = std::string(Tok(Begin).Text);
-  else
+    Out.Name = std::string(Text(Begin));
+  } else {
     Problem(Tok(Begin), Item->Table.Name + " has no column " + Quoted(Name));
+  }
   return Out;
 }
 
-bool IsIntervalField(const TToken& T) {
+bool IsIntervalField(TTokenKind Kind, std::string_view Text) {
   static constexpr std::string_view Fields[] = {"year", "month", "day", "hour", "minute", "second"};
-  if (T.Kind != TTokenKind::Identifier)
+  if (Kind != TTokenKind::Identifier)
     return false;
   for (std::string_view F : Fields)
-    if (IEquals(T.Text, F))
+    if (IEquals(Text, F))
       return true;
   return false;
 }
@@ -1176,7 +1223,7 @@ void TParser::ResolveItems(const std::vector<std::pair<std::size_t, std::size_t>
       ExprEnd = End - 2;
     } else if (End - Begin >= 2 && CanAlias(End - 1)) {
       const std::size_t P = End - 2;
-      const TToken& Prev = Tok(P);
+      const TCompactToken& Prev = Tok(P);
       bool EndsOperand = false;
       switch (Prev.Kind) {
       case TTokenKind::QuotedIdentifier:
@@ -1200,9 +1247,9 @@ void TParser::ResolveItems(const std::vector<std::pair<std::size_t, std::size_t>
                     (IsWord(P, "character") || IsWord(P, "char") || IsWord(P, "bit")))))
         EndsOperand = false;
       // Interval fields: x::interval hour, interval '1' day to second.
-      if (Pg() && EndsOperand && IsIntervalField(Tok(End - 1))) {
+      if (Pg() && EndsOperand && IsIntervalField(Tok(End - 1).Kind, Text(End - 1))) {
         std::size_t I = End - 1;
-        while (I > Begin && (IsIntervalField(Tok(I)) || IsWord(I, "to")))
+        while (I > Begin && (IsIntervalField(Tok(I).Kind, Text(I)) || IsWord(I, "to")))
           --I;
         if (IsWord(I, "interval") ||
             (Is(I, TTokenKind::String) && I > Begin && IsWord(I - 1, "interval")))
@@ -1249,8 +1296,6 @@ void TParser::ResolveItems(const std::vector<std::pair<std::size_t, std::size_t>
     }
     if (NameRef) {
       Col = ResolveColumnRef(B, E, From);
-      if (!Pg())
-        Col.RefName = Norm(E - 1);
     } else if (ExprEnd > Begin) {
       if (Pg()) {
         TPgName N = FigurePg(Begin, ExprEnd);
@@ -1334,7 +1379,7 @@ std::pair<std::string, std::size_t> TParser::PgType(std::size_t P, std::size_t E
     } else if (W(P, "float")) {
       Name = "float8";
       if (Q + 2 < End && Is(Q, TTokenKind::LeftParen) && Is(Q + 1, TTokenKind::Number)) {
-        const std::string_view Digits = Tok(Q + 1).Text;
+        const std::string_view Digits = Text(Q + 1);
         int Precision = 0;
         for (char C : Digits)
           Precision =
@@ -1374,7 +1419,7 @@ std::pair<std::string, std::size_t> TParser::PgType(std::size_t P, std::size_t E
 }
 
 bool TParser::PgPrimary(std::size_t& P, std::size_t End, TPgName& Out) {
-  const TToken& T = Tok(P);
+  const TCompactToken& T = Tok(P);
   Out = TPgName{};
   switch (T.Kind) {
   case TTokenKind::Number:
@@ -1607,6 +1652,13 @@ TPgName TParser::FigurePg(std::size_t Begin, std::size_t End) {
 } // namespace
 
 TSelectInfo ParseSelect(std::string_view Sql, TSqlDialect Dialect, const TColumnLookup& Columns) {
+  // Offsets are kept in 32 bits; no statement a dataset runs comes near that.
+  if (Sql.size() >= UINT32_MAX) {
+    TSelectInfo Info;
+    Info.Problems.push_back("line 1, column 1: the statement is too long to parse (" +
+                            std::to_string(Sql.size()) + " bytes)");
+    return Info;
+  }
   TParser Parser(Sql, Dialect, Columns);
   return Parser.Run();
 }

@@ -742,9 +742,12 @@ std::string DecodeUnicodeEscapes(std::string_view Body) {
 }
 
 std::string Undouble(std::string_view Body, char Quote) {
-  std::string Out;
-  Out.reserve(Body.size());
-  for (std::size_t I = 0; I < Body.size(); ++I) {
+  // Most quoted names hold no doubled quote: copy them whole.
+  std::size_t Hit = Body.find(Quote);
+  if (Hit == std::string_view::npos)
+    return std::string(Body);
+  std::string Out(Body.substr(0, Hit));
+  for (std::size_t I = Hit; I < Body.size(); ++I) {
     Out += Body[I];
     if (Body[I] == Quote && I + 1 < Body.size() && Body[I + 1] == Quote)
       ++I;
