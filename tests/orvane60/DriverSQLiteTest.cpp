@@ -51,6 +51,12 @@ TEST(ConnectionURI, SplitsServerTypeAndDatabase) {
   EXPECT_THAT(ErrorOf([] { ParseConnectionURI("/tmp/x.db"); }), HasSubstr("must start with"));
   EXPECT_THAT(ErrorOf([] { ParseConnectionURI("postgresql://h/db?nosuchoption=1"); }),
               HasSubstr("nosuchoption"));
+  const std::string Secret = ErrorOf([] { ParseConnectionURI("mysql://me:s3cret@h/db"); });
+  EXPECT_THAT(Secret, HasSubstr("me:***@h/db"));
+  EXPECT_EQ(Secret.find("s3cret"), std::string::npos);
+  EXPECT_EQ(URIForDisplay("host=h password=s3cret user=me"), "host=h password=*** user=me");
+  EXPECT_EQ(URIForDisplay("postgresql://h/db?password=x&user=me"),
+            "postgresql://h/db?password=***&user=me");
 }
 
 TEST(Value, ConvertsBetweenKindsAndRefusesWhatDoesNotFit) {
@@ -240,7 +246,9 @@ class TSQLiteCatalogTest : public TSQLiteTest {
 protected:
   void SetUp() override {
     TSQLiteTest::SetUp();
+    // One transaction: a sync per statement would make each test slow.
     FConn->ExecuteScript(R"(
+      begin;
       create table order_lines(order_no integer, line_no integer, qty integer not null,
                                note text, primary key (order_no, line_no));
       create table "Order Items"("Item Id" integer primary key, "Unit Price" real);
@@ -253,6 +261,7 @@ protected:
       create table Customers(Id integer primary key, Name text);
       create table no_index(x);
       create view order_view as select order_no, qty from order_lines;
+      commit;
     )");
     FConn->ExecuteScript("attach '" + (FDir.Path() / "aux.db").string() + "' as aux");
     FConn->ExecuteScript("create table aux.archive(id integer primary key, kept text)");

@@ -32,11 +32,17 @@ std::string_view Trimmed(std::string_view Text) {
   return Text;
 }
 
+// At most Limit bytes of Text, never cutting a UTF-8 sequence in two.
+std::string Shortened(std::string_view Text, std::size_t Limit) {
+  if (Text.size() <= Limit)
+    return std::string(Text);
+  while (Limit > 0 && (static_cast<unsigned char>(Text[Limit]) & 0xC0) == 0x80)
+    --Limit;
+  return std::string(Text.substr(0, Limit)) + "...";
+}
+
 std::string Quoted(std::string_view Text) {
-  constexpr std::size_t Limit = 40;
-  if (Text.size() > Limit)
-    return "'" + std::string(Text.substr(0, Limit)) + "...'";
-  return "'" + std::string(Text) + "'";
+  return "'" + Shortened(Text, 40) + "'";
 }
 
 } // namespace
@@ -241,7 +247,7 @@ TConnectionURI ParseConnectionURI(std::string_view URI) {
   else if (Scheme == "postgresql" || Scheme == "postgres")
     Driver = &OVPg::PostgresDriver();
   if (!Driver)
-    throw EDriverError("Cannot read the connection URI " + Quoted(URI),
+    throw EDriverError("Cannot read the connection URI " + Quoted(URIForDisplay(URI)),
                        "it must start with \"sqlite:\", \"postgresql://\" or \"postgres://\"");
   return {Driver, Driver->ParseURI(URI)};
 }
@@ -278,6 +284,29 @@ std::vector<std::pair<std::string, std::string>> QualifiedNameCandidates(std::st
   return Result;
 }
 
+std::string URIForDisplay(std::string_view URI) {
+  std::string Result(URI);
+  // user:secret@host in a URI
+  if (const auto Scheme = Result.find("://"); Scheme != std::string::npos) {
+    const auto Start = Scheme + 3;
+    const auto End = Result.find_first_of("/?", Start);
+    const auto At = Result.rfind('@', End == std::string::npos ? std::string::npos : End);
+    if (At != std::string::npos && At > Start) {
+      const auto Colon = Result.find(':', Start);
+      if (Colon < At)
+        Result.replace(Colon + 1, At - Colon - 1, "***");
+    }
+  }
+  // password=secret in a conninfo string or a URI's query
+  for (auto At = LowerCase(Result).find("password="); At != std::string::npos;
+       At = LowerCase(Result).find("password=", At + 1)) {
+    const auto Start = At + 9;
+    const auto End = Result.find_first_of(" &", Start);
+    Result.replace(Start, (End == std::string::npos ? Result.size() : End) - Start, "***");
+  }
+  return Result;
+}
+
 std::string SQLExcerpt(std::string_view SQL) {
   std::string Flat;
   bool Blank = false;
@@ -288,10 +317,7 @@ std::string SQLExcerpt(std::string_view SQL) {
     Flat += IsBlank ? ' ' : C;
     Blank = IsBlank;
   }
-  constexpr std::size_t Limit = 60;
-  if (Flat.size() > Limit)
-    Flat = Flat.substr(0, Limit) + "...";
-  return "\"" + Flat + "\"";
+  return "\"" + Shortened(Flat, 60) + "\"";
 }
 
 } // namespace OVDriver

@@ -120,7 +120,8 @@ struct TColumnInfo {
   int Scale = 0;
   bool Nullable = true;
   // Where a result column comes from; empty for expressions. The table is named
-  // as GetTableNames names it.
+  // as GetTableNames names it; GetFieldNames of a table of SQLite's main
+  // database gives the table text as the call gave it (SQLite ignores its case).
   std::string OriginTable;
   std::string OriginColumn;
 };
@@ -280,6 +281,8 @@ std::string LowerCase(std::string_view Text);
 // split at a dot into (schema, name) from the first dot on. The schema is empty
 // for the unqualified reading.
 std::vector<std::pair<std::string, std::string>> QualifiedNameCandidates(std::string_view Text);
+// A connection URI or conninfo string with any password replaced by "***".
+std::string URIForDisplay(std::string_view URI);
 // Statement text shortened for an error message.
 std::string SQLExcerpt(std::string_view SQL);
 

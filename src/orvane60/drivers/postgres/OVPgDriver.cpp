@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstring>
 #include <limits>
+#include <map>
 #include <optional>
 
 namespace OVDriver::OVPg {
@@ -251,7 +252,7 @@ std::string TargetRelationCTE() {
   return "cand as (select * from unnest($1::text[], $2::text[]) with ordinality as x(sch, rel, "
          "prio)), target as (select c.oid, " +
          Display("c.relname") +
-         " as display from cand join pg_class c on c.relname = cand.rel "
+         " as display, true as preferred from cand join pg_class c on c.relname = cand.rel "
          "join pg_namespace n on n.oid = c.relnamespace where " +
          std::string(RelKinds) +
          " and case when cand.sch is null then n.nspname = current_schema() or "
@@ -261,36 +262,72 @@ std::string TargetRelationCTE() {
 
 // Columns of relations: display, name, type name, base type oid, base typmod,
 // not null. Domains report their base type.
+// Columns of relations: display, name, type name, base type oid, base typmod,
+// not null, then the relation's preference and oid (see TBatchOwners).
+// Domains report their base type.
 const std::string ColumnsSelect =
     "select t.display, a.attname, format_type(a.atttypid, a.atttypmod), "
     "case when ty.typtype = 'd' then ty.typbasetype else a.atttypid end, "
-    "case when ty.typtype = 'd' then ty.typtypmod else a.atttypmod end, a.attnotnull "
-    "from rel t join pg_attribute a on a.attrelid = t.oid "
+    "case when ty.typtype = 'd' then ty.typtypmod else a.atttypmod end, a.attnotnull, "
+    "t.preferred, t.oid from rel t join pg_attribute a on a.attrelid = t.oid "
     "join pg_type ty on ty.oid = a.atttypid "
-    "where a.attnum > 0 and not a.attisdropped ";
+    "where a.attnum > 0 and not a.attisdropped order by t.oid, a.attnum";
 
 // Index columns of relations: display, index name, column name (null for an
-// expression), index type, position. Partial unique indexes do not make rows
-// unique, so they count as plain indexes.
+// expression), index type, position, preference, oid. Partial unique indexes
+// do not make rows unique, so they count as plain indexes. Each relation also
+// gets one row with a null index name, so that one without indexes is seen.
 const std::string IndexesSelect =
     "select t.display, ic.relname, a.attname, "
     "case when i.indisprimary then 6 when i.indisunique and i.indpred is null then 2 else 1 end, "
-    "k.pos + 1 from rel t join pg_index i on i.indrelid = t.oid "
+    "k.pos + 1, t.preferred, t.oid, i.indisprimary, i.indexrelid "
+    "from rel t join pg_index i on i.indrelid = t.oid "
     "join pg_class ic on ic.oid = i.indexrelid "
     "cross join lateral generate_series(0, i.indnkeyatts - 1) as k(pos) "
-    "left join pg_attribute a on a.attrelid = i.indrelid and a.attnum = i.indkey[k.pos] ";
+    "left join pg_attribute a on a.attrelid = i.indrelid and a.attnum = i.indkey[k.pos] "
+    "union all select t.display, null, null, 0, 0, t.preferred, t.oid, true, 0 from rel t "
+    "order by 7, 8 desc, 9, 5";
 
-const std::string IndexesOrder = "order by t.display, i.indisprimary desc, i.indexrelid, k.pos";
-
-// Two relations can share a display name (a table "sales.invoices" in the
-// current schema and the table invoices of schema sales); the batch keeps the
-// one that a lookup of that name finds.
-
+// Relations of the batch calls. Two of them can share a display name (a table
+// "sales.invoices" in the current schema and the table invoices of schema
+// sales); TBatchOwners keeps the one that a lookup of that name finds.
 const std::string BatchRelations =
-    "with rel as (select distinct on (display) * from (select c.oid, " + Display("c.relname") +
+    "with rel as (select c.oid, " + Display("c.relname") +
     " as display, n.nspname = current_schema() as preferred from pg_class c "
     "join pg_namespace n on n.oid = c.relnamespace where " +
-    std::string(RelKinds) + " and " + UserSchemas + ") x order by display, preferred desc, oid) ";
+    std::string(RelKinds) + " and " + UserSchemas + ") ";
+
+// Decides which relation's rows a batch keeps under a display name: the one
+// of the current schema, else the first met. Rows come relation by relation.
+template <typename TItem> class TBatchOwners {
+public:
+  explicit TBatchOwners(std::map<std::string, std::vector<TItem>>& Map) : FMap(Map) {}
+
+  // The list that the row's relation fills, or nullptr to drop the row.
+  std::vector<TItem>* Add(PGresult* Rows, int Row, int PreferredColumn) {
+    const char* Oid = PQgetvalue(Rows, Row, PreferredColumn + 1);
+    if (FCurrentOid == Oid)
+      return FCurrent;
+    FCurrentOid = Oid;
+    const bool Preferred = PQgetvalue(Rows, Row, PreferredColumn)[0] == 't';
+    const auto [Owner, New] =
+        FOwners.try_emplace(PQgetvalue(Rows, Row, 0), std::make_pair(FCurrentOid, Preferred));
+    FCurrent = &FMap[Owner->first];
+    if (!New && Owner->second.first != FCurrentOid) {
+      if (!Preferred || Owner->second.second)
+        return FCurrent = nullptr;
+      Owner->second = {FCurrentOid, Preferred};
+      FCurrent->clear();
+    }
+    return FCurrent;
+  }
+
+private:
+  std::map<std::string, std::vector<TItem>>& FMap;
+  std::map<std::string, std::pair<std::string, bool>> FOwners;
+  std::string FCurrentOid;
+  std::vector<TItem>* FCurrent = nullptr;
+};
 
 class TPgResultSet final : public TResultSet {
 public:
@@ -536,10 +573,9 @@ public:
   std::vector<TColumnInfo> GetFieldNames(std::string_view Table) override {
     std::string Schemas, Names;
     NameCandidates(Table, Schemas, Names);
-    auto Rows = RunRows("with " + TargetRelationCTE() + ", rel as (select * from target) " +
-                            ColumnsSelect + "order by a.attnum",
-                        {Schemas, Names},
-                        "Reading the columns of the table \"" + std::string(Table) + "\"");
+    auto Rows = RunRows(
+        "with " + TargetRelationCTE() + ", rel as (select * from target) " + ColumnsSelect,
+        {Schemas, Names}, "Reading the columns of the table \"" + std::string(Table) + "\"");
     std::vector<TColumnInfo> Result;
     for (int Row = 0; Row < PQntuples(Rows.get()); ++Row)
       Result.push_back(CatalogColumn(Rows.get(), Row));
@@ -549,13 +585,13 @@ public:
   std::vector<TIndexColumn> GetIndexInfo(std::string_view Table) override {
     std::string Schemas, Names;
     NameCandidates(Table, Schemas, Names);
-    auto Rows = RunRows("with " + TargetRelationCTE() + ", rel as (select * from target) " +
-                            IndexesSelect + IndexesOrder,
-                        {Schemas, Names},
-                        "Reading the indexes of the table \"" + std::string(Table) + "\"");
+    auto Rows = RunRows(
+        "with " + TargetRelationCTE() + ", rel as (select * from target) " + IndexesSelect,
+        {Schemas, Names}, "Reading the indexes of the table \"" + std::string(Table) + "\"");
     std::vector<TIndexColumn> Result;
     for (int Row = 0; Row < PQntuples(Rows.get()); ++Row)
-      Result.push_back(IndexRow(Rows.get(), Row));
+      if (!PQgetisnull(Rows.get(), Row, 1))
+        Result.push_back(IndexRow(Rows.get(), Row));
     DowngradeExpressionIndexes(Result);
     return Result;
   }
@@ -617,20 +653,25 @@ public:
   }
 
   TTableColumns GetAllFieldNames() override {
-    auto Rows = RunRows(BatchRelations + ColumnsSelect + "order by t.display, a.attnum", {},
-                        "Reading the columns of all tables");
+    auto Rows = RunRows(BatchRelations + ColumnsSelect, {}, "Reading the columns of all tables");
     TTableColumns Result;
+    TBatchOwners<TColumnInfo> Owners(Result);
     for (int Row = 0; Row < PQntuples(Rows.get()); ++Row)
-      Result[PQgetvalue(Rows.get(), Row, 0)].push_back(CatalogColumn(Rows.get(), Row));
+      if (auto* Columns = Owners.Add(Rows.get(), Row, 6))
+        Columns->push_back(CatalogColumn(Rows.get(), Row));
     return Result;
   }
 
   TTableIndexes GetAllIndexInfo() override {
-    auto Rows = RunRows(BatchRelations + IndexesSelect + IndexesOrder, {},
-                        "Reading the indexes of all tables");
+    auto Rows = RunRows(BatchRelations + IndexesSelect, {}, "Reading the indexes of all tables");
     TTableIndexes Result;
-    for (int Row = 0; Row < PQntuples(Rows.get()); ++Row)
-      Result[PQgetvalue(Rows.get(), Row, 0)].push_back(IndexRow(Rows.get(), Row));
+    TBatchOwners<TIndexColumn> Owners(Result);
+    for (int Row = 0; Row < PQntuples(Rows.get()); ++Row) {
+      auto* Columns = Owners.Add(Rows.get(), Row, 5);
+      if (Columns && !PQgetisnull(Rows.get(), Row, 1))
+        Columns->push_back(IndexRow(Rows.get(), Row));
+    }
+    std::erase_if(Result, [](const auto& Entry) { return Entry.second.empty(); });
     for (auto& [Table, Columns] : Result)
       DowngradeExpressionIndexes(Columns);
     return Result;
@@ -647,7 +688,8 @@ private:
   // Parameters travel as text of unknown type, so that the server types each
   // one from where it stands (a date column takes '2024-01-31'); blobs travel
   // in binary as bytea.
-  PResult Run(std::string_view SQL, const TValues& Params, const std::string& Context) {
+  PResult Run(std::string_view SQL, const TValues& Params, const std::string& Context,
+              bool Catalog = false) {
     const std::string Text(SQL);
     std::vector<std::string> Texts(Params.size());
     std::vector<const char*> Values(Params.size());
@@ -682,19 +724,33 @@ private:
       }
       }
     }
+    const int Count = static_cast<int>(Params.size());
+    if (!Catalog)
+      return Check(Conn(),
+                   PQexecParams(Conn(), Text.c_str(), Count, Types.data(), Values.data(),
+                                Lengths.data(), Formats.data(), 0),
+                   Context);
+    // Catalog texts are fixed: each is prepared once per connection, which
+    // spares the server parsing and planning it for every table.
+    std::string& Name = FCatalogStatements[Text];
+    if (Name.empty()) {
+      const std::string New = "ov_catalog_" + std::to_string(FCatalogStatements.size());
+      Check(Conn(), PQprepare(Conn(), New.c_str(), Text.c_str(), Count, Types.data()), Context);
+      Name = New;
+    }
     return Check(Conn(),
-                 PQexecParams(Conn(), Text.c_str(), static_cast<int>(Params.size()), Types.data(),
-                              Values.data(), Lengths.data(), Formats.data(), 0),
+                 PQexecPrepared(Conn(), Name.c_str(), Count, Values.data(), Lengths.data(),
+                                Formats.data(), 0),
                  Context);
   }
 
   PResult RunRows(const std::string& SQL, const TValues& Params, const std::string& Context) {
-    return Run(SQL, Params, Context);
+    return Run(SQL, Params, Context, true);
   }
 
   std::vector<std::string> Strings(const std::string& SQL, const TValues& Params,
                                    const std::string& Context) {
-    PResult Rows = Run(SQL, Params, Context);
+    PResult Rows = Run(SQL, Params, Context, true);
     std::vector<std::string> Result;
     for (int Row = 0; Row < PQntuples(Rows.get()); ++Row)
       Result.emplace_back(PQgetvalue(Rows.get(), Row, 0));
@@ -734,6 +790,7 @@ private:
   }
 
   PHandle FHandle;
+  std::map<std::string, std::string> FCatalogStatements;
 };
 
 void IgnoreNotice(void*, const char*) {}
@@ -753,7 +810,7 @@ public:
     if (!Options) {
       const std::string Message = Error ? FirstLine(Error) : "out of memory";
       PQfreemem(Error);
-      throw EDriverError("Cannot read the connection URI \"" + Text + "\"", Message);
+      throw EDriverError("Cannot read the connection URI \"" + URIForDisplay(Text) + "\"", Message);
     }
     PQconninfoFree(Options);
     TConnectParams Params;

@@ -645,13 +645,13 @@ public:
     std::string_view Path = URI;
     const auto Colon = Path.find(':');
     if (Colon == std::string_view::npos || !SameText(Path.substr(0, Colon), "sqlite"))
-      throw EDriverError("Cannot read the connection URI \"" + std::string(URI) + "\"",
+      throw EDriverError("Cannot read the connection URI \"" + URIForDisplay(URI) + "\"",
                          "a SQLite URI starts with \"sqlite:\"");
     Path.remove_prefix(Colon + 1);
     if (Path.substr(0, 2) == "//")
       Path.remove_prefix(2);
     if (Path.empty())
-      throw EDriverError("Cannot read the connection URI \"" + std::string(URI) + "\"",
+      throw EDriverError("Cannot read the connection URI \"" + URIForDisplay(URI) + "\"",
                          "it names no database file");
     TConnectParams Params;
     Params.RemoteDatabase = std::string(Path);
