@@ -10,6 +10,7 @@
 #include "orvane60/OVSqlParse.hpp"
 
 #include <cstdint>
+#include <deque>
 #include <iterator>
 #include <memory>
 #include <unordered_map>
@@ -49,7 +50,7 @@ struct TColumn {
   std::string Name;    // the engine's name for it as a result column
   std::string RefName; // the name an enclosing query sees it under
   bool HasOrigin = false;
-  std::string Table;
+  const std::string* Table = nullptr; // the parser's copy of the FROM clause's name
   std::string Column;
 };
 
@@ -69,7 +70,8 @@ struct TCte {
 
 struct TFromItem {
   TSelectTable Table;
-  std::vector<std::string> NameParts; // base tables and WITH references
+  std::vector<std::string> NameParts;  // base tables and WITH references
+  const std::string* Origin = nullptr; // base tables: the name that fields point to
   std::string AliasName;
   bool HasAlias = false;
   std::shared_ptr<const TBlock> Sub; // subquery or WITH query body
@@ -185,6 +187,10 @@ private:
   int FDepth = 0;
   int FQuiet = 0;
   std::vector<std::shared_ptr<TCte>> FCtes;
+  // Base table names as written, one per table reference, at stable
+  // addresses: every column of a table points to its name instead of
+  // carrying a copy until the fields are built.
+  std::deque<std::string> FTableNames;
   std::vector<std::string> FProblems;
 };
 
@@ -330,7 +336,7 @@ TSelectInfo TParser::Run() {
     Seen.Add(F.FieldName, Info.Fields.size());
     if (KeepOrigins && C.HasOrigin) {
       F.HasOrigin = true;
-      F.Table = std::move(C.Table);
+      F.Table = *C.Table;
       F.Column = std::move(C.Column);
     }
     Info.Fields.push_back(std::move(F));
@@ -783,6 +789,8 @@ void TParser::ParseFromItem(std::vector<TFromItem>& From, TJoin Join, bool Natur
             break;
           }
       }
+      if (!Item.Cte)
+        Item.Origin = &FTableNames.emplace_back(Item.Table.Name);
       if (Pg() && IsOp(FPos, "*")) // inheritance marker: t * reads t and its children
         ++FPos;
     }
@@ -914,7 +922,7 @@ const std::optional<std::vector<TColumn>>& TParser::ColumnsOf(TFromItem& Item) {
       TColumn C;
       C.Name = C.RefName = N;
       C.HasOrigin = true;
-      C.Table = Item.Table.Name;
+      C.Table = Item.Origin;
       C.Column = std::move(N);
       Cols.push_back(std::move(C));
     }
@@ -1068,7 +1076,7 @@ void TParser::ExpandStar(std::vector<TFromItem>& From, TFromItem* Only, const TC
     auto Merge = [&](TColumn& Left, const std::string& Name) {
       if (From[K].Join == TJoin::Full) {
         Left.HasOrigin = false;
-        Left.Table.clear();
+        Left.Table = nullptr;
         Left.Column.clear();
       } else if (From[K].Join == TJoin::Right) {
         if (const TColumn* R = FindColumn(From[K], Name)) {
@@ -1153,14 +1161,14 @@ TColumn TParser::ResolveColumnRef(std::size_t Begin, std::size_t End,
     // Columns unknown: trust the name written against a base table.
     if (Base) {
       Out.HasOrigin = true;
-      Out.Table = Item->Table.Name;
+      Out.Table = Item->Origin;
       Out.Column = Name;
     }
   } else if (!Pg() && Base && IsRowidName(Name)) {
     // SQLite's implicit row id, which it reports under the name "rowid".
     Out.Name = "rowid";
     Out.HasOrigin = true;
-    Out.Table = Item->Table.Name;
+    Out.Table = Item->Origin;
     Out.Column = "rowid";
   } else if (!Pg() && End - Begin == 1 && Text(Begin).front() == '"') {
     // SQLite reads a double-quoted word that names no column as a string.

@@ -292,26 +292,21 @@ TTokenizer::TTokenizer(std::string_view Sql, TSqlDialect Dialect) noexcept
 
 // Lines end at '\n' (a '\r' before it takes no column), as in the server's
 // own error positions; columns count UTF-8 lead bytes, so a multibyte
-// character is one column. memchr finds the line ends and a branch-free loop
-// counts the rest, which keeps this bookkeeping cheaper than the scanning.
+// character is one column. The gap between two tokens is a few bytes, so a
+// plain loop beats calling memchr for it.
 void TTokenizer::SyncPosition(std::size_t Offset) noexcept {
-  const char* P = FSql.data() + FSyncPos;
-  const char* const Stop = FSql.data() + Offset;
-  for (;;) {
-    const char* Eol =
-        static_cast<const char*>(std::memchr(P, '\n', static_cast<std::size_t>(Stop - P)));
-    const char* LineStop = Eol ? Eol : Stop;
-    std::uint32_t Count = 0;
-    for (; P < LineStop; ++P)
-      Count += static_cast<std::uint32_t>((static_cast<unsigned char>(*P) & 0xC0) != 0x80) -
-               static_cast<std::uint32_t>(*P == '\r');
-    FColumn += Count;
-    if (!Eol)
-      break;
-    ++FLine;
-    FColumn = 1;
-    P = Eol + 1;
+  const unsigned char* P = reinterpret_cast<const unsigned char*>(FSql.data()) + FSyncPos;
+  const unsigned char* const Stop = reinterpret_cast<const unsigned char*>(FSql.data()) + Offset;
+  std::uint32_t Column = FColumn;
+  for (; P < Stop; ++P) {
+    if (*P == '\n') {
+      ++FLine;
+      Column = 1;
+    } else {
+      Column += static_cast<std::uint32_t>((*P & 0xC0) != 0x80 && *P != '\r');
+    }
   }
+  FColumn = Column;
   FSyncPos = Offset;
 }
 
