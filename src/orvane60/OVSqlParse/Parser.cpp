@@ -86,8 +86,8 @@ struct TFromItem {
   std::unordered_map<std::string, std::size_t> Index;
 };
 
-// The parser's own copy of a token: a third of TToken's size, since a long
-// select list runs to tens of thousands of tokens and their memory, touched
+// The parser's own copy of a token, under half the size of TToken: a long
+// select list runs to tens of thousands of tokens, and their memory, touched
 // once, is most of what a parse costs.
 struct TCompactToken {
   std::uint32_t Offset = 0;
