@@ -359,8 +359,13 @@ bool IsDefaultPropValue(const TObject* Instance, const TPropInfo* Prop) {
 std::string GetPropValueText(const TObject* Instance, const TPropInfo* Prop) {
   switch (Prop->PropType->Kind) {
   case TTypeKind::tkInteger:
-  case TTypeKind::tkInt64:
-    return std::to_string(GetOrdProp(Instance, Prop));
+  case TTypeKind::tkInt64: {
+    const int64_t V = GetOrdProp(Instance, Prop);
+    std::string Ident;
+    if (Prop->PropType->IntToIdent && Prop->PropType->IntToIdent(V, Ident))
+      return Ident;
+    return std::to_string(V);
+  }
   case TTypeKind::tkChar:
     return std::string(1, static_cast<char>(GetOrdProp(Instance, Prop)));
   case TTypeKind::tkEnumeration:
@@ -383,7 +388,9 @@ void SetPropValueText(TObject* Instance, const TPropInfo* Prop, std::string_view
   case TTypeKind::tkInteger:
   case TTypeKind::tkInt64: {
     int64_t V = 0;
-    if (!SysUtils::TryStrToInt64(Value, V))
+    const auto IdentToInt = Prop->PropType->IdentToInt;
+    if (!SysUtils::TryStrToInt64(Value, V) &&
+        !(IdentToInt && IdentToInt(SysUtils::Trim(Value), V)))
       throw EPropertyConvertError(Format("'%s' is not a valid integer value for property %s",
                                          std::string(Value), Prop->Name));
     SetOrdProp(Instance, Prop, V);

@@ -46,6 +46,11 @@ struct TTypeInfo {
   std::vector<std::string> EnumNames;  // tkEnumeration, by ordinal
   const TTypeInfo* CompType = nullptr; // tkSet: the element enumeration
   TClass ClassType = nullptr;          // tkClass
+  // tkInteger types some of whose values have names (a colour's clBtnFace,
+  // a cursor's crHandPoint): form files and property texts use the name
+  // where there is one. Both are null for plain integers.
+  bool (*IntToIdent)(int64_t Value, std::string& Ident) = nullptr;
+  bool (*IdentToInt)(std::string_view Ident, int64_t& Value) = nullptr;
 };
 
 // Two type infos denote the same type when they have the same kind and name;
@@ -193,8 +198,9 @@ bool IsStoredProp(const TObject* Instance, const TPropInfo* Prop);
 bool IsDefaultPropValue(const TObject* Instance, const TPropInfo* Prop);
 
 // The value of a simple property as text, and back: integers and floats in
-// decimal, enumerations by name, sets as "[a,b]", strings as they are. Class
-// and method properties are not text values (EPropertyError).
+// decimal (or an integer type's identifier for the value, when it has one),
+// enumerations by name, sets as "[a,b]", strings as they are. Class and
+// method properties are not text values (EPropertyError).
 std::string GetPropValueText(const TObject* Instance, const TPropInfo* Prop);
 void SetPropValueText(TObject* Instance, const TPropInfo* Prop, std::string_view Value);
 
