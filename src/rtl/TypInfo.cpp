@@ -389,8 +389,7 @@ void SetPropValueText(TObject* Instance, const TPropInfo* Prop, std::string_view
   case TTypeKind::tkInt64: {
     int64_t V = 0;
     const auto IdentToInt = Prop->PropType->IdentToInt;
-    if (!SysUtils::TryStrToInt64(Value, V) &&
-        !(IdentToInt && IdentToInt(SysUtils::Trim(Value), V)))
+    if (!SysUtils::TryStrToInt64(Value, V) && !(IdentToInt && IdentToInt(SysUtils::Trim(Value), V)))
       throw EPropertyConvertError(Format("'%s' is not a valid integer value for property %s",
                                          std::string(Value), Prop->Name));
     SetOrdProp(Instance, Prop, V);
