@@ -7,9 +7,6 @@
 
 using namespace OVDriver;
 using namespace DriverTestUtil;
-using ::testing::AllOf;
-using ::testing::ElementsAre;
-using ::testing::HasSubstr;
 
 namespace {
 
@@ -29,26 +26,26 @@ TEST_F(TPgStatementTest, ConnectionFailuresSayWhyAndDoNotHang) {
   TConnectParams Params;
   Params.RemoteDatabase = ClusterURI();
   Params.Extra = {{"dbname", "no_such_database"}};
-  EXPECT_THAT(ErrorOf([&] { FindDriver("PostgreSQL")->Connect(Params); }),
-              AllOf(HasSubstr("Cannot connect"), HasSubstr("\"no_such_database\" does not exist")));
+  EXPECT_TRUE(HasAll(ErrorOf([&] { FindDriver("PostgreSQL")->Connect(Params); }),
+                     {"Cannot connect", "\"no_such_database\" does not exist"}));
 
   Params.Extra = {};
   Params.UserName = "nobody_here";
-  EXPECT_THAT(ErrorOf([&] { FindDriver("PostgreSQL")->Connect(Params); }),
-              HasSubstr("\"nobody_here\" does not exist"));
+  EXPECT_TRUE(HasAll(ErrorOf([&] { FindDriver("PostgreSQL")->Connect(Params); }),
+                     {"\"nobody_here\" does not exist"}));
 
   TTempDir Empty;
   Params = {};
   Params.RemoteDatabase = "postgresql://postgres@/postgres?host=" + Empty.Path().string();
   const std::string Unreachable = ErrorOf([&] { FindDriver("PostgreSQL")->Connect(Params); });
-  EXPECT_THAT(Unreachable, AllOf(HasSubstr(Empty.Path().string()), HasSubstr("No such file")));
+  EXPECT_TRUE(HasAll(Unreachable, {Empty.Path().string(), "No such file"}));
   EXPECT_EQ(Unreachable.find('\n'), std::string::npos);
 
   Params.RemoteDatabase = "host=/tmp nosuchkeyword=1";
-  EXPECT_THAT(ErrorOf([&] { FindDriver("PostgreSQL")->Connect(Params); }),
-              HasSubstr("nosuchkeyword"));
+  EXPECT_TRUE(
+      HasAll(ErrorOf([&] { FindDriver("PostgreSQL")->Connect(Params); }), {"nosuchkeyword"}));
   EXPECT_LT(std::chrono::steady_clock::now() - Started, std::chrono::seconds(5));
-  EXPECT_THAT(FConn->ServerVersion(), HasSubstr("PostgreSQL 1"));
+  EXPECT_TRUE(HasAll(FConn->ServerVersion(), {"PostgreSQL 1"}));
 }
 
 TEST_F(TPgStatementTest, BoundParametersOfEveryKindRoundTrip) {
@@ -89,9 +86,9 @@ TEST_F(TPgStatementTest, BoundParametersOfEveryKindRoundTrip) {
 
   EXPECT_EQ(FConn->Execute("update vals set s = $1", {3}), 2);
   EXPECT_EQ(FConn->Execute("select * from vals"), 0);
-  EXPECT_THAT(
+  EXPECT_TRUE(HasAll(
       ErrorOf([&] { FConn->Execute("insert into vals(t) values ($1)", {std::string("a\0b", 3)}); }),
-      HasSubstr("NUL"));
+      {"NUL"}));
 }
 
 TEST_F(TPgStatementTest, StatementErrorsCarryServerWordsAndSQLState) {
@@ -100,27 +97,26 @@ TEST_F(TPgStatementTest, StatementErrorsCarryServerWordsAndSQLState) {
     FAIL();
   } catch (const EDriverError& E) {
     EXPECT_EQ(E.SQLState(), "42P01");
-    EXPECT_THAT(E.ServerMessage(), HasSubstr("\"no_such_table\" does not exist"));
-    EXPECT_THAT(E.what(), HasSubstr("select * from no_such_table"));
+    EXPECT_TRUE(HasAll(E.ServerMessage(), {"\"no_such_table\" does not exist"}));
+    EXPECT_TRUE(HasAll(E.what(), {"select * from no_such_table"}));
   }
-  EXPECT_THAT(ErrorOf([&] { FConn->Execute("selec 1"); }), HasSubstr("syntax error"));
-  EXPECT_THAT(ErrorOf([&] { FConn->Execute("select $1 + $2::int", {1}); }),
-              HasSubstr("requires 2"));
-  EXPECT_THAT(ErrorOf([&] { FConn->Execute("select 1; select 2"); }), HasSubstr("multiple"));
-  EXPECT_THAT(ErrorOf([&] { FConn->Execute(""); }), HasSubstr("no statement"));
+  EXPECT_TRUE(HasAll(ErrorOf([&] { FConn->Execute("selec 1"); }), {"syntax error"}));
+  EXPECT_TRUE(HasAll(ErrorOf([&] { FConn->Execute("select $1 + $2::int", {1}); }), {"requires 2"}));
+  EXPECT_TRUE(HasAll(ErrorOf([&] { FConn->Execute("select 1; select 2"); }), {"multiple"}));
+  EXPECT_TRUE(HasAll(ErrorOf([&] { FConn->Execute(""); }), {"no statement"}));
   FConn->ExecuteScript("create table copy_target(a int)");
-  EXPECT_THAT(ErrorOf([&] { FConn->Execute("copy copy_target from stdin"); }), HasSubstr("COPY"));
+  EXPECT_TRUE(HasAll(ErrorOf([&] { FConn->Execute("copy copy_target from stdin"); }), {"COPY"}));
   EXPECT_EQ(Scalar(*FConn, "select 1"), 1);
 }
 
 TEST_F(TPgStatementTest, FailedTransactionIsNeverReportedAsCommitted) {
   FConn->ExecuteScript("create table tx(a int primary key)");
   FConn->StartTransaction();
-  EXPECT_THAT(ErrorOf([&] { FConn->StartTransaction(); }), HasSubstr("already active"));
+  EXPECT_TRUE(HasAll(ErrorOf([&] { FConn->StartTransaction(); }), {"already active"}));
   FConn->Execute("insert into tx values (1)");
-  EXPECT_THAT(ErrorOf([&] { FConn->Execute("insert into tx values (1)"); }), HasSubstr("23505"));
+  EXPECT_TRUE(HasAll(ErrorOf([&] { FConn->Execute("insert into tx values (1)"); }), {"23505"}));
   EXPECT_TRUE(FConn->InTransaction());
-  EXPECT_THAT(ErrorOf([&] { FConn->Commit(); }), HasSubstr("rolled back"));
+  EXPECT_TRUE(HasAll(ErrorOf([&] { FConn->Commit(); }), {"rolled back"}));
   EXPECT_FALSE(FConn->InTransaction());
   EXPECT_EQ(Scalar(*FConn, "select count(*) from tx"), 0);
 
@@ -128,7 +124,7 @@ TEST_F(TPgStatementTest, FailedTransactionIsNeverReportedAsCommitted) {
   FConn->Execute("insert into tx values (2)");
   FConn->Commit();
   EXPECT_EQ(Scalar(*ConnectTo(Database()), "select count(*) from tx"), 1);
-  EXPECT_THAT(ErrorOf([&] { FConn->Rollback(); }), HasSubstr("no transaction"));
+  EXPECT_TRUE(HasAll(ErrorOf([&] { FConn->Rollback(); }), {"no transaction"}));
 }
 
 TEST_F(TPgStatementTest, DescribeDoesNotRunAndResultsOutliveTheConnection) {
@@ -197,42 +193,39 @@ protected:
 TEST_F(TPgCatalogTest, NamesOfDatabasesSchemasTablesAndProcedures) {
   EXPECT_TRUE(Contains(FConn->GetDatabaseNames(), Database()));
   EXPECT_FALSE(Contains(FConn->GetDatabaseNames(), "template0"));
-  EXPECT_THAT(FConn->GetSchemaNames(), ElementsAre("public", "sales"));
-  EXPECT_THAT(FConn->GetTableNames(),
-              ElementsAre("Customers", "Order Items", "no_index", "order_lines", "order_view",
-                          "products", "sales.invoices", "sales.invoices", "select", "typed",
-                          "uniq_only"));
-  EXPECT_THAT(FConn->GetTableNames("ORDER%"),
-              ElementsAre("Order Items", "order_lines", "order_view"));
-  EXPECT_THAT(FConn->GetTableNames("order\\_%"), ElementsAre("order_lines", "order_view"));
+  EXPECT_EQ(FConn->GetSchemaNames(), (TStrings{"public", "sales"}));
+  EXPECT_EQ(FConn->GetTableNames(), (TStrings{"Customers", "Order Items", "no_index", "order_lines",
+                                              "order_view", "products", "sales.invoices",
+                                              "sales.invoices", "select", "typed", "uniq_only"}));
+  EXPECT_EQ(FConn->GetTableNames("ORDER%"), (TStrings{"Order Items", "order_lines", "order_view"}));
+  EXPECT_EQ(FConn->GetTableNames("order\\_%"), (TStrings{"order_lines", "order_view"}));
   const auto All = FConn->GetTableNames({}, true);
   EXPECT_TRUE(Contains(All, "pg_catalog.pg_class"));
   EXPECT_TRUE(Contains(All, "information_schema.tables"));
-  EXPECT_THAT(FConn->GetStoredProcNames(),
-              ElementsAre("add_one", "bump", "lines_of", "sales.touch", "split_name"));
+  EXPECT_EQ(FConn->GetStoredProcNames(),
+            (TStrings{"add_one", "bump", "lines_of", "sales.touch", "split_name"}));
 }
 
 TEST_F(TPgCatalogTest, FieldNamesForEveryKindOfName) {
   const auto Lines = FConn->GetFieldNames("order_lines");
-  EXPECT_THAT(ColumnNames(Lines), ElementsAre("order_no", "line_no", "qty", "note"));
+  EXPECT_EQ(ColumnNames(Lines), (TStrings{"order_no", "line_no", "qty", "note"}));
   EXPECT_FALSE(Lines[0].Nullable);
   EXPECT_FALSE(Lines[2].Nullable);
   EXPECT_TRUE(Lines[3].Nullable);
   EXPECT_EQ(Lines[0].TypeName, "integer");
   EXPECT_EQ(Lines[3].DataType, TDataType::Memo);
 
-  EXPECT_THAT(ColumnNames(FConn->GetFieldNames("Order Items")),
-              ElementsAre("Item Id", "Unit Price"));
-  EXPECT_THAT(ColumnNames(FConn->GetFieldNames("select")), ElementsAre("from", "order"));
-  EXPECT_THAT(ColumnNames(FConn->GetFieldNames("order_view")), ElementsAre("order_no", "qty"));
+  EXPECT_EQ(ColumnNames(FConn->GetFieldNames("Order Items")), (TStrings{"Item Id", "Unit Price"}));
+  EXPECT_EQ(ColumnNames(FConn->GetFieldNames("select")), (TStrings{"from", "order"}));
+  EXPECT_EQ(ColumnNames(FConn->GetFieldNames("order_view")), (TStrings{"order_no", "qty"}));
   // Unquoted names were folded when created; people type them in any case.
-  EXPECT_THAT(ColumnNames(FConn->GetFieldNames("Products")), ElementsAre("id", "title"));
-  EXPECT_THAT(ColumnNames(FConn->GetFieldNames("PUBLIC.PRODUCTS")), ElementsAre("id", "title"));
+  EXPECT_EQ(ColumnNames(FConn->GetFieldNames("Products")), (TStrings{"id", "title"}));
+  EXPECT_EQ(ColumnNames(FConn->GetFieldNames("PUBLIC.PRODUCTS")), (TStrings{"id", "title"}));
   // A quoted mixed-case name is found as written, not from its lower case.
-  EXPECT_THAT(ColumnNames(FConn->GetFieldNames("Customers")), ElementsAre("Id"));
+  EXPECT_EQ(ColumnNames(FConn->GetFieldNames("Customers")), (TStrings{"Id"}));
   EXPECT_TRUE(FConn->GetFieldNames("customers").empty());
   // A whole dotted name wins over the schema reading.
-  EXPECT_THAT(ColumnNames(FConn->GetFieldNames("sales.invoices")), ElementsAre("literal"));
+  EXPECT_EQ(ColumnNames(FConn->GetFieldNames("sales.invoices")), (TStrings{"literal"}));
   EXPECT_TRUE(FConn->GetFieldNames("nosuch").empty());
   EXPECT_TRUE(FConn->GetFieldNames("nosuch.order_lines").empty());
 
@@ -248,22 +241,22 @@ TEST_F(TPgCatalogTest, FieldNamesForEveryKindOfName) {
 TEST_F(TPgCatalogTest, SchemaQualifiedNamesReachOtherSchemas) {
   FConn->ExecuteScript("create table sales.orders(id int primary key)");
   const auto Orders = FConn->GetFieldNames("sales.orders");
-  EXPECT_THAT(ColumnNames(Orders), ElementsAre("id"));
+  EXPECT_EQ(ColumnNames(Orders), (TStrings{"id"}));
   EXPECT_EQ(Orders[0].OriginTable, "sales.orders");
-  EXPECT_THAT(ColumnNames(FConn->GetFieldNames("SALES.ORDERS")), ElementsAre("id"));
+  EXPECT_EQ(ColumnNames(FConn->GetFieldNames("SALES.ORDERS")), (TStrings{"id"}));
   EXPECT_TRUE(FConn->GetFieldNames("orders").empty());
-  EXPECT_THAT(IndexRows(FConn->GetIndexInfo("sales.orders")), ElementsAre("orders_pkey:id:6:1"));
+  EXPECT_EQ(IndexRows(FConn->GetIndexInfo("sales.orders")), (TStrings{"orders_pkey:id:6:1"}));
 }
 
 TEST_F(TPgCatalogTest, IndexInfoPutsPrimaryKeyFirstThenIndexesInCreationOrder) {
-  EXPECT_THAT(IndexRows(FConn->GetIndexInfo("order_lines")),
-              ElementsAre("order_lines_pkey:order_no:6:1", "order_lines_pkey:line_no:6:2"));
-  EXPECT_THAT(IndexRows(FConn->GetIndexInfo("Order Items")),
-              ElementsAre("Order Items_pkey:Item Id:6:1"));
-  EXPECT_THAT(IndexRows(FConn->GetIndexInfo("uniq_only")),
-              ElementsAre("uniq_only_d_key:d:2:1", "uniq_b_c:b:2:1", "uniq_b_c:c:2:2",
-                          "plain_a:a:1:1", "uniq_expr::1:1", "uniq_partial:c:1:1"));
-  EXPECT_THAT(IndexRows(FConn->GetIndexInfo("select")), ElementsAre("select_pkey:from:6:1"));
+  EXPECT_EQ(IndexRows(FConn->GetIndexInfo("order_lines")),
+            (TStrings{"order_lines_pkey:order_no:6:1", "order_lines_pkey:line_no:6:2"}));
+  EXPECT_EQ(IndexRows(FConn->GetIndexInfo("Order Items")),
+            (TStrings{"Order Items_pkey:Item Id:6:1"}));
+  EXPECT_EQ(IndexRows(FConn->GetIndexInfo("uniq_only")),
+            (TStrings{"uniq_only_d_key:d:2:1", "uniq_b_c:b:2:1", "uniq_b_c:c:2:2", "plain_a:a:1:1",
+                      "uniq_expr::1:1", "uniq_partial:c:1:1"}));
+  EXPECT_EQ(IndexRows(FConn->GetIndexInfo("select")), (TStrings{"select_pkey:from:6:1"}));
   EXPECT_TRUE(FConn->GetIndexInfo("no_index").empty());
   EXPECT_TRUE(FConn->GetIndexInfo("order_view").empty());
   EXPECT_TRUE(FConn->GetIndexInfo("nosuch").empty());
@@ -278,13 +271,12 @@ TEST_F(TPgCatalogTest, ProcParamsOfFunctionsAndProcedures) {
     return Result;
   };
   // Directions: 0 input, 1 output, 2 input/output, 3 result.
-  EXPECT_THAT(Describe("add_one"), ElementsAre("Result:3:integer", "x:0:integer"));
-  EXPECT_THAT(Describe("ADD_ONE"), ElementsAre("Result:3:integer", "x:0:integer"));
-  EXPECT_THAT(Describe("split_name"),
-              ElementsAre("full_name:0:text", "first:1:text", "last:1:text"));
-  EXPECT_THAT(Describe("lines_of"), ElementsAre("o:0:integer", "line:1:integer", "qty:1:integer"));
-  EXPECT_THAT(Describe("bump"), ElementsAre("counter:2:integer", "step:0:integer"));
-  EXPECT_THAT(Describe("sales.touch"), ElementsAre("$1:0:integer"));
+  EXPECT_EQ(Describe("add_one"), (TStrings{"Result:3:integer", "x:0:integer"}));
+  EXPECT_EQ(Describe("ADD_ONE"), (TStrings{"Result:3:integer", "x:0:integer"}));
+  EXPECT_EQ(Describe("split_name"), (TStrings{"full_name:0:text", "first:1:text", "last:1:text"}));
+  EXPECT_EQ(Describe("lines_of"), (TStrings{"o:0:integer", "line:1:integer", "qty:1:integer"}));
+  EXPECT_EQ(Describe("bump"), (TStrings{"counter:2:integer", "step:0:integer"}));
+  EXPECT_EQ(Describe("sales.touch"), (TStrings{"$1:0:integer"}));
   EXPECT_TRUE(Describe("nosuch").empty());
   EXPECT_EQ(FConn->GetProcParams("add_one")[0].DataType, TDataType::Integer);
 }
@@ -324,7 +316,7 @@ TEST_F(TPgCatalogTest, HostileNamesAreOnlyEverData) {
   FConn->ExecuteScript("create unique index " + Quote(Index) + " on " + Quote(Table) + "(" +
                        Quote(Column) + ")");
   EXPECT_TRUE(Contains(FConn->GetTableNames(), Table));
-  EXPECT_THAT(ColumnNames(FConn->GetFieldNames(Table)), ElementsAre(Column));
+  EXPECT_EQ(ColumnNames(FConn->GetFieldNames(Table)), (TStrings{Column}));
   EXPECT_TRUE(Contains(IndexRows(FConn->GetIndexInfo(Table)), Index + ":" + Column + ":2:1"));
   EXPECT_EQ(FConn->GetAllFieldNames().at(Table)[0].Name, Column);
   for (const char* Probe :

@@ -5,7 +5,6 @@
 
 #include "orvane60/drivers/OVDriver.hpp"
 
-#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -38,6 +37,17 @@ public:
 private:
   std::filesystem::path FPath;
 };
+
+using TStrings = std::vector<std::string>;
+
+// Whether Text holds every one of Parts; names the first missing one.
+inline ::testing::AssertionResult HasAll(const std::string& Text,
+                                         std::initializer_list<std::string> Parts) {
+  for (const std::string& Part : Parts)
+    if (Text.find(Part) == std::string::npos)
+      return ::testing::AssertionFailure() << "\"" << Text << "\" lacks \"" << Part << "\"";
+  return ::testing::AssertionSuccess();
+}
 
 inline std::vector<std::string> ColumnNames(const std::vector<TColumnInfo>& Columns) {
   std::vector<std::string> Names;
