@@ -277,25 +277,29 @@ const std::string ColumnsSelect =
 // expression), index type, position, preference, oid. Partial unique indexes
 // do not make rows unique, so they count as plain indexes. Each relation also
 // gets one row with a null index name, so that one without indexes is seen.
-const std::string IndexesSelect =
-    "select t.display, ic.relname, a.attname, "
-    "case when i.indisprimary then 6 when i.indisunique and i.indpred is null then 2 else 1 end, "
-    "k.pos + 1, t.preferred, t.oid, i.indisprimary, i.indexrelid "
-    "from rel t join pg_index i on i.indrelid = t.oid "
-    "join pg_class ic on ic.oid = i.indexrelid "
-    "cross join lateral generate_series(0, i.indnkeyatts - 1) as k(pos) "
-    "left join pg_attribute a on a.attrelid = i.indrelid and a.attnum = i.indkey[k.pos] "
-    "union all select t.display, null, null, 0, 0, t.preferred, t.oid, true, 0 from rel t "
-    "order by 7, 8 desc, 9, 5";
+std::string IndexesSelect(const std::string& Relations) {
+  return "select t.display, ic.relname, a.attname, "
+         "case when i.indisprimary then 6 when i.indisunique and i.indpred is null then 2 "
+         "else 1 end, k.pos + 1, t.preferred, t.oid, i.indisprimary, i.indexrelid from " +
+         Relations +
+         " t join pg_index i on i.indrelid = t.oid "
+         "join pg_class ic on ic.oid = i.indexrelid "
+         "cross join lateral generate_series(0, i.indnkeyatts - 1) as k(pos) "
+         "left join pg_attribute a on a.attrelid = i.indrelid and a.attnum = i.indkey[k.pos] "
+         "union all select t.display, null, null, 0, 0, t.preferred, t.oid, true, 0 from " +
+         Relations + " t order by 7, 8 desc, 9, 5";
+}
 
 // Relations of the batch calls. Two of them can share a display name (a table
 // "sales.invoices" in the current schema and the table invoices of schema
 // sales); TBatchOwners keeps the one that a lookup of that name finds.
+// Written out where it is used rather than shared as a CTE, which the
+// server would materialize and then join without its catalog indexes.
 const std::string BatchRelations =
-    "with rel as (select c.oid, " + Display("c.relname") +
+    "(select c.oid, " + Display("c.relname") +
     " as display, n.nspname = current_schema() as preferred from pg_class c "
     "join pg_namespace n on n.oid = c.relnamespace where " +
-    std::string(RelKinds) + " and " + UserSchemas + ") ";
+    std::string(RelKinds) + " and " + UserSchemas + ")";
 
 // Decides which relation's rows a batch keeps under a display name: the one
 // of the current schema, else the first met. Rows come relation by relation.
@@ -585,9 +589,9 @@ public:
   std::vector<TIndexColumn> GetIndexInfo(std::string_view Table) override {
     std::string Schemas, Names;
     NameCandidates(Table, Schemas, Names);
-    auto Rows = RunRows(
-        "with " + TargetRelationCTE() + ", rel as (select * from target) " + IndexesSelect,
-        {Schemas, Names}, "Reading the indexes of the table \"" + std::string(Table) + "\"");
+    auto Rows =
+        RunRows("with " + TargetRelationCTE() + " " + IndexesSelect("target"), {Schemas, Names},
+                "Reading the indexes of the table \"" + std::string(Table) + "\"");
     std::vector<TIndexColumn> Result;
     for (int Row = 0; Row < PQntuples(Rows.get()); ++Row)
       if (!PQgetisnull(Rows.get(), Row, 1))
@@ -653,7 +657,8 @@ public:
   }
 
   TTableColumns GetAllFieldNames() override {
-    auto Rows = RunRows(BatchRelations + ColumnsSelect, {}, "Reading the columns of all tables");
+    auto Rows = RunRows("with rel as " + BatchRelations + " " + ColumnsSelect, {},
+                        "Reading the columns of all tables");
     TTableColumns Result;
     TBatchOwners<TColumnInfo> Owners(Result);
     for (int Row = 0; Row < PQntuples(Rows.get()); ++Row)
@@ -663,7 +668,7 @@ public:
   }
 
   TTableIndexes GetAllIndexInfo() override {
-    auto Rows = RunRows(BatchRelations + IndexesSelect, {}, "Reading the indexes of all tables");
+    auto Rows = RunRows(IndexesSelect(BatchRelations), {}, "Reading the indexes of all tables");
     TTableIndexes Result;
     TBatchOwners<TIndexColumn> Owners(Result);
     for (int Row = 0; Row < PQntuples(Rows.get()); ++Row) {
