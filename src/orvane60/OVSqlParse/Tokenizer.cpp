@@ -272,6 +272,9 @@ TKeyword FindKeyword(std::string_view Word) {
   char Buffer[LongestKeyword];
   std::uint32_t H = 2166136261u;
   for (std::size_t I = 0; I < Word.size(); ++I) {
+    // No keyword holds a digit: names like COLUMN_12 leave here.
+    if (IsDigit(Word[I]))
+      return TKeyword::None;
     Buffer[I] = UpperAscii(Word[I]);
     H = (H ^ static_cast<unsigned char>(Buffer[I])) * 16777619u;
   }
