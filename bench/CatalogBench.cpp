@@ -77,9 +77,15 @@ struct TPgSetup {
     URI = Env;
     Database = "ovdrv_bench_" + std::to_string(::getpid());
     Admin()->ExecuteScript("create database " + Database);
-    Conn = Connect();
-    Conn->ExecuteScript(Schema(true));
-    Conn->ExecuteScript("analyze");
+    try {
+      Conn = Connect();
+      Conn->ExecuteScript(Schema(true));
+      Conn->ExecuteScript("analyze");
+    } catch (...) {
+      Conn.reset();
+      Admin()->ExecuteScript("drop database if exists " + Database + " with (force)");
+      throw;
+    }
   }
   ~TPgSetup() {
     if (Database.empty())
