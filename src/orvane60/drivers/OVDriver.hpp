@@ -197,7 +197,11 @@ public:
   virtual bool InTransaction() = 0;
 
   // Catalog. Names never enter SQL text: they are bound parameters.
+  // SQLite: the connection's schemas (main, temp once used, attached ones);
+  // PostgreSQL: the server's databases that accept connections.
   virtual std::vector<std::string> GetDatabaseNames() = 0;
+  // The owners that qualify table names: SQLite's schemas, PostgreSQL's
+  // schemas other than the system ones.
   virtual std::vector<std::string> GetSchemaNames() = 0;
   // Tables and views in order of name; Pattern is a LIKE pattern matched
   // without regard to case ('\' escapes), empty for all.
@@ -215,7 +219,8 @@ public:
 
   // The same for every table at once, one query per kind, keyed by the names
   // GetTableNames gives (system tables excluded). Tables without indexes are
-  // absent from GetAllIndexInfo.
+  // absent from GetAllIndexInfo; so is a view that cannot be read (a SQLite
+  // view over a dropped table), whose own GetFieldNames reports the error.
   virtual TTableColumns GetAllFieldNames() = 0;
   virtual TTableIndexes GetAllIndexInfo() = 0;
 
