@@ -219,8 +219,9 @@ public:
 
   // The same for every table at once, one query per kind, keyed by the names
   // GetTableNames gives (system tables excluded). Tables without indexes are
-  // absent from GetAllIndexInfo; so is a view that cannot be read (a SQLite
-  // view over a dropped table), whose own GetFieldNames reports the error.
+  // absent from GetAllIndexInfo. A view that cannot be read (a SQLite view
+  // over a dropped table) is absent from GetAllFieldNames; its own
+  // GetFieldNames reports the error.
   virtual TTableColumns GetAllFieldNames() = 0;
   virtual TTableIndexes GetAllIndexInfo() = 0;
 
