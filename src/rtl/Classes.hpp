@@ -461,6 +461,37 @@ private:
   TPersistent* FOwner;
 };
 
+// A data module: the non-visual root of a design that holds data-access
+// components. Its place on the screen is TComponent's design position (the
+// form file's "Left" and "Top"); Height and Width are the size of its window.
+// Nothing registers it by itself: the host registers it with the classes it
+// reads design files for.
+class TDataModule : public TComponent {
+  OV_CLASS(TDataModule, TComponent)
+  explicit TDataModule(TComponent* AOwner) : TComponent(AOwner) {}
+
+  bool GetOldCreateOrder() const { return FOldCreateOrder; }
+  void SetOldCreateOrder(bool Value) { FOldCreateOrder = Value; }
+  int GetHeight() const { return FHeight; }
+  void SetHeight(int Value) { FHeight = Value; }
+  int GetWidth() const { return FWidth; }
+  void SetWidth(int Value) { FWidth = Value; }
+
+  // Run OnCreate and OnDestroy for code that creates and frees the module at
+  // run time; a module being designed runs neither, as its handlers belong to
+  // the program, not to the designer.
+  virtual void DoCreate();
+  virtual void DoDestroy();
+
+  TNotifyEvent OnCreate;
+  TNotifyEvent OnDestroy;
+
+private:
+  bool FOldCreateOrder = false;
+  int FHeight = 150;
+  int FWidth = 215;
+};
+
 // The class registry that form reading resolves class names with. Packages
 // register their classes when they start and unregister them when they stop.
 void RegisterClass(TClass AClass);

@@ -10,8 +10,8 @@
 //     end
 //   end
 //
-// Parsing and writing live in DfmParser / DfmWriter; binding a tree to
-// components (and back) lives in DfmStream.
+// Parsing, writing and binding a tree to components (and back) live in
+// DfmStream.
 #pragma once
 
 #include <cstdint>
@@ -38,6 +38,7 @@ struct TDfmCollectionItem {
   int Index = 0;
   std::vector<TDfmProperty> Props;
   int Line = 0;
+  int Column = 0;
 };
 
 struct TDfmValue {
