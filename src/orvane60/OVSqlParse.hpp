@@ -128,18 +128,29 @@ struct TToken {
   TKeyword Keyword = TKeyword::None;
   std::string_view Text; // a view into the tokenized SQL, quotes and prefixes included
   std::size_t Offset = 0;
-  std::uint32_t Line = 1;        // 1-based
-  std::uint32_t Column = 1;      // 1-based, counted in characters (UTF-8 code points)
+  std::uint32_t Line = 1; // see TTextPosition
+  std::uint32_t Column = 1;
   const char* Problem = nullptr; // set on Invalid tokens: what is wrong, for a person
 };
+
+// A place in SQL text for a person: lines end at '\n', columns count
+// characters (UTF-8 code points; a '\r' takes none), both from 1.
+struct TTextPosition {
+  std::uint32_t Line = 1;
+  std::uint32_t Column = 1;
+};
+
+// The position reached after reading Bytes from Pos.
+TTextPosition AdvancePosition(TTextPosition Pos, std::string_view Bytes) noexcept;
 
 // Hand-written, one pass, no allocation: each call returns the next token as a
 // view into the input. Whitespace and comments are skipped. After an
 // unterminated literal or comment (reported once as an Invalid token running to
-// the end of the input) only End follows.
+// the end of the input) only End follows. Without TrackPositions, Line and
+// Column stay 0, for callers that locate the odd token from its offset.
 class TTokenizer {
 public:
-  TTokenizer(std::string_view Sql, TSqlDialect Dialect) noexcept;
+  TTokenizer(std::string_view Sql, TSqlDialect Dialect, bool TrackPositions = true) noexcept;
   TToken Next() noexcept;
 
 private:
@@ -156,12 +167,12 @@ private:
 
   std::string_view FSql;
   TSqlDialect FDialect;
+  bool FTrackPositions;
   std::size_t FPos = 0;
   // Line and column are derived lazily from the bytes between the previous
   // token and the next one, so every byte is looked at once more at most.
   std::size_t FSyncPos = 0;
-  std::uint32_t FLine = 1;
-  std::uint32_t FColumn = 1;
+  TTextPosition FPosition;
 };
 
 // Every token of Sql, ending with the End token.

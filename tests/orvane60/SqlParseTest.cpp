@@ -138,6 +138,20 @@ TEST(SqlTokenizer, OffsetsLinesAndColumnsCountCharacters) {
   EXPECT_EQ(Sql.substr(T[4].Offset, 1), "y");
 }
 
+TEST(SqlTokenizer, PositionsCanBeLeftToTheCaller) {
+  const std::string Sql = "select\n  \"Größe\"\r\n, x";
+  TTokenizer Quiet(Sql, Pg, false);
+  TTokenizer Counting(Sql, Pg);
+  for (TToken Q = Quiet.Next(), C = Counting.Next(); C.Kind != TTokenKind::End;
+       Q = Quiet.Next(), C = Counting.Next()) {
+    EXPECT_EQ(Q.Line, 0u);
+    EXPECT_EQ(Q.Offset, C.Offset);
+    TTextPosition P = AdvancePosition({}, std::string_view(Sql).substr(0, Q.Offset));
+    EXPECT_EQ(P.Line, C.Line) << C.Text;
+    EXPECT_EQ(P.Column, C.Column) << C.Text;
+  }
+}
+
 TEST(SqlTokenizer, UnterminatedInputIsReportedWhereItStarts) {
   struct TCase {
     std::string Sql;
@@ -372,6 +386,17 @@ TEST(SqlParser, ProblemsNameWhatAndWhere) {
 
   EXPECT_THAT(ParseSelect("  -- nothing\n", Pg).Problems,
               ElementsAre("line 2, column 1: the statement is empty"));
+}
+
+TEST(SqlParser, GarbageGivesABoundedListOfProblems) {
+  const std::string Sql = "select a,\n " + std::string(100000, '\x01') + " from t";
+  TSelectInfo Info = ParseSelect(Sql, Lite);
+  ASSERT_THAT(Info.Problems, SizeIs(101));
+  EXPECT_EQ(Info.Problems[0], "line 2, column 2: unexpected character");
+  EXPECT_EQ(Info.Problems[99], "line 2, column 101: unexpected character");
+  EXPECT_EQ(Info.Problems[100], "line 2, column 102: further problems are not listed");
+  EXPECT_THAT(Info.Fields, SizeIs(2));
+  EXPECT_THAT(Info.Tables, SizeIs(1));
 }
 
 TEST(SqlParser, DeepNestingIsBoundedAndReported) {

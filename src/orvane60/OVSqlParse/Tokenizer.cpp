@@ -290,37 +290,41 @@ TKeyword FindKeyword(std::string_view Word) {
 
 } // namespace
 
-TTokenizer::TTokenizer(std::string_view Sql, TSqlDialect Dialect) noexcept
-    : FSql(Sql), FDialect(Dialect) {}
+TTokenizer::TTokenizer(std::string_view Sql, TSqlDialect Dialect, bool TrackPositions) noexcept
+    : FSql(Sql), FDialect(Dialect), FTrackPositions(TrackPositions) {}
 
-// Lines end at '\n' (a '\r' before it takes no column), as in the server's
-// own error positions; columns count UTF-8 lead bytes, so a multibyte
-// character is one column. The gap between two tokens is a few bytes, so a
-// plain loop beats calling memchr for it.
-void TTokenizer::SyncPosition(std::size_t Offset) noexcept {
-  const unsigned char* P = reinterpret_cast<const unsigned char*>(FSql.data()) + FSyncPos;
-  const unsigned char* const Stop = reinterpret_cast<const unsigned char*>(FSql.data()) + Offset;
-  std::uint32_t Column = FColumn;
-  for (; P < Stop; ++P) {
-    if (*P == '\n') {
-      ++FLine;
-      Column = 1;
+// The gap between two tokens is a few bytes, so a plain loop beats calling
+// memchr for it; the column step is computed without a branch.
+TTextPosition AdvancePosition(TTextPosition Pos, std::string_view Bytes) noexcept {
+  for (char Ch : Bytes) {
+    const auto C = static_cast<unsigned char>(Ch);
+    if (C == '\n') {
+      ++Pos.Line;
+      Pos.Column = 1;
     } else {
-      Column += static_cast<std::uint32_t>((*P & 0xC0) != 0x80 && *P != '\r');
+      Pos.Column += static_cast<std::uint32_t>(((C & 0xC0) != 0x80) & (C != '\r'));
     }
   }
-  FColumn = Column;
+  return Pos;
+}
+
+void TTokenizer::SyncPosition(std::size_t Offset) noexcept {
+  FPosition = AdvancePosition(FPosition, FSql.substr(FSyncPos, Offset - FSyncPos));
   FSyncPos = Offset;
 }
 
 TToken TTokenizer::Make(TTokenKind Kind, std::size_t Start, std::size_t Stop) noexcept {
-  SyncPosition(Start);
   TToken T;
+  if (FTrackPositions) {
+    SyncPosition(Start);
+    T.Line = FPosition.Line;
+    T.Column = FPosition.Column;
+  } else {
+    T.Line = T.Column = 0;
+  }
   T.Kind = Kind;
   T.Text = FSql.substr(Start, Stop - Start);
   T.Offset = Start;
-  T.Line = FLine;
-  T.Column = FColumn;
   FPos = Stop;
   if (Kind == TTokenKind::Identifier)
     T.Keyword = FindKeyword(T.Text);
