@@ -1,0 +1,689 @@
+// Database components: connecting, catalog answers and the batch catalog.
+#include "orvane60/OVEngine/Internal.hpp"
+
+#include "orvane60/OVCommon.hpp"
+#include "orvane60/OVSqlParse.hpp"
+
+#include <algorithm>
+#include <map>
+
+namespace OVEngine {
+
+using DB::EDatabaseError;
+using DB::TFieldType;
+using DB::TVariant;
+using SysUtils::Format;
+using SysUtils::SameText;
+
+// Conversions ------------------------------------------------------------------
+
+namespace Internal {
+
+TFieldType FieldTypeOf(OVDriver::TDataType DataType) {
+  using OVDriver::TDataType;
+  switch (DataType) {
+  case TDataType::Boolean:
+    return TFieldType::ftBoolean;
+  case TDataType::SmallInt:
+    return TFieldType::ftSmallint;
+  case TDataType::Integer:
+    return TFieldType::ftInteger;
+  case TDataType::LargeInt:
+    return TFieldType::ftLargeint;
+  case TDataType::Float:
+    return TFieldType::ftFloat;
+  case TDataType::Numeric:
+    return TFieldType::ftBCD;
+  case TDataType::String:
+    return TFieldType::ftString;
+  case TDataType::Memo:
+    return TFieldType::ftMemo;
+  case TDataType::Blob:
+    return TFieldType::ftBlob;
+  case TDataType::Date:
+    return TFieldType::ftDate;
+  case TDataType::Time:
+    return TFieldType::ftTime;
+  case TDataType::DateTime:
+    return TFieldType::ftDateTime;
+  case TDataType::Unknown:
+    break;
+  }
+  return TFieldType::ftUnknown;
+}
+
+DB::TParamType ParamTypeOf(OVDriver::TParamDirection Direction) {
+  switch (Direction) {
+  case OVDriver::TParamDirection::Input:
+    return DB::TParamType::ptInput;
+  case OVDriver::TParamDirection::Output:
+    return DB::TParamType::ptOutput;
+  case OVDriver::TParamDirection::InputOutput:
+    return DB::TParamType::ptInputOutput;
+  case OVDriver::TParamDirection::Result:
+    return DB::TParamType::ptResult;
+  }
+  return DB::TParamType::ptUnknown;
+}
+
+TVariant ToVariant(const OVDriver::TValue& Value, TFieldType DataType) {
+  using OVDriver::TValueKind;
+  if (Value.IsNull())
+    return TVariant();
+  // SQLite keeps whatever a row holds whatever the declared type says; a
+  // value that does not fit the column's kind is kept as it came.
+  const auto AsIs = [&]() -> TVariant {
+    switch (Value.Kind()) {
+    case TValueKind::Integer:
+      return TVariant(Value.AsInteger());
+    case TValueKind::Float:
+      return TVariant(Value.AsFloat());
+    case TValueKind::Blob:
+      return TVariant::FromBlob(Value.AsBlob());
+    default:
+      return TVariant(Value.AsString());
+    }
+  };
+  try {
+    switch (DataType) {
+    case TFieldType::ftBoolean:
+      return TVariant(Value.AsBoolean());
+    case TFieldType::ftSmallint:
+    case TFieldType::ftInteger:
+    case TFieldType::ftWord:
+    case TFieldType::ftAutoInc:
+    case TFieldType::ftLargeint:
+      return TVariant(Value.AsInteger());
+    case TFieldType::ftFloat:
+    case TFieldType::ftCurrency:
+      return TVariant(Value.AsFloat());
+    case TFieldType::ftBCD:
+    case TFieldType::ftFMTBcd:
+    case TFieldType::ftString:
+    case TFieldType::ftMemo:
+      if (Value.Kind() == TValueKind::Blob)
+        return AsIs();
+      return TVariant(Value.AsString());
+    case TFieldType::ftBlob:
+      return TVariant::FromBlob(Value.AsString());
+    case TFieldType::ftDate:
+    case TFieldType::ftTime:
+    case TFieldType::ftDateTime: {
+      SysUtils::TDateTime D = 0;
+      if (Value.Kind() == TValueKind::Text && DB::TryISOStrToDateTime(Value.AsString(), D))
+        return TVariant::FromDateTime(D);
+      return AsIs();
+    }
+    default:
+      return AsIs();
+    }
+  } catch (const OVDriver::EValueError&) {
+    return AsIs();
+  }
+}
+
+OVDriver::TValue ToDriverValue(const TVariant& Value, TFieldType DataType) {
+  switch (Value.Type()) {
+  case DB::TVarType::varNull:
+    return OVDriver::TValue();
+  case DB::TVarType::varInteger:
+    return OVDriver::TValue(Value.AsInteger());
+  case DB::TVarType::varFloat:
+    return OVDriver::TValue(Value.AsFloat());
+  case DB::TVarType::varBoolean:
+    return OVDriver::TValue(Value.AsBoolean());
+  case DB::TVarType::varDateTime:
+    return OVDriver::TValue(DB::DateTimeToISOStr(
+        Value.AsDateTime(), DataType == TFieldType::ftDate || DataType == TFieldType::ftTime
+                                ? DataType
+                                : TFieldType::ftDateTime));
+  case DB::TVarType::varBlob:
+    return OVDriver::TValue::Blob(Value.AsString());
+  case DB::TVarType::varString:
+    break;
+  }
+  return OVDriver::TValue(Value.AsString());
+}
+
+std::vector<OVDriver::TValue> ToDriverValues(const std::vector<TVariant>& Values) {
+  std::vector<OVDriver::TValue> Result;
+  Result.reserve(Values.size());
+  for (const TVariant& V : Values)
+    Result.push_back(ToDriverValue(V, TFieldType::ftUnknown));
+  return Result;
+}
+
+std::string QuoteCatalogName(const OVDriver::TDriver& Driver, const std::string& Name) {
+  const auto Dot = Name.find('.');
+  if (Dot == std::string::npos || Dot == 0 || Dot + 1 == Name.size())
+    return Driver.QuoteIdentifier(Name);
+  return Driver.QuoteIdentifier(Name.substr(0, Dot)) + "." +
+         Driver.QuoteIdentifier(Name.substr(Dot + 1));
+}
+
+std::optional<std::string> ResolveCatalogName(const std::vector<std::string>& Names,
+                                              std::string_view Name, TOVServerType ServerType) {
+  for (const std::string& N : Names)
+    if (N == Name)
+      return N;
+  if (ServerType == TOVServerType::stPostgreSQL) {
+    const std::string Folded = OVDriver::LowerCase(Name);
+    for (const std::string& N : Names)
+      if (N == Folded)
+        return N;
+  }
+  std::optional<std::string> Found;
+  for (const std::string& N : Names)
+    if (SameText(N, Name)) {
+      if (Found)
+        return std::nullopt; // two names differ only in case: ambiguous
+      Found = N;
+    }
+  return Found;
+}
+
+void RaiseDriverError(const OVDriver::EDriverError& E, const TComponent* Component) {
+  DB::DatabaseError(E.what(), Component);
+}
+
+} // namespace Internal
+
+// The batch catalog ----------------------------------------------------------
+
+struct TOVDatabase::TCatalogCache {
+  std::optional<OVDriver::TTableColumns> Columns;
+  std::optional<OVDriver::TTableIndexes> Indexes;
+  // Lower-case table name -> the catalog's name, "" when two names share it.
+  std::map<std::string, std::string> Folded;
+
+  const std::string* Resolve(std::string_view Name, TOVServerType ServerType) {
+    if (Columns->count(std::string(Name)))
+      return &Columns->find(std::string(Name))->first;
+    if (Folded.empty())
+      for (const auto& [Key, Cols] : *Columns) {
+        auto [It, New] = Folded.emplace(OVDriver::LowerCase(Key), Key);
+        if (!New)
+          It->second.clear();
+      }
+    std::string Lower = OVDriver::LowerCase(Name);
+    // The main schema's tables are listed without their schema.
+    if (ServerType == TOVServerType::stSQLite && Lower.rfind("main.", 0) == 0)
+      Lower = Lower.substr(5);
+    if (ServerType == TOVServerType::stPostgreSQL) {
+      // PostgreSQL folds an unquoted name: "Customer" is customer, and a
+      // mixed-case table must be asked for exactly as it is spelled.
+      const auto It = Columns->find(Lower);
+      return It == Columns->end() ? nullptr : &It->first;
+    }
+    const auto It = Folded.find(Lower);
+    if (It == Folded.end() || It->second.empty())
+      return nullptr;
+    return &Columns->find(It->second)->first;
+  }
+};
+
+void TOVDatabase::BeginCatalogBatch() {
+  if (FBatchLevel++ == 0)
+    FBatch = std::make_unique<TCatalogCache>();
+}
+
+void TOVDatabase::EndCatalogBatch() {
+  if (FBatchLevel == 0)
+    return;
+  if (--FBatchLevel == 0)
+    FBatch.reset();
+}
+
+const std::vector<OVDriver::TColumnInfo>* TOVDatabase::BatchColumns(std::string_view TableName) {
+  if (!FBatch)
+    return nullptr;
+  if (!FBatch->Columns) {
+    try {
+      FBatch->Columns = Connection().GetAllFieldNames();
+    } catch (const OVDriver::EDriverError& E) {
+      Internal::RaiseDriverError(E, this);
+    }
+  }
+  const std::string* Key = FBatch->Resolve(TableName, FServerType);
+  return Key ? &FBatch->Columns->at(*Key) : nullptr;
+}
+
+const std::vector<OVDriver::TIndexColumn>* TOVDatabase::BatchIndexes(std::string_view TableName,
+                                                                     bool& Known) {
+  Known = false;
+  if (!FBatch || !BatchColumns(TableName))
+    return nullptr;
+  if (!FBatch->Indexes) {
+    try {
+      FBatch->Indexes = Connection().GetAllIndexInfo();
+    } catch (const OVDriver::EDriverError& E) {
+      Internal::RaiseDriverError(E, this);
+    }
+  }
+  Known = true;
+  const std::string* Key = FBatch->Resolve(TableName, FServerType);
+  const auto It = FBatch->Indexes->find(*Key);
+  return It == FBatch->Indexes->end() ? nullptr : &It->second;
+}
+
+TOVCatalogBatchInfo TOVDatabase::CatalogBatchInfo() {
+  TOVCatalogBatchInfo Info;
+  if (!FBatch)
+    return Info;
+  BatchColumns("");
+  bool Known = false;
+  if (!FBatch->Columns->empty())
+    BatchIndexes(FBatch->Columns->begin()->first, Known);
+  Info.Tables = static_cast<int>(FBatch->Columns->size());
+  Info.IndexedTables = FBatch->Indexes ? static_cast<int>(FBatch->Indexes->size()) : 0;
+  return Info;
+}
+
+// Databases --------------------------------------------------------------------
+
+OV_CLASS_BEGIN(TOVDatabase, TComponent, "OVEngine")
+B.Property("DatabaseName", &TOVDatabase::GetDatabaseName, &TOVDatabase::SetDatabaseName);
+B.Property("DesignOptions", &TOVDatabase::GetDesignOptions, &TOVDatabase::SetDesignOptions)
+    .Default(0);
+B.Property("KeepConnection", &TOVDatabase::GetKeepConnection, &TOVDatabase::SetKeepConnection)
+    .Default(1);
+B.Property("LoginPrompt", &TOVDatabase::GetLoginPrompt, &TOVDatabase::SetLoginPrompt).Default(1);
+B.Property("Params", &TOVDatabase::GetParams, &TOVDatabase::SetParams);
+B.Property("ParamsFileName", &TOVDatabase::GetParamsFileName, &TOVDatabase::SetParamsFileName);
+B.Property("RemoteDatabase", &TOVDatabase::GetRemoteDatabase, &TOVDatabase::SetRemoteDatabase);
+B.Property("ServerType", &TOVDatabase::GetServerType, &TOVDatabase::SetServerType).Default(0);
+B.Property("SessionName", &TOVDatabase::GetSessionName, &TOVDatabase::SetSessionName);
+// Last, so that reading a design file has every setting before it connects.
+B.Property("Connected", &TOVDatabase::GetConnected, &TOVDatabase::SetConnected)
+    .Default(0)
+    .Stored(&TOVDatabase::IsConnectedStored);
+OV_CLASS_END
+
+TOVDatabase::TOVDatabase(TComponent* AOwner)
+    : TComponent(AOwner), FServerType(DefServerType),
+      FParams(std::make_unique<Classes::TStringList>()) {
+  Internal::AllDatabases().push_back(this);
+}
+
+TOVDatabase::~TOVDatabase() {
+  Destroying();
+  try {
+    DoDisconnect();
+  } catch (...) {
+    // Nothing can be reported from a destructor; the connection is gone.
+  }
+  for (TOVDataSet* DS : std::vector<TOVDataSet*>(FDataSets))
+    DS->DatabaseGone();
+  FDataSets.clear();
+  auto& L = Internal::AllDatabases();
+  L.erase(std::remove(L.begin(), L.end(), this), L.end());
+}
+
+bool TOVDatabase::IsConnectedStored() const {
+  return !IsDesigning() || FDesignOptions.Contains(TOVDesignDBOption::ddoStoreConnected);
+}
+
+void TOVDatabase::SetConnected(bool Value) {
+  if (IsLoading()) {
+    FStreamedConnected = Value;
+    return;
+  }
+  if (Value == GetConnected())
+    return;
+  if (Value)
+    DoConnect();
+  else
+    DoDisconnect();
+}
+
+void TOVDatabase::Loaded() {
+  TComponent::Loaded();
+  if (FStreamedConnected) {
+    FStreamedConnected = false;
+    SetConnected(true);
+  }
+}
+
+namespace {
+
+// Settings that change what a connection points at: at design time a live
+// connection is dropped first; at run time the change is refused.
+void CheckInactive(TOVDatabase* Db) {
+  if (!Db->GetConnected() || Db->IsLoading())
+    return;
+  if (Db->IsDesigning()) {
+    Db->Close();
+    return;
+  }
+  DB::DatabaseError("Cannot perform this operation on a connected database", Db);
+}
+
+} // namespace
+
+void TOVDatabase::SetDatabaseName(const std::string& Value) {
+  if (Value == FDatabaseName)
+    return;
+  CheckInactive(this);
+  FDatabaseName = Value;
+}
+
+void TOVDatabase::SetSessionName(const std::string& Value) {
+  if (Value == FSessionName)
+    return;
+  CheckInactive(this);
+  FSessionName = Value;
+}
+
+void TOVDatabase::SetRemoteDatabase(const std::string& Value) {
+  if (Value == FRemoteDatabase)
+    return;
+  CheckInactive(this);
+  FRemoteDatabase = Value;
+}
+
+void TOVDatabase::SetServerType(TOVServerType Value) {
+  if (Value == FServerType)
+    return;
+  CheckInactive(this);
+  FServerType = Value;
+}
+
+void TOVDatabase::SetParams(TStrings* Value) {
+  FParams->Assign(Value);
+}
+
+void TOVDatabase::SetParamsFileName(const std::string& Value) {
+  if (Value == FParamsFileName)
+    return;
+  CheckInactive(this);
+  FParamsFileName = Value;
+}
+
+TOVSession* TOVDatabase::Session() const {
+  return Sessions()->FindSession(FSessionName);
+}
+
+bool TOVDatabase::IsObjOwnerSupported() const {
+  return ServerDriver(FServerType).SupportsObjectOwners();
+}
+
+OVSqlParse::TSqlDialect TOVDatabase::Dialect() const {
+  return ServerDialect(FServerType);
+}
+
+std::vector<std::pair<std::string, std::string>> TOVDatabase::EffectiveParams() const {
+  std::vector<std::pair<std::string, std::string>> Result;
+  const auto Put = [&Result](const std::string& Name, const std::string& Value) {
+    const std::string Key = SysUtils::Trim(Name);
+    if (Key.empty())
+      return;
+    for (auto& [N, V] : Result)
+      if (SameText(N, Key)) {
+        V = Value;
+        return;
+      }
+    Result.emplace_back(Key, Value);
+  };
+  if (!FParamsFileName.empty()) {
+    Classes::TStringList File;
+    try {
+      File.LoadFromFile(FParamsFileName);
+    } catch (const SysUtils::Exception& E) {
+      DB::DatabaseError(
+          Format("Cannot read the parameter file \"%s\": %s", FParamsFileName, E.Message()), this);
+    }
+    for (int I = 0; I < File.Count(); ++I) {
+      const std::string Line = SysUtils::Trim(File[I]);
+      if (Line.empty() || Line[0] == ';' || Line[0] == '#')
+        continue;
+      if (Line.find('=') == std::string::npos)
+        DB::DatabaseError(Format("Line %d of the parameter file \"%s\" is no name=value line: %s",
+                                 I + 1, FParamsFileName, Line),
+                          this);
+      Put(File.Names(I), File.ValueFromIndex(I));
+    }
+  }
+  for (int I = 0; I < FParams->Count(); ++I)
+    if (FParams->Get(I).find('=') != std::string::npos)
+      Put(FParams->Names(I), FParams->ValueFromIndex(I));
+  return Result;
+}
+
+void TOVDatabase::DoConnect() {
+  OVDriver::TDriver& Driver = ServerDriver(FServerType);
+  OVDriver::TConnectParams Params;
+  Params.RemoteDatabase = FRemoteDatabase;
+  const std::string Remote = SysUtils::Trim(FRemoteDatabase);
+  const std::string Scheme = OVDriver::LowerCase(Remote.substr(0, Remote.find(':')));
+  if (Remote.find(':') != std::string::npos &&
+      (Scheme == "sqlite" || Scheme == "postgresql" || Scheme == "postgres")) {
+    try {
+      OVDriver::TConnectionURI URI = OVDriver::ParseConnectionURI(Remote);
+      if (URI.Driver != &Driver)
+        DB::DatabaseError(Format("The remote database \"%s\" is a %s address, but the server "
+                                 "type is %s",
+                                 Remote, std::string(URI.Driver->ServerTypeName()),
+                                 GetServerTypeName(FServerType)),
+                          this);
+      Params = URI.Params;
+    } catch (const OVDriver::EDriverError& E) {
+      Internal::RaiseDriverError(E, this);
+    }
+  }
+  for (const auto& [Name, Value] : EffectiveParams()) {
+    if (SameText(Name, "USER NAME") || SameText(Name, "USER_NAME"))
+      Params.UserName = Value;
+    else if (SameText(Name, "PASSWORD"))
+      Params.Password = Value;
+    else
+      Params.Extra.emplace_back(Name, Value);
+  }
+  try {
+    FConnection = Driver.Connect(Params);
+  } catch (const OVDriver::EDriverError& E) {
+    FConnection.reset();
+    Internal::RaiseDriverError(E, this);
+  }
+}
+
+void TOVDatabase::DoDisconnect() {
+  CloseDataSets();
+  FBatch.reset();
+  FBatchLevel = 0;
+  FConnection.reset();
+}
+
+void TOVDatabase::CloseDataSets() {
+  for (TOVDataSet* DS : std::vector<TOVDataSet*>(FDataSets)) {
+    DS->Close();
+    DS->UnPrepare();
+  }
+}
+
+void TOVDatabase::RegisterDataSet(TOVDataSet* DataSet) {
+  if (std::find(FDataSets.begin(), FDataSets.end(), DataSet) == FDataSets.end())
+    FDataSets.push_back(DataSet);
+}
+
+void TOVDatabase::UnregisterDataSet(TOVDataSet* DataSet) {
+  FDataSets.erase(std::remove(FDataSets.begin(), FDataSets.end(), DataSet), FDataSets.end());
+}
+
+void TOVDatabase::Notification(TComponent* AComponent, Classes::TOperation Operation) {
+  TComponent::Notification(AComponent, Operation);
+  if (Operation == Classes::TOperation::opRemove)
+    if (auto* DS = dynamic_cast<TOVDataSet*>(AComponent))
+      UnregisterDataSet(DS);
+}
+
+OVDriver::TConnection& TOVDatabase::Connection() const {
+  if (!FConnection)
+    DB::DatabaseError("The database is not connected", this);
+  return *FConnection;
+}
+
+int64_t TOVDatabase::Execute(const std::string& SQL, const std::vector<TVariant>& Params) {
+  OVCommon::MonitorSQL(SQL);
+  try {
+    return Connection().Execute(SQL, Internal::ToDriverValues(Params));
+  } catch (const OVDriver::EDriverError& E) {
+    Internal::RaiseDriverError(E, this);
+  }
+}
+
+std::vector<std::string> TOVDatabase::TableNames(std::string_view Pattern, bool SystemTables) {
+  try {
+    return Connection().GetTableNames(Pattern, SystemTables);
+  } catch (const OVDriver::EDriverError& E) {
+    Internal::RaiseDriverError(E, this);
+  }
+}
+
+std::vector<std::string> TOVDatabase::StoredProcNames() {
+  if (!ServerDriver(FServerType).SupportsStoredProcs())
+    return {};
+  try {
+    return Connection().GetStoredProcNames();
+  } catch (const OVDriver::EDriverError& E) {
+    Internal::RaiseDriverError(E, this);
+  }
+}
+
+std::vector<OVDriver::TColumnInfo> TOVDatabase::Columns(std::string_view TableName) {
+  if (const auto* Cached = BatchColumns(TableName))
+    return *Cached;
+  try {
+    return Connection().GetFieldNames(TableName);
+  } catch (const OVDriver::EDriverError& E) {
+    Internal::RaiseDriverError(E, this);
+  }
+}
+
+std::vector<OVDriver::TIndexColumn> TOVDatabase::Indexes(std::string_view TableName) {
+  bool Known = false;
+  if (const auto* Cached = BatchIndexes(TableName, Known))
+    return *Cached;
+  if (Known)
+    return {};
+  try {
+    return Connection().GetIndexInfo(TableName);
+  } catch (const OVDriver::EDriverError& E) {
+    Internal::RaiseDriverError(E, this);
+  }
+}
+
+std::vector<std::string> TOVDatabase::FieldNames(std::string_view TableName) {
+  std::vector<std::string> Result;
+  for (const auto& C : Columns(TableName))
+    Result.push_back(C.Name);
+  return Result;
+}
+
+namespace {
+
+DB::TMemDataSet* NewSchemaDataSet(const std::vector<std::pair<std::string, TFieldType>>& Columns) {
+  auto DS = std::make_unique<DB::TMemDataSet>(nullptr);
+  for (const auto& [Name, Type] : Columns)
+    DS->FieldDefs()->Add(Name, Type, 0, false);
+  DS->CreateDataSet();
+  return DS.release();
+}
+
+} // namespace
+
+DB::TDataSet* TOVDatabase::GetSchemaInfo(TOVSchemaType SchemaType, std::string_view ObjName) {
+  TOVDatabaseUse Use(this);
+  std::unique_ptr<DB::TMemDataSet> DS;
+  switch (SchemaType) {
+  case TOVSchemaType::siTables:
+  case TOVSchemaType::siSysTables: {
+    DS.reset(NewSchemaDataSet({{"TABLE_NAME", TFieldType::ftString}}));
+    for (const std::string& Name : TableNames(ObjName, SchemaType == TOVSchemaType::siSysTables))
+      DS->AppendRecord({TVariant(Name)});
+    break;
+  }
+  case TOVSchemaType::siProcedures:
+    DS.reset(NewSchemaDataSet({{"PROC_NAME", TFieldType::ftString}}));
+    for (const std::string& Name : StoredProcNames())
+      DS->AppendRecord({TVariant(Name)});
+    break;
+  case TOVSchemaType::siColumns: {
+    const auto Cols = Columns(ObjName);
+    if (Cols.empty())
+      return nullptr;
+    DS.reset(NewSchemaDataSet({{"COLUMN_NAME", TFieldType::ftString},
+                               {"TYPE_NAME", TFieldType::ftString},
+                               {"FIELD_TYPE", TFieldType::ftString},
+                               {"SIZE", TFieldType::ftInteger},
+                               {"NULLABLE", TFieldType::ftBoolean}}));
+    for (const auto& C : Cols)
+      DS->AppendRecord({TVariant(C.Name), TVariant(C.TypeName),
+                        TVariant(DB::FieldTypeName(Internal::FieldTypeOf(C.DataType))),
+                        TVariant(C.Size), TVariant(C.Nullable)});
+    break;
+  }
+  case TOVSchemaType::siProcedureParams: {
+    if (!ServerDriver(FServerType).SupportsStoredProcs())
+      return nullptr;
+    std::vector<OVDriver::TProcParam> Params;
+    try {
+      Params = Connection().GetProcParams(ObjName);
+    } catch (const OVDriver::EDriverError& E) {
+      Internal::RaiseDriverError(E, this);
+    }
+    if (Params.empty())
+      return nullptr;
+    DS.reset(NewSchemaDataSet({{"PARAM_NAME", TFieldType::ftString},
+                               {"PARAM_TYPE", TFieldType::ftString},
+                               {"TYPE_NAME", TFieldType::ftString}}));
+    for (const auto& P : Params)
+      DS->AppendRecord(
+          {TVariant(P.Name),
+           TVariant(TypInfo::GetEnumName(TypInfo::TypeInfoOf<DB::TParamType>(),
+                                         static_cast<int64_t>(Internal::ParamTypeOf(P.Direction)))),
+           TVariant(P.TypeName)});
+    break;
+  }
+  case TOVSchemaType::siIndexes: {
+    const auto Rows = Indexes(ObjName);
+    if (Rows.empty())
+      return nullptr;
+    DS.reset(NewSchemaDataSet({{"TABLE_NAME", TFieldType::ftString},
+                               {"INDEX_NAME", TFieldType::ftString},
+                               {"COLUMN_NAME", TFieldType::ftString},
+                               {"COLUMN_POSITION", TFieldType::ftInteger},
+                               {"INDEX_TYPE", TFieldType::ftInteger}}));
+    for (const auto& R : Rows) {
+      // A column that is an expression has no name the key lists could use.
+      const TVariant Type = R.ColumnName.empty() ? TVariant() : TVariant(R.IndexType);
+      DS->AppendRecord({TVariant(ObjName), TVariant(R.IndexName), TVariant(R.ColumnName),
+                        TVariant(R.Position), Type});
+    }
+    break;
+  }
+  }
+  if (DS)
+    DS->First();
+  return DS.release();
+}
+
+// Database use for one call ------------------------------------------------------
+
+TOVDatabaseUse::TOVDatabaseUse(TOVDatabase* Database) : FDatabase(Database) {
+  if (!FDatabase->GetConnected()) {
+    FDatabase->Open();
+    FConnectedHere = true;
+  }
+}
+
+TOVDatabaseUse::~TOVDatabaseUse() {
+  if (FConnectedHere && !FDatabase->GetKeepConnection() && FDatabase->DataSets().empty()) {
+    try {
+      FDatabase->Close();
+    } catch (...) {
+      // Disconnecting after the call cannot be reported over its own result.
+    }
+  }
+}
+
+} // namespace OVEngine
