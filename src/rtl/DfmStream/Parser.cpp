@@ -719,7 +719,7 @@ void TParser::ParseValue(TDfmValue& V, int Depth) {
 
 DfmText::TDfmObject Parse(std::string_view Text, const std::string& SourceName) {
   // Line and column counters are ints; a text this large is no form file.
-  if (Text.size() > static_cast<size_t>(INT_MAX))
+  if (Text.size() >= static_cast<size_t>(INT_MAX))
     throw EParserError(Position(SourceName, 1, 1) + "the text is too large for a form file");
   return TParser(Text, SourceName).ParseRoot();
 }

@@ -6,6 +6,9 @@
 
 #include "rtl/DfmStream/Internal.hpp"
 
+#include <algorithm>
+#include <unordered_map>
+
 namespace DfmStream {
 
 namespace {
@@ -142,7 +145,8 @@ private:
   void ReadPropValue(TObject* Instance, const TPropInfo* Info, const TDfmProperty& P,
                      const std::string& Path);
   void ReadCollection(TCollection* Coll, const TDfmProperty& P, const std::string& Path);
-  TComponent* FindReference(std::string_view Ref) const;
+  TComponent* FindOwned(std::string_view Name);
+  TComponent* FindReference(std::string_view Ref);
   void ResolveFixups();
   void Cleanup();
 
@@ -154,6 +158,7 @@ private:
   std::vector<TFixup> FFixups;
   std::vector<TCollection*> FContainers;
   std::string FFileRootName;
+  std::unordered_map<std::string, TComponent*> FRootIndex;
 };
 
 void TComponentReader::Run(const TDfmObject& Tree) {
@@ -427,11 +432,11 @@ void TComponentReader::ReadCollection(TCollection* Coll, const TDfmProperty& P,
 // A reference names a component the root owns, the root itself, or a path
 // from the root through owners ("Frame1.Button1", "DataModule1.Table1" where
 // DataModule1 is the root).
-TComponent* TComponentReader::FindReference(std::string_view Ref) const {
+TComponent* TComponentReader::FindReference(std::string_view Ref) {
   std::vector<std::string> Parts = SysUtils::SplitString(Ref, '.');
   if (Parts.empty())
     return nullptr;
-  TComponent* Cur = FRoot->FindComponent(Parts[0]);
+  TComponent* Cur = FindOwned(Parts[0]);
   // The file's own name for the root counts too: a root renamed to stay
   // unique under its owner is still the one its file refers to.
   if (!Cur && ((!FRoot->GetName().empty() && SameText(Parts[0], FRoot->GetName())) ||
@@ -440,6 +445,26 @@ TComponent* TComponentReader::FindReference(std::string_view Ref) const {
   for (size_t I = 1; Cur && I < Parts.size(); ++I)
     Cur = Cur->FindComponent(Parts[I]);
   return Cur;
+}
+
+// The root's components by name, as FindComponent finds them (the first of
+// a name wins). A form of thousands of components has about as many
+// references, and looking each up along the whole list would take longer
+// than reading the rest of the form.
+TComponent* TComponentReader::FindOwned(std::string_view Name) {
+  if (FRootIndex.empty())
+    for (int I = 0, N = FRoot->ComponentCount(); I < N; ++I) {
+      TComponent* C = FRoot->Components(I);
+      if (!C->GetName().empty())
+        FRootIndex.emplace(SysUtils::UpperCase(C->GetName()), C);
+    }
+  const auto It = FRootIndex.find(SysUtils::UpperCase(Name));
+  // A reference setter that ran in between may have renamed a component;
+  // the list itself is the authority then.
+  if (It != FRootIndex.end() && It->second->Owner() == FRoot &&
+      SameText(It->second->GetName(), Name))
+    return It->second;
+  return FRoot->FindComponent(Name);
 }
 
 void TComponentReader::ResolveFixups() {
