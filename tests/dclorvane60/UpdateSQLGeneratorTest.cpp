@@ -1,0 +1,144 @@
+// The statements the UpdateSQL editor generates.
+#include "dclorvane60/OVUpdSEd.hpp"
+
+#include <gtest/gtest.h>
+
+using namespace OVUpdSEd;
+using Classes::TStringList;
+
+namespace {
+
+struct TGenerated {
+  std::vector<std::string> Refresh, Modify, Insert, Delete;
+};
+
+TGenerated GenerateAll(const TStatementInputs& In) {
+  TStringList R, M, I, D;
+  GenerateRefreshSQL(In, R);
+  GenerateModifySQL(In, M);
+  GenerateInsertSQL(In, I);
+  GenerateDeleteSQL(In, D);
+  return {R.ToVector(), M.ToVector(), I.ToVector(), D.ToVector()};
+}
+
+using Lines = std::vector<std::string>;
+
+} // namespace
+
+TEST(UpdateSQLGenerator, WorkedExample) {
+  TStringList Info;
+  Info.Add("CUST_ID=CUSTOMER.ID");
+  Info.Add("NAME=CUSTOMER.NAME");
+  TStatementInputs In;
+  In.TableText = "CUSTOMER";
+  In.UpdateFields = {"ID", "NAME", "CITY"};
+  In.KeyFields = {"ID"};
+  In.FieldInfo = &Info;
+  const TGenerated G = GenerateAll(In);
+  EXPECT_EQ(G.Refresh, (Lines{"select ID as CUST_ID, NAME, CITY\r\nfrom CUSTOMER", "where",
+                              "  ID = :OLD_CUST_ID"}));
+  EXPECT_EQ(G.Modify, (Lines{"update CUSTOMER", "set", "  ID = :CUST_ID,", "  NAME = :NAME,",
+                             "  CITY = :CITY", "where", "  ID = :OLD_CUST_ID"}));
+  EXPECT_EQ(G.Insert, (Lines{"insert into CUSTOMER", "  (ID, NAME, CITY)", "values",
+                             "  (:CUST_ID, :NAME, :CITY)"}));
+  EXPECT_EQ(G.Delete, (Lines{"delete from CUSTOMER", "where", "  ID = :OLD_CUST_ID"}));
+
+  In.KeyFields = {"ID", "CITY"};
+  const TGenerated G2 = GenerateAll(In);
+  for (const Lines* L : {&G2.Refresh, &G2.Modify, &G2.Delete}) {
+    ASSERT_GE(L->size(), 2u);
+    EXPECT_EQ((*L)[L->size() - 2], "  ID = :OLD_CUST_ID and");
+    EXPECT_EQ(L->back(), "  CITY = :OLD_CITY");
+  }
+}
+
+TEST(UpdateSQLGenerator, AliasLookupSplitsAtTheLastUsefulDot) {
+  TStringList Info;
+  Info.Add("A1=X.Y.");      // table X, column "Y."
+  Info.Add("A2=OWNER.T.C"); // table OWNER.T, column C
+  Info.Add("A3=NODOT");
+  Info.Add("FIRST=T.K");
+  Info.Add("SECOND=T.K");
+  EXPECT_EQ(FindFieldAlias(&Info, "X", "Y."), "A1");
+  EXPECT_EQ(FindFieldAlias(&Info, "OWNER.T", "C"), "A2");
+  EXPECT_EQ(FindFieldAlias(&Info, "OWNER", "T.C"), "T.C");
+  EXPECT_EQ(FindFieldAlias(&Info, "NODOT", "NODOT"), "NODOT");
+  EXPECT_EQ(FindFieldAlias(&Info, "T", "K"), "FIRST");
+  EXPECT_EQ(FindFieldAlias(&Info, "t", "K"), "K"); // case-sensitive
+  EXPECT_EQ(FindFieldAlias(nullptr, "T", "K"), "K");
+}
+
+TEST(UpdateSQLGenerator, TableSpelledOtherwiseFindsNoAlias) {
+  TStringList Info;
+  Info.Add("CUST_ID=CUSTOMER.ID");
+  TStatementInputs In;
+  In.TableText = "customer";
+  In.UpdateFields = {"ID"};
+  In.KeyFields = {"ID"};
+  In.FieldInfo = &Info;
+  const TGenerated G = GenerateAll(In);
+  EXPECT_EQ(G.Refresh[0], "select ID\r\nfrom customer");
+  EXPECT_EQ(G.Modify[2], "  ID = :ID");
+  EXPECT_EQ(G.Delete[2], "  ID = :OLD_ID");
+}
+
+TEST(UpdateSQLGenerator, QuotingEnclosesTablesColumnsAliasesAndPrefixedParameters) {
+  TStringList Info;
+  Info.Add("Cust Id=\"My Table\".ID");
+  TStatementInputs In;
+  In.TableText = "\"My Table\"";
+  In.UpdateFields = {"ID", "Name"};
+  In.KeyFields = {"ID"};
+  In.FieldInfo = &Info;
+  In.QuoteFields = true;
+  const TGenerated G = GenerateAll(In);
+  EXPECT_EQ(G.Refresh[0], "select \"ID\" as \"Cust Id\", \"Name\"\r\nfrom \"My Table\"");
+  EXPECT_EQ(G.Refresh[2], "  \"ID\" = :\"OLD_Cust Id\"");
+  EXPECT_EQ(G.Modify[0], "update \"My Table\"");
+  EXPECT_EQ(G.Modify[2], "  \"ID\" = :\"Cust Id\",");
+  EXPECT_EQ(G.Insert[3], "  (:\"Cust Id\", :\"Name\")");
+}
+
+TEST(UpdateSQLGenerator, EmptySelectionsGiveTheBareShapes) {
+  TStatementInputs In;
+  In.TableText = "T";
+  const TGenerated G = GenerateAll(In);
+  EXPECT_EQ(G.Refresh, (Lines{"select \r\nfrom T", "where"}));
+  EXPECT_EQ(G.Modify, (Lines{"update T", "set", "where"}));
+  EXPECT_EQ(G.Insert, (Lines{"insert into T", "  ()", "values", "  ()"}));
+  EXPECT_EQ(G.Delete, (Lines{"delete from T", "where"}));
+}
+
+TEST(UpdateSQLGenerator, SingleFieldsCarryNoSeparatorsAndRunsAreRepeatable) {
+  TStatementInputs In;
+  In.TableText = "T";
+  In.UpdateFields = {"A"};
+  In.KeyFields = {"K"};
+  const TGenerated G = GenerateAll(In);
+  EXPECT_EQ(G.Modify, (Lines{"update T", "set", "  A = :A", "where", "  K = :OLD_K"}));
+  const TGenerated Again = GenerateAll(In);
+  EXPECT_EQ(Again.Refresh, G.Refresh);
+  EXPECT_EQ(Again.Modify, G.Modify);
+}
+
+TEST(UpdateSQLGenerator, OwnerIsCutOnlyWhenTheServerHasNoOwners) {
+  TStatementInputs In;
+  In.TableText = "main.T";
+  In.UpdateFields = {"A"};
+  In.KeyFields = {"A"};
+  In.ObjOwnerSupported = true;
+  EXPECT_EQ(GenerateAll(In).Delete[0], "delete from main.T");
+  In.ObjOwnerSupported = false;
+  EXPECT_EQ(GenerateAll(In).Delete[0], "delete from T");
+}
+
+TEST(UpdateSQLGenerator, GeneratingReplacesWhatTheBufferHeld) {
+  TStatementInputs In;
+  In.TableText = "T";
+  In.UpdateFields = {"A"};
+  In.KeyFields = {"A"};
+  TStringList Buffer;
+  Buffer.Add("typed by hand");
+  GenerateDeleteSQL(In, Buffer);
+  EXPECT_EQ(Buffer.ToVector(), (Lines{"delete from T", "where", "  A = :OLD_A"}));
+}
