@@ -65,6 +65,9 @@ void TOVTable::SetTableName(const std::string& Value) {
 void TOVTable::SetIndexName(const std::string& Value) {
   if (Value == FIndexName && FIndexFieldNames.empty())
     return;
+  // An open table checks the name first, so a wrong one changes nothing.
+  if (GetActive() && !Value.empty() && FIndexDefs->IndexOf(Value) < 0)
+    DB::DatabaseError(Format("Index '%s' not found", Value), this);
   FIndexName = Value;
   FIndexFieldNames.clear();
   Reopen(this);
@@ -73,6 +76,9 @@ void TOVTable::SetIndexName(const std::string& Value) {
 void TOVTable::SetIndexFieldNames(const std::string& Value) {
   if (Value == FIndexFieldNames && (Value.empty() || FIndexName.empty()))
     return;
+  if (GetActive())
+    for (const std::string& Name : DB::SplitFieldNames(Value))
+      FieldByName(Name);
   FIndexFieldNames = Value;
   if (!Value.empty())
     FIndexName.clear();
@@ -165,8 +171,12 @@ void TOVTable::UpdateIndexDefs() {
 std::vector<std::string> TOVTable::CurrentIndexFieldNames() const {
   if (!FIndexFieldNames.empty())
     return DB::SplitFieldNames(FIndexFieldNames);
-  if (!FIndexName.empty())
-    return DB::SplitFieldNames(FIndexDefs->Find(FIndexName)->GetFields());
+  if (!FIndexName.empty()) {
+    const int At = FIndexDefs->IndexOf(FIndexName);
+    if (At < 0)
+      DB::DatabaseError(Format("Index '%s' not found", FIndexName), this);
+    return DB::SplitFieldNames(FIndexDefs->Items(At)->GetFields());
+  }
   if (const DB::TIndexDef* Primary = FIndexDefs->PrimaryIndex())
     return DB::SplitFieldNames(Primary->GetFields());
   return {};

@@ -1,0 +1,193 @@
+// Catalogue calls of sessions and databases, index information and the batch
+// catalog, on both servers.
+#include "orvane60/EngineTestUtil.hpp"
+
+using namespace OVEngine;
+using namespace EngineTestUtil;
+
+namespace {
+
+const char* const Schema =
+    "create table customer (id integer primary key, name varchar(40) not null, city "
+    "varchar(30));"
+    "create index cust_city on customer (city);"
+    "create table order_items (order_id integer not null, line_no integer not null, item "
+    "varchar(50), qty integer, primary key (order_id, line_no));"
+    "create table \"MixedCase\" (\"Id\" integer, \"Code\" varchar(10), constraint mc_code "
+    "unique (\"Code\"));"
+    "create table \"Name With Blanks\" (\"First Col\" integer, second varchar(5));"
+    "create table \"order\" (\"select\" integer, \"from\" varchar(10));"
+    "create table uniq2 (a integer, b integer, c integer, constraint uq_ab unique (a, b), "
+    "constraint uq_c unique (c));";
+
+class TCatalogTest : public TEngineTest {
+protected:
+  void SetUp() override {
+    TEngineTest::SetUp();
+    if (IsSkipped() || HasFatalFailure())
+      return;
+    Script(Schema);
+  }
+
+  std::vector<std::string> Fields(const std::string& Table) {
+    Classes::TStringList L;
+    Session()->GetFieldNames("DB1", Table, &L);
+    return L.ToVector();
+  }
+
+  // What the UpdateSQL editor makes of index information: the primary key's
+  // columns, else the first unique index's.
+  std::vector<std::string> KeyColumns(const std::string& Table) {
+    std::unique_ptr<DB::TDataSet> Info(FDb->GetSchemaInfo(TOVSchemaType::siIndexes, Table));
+    if (!Info)
+      return {"(no index information)"};
+    std::vector<std::string> Primary, Unique;
+    std::string First;
+    for (; !Info->Eof(); Info->Next()) {
+      if (Info->FieldByName("INDEX_TYPE")->IsNull())
+        continue;
+      const int Type = Info->FieldByName("INDEX_TYPE")->GetAsInteger();
+      const std::string Column = SysUtils::Trim(Info->FieldByName("COLUMN_NAME")->GetAsString());
+      if ((Type & 4) && !Column.empty())
+        Primary.push_back(Column);
+      if (Type & 2) {
+        const std::string Index = SysUtils::Trim(Info->FieldByName("INDEX_NAME")->GetAsString());
+        if (First.empty())
+          First = Index;
+        if (First == Index)
+          Unique.push_back(Column);
+      }
+    }
+    return Primary.empty() ? Unique : Primary;
+  }
+};
+
+TEST_P(TCatalogTest, TableNamesListEveryKindOfName) {
+  Classes::TStringList L;
+  Session()->GetTableNames("db1", "", false, &L);
+  for (const char* Name :
+       {"customer", "order_items", "MixedCase", "Name With Blanks", "order", "uniq2"})
+    EXPECT_GE(L.IndexOf(Name), 0) << Name;
+  EXPECT_EQ(L.Count(), 6);
+  L.Clear();
+  Session()->GetTableNames("DB1", "ORDER%", false, &L);
+  EXPECT_EQ(Lines(L), (std::vector<std::string>{"order", "order_items"}));
+}
+
+TEST_P(TCatalogTest, FieldNamesOfQuotedMixedCaseAndMissingTables) {
+  EXPECT_EQ(Fields("Name With Blanks"), (std::vector<std::string>{"First Col", "second"}));
+  EXPECT_EQ(Fields("MixedCase"), (std::vector<std::string>{"Id", "Code"}));
+  EXPECT_EQ(Fields("order"), (std::vector<std::string>{"select", "from"}));
+  EXPECT_EQ(Fields("CUSTOMER"), (std::vector<std::string>{"id", "name", "city"}));
+  EXPECT_TRUE(Fields("no_such_table").empty());
+  EXPECT_TRUE(Fields("customer'; drop table customer; --").empty());
+  EXPECT_EQ(Fields("customer").size(), 3u);
+}
+
+TEST_P(TCatalogTest, UnknownDatabaseNameIsAnError) {
+  Classes::TStringList L;
+  EXPECT_THROW(Session()->GetTableNames("Nope", "", false, &L), DB::EDatabaseError);
+  EXPECT_THROW(Session()->GetFieldNames("", "customer", &L), DB::EDatabaseError);
+  EXPECT_TRUE(L.Count() == 0);
+}
+
+TEST_P(TCatalogTest, CatalogueCallsConnectAndLeaveTheDatabaseAsKeepConnectionSays) {
+  FDb->SetKeepConnection(false);
+  EXPECT_EQ(Fields("customer").size(), 3u);
+  EXPECT_FALSE(FDb->GetConnected());
+  FDb->Open();
+  Fields("customer");
+  EXPECT_TRUE(FDb->GetConnected());
+  FDb->Close();
+  FDb->SetKeepConnection(true);
+  Fields("customer");
+  EXPECT_TRUE(FDb->GetConnected());
+}
+
+TEST_P(TCatalogTest, IndexInformationRowsAndKeys) {
+  FDb->Open();
+  std::unique_ptr<DB::TDataSet> Info(FDb->GetSchemaInfo(TOVSchemaType::siIndexes, "order_items"));
+  ASSERT_NE(Info, nullptr);
+  std::vector<std::string> Rows;
+  for (; !Info->Eof(); Info->Next())
+    Rows.push_back(Info->FieldByName("COLUMN_NAME")->GetAsString() + ":" +
+                   Info->FieldByName("INDEX_TYPE")->GetAsString() + ":" +
+                   Info->FieldByName("COLUMN_POSITION")->GetAsString());
+  EXPECT_EQ(Rows, (std::vector<std::string>{"order_id:6:1", "line_no:6:2"}));
+
+  EXPECT_EQ(KeyColumns("order_items"), (std::vector<std::string>{"order_id", "line_no"}));
+  EXPECT_EQ(KeyColumns("customer"), (std::vector<std::string>{"id"}));
+  EXPECT_EQ(KeyColumns("uniq2"), (std::vector<std::string>{"a", "b"}));
+  EXPECT_EQ(KeyColumns("MixedCase"), (std::vector<std::string>{"Code"}));
+  EXPECT_EQ(KeyColumns("order"), (std::vector<std::string>{"(no index information)"}));
+  EXPECT_EQ(KeyColumns("missing"), (std::vector<std::string>{"(no index information)"}));
+}
+
+TEST_P(TCatalogTest, OtherSchemaInformation) {
+  std::unique_ptr<DB::TDataSet> Tables(FDb->GetSchemaInfo(TOVSchemaType::siTables, "uniq%"));
+  ASSERT_NE(Tables, nullptr);
+  EXPECT_EQ(Tables->RecordCount(), 1);
+  EXPECT_EQ(Tables->FieldByName("TABLE_NAME")->GetAsString(), "uniq2");
+  std::unique_ptr<DB::TDataSet> Cols(FDb->GetSchemaInfo(TOVSchemaType::siColumns, "customer"));
+  ASSERT_NE(Cols, nullptr);
+  EXPECT_EQ(Cols->RecordCount(), 3);
+  Cols->Next();
+  EXPECT_EQ(Cols->FieldByName("COLUMN_NAME")->GetAsString(), "name");
+  EXPECT_EQ(Cols->FieldByName("FIELD_TYPE")->GetAsString(), "ftString");
+  EXPECT_EQ(Cols->FieldByName("SIZE")->GetAsInteger(), 40);
+  EXPECT_FALSE(Cols->FieldByName("NULLABLE")->GetAsBoolean());
+  EXPECT_EQ(FDb->GetSchemaInfo(TOVSchemaType::siColumns, "missing"), nullptr);
+}
+
+TEST_P(TCatalogTest, BatchAnswersFromOneReadUntilItEnds) {
+  FDb->Open();
+  const auto Before = Fields("customer");
+  std::unique_ptr<DB::TDataSet> Outside(FDb->GetSchemaInfo(TOVSchemaType::siIndexes, "uniq2"));
+  FDb->BeginCatalogBatch();
+  EXPECT_EQ(Fields("customer"), Before);
+  EXPECT_EQ(Fields("CUSTOMER"), Before);
+  EXPECT_EQ(Fields("Name With Blanks"), (std::vector<std::string>{"First Col", "second"}));
+  EXPECT_EQ(KeyColumns("uniq2"), (std::vector<std::string>{"a", "b"}));
+  EXPECT_EQ(KeyColumns("order"), (std::vector<std::string>{"(no index information)"}));
+  EXPECT_EQ(FDb->CatalogBatchInfo().Tables, 6);
+
+  // Someone else changes the catalog: the batch keeps what it read...
+  Script("alter table customer add column email varchar(60)");
+  EXPECT_EQ(Fields("customer"), Before);
+  // ...nesting shares it...
+  FDb->BeginCatalogBatch();
+  FDb->EndCatalogBatch();
+  EXPECT_EQ(Fields("customer"), Before);
+  FDb->EndCatalogBatch();
+  // ...and outside a batch the server is asked afresh.
+  EXPECT_EQ(Fields("customer").size(), Before.size() + 1);
+  FDb->EndCatalogBatch(); // unmatched: ignored
+  EXPECT_FALSE(FDb->InCatalogBatch());
+}
+
+TEST_P(TCatalogTest, BatchAsksTheServerForNamesItDoesNotKnow) {
+  FDb->Open();
+  FDb->BeginCatalogBatch();
+  EXPECT_EQ(Fields("customer").size(), 3u);
+  Script("create table latecomer (x integer primary key)");
+  EXPECT_EQ(Fields("latecomer"), (std::vector<std::string>{"x"}));
+  EXPECT_EQ(KeyColumns("latecomer"), (std::vector<std::string>{"x"}));
+  EXPECT_TRUE(Fields("still_missing").empty());
+  FDb->EndCatalogBatch();
+}
+
+TEST_P(TCatalogTest, StoredProcedureNamesAndOwners) {
+  Classes::TStringList L;
+  if (IsPg())
+    Script("create function add_one(x integer) returns integer language sql as $$ select x + 1 "
+           "$$");
+  Session()->GetStoredProcNames("DB1", &L);
+  EXPECT_EQ(Lines(L), IsPg() ? std::vector<std::string>{"add_one"} : std::vector<std::string>{});
+  EXPECT_TRUE(FDb->IsObjOwnerSupported());
+}
+
+INSTANTIATE_TEST_SUITE_P(Servers, TCatalogTest,
+                         ::testing::Values(TOVServerType::stSQLite, TOVServerType::stPostgreSQL),
+                         ServerName);
+
+} // namespace
