@@ -265,6 +265,7 @@ private:
   friend class TOVDataSet;
   friend class TOVSession;
   friend class TOVTable;
+  friend class TOVDatabaseUse;
   void DoConnect();
   void DoDisconnect();
   void RegisterDataSet(TOVDataSet* DataSet);

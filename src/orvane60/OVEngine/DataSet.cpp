@@ -107,7 +107,9 @@ TOVDatabase& TOVDataSet::OpenDatabase() {
     return *FDatabase;
   TOVDatabase* D = GetDBSession()->DatabaseByName(FDatabaseName);
   if (!D->GetConnected()) {
-    D->Open();
+    // Directly, not through Connected: while a design file is read the
+    // database may not have had its Loaded yet.
+    D->DoConnect();
     FConnectedDatabase = true;
   }
   FDatabase = D;

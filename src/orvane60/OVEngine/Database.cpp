@@ -671,7 +671,7 @@ DB::TDataSet* TOVDatabase::GetSchemaInfo(TOVSchemaType SchemaType, std::string_v
 
 TOVDatabaseUse::TOVDatabaseUse(TOVDatabase* Database) : FDatabase(Database) {
   if (!FDatabase->GetConnected()) {
-    FDatabase->Open();
+    FDatabase->DoConnect();
     FConnectedHere = true;
   }
 }
