@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <random>
 #include <unistd.h>
 
 using namespace Classes;
@@ -762,4 +763,101 @@ TEST_F(DfmStreamBinding, FilesAreReadAndWrittenWithTheirNameInErrors) {
     EXPECT_EQ(E.Message(), File + ":2:11: '=' expected but string 'x' found");
   }
   std::filesystem::remove_all(Dir);
+}
+
+TEST_F(DfmStreamBinding, MutatedFormsReadOrFailCleanly) {
+  // Whole-line edits of a valid form that keep it parseable, so that they
+  // reach the binding: other values, other property and class names,
+  // repeated and missing lines. Each read succeeds or raises an error of the
+  // object model; either way the form frees everything when it goes.
+  static const char* const Values[] = {"'x'",
+                                       "5",
+                                       "5000000000",
+                                       "shOval",
+                                       "[shSquare]",
+                                       "[shOval]",
+                                       "()",
+                                       "('a' 'b')",
+                                       "<>",
+                                       "<item Text = 'q' end>",
+                                       "<item Target = Nope end>",
+                                       "<item Target = Gadget3 end>",
+                                       "{00}",
+                                       "Gadget2",
+                                       "Nobody",
+                                       "Form1",
+                                       "Form1.Gadget3",
+                                       "nil",
+                                       "True",
+                                       "GadgetFire",
+                                       "Clicked",
+                                       "1.5",
+                                       "'boom'",
+                                       "'explode'",
+                                       "tnLoud",
+                                       "#233"};
+  static const char* const Names[] = {
+      "Caption", "Count",  "Big",     "Ratio",     "Shape",       "Shapes",
+      "Enabled", "Letter", "Tone",    "Pen.Color", "Pen.Pattern", "Lines.Strings",
+      "Links",   "Buddy",  "Partner", "Area",      "OnFire",      "OnChange",
+      "Left",    "Top",    "Name",    "Pen",       "Lines",       "Nope"};
+  static const char* const Classes[] = {"TGadget", "TFoo", "TStringList", "TTestForm",
+                                        "TTestForm2"};
+  std::vector<std::string> Lines = SysUtils::SplitString(FullForm, '\n');
+  Lines.pop_back();
+  std::mt19937 R(7);
+  int Succeeded = 0;
+  for (int I = 0; I < 1500; ++I) {
+    std::vector<std::string> L = Lines;
+    for (int Edits = 1 + static_cast<int>(R() % 3); Edits > 0; --Edits) {
+      const size_t At = 1 + R() % (L.size() - 2);
+      std::string& Line = L[At];
+      const size_t Eq = Line.find(" = ");
+      const size_t Colon = Line.find(": ");
+      switch (R() % 5) {
+      case 0:
+        if (Eq != std::string::npos && Line.back() != '(' && Line.back() != '<')
+          Line = Line.substr(0, Eq + 3) + Values[R() % std::size(Values)];
+        break;
+      case 1:
+        if (Eq != std::string::npos)
+          Line = Line.substr(0, Line.find_first_not_of(' ')) + Names[R() % std::size(Names)] +
+                 Line.substr(Eq);
+        break;
+      case 2:
+        if (Colon != std::string::npos)
+          Line = Line.substr(0, Colon + 2) + Classes[R() % std::size(Classes)];
+        break;
+      case 3:
+        if (Eq != std::string::npos && Line.back() != '(' && Line.back() != '<')
+          L.insert(L.begin() + static_cast<std::ptrdiff_t>(At), Line);
+        break;
+      default:
+        if (Eq != std::string::npos && Line.back() != '(' && Line.back() != '<')
+          L.erase(L.begin() + static_cast<std::ptrdiff_t>(At));
+        break;
+      }
+    }
+    std::string Text;
+    for (const std::string& Line : L)
+      Text += Line + "\n";
+    {
+      TTestForm Form(nullptr);
+      try {
+        ReadComponentFromText(Text, &Form, "t.dfm");
+        ++Succeeded;
+        // What was read writes and reads back.
+        const std::string Written = WriteComponentToText(&Form);
+        TTestForm Again(nullptr);
+        ReadComponentFromText(Written, &Again, "again.dfm");
+        EXPECT_EQ(WriteComponentToText(&Again), Written);
+      } catch (const SysUtils::Exception& E) {
+        EXPECT_EQ(std::string(E.Message()).rfind("t.dfm:", 0), 0u) << E.Message() << "\n" << Text;
+        EXPECT_EQ(Form.ComponentCount(), 0) << Text;
+        EXPECT_EQ(Form.Gadget1, nullptr);
+      }
+    }
+    ASSERT_EQ(TGadget::Live, GadgetsBefore) << Text;
+  }
+  EXPECT_GT(Succeeded, 100);
 }
