@@ -12,6 +12,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 namespace Classes {
@@ -173,10 +174,12 @@ private:
   void Insert(TComponent* AComponent);
   void Remove(TComponent* AComponent);
   void RemoveNotification(TComponent* AComponent);
+  void IndexName(TComponent* AComponent, bool Add);
 
   std::string FName;
   TComponent* FOwner = nullptr;
   std::vector<TComponent*> FComponents;
+  std::unordered_multimap<std::string, TComponent*> FNameIndex;
   std::vector<TComponent*> FFreeNotifies;
   TComponentState FComponentState;
   int FTag = 0;

@@ -362,6 +362,8 @@ public:
     return *this;
   }
 
+  TMetaClass* Meta() const { return FMeta; }
+
   const TMetaClass* Finish() {
     if constexpr (!std::is_abstract_v<C>) {
       if constexpr (std::is_constructible_v<C, Classes::TComponent*>) {
@@ -434,12 +436,22 @@ private:
 //   OV_CLASS_BEGIN(TOVQuery, TOVDataSet, "OVEngine")
 //     B.Property("SQL", &TOVQuery::GetSQL, &TOVQuery::SetSQL);
 //   OV_CLASS_END
+//
+// A class whose properties name its own class, or a class that names it back
+// (a page control's ActivePage and a sheet's PageControl), reaches its own
+// StaticClass while its table is being built: that call gets the table under
+// construction, whose name and class type info are already in place.
 #define OV_CLASS_BEGIN(ThisClass, ParentClass, Unit)                                               \
   ::System::TClass ThisClass::StaticClass() {                                                      \
+    static thread_local ::TypInfo::TMetaClass* Building = nullptr;                                 \
+    if (Building)                                                                                  \
+      return Building;                                                                             \
     static const ::TypInfo::TMetaClass* const Meta = [] {                                          \
-      ::TypInfo::TClassBuilder<ThisClass> B(#ThisClass, ParentClass::StaticClass(), Unit);
+      ::TypInfo::TClassBuilder<ThisClass> B(#ThisClass, ParentClass::StaticClass(), Unit);         \
+      Building = B.Meta();
 
 #define OV_CLASS_END                                                                               \
+  Building = nullptr;                                                                              \
   return B.Finish();                                                                               \
   }                                                                                                \
   ();                                                                                              \

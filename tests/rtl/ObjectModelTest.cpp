@@ -299,3 +299,62 @@ TEST(ObjectModel, ModuleListKeepsNewestFirst) {
   System::UnregisterModule(&B);
   EXPECT_EQ(System::LibModules().size(), L.size() - 2);
 }
+
+namespace TestUnit {
+class TSheet;
+class TBook : public TComponent {
+  OV_CLASS(TBook, TComponent)
+  using TComponent::TComponent;
+  TSheet* GetActive() const { return FActive; }
+  void SetActive(TSheet* V) { FActive = V; }
+  TBook* GetNext() const { return FNext; }
+  void SetNext(TBook* V) { FNext = V; }
+
+private:
+  TSheet* FActive = nullptr;
+  TBook* FNext = nullptr;
+};
+class TSheet : public TComponent {
+  OV_CLASS(TSheet, TComponent)
+  using TComponent::TComponent;
+  TBook* GetBook() const { return FBook; }
+  void SetBook(TBook* V) { FBook = V; }
+
+private:
+  TBook* FBook = nullptr;
+};
+OV_CLASS_BEGIN(TBook, TComponent, "TestUnit")
+B.Property("Active", &TBook::GetActive, &TBook::SetActive);
+B.Property("Next", &TBook::GetNext, &TBook::SetNext);
+OV_CLASS_END
+OV_CLASS_BEGIN(TSheet, TComponent, "TestUnit")
+B.Property("Book", &TSheet::GetBook, &TSheet::SetBook);
+OV_CLASS_END
+} // namespace TestUnit
+
+TEST(ObjectModel, ClassesMayNameThemselvesAndEachOtherInProperties) {
+  TClass Book = TBook::StaticClass();
+  EXPECT_EQ(Book->FindProp("Next")->PropType->ClassType, Book);
+  EXPECT_EQ(Book->FindProp("Active")->PropType->ClassType, TSheet::StaticClass());
+  EXPECT_EQ(TSheet::StaticClass()->FindProp("Book")->PropType->ClassType, Book);
+  EXPECT_FALSE(Book->IsAbstract());
+}
+
+TEST(Component, FindComponentStaysRightThroughRenamesAndRemovals) {
+  TComponent Owner(nullptr);
+  auto* A = new TComponent(&Owner);
+  A->SetName("Alpha");
+  auto* B = new TComponent(&Owner);
+  B->SetName("Beta");
+  A->SetName("Gamma");
+  EXPECT_EQ(Owner.FindComponent("alpha"), nullptr);
+  EXPECT_EQ(Owner.FindComponent("GAMMA"), A);
+  B->SetName("Alpha");
+  EXPECT_EQ(Owner.FindComponent("Alpha"), B);
+  delete A;
+  EXPECT_EQ(Owner.FindComponent("Gamma"), nullptr);
+  TComponent Other(nullptr);
+  Other.InsertComponent(B);
+  EXPECT_EQ(Owner.FindComponent("Alpha"), nullptr);
+  EXPECT_EQ(Other.FindComponent("alpha"), B);
+}

@@ -105,10 +105,31 @@ int TComponent::ComponentIndex() const {
 TComponent* TComponent::FindComponent(std::string_view AName) const {
   if (AName.empty())
     return nullptr;
+  const auto [First, Last] = FNameIndex.equal_range(SysUtils::UpperCase(AName));
+  if (First == Last)
+    return nullptr;
+  if (std::next(First) == Last)
+    return First->second;
   for (TComponent* C : FComponents)
     if (SameText(C->FName, AName))
       return C;
   return nullptr;
+}
+
+void TComponent::IndexName(TComponent* AComponent, bool Add) {
+  if (AComponent->FName.empty())
+    return;
+  const std::string Key = SysUtils::UpperCase(AComponent->FName);
+  if (Add) {
+    FNameIndex.emplace(Key, AComponent);
+    return;
+  }
+  const auto [First, Last] = FNameIndex.equal_range(Key);
+  for (auto It = First; It != Last; ++It)
+    if (It->second == AComponent) {
+      FNameIndex.erase(It);
+      return;
+    }
 }
 
 void TComponent::ValidateRename(TComponent* AComponent, const std::string& CurName,
@@ -126,7 +147,11 @@ void TComponent::SetName(const std::string& NewName) {
     FOwner->ValidateRename(this, FName, NewName);
   else
     ValidateRename(nullptr, FName, NewName);
+  if (FOwner)
+    FOwner->IndexName(this, false);
   FName = NewName;
+  if (FOwner)
+    FOwner->IndexName(this, true);
 }
 
 void TComponent::InsertComponent(TComponent* AComponent) {
@@ -151,12 +176,14 @@ void TComponent::RemoveComponent(TComponent* AComponent) {
 void TComponent::Insert(TComponent* AComponent) {
   FComponents.push_back(AComponent);
   AComponent->FOwner = this;
+  IndexName(AComponent, true);
 }
 
 void TComponent::Remove(TComponent* AComponent) {
   FComponents.erase(std::remove(FComponents.begin(), FComponents.end(), AComponent),
                     FComponents.end());
   AComponent->FOwner = nullptr;
+  IndexName(AComponent, false);
 }
 
 void TComponent::Notification(TComponent* AComponent, TOperation Operation) {
