@@ -1,0 +1,737 @@
+#include "vcl/UIActions.hpp"
+
+#include "vcl/ComCtrls.hpp"
+#include "vcl/ExtCtrls.hpp"
+#include "vcl/Menus.hpp"
+#include "vcl/StdCtrls.hpp"
+#include "vcl/UserInput.hpp"
+
+#include <array>
+#include <sstream>
+
+namespace UIActions {
+
+using Classes::TComponent;
+using Controls::TControl;
+using Controls::TWinControl;
+using SysUtils::Format;
+using SysUtils::SameText;
+
+OV_CLASS_IMPL(EUIActionError, SysUtils::Exception, "UIActions")
+
+namespace {
+
+// Reads the words and strings of one line.
+class TLineReader {
+public:
+  explicit TLineReader(std::string_view Line) : FLine(Line) {}
+
+  bool AtEnd() {
+    SkipBlanks();
+    return FPos >= FLine.size();
+  }
+
+  TArg Word() {
+    SkipBlanks();
+    if (FPos < FLine.size() && FLine[FPos] == '"')
+      return {QuotedString(), true};
+    const size_t Start = FPos;
+    while (FPos < FLine.size() && !IsBlank(FLine[FPos]))
+      ++FPos;
+    return {std::string(FLine.substr(Start, FPos - Start)), false};
+  }
+
+  // The rest of the line: one quoted string, or the text as it stands
+  // (blanks around it removed), with escapes when Escapes.
+  TArg Rest(bool Escapes) {
+    SkipBlanks();
+    if (FPos < FLine.size() && FLine[FPos] == '"') {
+      const size_t Save = FPos;
+      std::string S = QuotedString();
+      if (AtEnd())
+        return {S, true};
+      FPos = Save;
+    }
+    std::string_view R = FLine.substr(std::min(FPos, FLine.size()));
+    FPos = FLine.size();
+    while (!R.empty() && IsBlank(R.back()))
+      R.remove_suffix(1);
+    return {Escapes ? Unescape(R) : std::string(R), false};
+  }
+
+private:
+  static bool IsBlank(char C) { return C == ' ' || C == '\t' || C == '\r'; }
+  void SkipBlanks() {
+    while (FPos < FLine.size() && IsBlank(FLine[FPos]))
+      ++FPos;
+  }
+  static char Escaped(char C) {
+    switch (C) {
+    case 'n':
+      return '\n';
+    case 't':
+      return '\t';
+    default:
+      return C;
+    }
+  }
+  static std::string Unescape(std::string_view S) {
+    std::string R;
+    for (size_t I = 0; I < S.size(); ++I) {
+      const char C = S[I];
+      if (C == '\\' && I + 1 < S.size() && std::string_view("nt\\\"").find(S[I + 1]) != S.npos)
+        R += Escaped(S[++I]);
+      else
+        R += C;
+    }
+    return R;
+  }
+  std::string QuotedString() {
+    std::string R;
+    ++FPos;
+    while (FPos < FLine.size()) {
+      const char C = FLine[FPos++];
+      if (C == '"')
+        return R;
+      if (C == '\\' && FPos < FLine.size())
+        R += Escaped(FLine[FPos++]);
+      else
+        R += C;
+    }
+    throw EUIActionError("a string is not closed with \"");
+  }
+
+  std::string_view FLine;
+  size_t FPos = 0;
+};
+
+struct TVerb {
+  const char* Name;
+  TActionKind Kind;
+};
+
+constexpr std::array<TVerb, 18> Verbs{{
+    {"form", TActionKind::akForm},
+    {"set", TActionKind::akSet},
+    {"click", TActionKind::akClick},
+    {"dblclick", TActionKind::akDblClick},
+    {"choose", TActionKind::akChoose},
+    {"select", TActionKind::akSelect},
+    {"deselect", TActionKind::akDeselect},
+    {"popup", TActionKind::akPopup},
+    {"page", TActionKind::akPage},
+    {"focus", TActionKind::akFocus},
+    {"key", TActionKind::akKey},
+    {"press", TActionKind::akPress},
+    {"close", TActionKind::akClose},
+    {"answer", TActionKind::akAnswer},
+    {"file", TActionKind::akFile},
+    {"url", TActionKind::akUrl},
+    {"expect", TActionKind::akExpect},
+    {"dump", TActionKind::akDump},
+}};
+
+bool OneOf(std::string_view S, std::initializer_list<const char*> Words) {
+  for (const char* W : Words)
+    if (SameText(S, W))
+      return true;
+  return false;
+}
+
+int KeyOf(std::string_view Name) {
+  if (SameText(Name, "alt"))
+    return Windows::VK_MENU;
+  if (SameText(Name, "shift"))
+    return Windows::VK_SHIFT;
+  if (SameText(Name, "ctrl"))
+    return Windows::VK_CONTROL;
+  return 0;
+}
+
+} // namespace
+
+std::optional<TUIAction> ParseAction(std::string_view Line) {
+  TLineReader R(Line);
+  if (R.AtEnd())
+    return std::nullopt;
+  const TArg VerbArg = R.Word();
+  if (!VerbArg.Quoted && !VerbArg.Text.empty() && VerbArg.Text.front() == '#')
+    return std::nullopt;
+  TUIAction A;
+  A.Text = SysUtils::Trim(Line);
+  const auto Verb = std::find_if(Verbs.begin(), Verbs.end(),
+                                 [&](const TVerb& V) { return SameText(V.Name, VerbArg.Text); });
+  if (VerbArg.Quoted || Verb == Verbs.end())
+    throw EUIActionError(Format("unknown action '%s'", VerbArg.Text));
+  A.Kind = Verb->Kind;
+  const std::string VerbName = Verb->Name;
+  const auto Need = [&](const char* What) {
+    if (R.AtEnd())
+      throw EUIActionError(Format("%s needs %s", VerbName, What));
+    return R.Word();
+  };
+  switch (A.Kind) {
+  case TActionKind::akForm:
+  case TActionKind::akPage:
+  case TActionKind::akFocus:
+    A.Target = Need("a name").Text;
+    break;
+  case TActionKind::akSet:
+    A.Target = Need("a control").Text;
+    A.Args.push_back(R.Rest(true));
+    return A;
+  case TActionKind::akClick:
+    A.Target = Need("a control").Text;
+    if (!R.AtEnd()) {
+      TArg Button = R.Word();
+      if (!OneOf(Button.Text, {"left", "right", "middle"}))
+        throw EUIActionError(
+            Format("click takes the mouse button left, right or middle, not '%s'", Button.Text));
+      A.Args.push_back(Button);
+    }
+    break;
+  case TActionKind::akDblClick:
+    A.Target = Need("a control").Text;
+    if (!R.AtEnd())
+      A.Args.push_back(R.Rest(true));
+    return A;
+  case TActionKind::akChoose:
+  case TActionKind::akPopup:
+    A.Target = Need("a control").Text;
+    if (R.AtEnd())
+      throw EUIActionError(Format("%s needs an item", VerbName));
+    A.Args.push_back(R.Rest(true));
+    return A;
+  case TActionKind::akSelect:
+  case TActionKind::akDeselect:
+    A.Target = Need("a list box").Text;
+    if (R.AtEnd())
+      throw EUIActionError(Format("%s needs at least one item", VerbName));
+    while (!R.AtEnd())
+      A.Args.push_back(R.Word());
+    return A;
+  case TActionKind::akKey: {
+    A.Target = Need("a key (alt, shift or ctrl)").Text;
+    if (!KeyOf(A.Target))
+      throw EUIActionError(Format("key knows alt, shift and ctrl, not '%s'", A.Target));
+    TArg State = Need("down or up");
+    if (!OneOf(State.Text, {"down", "up"}))
+      throw EUIActionError(Format("key %s takes down or up, not '%s'", A.Target, State.Text));
+    A.Args.push_back(State);
+    break;
+  }
+  case TActionKind::akPress:
+    A.Target = Need("a key").Text;
+    if (!OneOf(A.Target, {"enter", "escape", "esc", "tab", "shift+tab", "space"}))
+      throw EUIActionError(
+          Format("press knows enter, escape, tab, shift+tab and space, not '%s'", A.Target));
+    break;
+  case TActionKind::akClose:
+  case TActionKind::akDump:
+    break;
+  case TActionKind::akAnswer:
+    A.Target = Need("a button").Text;
+    if (!ButtonByName(A.Target))
+      throw EUIActionError(Format("answer names no button: '%s'", A.Target));
+    if (!R.AtEnd())
+      A.Args.push_back(R.Rest(true));
+    return A;
+  case TActionKind::akFile: {
+    if (R.AtEnd())
+      throw EUIActionError("file needs a path or cancel");
+    TArg Path = R.Rest(false);
+    if (!Path.Quoted && SameText(Path.Text, "cancel"))
+      A.Target = "cancel";
+    A.Args.push_back(Path);
+    return A;
+  }
+  case TActionKind::akUrl:
+    A.Target = Need("ok or fail").Text;
+    if (!OneOf(A.Target, {"ok", "fail"}))
+      throw EUIActionError(Format("url takes ok or fail, not '%s'", A.Target));
+    if (!R.AtEnd())
+      A.Args.push_back(R.Rest(true));
+    return A;
+  case TActionKind::akExpect:
+    A.Target = Need("a control").Text;
+    A.Args.push_back(Need("a property"));
+    A.Args.push_back(R.Rest(true));
+    return A;
+  }
+  if (!R.AtEnd())
+    throw EUIActionError(Format("%s takes nothing after '%s'", VerbName, A.Target));
+  return A;
+}
+
+std::optional<Dialogs::TMsgDlgBtn> ButtonByName(std::string_view Name) {
+  using Dialogs::TMsgDlgBtn;
+  const TypInfo::TTypeInfo* Info = OvTypeInfo(static_cast<TMsgDlgBtn*>(nullptr));
+  for (unsigned I = 0; I < Info->EnumNames.size(); ++I) {
+    const std::string& Enum = Info->EnumNames[I];
+    // mbNoToAll answers to "mbNoToAll", "NoToAll" and "No to All".
+    std::string Caption = Dialogs::ButtonCaption(static_cast<TMsgDlgBtn>(I));
+    if (SameText(Name, Enum) || SameText(Name, Enum.substr(2)) || SameText(Name, Caption))
+      return static_cast<TMsgDlgBtn>(I);
+  }
+  return std::nullopt;
+}
+
+std::string ButtonList(Dialogs::TMsgDlgButtons Buttons) {
+  std::string R;
+  for (unsigned I = 0; I <= static_cast<unsigned>(Dialogs::TMsgDlgBtn::mbHelp); ++I) {
+    const auto B = static_cast<Dialogs::TMsgDlgBtn>(I);
+    if (!Buttons.Contains(B))
+      continue;
+    if (!R.empty())
+      R += ", ";
+    R += Dialogs::ButtonCaption(B);
+  }
+  return R;
+}
+
+std::string Quote(std::string_view Text) {
+  std::string R = "\"";
+  for (const char C : Text) {
+    switch (C) {
+    case '\n':
+      R += "\\n";
+      break;
+    case '\t':
+      R += "\\t";
+      break;
+    case '"':
+      R += "\\\"";
+      break;
+    case '\\':
+      R += "\\\\";
+      break;
+    default:
+      R += C;
+    }
+  }
+  return R + "\"";
+}
+
+namespace {
+
+std::string NameOf(const TComponent* C) {
+  return C->GetName().empty() ? C->ClassName() : C->GetName();
+}
+
+TComponent* FindTarget(Forms::TCustomForm* Form, const std::string& Name) {
+  if (SameText(Name, Form->GetName()) || SameText(Name, Form->ClassName()))
+    return Form;
+  if (TComponent* C = Form->FindComponent(Name))
+    return C;
+  throw EUIActionError(Format("form %s has no control %s", NameOf(Form), Name));
+}
+
+template <class T>
+T* TargetAs(Forms::TCustomForm* Form, const std::string& Name, const char* What) {
+  TComponent* C = FindTarget(Form, Name);
+  if (auto* R = dynamic_cast<T*>(C))
+    return R;
+  throw EUIActionError(Format("%s (a %s) is not %s", Name, C->ClassName(), What));
+}
+
+Classes::TStrings* ItemsOf(TComponent* C) {
+  if (auto* L = dynamic_cast<StdCtrls::TCustomListBox*>(C))
+    return L->GetItems();
+  if (auto* B = dynamic_cast<StdCtrls::TCustomComboBox*>(C))
+    return B->GetItems();
+  if (auto* G = dynamic_cast<ExtCtrls::TCustomRadioGroup*>(C))
+    return G->GetItems();
+  return nullptr;
+}
+
+// An item by index (a number) or by its text: exactly, then in any case,
+// then without accelerator marks.
+int ItemIndexOf(TComponent* C, const TArg& Item) {
+  Classes::TStrings* Items = ItemsOf(C);
+  if (!Items)
+    throw EUIActionError(Format("%s (a %s) has no items", NameOf(C), C->ClassName()));
+  int64_t N = 0;
+  if (!Item.Quoted && SysUtils::TryStrToInt64(Item.Text, N)) {
+    if (N < 0 || N >= Items->Count())
+      throw EUIActionError(Format("%s has no item %d (it has %d)", NameOf(C), N, Items->Count()));
+    return static_cast<int>(N);
+  }
+  for (int I = 0; I < Items->Count(); ++I)
+    if (Items->Get(I) == Item.Text)
+      return I;
+  for (int I = 0; I < Items->Count(); ++I)
+    if (SameText(Items->Get(I), Item.Text))
+      return I;
+  for (int I = 0; I < Items->Count(); ++I)
+    if (SameText(Controls::StripHotkey(Items->Get(I)), Item.Text))
+      return I;
+  throw EUIActionError(Format("%s has no item %s", NameOf(C), Quote(Item.Text)));
+}
+
+std::string BoolText(bool B) {
+  return B ? "True" : "False";
+}
+
+std::string CommaText(const Classes::TStrings* S) {
+  return S->GetCommaText();
+}
+
+// The pseudo-properties a person sees that are no published property, or
+// that read better than the published one.
+std::optional<std::string> PseudoProperty(TComponent* C, std::string_view P) {
+  auto* Control = dynamic_cast<TControl*>(C);
+  auto* List = dynamic_cast<StdCtrls::TCustomListBox*>(C);
+  auto* Combo = dynamic_cast<StdCtrls::TCustomComboBox*>(C);
+  auto* Group = dynamic_cast<ExtCtrls::TCustomRadioGroup*>(C);
+  auto* Memo = dynamic_cast<StdCtrls::TCustomMemo*>(C);
+  auto* Form = dynamic_cast<Forms::TCustomForm*>(C);
+  if (Control && SameText(P, "Text"))
+    return Control->GetText();
+  if (Control && SameText(P, "Caption"))
+    return Control->GetCaption();
+  if (Control && SameText(P, "Showing"))
+    return BoolText(Control->Showing());
+  if (auto* W = dynamic_cast<TWinControl*>(C); W && SameText(P, "Focused"))
+    return BoolText(W->Focused());
+  if (Memo && SameText(P, "Lines"))
+    return Memo->GetText();
+  if (Classes::TStrings* Items = ItemsOf(C)) {
+    if (SameText(P, "Items"))
+      return CommaText(Items);
+    if (SameText(P, "Count"))
+      return std::to_string(Items->Count());
+  }
+  if (List) {
+    if (SameText(P, "Selected")) {
+      Classes::TStringList S;
+      for (int I = 0; I < List->GetItems()->Count(); ++I)
+        if (List->GetSelected(I))
+          S.Add(List->GetItems()->Get(I));
+      return CommaText(&S);
+    }
+    if (SameText(P, "ItemIndex"))
+      return std::to_string(List->GetItemIndex());
+    if (SameText(P, "SelCount"))
+      return std::to_string(List->SelCount());
+    if (SameText(P, "HorizontalExtent"))
+      return std::to_string(List->HorizontalExtent());
+  }
+  if (Combo && SameText(P, "ItemIndex"))
+    return std::to_string(Combo->GetItemIndex());
+  if (Group && SameText(P, "Selected"))
+    return Group->GetItemIndex() >= 0 ? Group->GetItems()->Get(Group->GetItemIndex())
+                                      : std::string();
+  if (auto* Check = dynamic_cast<StdCtrls::TCustomCheckBox*>(C); Check && SameText(P, "Checked"))
+    return BoolText(Check->GetChecked());
+  if (auto* Pages = dynamic_cast<ComCtrls::TPageControl*>(C); Pages && SameText(P, "ActivePage"))
+    return Pages->GetActivePage() ? NameOf(Pages->GetActivePage()) : std::string("nil");
+  if (Form && SameText(P, "ModalResult"))
+    return Controls::ModalResultToString(Form->GetModalResult());
+  if (Form && (SameText(P, "ActiveControl") || SameText(P, "FocusedControl")))
+    return Form->FocusedControl() ? NameOf(Form->FocusedControl()) : std::string("nil");
+  if (auto* Menu = dynamic_cast<Menus::TPopupMenu*>(C); Menu && SameText(P, "PopupComponent"))
+    return Menu->GetPopupComponent() ? NameOf(Menu->GetPopupComponent()) : std::string("nil");
+  return std::nullopt;
+}
+
+} // namespace
+
+std::string PropertyText(TComponent* Component, std::string_view Property) {
+  if (Property.find('.') == std::string_view::npos)
+    if (auto P = PseudoProperty(Component, Property))
+      return *P;
+  System::TObject* Obj = Component;
+  std::string_view Rest = Property;
+  for (;;) {
+    const size_t Dot = Rest.find('.');
+    const std::string_view Part = Rest.substr(0, Dot);
+    const TypInfo::TPropInfo* Info = TypInfo::GetPropInfo(Obj, Part);
+    if (!Info)
+      throw EUIActionError(
+          Format("%s has no property %s", NameOf(Component), std::string(Property)));
+    if (Info->PropType->Kind != TypInfo::TTypeKind::tkClass) {
+      if (Dot != std::string_view::npos)
+        throw EUIActionError(
+            Format("%s has no property %s", NameOf(Component), std::string(Property)));
+      return TypInfo::GetPropValueText(Obj, Info);
+    }
+    System::TObject* Sub = TypInfo::GetObjectProp(Obj, Info);
+    if (Dot == std::string_view::npos) {
+      if (!Sub)
+        return "nil";
+      if (auto* C = dynamic_cast<TComponent*>(Sub))
+        return NameOf(C);
+      if (auto* S = dynamic_cast<Classes::TStrings*>(Sub))
+        return CommaText(S);
+      throw EUIActionError(Format("%s.%s is an object: name one of its properties",
+                                  NameOf(Component), std::string(Property)));
+    }
+    if (!Sub)
+      return "nil";
+    Obj = Sub;
+    Rest = Rest.substr(Dot + 1);
+  }
+}
+
+void ApplyAction(Forms::TCustomForm* Form, const TUIAction& A, const TActionContext& Context) {
+  using StdCtrls::TCustomListBox;
+  const auto Arg = [&](size_t I) -> const TArg& { return A.Args.at(I); };
+  try {
+    switch (A.Kind) {
+    case TActionKind::akSet:
+      UserInput::TypeText(TargetAs<TWinControl>(Form, A.Target, "a control that takes text"),
+                          Arg(0).Text);
+      return;
+    case TActionKind::akClick: {
+      TComponent* C = FindTarget(Form, A.Target);
+      if (auto* Item = dynamic_cast<Menus::TMenuItem*>(C)) {
+        UserInput::ClickMenuItem(Item);
+        return;
+      }
+      auto* Control = dynamic_cast<TControl*>(C);
+      if (!Control)
+        throw EUIActionError(Format("%s (a %s) cannot be clicked", A.Target, C->ClassName()));
+      Controls::TMouseButton Button = Controls::TMouseButton::mbLeft;
+      if (!A.Args.empty())
+        Button = SameText(Arg(0).Text, "right")    ? Controls::TMouseButton::mbRight
+                 : SameText(Arg(0).Text, "middle") ? Controls::TMouseButton::mbMiddle
+                                                   : Controls::TMouseButton::mbLeft;
+      UserInput::Click(Control, Button);
+      return;
+    }
+    case TActionKind::akDblClick: {
+      auto* Control = TargetAs<TControl>(Form, A.Target, "a control");
+      if (!A.Args.empty()) {
+        UserInput::ChooseItem(Control, ItemIndexOf(Control, Arg(0)));
+        if (UserInput::WhyUnreachable(Control).empty())
+          Control->DblClick();
+        return;
+      }
+      UserInput::DblClick(Control);
+      return;
+    }
+    case TActionKind::akChoose: {
+      auto* Control = TargetAs<TControl>(Form, A.Target, "a control");
+      UserInput::ChooseItem(Control, ItemIndexOf(Control, Arg(0)));
+      return;
+    }
+    case TActionKind::akSelect:
+    case TActionKind::akDeselect: {
+      auto* List = TargetAs<TCustomListBox>(Form, A.Target, "a list box");
+      std::vector<int> Indexes;
+      for (const TArg& Item : A.Args)
+        Indexes.push_back(ItemIndexOf(List, Item));
+      if (A.Kind == TActionKind::akSelect)
+        UserInput::SelectItems(List, Indexes);
+      else
+        UserInput::DeselectItems(List, Indexes);
+      return;
+    }
+    case TActionKind::akPopup: {
+      auto* Control = TargetAs<TControl>(Form, A.Target, "a control");
+      Menus::TPopupMenu* Menu = Control->FindPopupMenu();
+      if (!Menu)
+        throw EUIActionError(Format("%s has no context menu", A.Target));
+      Menus::TMenuItem* Item = Menu->GetItems()->Find(Arg(0).Text);
+      if (!Item)
+        throw EUIActionError(
+            Format("the context menu %s has no item %s", NameOf(Menu), Quote(Arg(0).Text)));
+      UserInput::Popup(Control, Item);
+      return;
+    }
+    case TActionKind::akPage:
+      UserInput::ShowPage(TargetAs<ComCtrls::TTabSheet>(Form, A.Target, "a page"));
+      return;
+    case TActionKind::akFocus:
+      UserInput::Focus(TargetAs<TWinControl>(Form, A.Target, "a control that takes the focus"));
+      return;
+    case TActionKind::akKey:
+      if (Context.SetKey)
+        Context.SetKey(KeyOf(A.Target), SameText(Arg(0).Text, "down"));
+      return;
+    case TActionKind::akPress: {
+      const std::string& K = A.Target;
+      Classes::TShiftState Shift;
+      uint16_t Key = Windows::VK_TAB;
+      if (SameText(K, "enter"))
+        Key = Windows::VK_RETURN;
+      else if (SameText(K, "escape") || SameText(K, "esc"))
+        Key = Windows::VK_ESCAPE;
+      else if (SameText(K, "space"))
+        Key = Windows::VK_SPACE;
+      else if (SameText(K, "shift+tab"))
+        Shift.Include(Classes::TShiftStateItem::ssShift);
+      UserInput::PressKey(Form, Key, Shift);
+      return;
+    }
+    case TActionKind::akClose:
+      UserInput::CloseWindow(Form);
+      return;
+    case TActionKind::akExpect: {
+      TComponent* C = FindTarget(Form, A.Target);
+      const std::string Actual = PropertyText(C, Arg(0).Text);
+      const std::string& Expected = Arg(1).Text;
+      const bool Same = Actual == Expected ||
+                        ((Actual == "True" || Actual == "False") && SameText(Actual, Expected));
+      if (!Same)
+        throw EUIActionError(
+            Format("%s.%s is %s, not %s", A.Target, Arg(0).Text, Quote(Actual), Quote(Expected)));
+      return;
+    }
+    case TActionKind::akDump:
+      if (Context.Out)
+        *Context.Out << DescribeForm(Form);
+      return;
+    case TActionKind::akForm:
+    case TActionKind::akAnswer:
+    case TActionKind::akFile:
+    case TActionKind::akUrl:
+      break;
+    }
+  } catch (const UserInput::EUserInputError& E) {
+    throw EUIActionError(E.Message());
+  }
+  throw EUIActionError(Format("'%s' is no action on a form", A.Text));
+}
+
+namespace {
+
+std::string KindOf(const TComponent* C) {
+  if (dynamic_cast<const Forms::TCustomForm*>(C))
+    return "form";
+  if (dynamic_cast<const StdCtrls::TButton*>(C))
+    return "button";
+  if (dynamic_cast<const StdCtrls::TCustomCheckBox*>(C))
+    return "check box";
+  if (dynamic_cast<const ExtCtrls::TCustomRadioGroup*>(C))
+    return "radio group";
+  if (dynamic_cast<const StdCtrls::TCustomGroupBox*>(C))
+    return "group box";
+  if (dynamic_cast<const StdCtrls::TCustomMemo*>(C))
+    return "memo";
+  if (dynamic_cast<const StdCtrls::TCustomEdit*>(C))
+    return "edit";
+  if (dynamic_cast<const StdCtrls::TCustomComboBox*>(C))
+    return "combo box";
+  if (dynamic_cast<const StdCtrls::TCustomListBox*>(C))
+    return "list box";
+  if (dynamic_cast<const StdCtrls::TCustomLabel*>(C))
+    return "label";
+  if (dynamic_cast<const ComCtrls::TPageControl*>(C))
+    return "page control";
+  if (dynamic_cast<const ComCtrls::TTabSheet*>(C))
+    return "page";
+  if (dynamic_cast<const ExtCtrls::TCustomPanel*>(C))
+    return "panel";
+  if (dynamic_cast<const ExtCtrls::TBevel*>(C))
+    return "bevel";
+  if (dynamic_cast<const ExtCtrls::TImage*>(C))
+    return "image";
+  if (dynamic_cast<const Menus::TPopupMenu*>(C))
+    return "context menu";
+  return C->ClassName();
+}
+
+// Items with the chosen or selected ones in brackets.
+std::string ItemsText(const Classes::TStrings* Items, const std::function<bool(int)>& Marked) {
+  std::string R;
+  for (int I = 0; I < Items->Count(); ++I) {
+    if (I > 0)
+      R += ", ";
+    const std::string Item = Quote(Items->Get(I));
+    R += Marked(I) ? "[" + Item + "]" : Item;
+  }
+  return R.empty() ? "(none)" : R;
+}
+
+void DescribeControl(const TControl* C, const Forms::TCustomForm* Form, int Depth,
+                     std::ostringstream& Out) {
+  Out << std::string(static_cast<size_t>(Depth) * 2, ' ') << NameOf(C) << "  " << KindOf(C);
+  if (auto* Sheet = dynamic_cast<const ComCtrls::TTabSheet*>(C)) {
+    Out << "  " << Quote(Sheet->GetCaption());
+    if (!Sheet->GetVisible()) {
+      Out << "  (not shown)\n";
+      return;
+    }
+  } else if (auto* Memo = dynamic_cast<const StdCtrls::TCustomMemo*>(C)) {
+    Out << "  text " << Quote(Memo->GetText());
+    if (Memo->GetReadOnly())
+      Out << "  read-only";
+  } else if (auto* Edit = dynamic_cast<const StdCtrls::TCustomEdit*>(C)) {
+    Out << "  text " << Quote(Edit->GetText());
+    if (Edit->GetReadOnly())
+      Out << "  read-only";
+  } else if (auto* Combo = dynamic_cast<const StdCtrls::TCustomComboBox*>(C)) {
+    Out << "  text " << Quote(Combo->GetText()) << "  items: "
+        << ItemsText(Combo->GetItems(), [&](int I) { return I == Combo->GetItemIndex(); });
+  } else if (auto* List = dynamic_cast<const StdCtrls::TCustomListBox*>(C)) {
+    Out << "  items: " << ItemsText(List->GetItems(), [&](int I) { return List->GetSelected(I); });
+    if (List->GetMultiSelect())
+      Out << "  (multiple selection)";
+  } else if (auto* Group = dynamic_cast<const ExtCtrls::TCustomRadioGroup*>(C)) {
+    Out << "  " << Quote(Group->GetCaption()) << "  items: "
+        << ItemsText(Group->GetItems(), [&](int I) { return I == Group->GetItemIndex(); });
+  } else if (auto* Check = dynamic_cast<const StdCtrls::TCustomCheckBox*>(C)) {
+    Out << "  " << Quote(Check->GetCaption()) << "  "
+        << (Check->GetState() == StdCtrls::TCheckBoxState::cbChecked  ? "checked"
+            : Check->GetState() == StdCtrls::TCheckBoxState::cbGrayed ? "greyed"
+                                                                      : "unchecked");
+  } else if (auto* Button = dynamic_cast<const StdCtrls::TButton*>(C)) {
+    Out << "  " << Quote(Button->GetCaption());
+    if (Button->GetDefault())
+      Out << "  default";
+    if (Button->GetCancel())
+      Out << "  cancel";
+  } else if (auto* Pages = dynamic_cast<const ComCtrls::TPageControl*>(C)) {
+    Out << "  page " << (Pages->GetActivePage() ? NameOf(Pages->GetActivePage()) : "(none)");
+  } else if (auto* Image = dynamic_cast<const ExtCtrls::TImage*>(C)) {
+    Out << "  " << Image->GetPicture()->GetWidth() << "x" << Image->GetPicture()->GetHeight();
+  } else if (!dynamic_cast<const ExtCtrls::TBevel*>(C) && !C->GetCaption().empty()) {
+    Out << "  " << Quote(C->GetCaption());
+  }
+  if (!C->GetVisible()) {
+    Out << "  (hidden)\n";
+    return;
+  }
+  if (!C->GetEnabled())
+    Out << "  disabled";
+  if (Form->FocusedControl() == C)
+    Out << "  (focused)";
+  Out << "\n";
+  if (auto* W = dynamic_cast<const TWinControl*>(C)) {
+    if (auto* Pages = dynamic_cast<const ComCtrls::TPageControl*>(W)) {
+      for (int I = 0; I < Pages->PageCount(); ++I)
+        DescribeControl(Pages->Pages(I), Form, Depth + 1, Out);
+      return;
+    }
+    for (int I = 0; I < W->ControlCount(); ++I)
+      DescribeControl(W->Controls(I), Form, Depth + 1, Out);
+  }
+}
+
+} // namespace
+
+std::string DescribeForm(const Forms::TCustomForm* Form) {
+  std::ostringstream Out;
+  Out << "form " << NameOf(Form) << "  " << Quote(Form->GetCaption()) << "  (" << Form->ClassName()
+      << ")\n";
+  for (int I = 0; I < Form->ControlCount(); ++I)
+    DescribeControl(Form->Controls(I), Form, 1, Out);
+  for (int I = 0; I < Form->ComponentCount(); ++I) {
+    auto* Menu = dynamic_cast<const Menus::TPopupMenu*>(Form->Components(I));
+    if (!Menu)
+      continue;
+    Out << "  " << NameOf(Menu) << "  context menu:";
+    const Menus::TMenuItem* Items = Menu->GetItems();
+    for (int J = 0; J < Items->Count(); ++J) {
+      const Menus::TMenuItem* Item = Items->Items(J);
+      Out << (J > 0 ? ", " : " ") << NameOf(Item) << " " << Quote(Item->GetCaption());
+      if (!Item->GetEnabled())
+        Out << " disabled";
+    }
+    Out << "\n";
+  }
+  return Out.str();
+}
+
+} // namespace UIActions
