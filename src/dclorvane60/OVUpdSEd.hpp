@@ -1,16 +1,31 @@
 // OVUpdSEd: the UpdateSQL editor, which writes the refresh, modify, insert
 // and delete statements of an update object.
 //
-// The statement generator works on plain inputs (the table text, the
-// selected fields in list order, the quote option, the field info of the
-// dataset's SQL) so that it can be tested and reused without a form; the
-// editor form gathers those inputs from its controls and calls it.
+// The statement generator and the key discovery work on plain inputs (the
+// table text, the selected fields in list order, the quote option, the field
+// info of the dataset's SQL, the index information of the table) so that they
+// can be tested and reused without a form; the editor form gathers those
+// inputs from its controls and calls them.
 #pragma once
 
 #include "rtl/Classes.hpp"
+#include "vcl/ComCtrls.hpp"
+#include "vcl/ExtCtrls.hpp"
+#include "vcl/Forms.hpp"
+#include "vcl/Menus.hpp"
+#include "vcl/StdCtrls.hpp"
 
+#include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
+
+namespace DB {
+class TDataSet;
+}
+namespace OVEngine {
+class TOVUpdateSQL;
+}
 
 namespace OVUpdSEd {
 
@@ -45,5 +60,126 @@ void GenerateRefreshSQL(const TStatementInputs& Inputs, Classes::TStrings& Buffe
 void GenerateModifySQL(const TStatementInputs& Inputs, Classes::TStrings& Buffer);
 void GenerateInsertSQL(const TStatementInputs& Inputs, Classes::TStrings& Buffer);
 void GenerateDeleteSQL(const TStatementInputs& Inputs, Classes::TStrings& Buffer);
+
+// The table text as "Get Table Fields" hands it to the catalog: scanning from
+// the first character, every double or single quote at the scan position is
+// deleted, and the scan moves on one character whether or not it deleted, so
+// the character that moves into a deleted place is not looked at. A lone quote
+// goes; of a run of quotes every second one stays ("My ""X""" gives My "X").
+std::string RemoveQuoteChars(std::string_view Text);
+
+// The key columns that index information names (rows with INDEX_TYPE,
+// COLUMN_NAME and INDEX_NAME, read from the current row to the end).
+struct TTableKeys {
+  // Columns of the primary key (INDEX_TYPE bit 4), trimmed, non-empty.
+  std::vector<std::string> PrimaryKey;
+  // Columns of the first unique index met (INDEX_TYPE bit 2), trimmed. Rows
+  // whose trimmed index name is empty count as that index while no named one
+  // has been met.
+  std::vector<std::string> UniqueKey;
+  // What "Select Primary Keys" selects: the primary key, else the unique
+  // index, else nothing.
+  const std::vector<std::string>& Chosen() const {
+    return PrimaryKey.empty() ? UniqueKey : PrimaryKey;
+  }
+};
+// Rows whose INDEX_TYPE is null are passed over.
+TTableKeys ReadTableKeys(DB::TDataSet& IndexInfo);
+
+// The editor dialog. It works on copies of the four statements and writes
+// them back into the update object only when it is closed with OK.
+class TOVUpdateSQLEditForm : public Forms::TForm {
+  OV_CLASS(TOVUpdateSQLEditForm, Forms::TForm)
+  explicit TOVUpdateSQLEditForm(Classes::TComponent* AOwner);
+  ~TOVUpdateSQLEditForm() override;
+
+  // Controls of the stored layout, bound by name when it is read.
+  ComCtrls::TPageControl* pcUpdateSQL = nullptr;
+  ComCtrls::TTabSheet* tsOptions = nullptr;
+  ComCtrls::TTabSheet* tsSQL = nullptr;
+  ExtCtrls::TPanel* pnlButton = nullptr;
+  StdCtrls::TButton* btOk = nullptr;
+  StdCtrls::TButton* btCancel = nullptr;
+  StdCtrls::TLabel* lblSQLText = nullptr;
+  StdCtrls::TMemo* meSQLText = nullptr;
+  StdCtrls::TGroupBox* gbxGenSQL = nullptr;
+  StdCtrls::TLabel* lblTableName = nullptr;
+  StdCtrls::TComboBox* cbTableName = nullptr;
+  StdCtrls::TLabel* lblKeyFields = nullptr;
+  StdCtrls::TListBox* lbKeyFields = nullptr;
+  StdCtrls::TLabel* lblUpdateFields = nullptr;
+  StdCtrls::TListBox* lbUpdateFields = nullptr;
+  StdCtrls::TButton* btDataSetDefaults = nullptr;
+  StdCtrls::TButton* btGenerateSQL = nullptr;
+  Menus::TPopupMenu* pmFields = nullptr;
+  Menus::TMenuItem* miSelectAll = nullptr;
+  Menus::TMenuItem* miClearAll = nullptr;
+  ExtCtrls::TRadioGroup* rgrStatementType = nullptr;
+  StdCtrls::TButton* btGetTableFields = nullptr;
+  StdCtrls::TCheckBox* cbQuotedFields = nullptr;
+  StdCtrls::TButton* btSelectPrimKeys = nullptr;
+
+  // Event handlers the layout binds by name.
+  void FormCreate(System::TObject* Sender);
+  void FormDestroy(System::TObject* Sender);
+  void FormCloseQuery(System::TObject* Sender, bool& CanClose);
+  void SelectAllClick(System::TObject* Sender);
+  void ClearAllClick(System::TObject* Sender);
+  void StatementTypeClick(System::TObject* Sender);
+  void SQLTextExit(System::TObject* Sender);
+  void GenerateSQLClick(System::TObject* Sender);
+  void cbTableNameChange(System::TObject* Sender);
+  void DataSetDefaultsClick(System::TObject* Sender);
+  void GetTableFieldsClick(System::TObject* Sender);
+  void btSelectPrimKeysClick(System::TObject* Sender);
+
+  // Fills the dialog from the update object: table box, field lists,
+  // statement copies, the text page and the buttons.
+  void InitProperties();
+  void LoadStatements();
+  void SaveStatements();
+  void LoadDefaultOptions();
+  void SetSelectedAllItems(StdCtrls::TListBox* ListBox, bool Selected);
+  void SelectAllFields();
+
+  // The generator over the dialog's current inputs; each replaces its buffer.
+  std::string QuoteName(const std::string& Name) const;
+  std::string FindFieldAlias(const std::string& TableName, const std::string& FieldName) const;
+  void GenerateRefreshSQL();
+  void GenerateModifySQL();
+  void GenerateInsertSQL();
+  void GenerateDeleteSQL();
+
+  OVEngine::TOVUpdateSQL* UpdateSQL() const { return FUpdateSQL; }
+  void SetUpdateSQL(OVEngine::TOVUpdateSQL* Value) { FUpdateSQL = Value; }
+  // The working copy of statement Index (0 refresh ... 3 delete); null for
+  // any other index.
+  Classes::TStrings* Statement(int Index) const;
+  const Classes::TStrings* FieldInfo() const { return FFieldInfo.get(); }
+  const Classes::TStrings* TableInfo() const { return FTableInfo.get(); }
+  bool ObjOwnerSupported() const { return FObjOwnerSupported; }
+
+private:
+  TStatementInputs Inputs() const;
+
+  std::unique_ptr<Classes::TStringList> FRefreshSQL;
+  std::unique_ptr<Classes::TStringList> FModifySQL;
+  std::unique_ptr<Classes::TStringList> FInsertSQL;
+  std::unique_ptr<Classes::TStringList> FDeleteSQL;
+  OVEngine::TOVUpdateSQL* FUpdateSQL = nullptr;
+  std::unique_ptr<Classes::TStringList> FFieldInfo;
+  std::unique_ptr<Classes::TStringList> FTableInfo;
+  bool FObjOwnerSupported = false;
+};
+
+// Opens the editor on the update object. True when the person confirmed with
+// OK and the four statements were written back; false after Cancel, with the
+// update object untouched. Exceptions pass on after the form is freed.
+__attribute__((visibility("default"))) bool EditUpdateSQL(OVEngine::TOVUpdateSQL* AUpdateSQL);
+
+// EditUpdateSQL as the designer host finds it in the package library.
+inline constexpr const char* EditUpdateSQLSymbol =
+    "_ZN8OVUpdSEd13EditUpdateSQLEPN8OVEngine12TOVUpdateSQLE";
+using TEditUpdateSQLProc = bool (*)(OVEngine::TOVUpdateSQL*);
 
 } // namespace OVUpdSEd

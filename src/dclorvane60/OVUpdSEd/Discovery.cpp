@@ -1,0 +1,180 @@
+// Field and key discovery of the UpdateSQL editor: the table box and the two
+// field lists filled from the dataset's SQL and from the database catalog.
+#include "dclorvane60/OVUpdSEd.hpp"
+
+#include "db/DB.hpp"
+#include "orvane60/OVCommon.hpp"
+#include "orvane60/OVConsts.hpp"
+#include "orvane60/OVEngine.hpp"
+#include "vcl/Dialogs.hpp"
+#include "vcl/Windows.hpp"
+
+#include <algorithm>
+
+namespace OVUpdSEd {
+
+using Classes::TStringList;
+using Dialogs::MessageDlg;
+using Dialogs::TMsgDlgBtn;
+using Dialogs::TMsgDlgType;
+using OVEngine::TOVDataSet;
+using SysUtils::Format;
+using SysUtils::Trim;
+
+std::string RemoveQuoteChars(std::string_view Text) {
+  std::string S(Text);
+  for (size_t I = 0; I < S.size(); ++I)
+    if (S[I] == '"' || S[I] == '\'')
+      S.erase(I, 1);
+  return S;
+}
+
+TTableKeys ReadTableKeys(DB::TDataSet& IndexInfo) {
+  TTableKeys Keys;
+  DB::TField* IndexType = IndexInfo.FieldByName("INDEX_TYPE");
+  DB::TField* ColumnName = IndexInfo.FieldByName("COLUMN_NAME");
+  DB::TField* IndexName = IndexInfo.FieldByName("INDEX_NAME");
+  std::string FirstUnique;
+  for (; !IndexInfo.Eof(); IndexInfo.Next()) {
+    if (IndexType->IsNull())
+      continue;
+    const int Type = IndexType->GetAsInteger();
+    if (Type & OVEngine::itPrimary) {
+      std::string Column = Trim(ColumnName->GetAsString());
+      if (!Column.empty())
+        Keys.PrimaryKey.push_back(std::move(Column));
+    }
+    if (Type & OVEngine::itUnique) {
+      const std::string Index = Trim(IndexName->GetAsString());
+      if (FirstUnique.empty())
+        FirstUnique = Index;
+      if (FirstUnique == Index)
+        Keys.UniqueKey.push_back(Trim(ColumnName->GetAsString()));
+    }
+  }
+  return Keys;
+}
+
+void TOVUpdateSQLEditForm::LoadDefaultOptions() {
+  TOVDataSet* DataSet = FUpdateSQL ? FUpdateSQL->GetDataSet() : nullptr;
+  auto* Query = dynamic_cast<OVEngine::TOVQuery*>(DataSet);
+  if (!Query)
+    return;
+  const Controls::TCursor SaveCursor = Forms::Screen->GetCursor();
+  Forms::Screen->SetCursor(Controls::crHourGlass);
+  try {
+    FFieldInfo->Clear();
+    FTableInfo->Clear();
+    Query->ParseFieldInfoFromSQL(Query->GetSQL()->GetText(), FFieldInfo.get(), FTableInfo.get(),
+                                 nullptr);
+    FObjOwnerSupported = Query->IsObjOwnerSupported();
+    cbTableName->Clear();
+    lbKeyFields->Clear();
+    lbUpdateFields->Clear();
+    for (int I = 0; I < FTableInfo->Count(); ++I)
+      if (!FTableInfo->Names(I).empty())
+        cbTableName->GetItems()->Add(FTableInfo->ValueFromIndex(I));
+    if (cbTableName->GetItems()->Count() > 0)
+      cbTableName->SetItemIndex(0);
+  } catch (...) {
+    Forms::Screen->SetCursor(SaveCursor);
+    throw;
+  }
+  Forms::Screen->SetCursor(SaveCursor);
+}
+
+void TOVUpdateSQLEditForm::DataSetDefaultsClick(System::TObject*) {
+  lbKeyFields->Clear();
+  lbUpdateFields->Clear();
+  for (int I = 0; I < FFieldInfo->Count(); ++I) {
+    const std::string Name = FFieldInfo->Names(I);
+    if (Name.empty())
+      continue;
+    lbKeyFields->GetItems()->Add(Name);
+    lbUpdateFields->GetItems()->Add(Name);
+  }
+  SelectAllFields();
+  btDataSetDefaults->SetEnabled(false);
+}
+
+void TOVUpdateSQLEditForm::GetTableFieldsClick(System::TObject*) {
+  TOVDataSet* DataSet = FUpdateSQL ? FUpdateSQL->GetDataSet() : nullptr;
+  if (!DataSet)
+    SysUtils::AssertFailed("", "src\\OVUpdSEd", 542);
+  const std::string TableText = RemoveQuoteChars(cbTableName->GetText());
+  TStringList Names;
+  DataSet->GetDBSession()->GetFieldNames(DataSet->GetDatabaseName(),
+                                         OVCommon::GetValidObjName(TableText, !FObjOwnerSupported),
+                                         &Names);
+  if (Names.Count() == 0) {
+    MessageDlg(Format(OVConsts::SSQLDataSetOpen(), TableText), TMsgDlgType::mtError,
+               {TMsgDlgBtn::mbOK}, 0);
+  } else {
+    lbKeyFields->GetItems()->BeginUpdate();
+    lbUpdateFields->GetItems()->BeginUpdate();
+    try {
+      lbKeyFields->Clear();
+      lbUpdateFields->Clear();
+      int KeyWidth = 0, UpdateWidth = 0;
+      for (int I = 0; I < Names.Count(); ++I) {
+        const std::string& Name = Names[I];
+        if (Name.empty())
+          continue;
+        const std::string Trimmed = Trim(Name);
+        lbKeyFields->GetItems()->Add(Trimmed);
+        lbUpdateFields->GetItems()->Add(Trimmed);
+        // One letter's width to spare beyond the widest name.
+        KeyWidth = std::max(KeyWidth, lbKeyFields->GetCanvas()->TextWidth(Name + "A"));
+        UpdateWidth = std::max(UpdateWidth, lbUpdateFields->GetCanvas()->TextWidth(Name + "A"));
+      }
+      lbKeyFields->Perform(Windows::LB_SETHORIZONTALEXTENT, KeyWidth, 0);
+      lbUpdateFields->Perform(Windows::LB_SETHORIZONTALEXTENT, UpdateWidth, 0);
+    } catch (...) {
+      lbUpdateFields->GetItems()->EndUpdate();
+      lbKeyFields->GetItems()->EndUpdate();
+      throw;
+    }
+    lbUpdateFields->GetItems()->EndUpdate();
+    lbKeyFields->GetItems()->EndUpdate();
+  }
+  SelectAllFields();
+  btDataSetDefaults->SetEnabled(true);
+}
+
+void TOVUpdateSQLEditForm::btSelectPrimKeysClick(System::TObject*) {
+  TOVDataSet* DataSet = FUpdateSQL ? FUpdateSQL->GetDataSet() : nullptr;
+  // The button is disabled without a dataset.
+  if (!DataSet)
+    return;
+  OVEngine::TOVSession* Session = DataSet->GetDBSession();
+  OVEngine::TOVDatabase* Database = Session->FindDatabase(DataSet->GetDatabaseName());
+  if (!Database) {
+    MessageDlg(Format("Cannot read the keys of %s: the session %s has no database named \"%s\"",
+                      cbTableName->GetText(), Session->GetSessionName(),
+                      DataSet->GetDatabaseName()),
+               TMsgDlgType::mtError, {TMsgDlgBtn::mbOK}, 0);
+    return;
+  }
+  std::unique_ptr<DB::TDataSet> IndexInfo(
+      Database->GetSchemaInfo(OVEngine::TOVSchemaType::siIndexes, cbTableName->GetText()));
+  if (!IndexInfo)
+    return;
+  const TTableKeys Keys = ReadTableKeys(*IndexInfo);
+  TStringList Chosen;
+  for (const std::string& Column : Keys.Chosen())
+    Chosen.Add(Column);
+  Classes::TStrings* Items = lbKeyFields->GetItems();
+  Items->BeginUpdate();
+  try {
+    SetSelectedAllItems(lbKeyFields, false);
+    for (int I = 0; I < Items->Count(); ++I)
+      if (Chosen.IndexOf(Items->Get(I)) >= 0)
+        lbKeyFields->SetSelected(I, true);
+  } catch (...) {
+    Items->EndUpdate();
+    throw;
+  }
+  Items->EndUpdate();
+}
+
+} // namespace OVUpdSEd

@@ -1,0 +1,246 @@
+// The UpdateSQL editor dialog: opening, the statement copies, the SQL page,
+// the generate button, the selection commands and closing.
+#include "dclorvane60/OVUpdSEd.hpp"
+
+#include "orvane60/OVConsts.hpp"
+#include "orvane60/OVEngine.hpp"
+#include "vcl/Dialogs.hpp"
+
+namespace OVUpdSEd {
+
+using Classes::TStringList;
+using Classes::TStrings;
+using Dialogs::MessageDlg;
+using Dialogs::TMsgDlgBtn;
+using Dialogs::TMsgDlgType;
+using SysUtils::Format;
+
+OV_CLASS_BEGIN(TOVUpdateSQLEditForm, Forms::TForm, "OVUpdSEd")
+B.Field("pcUpdateSQL", &TOVUpdateSQLEditForm::pcUpdateSQL);
+B.Field("tsOptions", &TOVUpdateSQLEditForm::tsOptions);
+B.Field("tsSQL", &TOVUpdateSQLEditForm::tsSQL);
+B.Field("pnlButton", &TOVUpdateSQLEditForm::pnlButton);
+B.Field("btOk", &TOVUpdateSQLEditForm::btOk);
+B.Field("btCancel", &TOVUpdateSQLEditForm::btCancel);
+B.Field("lblSQLText", &TOVUpdateSQLEditForm::lblSQLText);
+B.Field("meSQLText", &TOVUpdateSQLEditForm::meSQLText);
+B.Field("gbxGenSQL", &TOVUpdateSQLEditForm::gbxGenSQL);
+B.Field("lblTableName", &TOVUpdateSQLEditForm::lblTableName);
+B.Field("cbTableName", &TOVUpdateSQLEditForm::cbTableName);
+B.Field("lblKeyFields", &TOVUpdateSQLEditForm::lblKeyFields);
+B.Field("lbKeyFields", &TOVUpdateSQLEditForm::lbKeyFields);
+B.Field("lblUpdateFields", &TOVUpdateSQLEditForm::lblUpdateFields);
+B.Field("lbUpdateFields", &TOVUpdateSQLEditForm::lbUpdateFields);
+B.Field("btDataSetDefaults", &TOVUpdateSQLEditForm::btDataSetDefaults);
+B.Field("btGenerateSQL", &TOVUpdateSQLEditForm::btGenerateSQL);
+B.Field("pmFields", &TOVUpdateSQLEditForm::pmFields);
+B.Field("miSelectAll", &TOVUpdateSQLEditForm::miSelectAll);
+B.Field("miClearAll", &TOVUpdateSQLEditForm::miClearAll);
+B.Field("rgrStatementType", &TOVUpdateSQLEditForm::rgrStatementType);
+B.Field("btGetTableFields", &TOVUpdateSQLEditForm::btGetTableFields);
+B.Field("cbQuotedFields", &TOVUpdateSQLEditForm::cbQuotedFields);
+B.Field("btSelectPrimKeys", &TOVUpdateSQLEditForm::btSelectPrimKeys);
+B.Method("FormCreate", &TOVUpdateSQLEditForm::FormCreate);
+B.Method("FormDestroy", &TOVUpdateSQLEditForm::FormDestroy);
+B.Method("FormCloseQuery", &TOVUpdateSQLEditForm::FormCloseQuery);
+B.Method("SelectAllClick", &TOVUpdateSQLEditForm::SelectAllClick);
+B.Method("ClearAllClick", &TOVUpdateSQLEditForm::ClearAllClick);
+B.Method("StatementTypeClick", &TOVUpdateSQLEditForm::StatementTypeClick);
+B.Method("SQLTextExit", &TOVUpdateSQLEditForm::SQLTextExit);
+B.Method("GenerateSQLClick", &TOVUpdateSQLEditForm::GenerateSQLClick);
+B.Method("cbTableNameChange", &TOVUpdateSQLEditForm::cbTableNameChange);
+B.Method("DataSetDefaultsClick", &TOVUpdateSQLEditForm::DataSetDefaultsClick);
+B.Method("GetTableFieldsClick", &TOVUpdateSQLEditForm::GetTableFieldsClick);
+B.Method("btSelectPrimKeysClick", &TOVUpdateSQLEditForm::btSelectPrimKeysClick);
+OV_CLASS_END
+
+TOVUpdateSQLEditForm::TOVUpdateSQLEditForm(Classes::TComponent* AOwner) : TForm(AOwner) {}
+
+TOVUpdateSQLEditForm::~TOVUpdateSQLEditForm() = default;
+
+void TOVUpdateSQLEditForm::FormCreate(System::TObject*) {
+  FRefreshSQL = std::make_unique<TStringList>();
+  FModifySQL = std::make_unique<TStringList>();
+  FInsertSQL = std::make_unique<TStringList>();
+  FDeleteSQL = std::make_unique<TStringList>();
+  FFieldInfo = std::make_unique<TStringList>();
+  FTableInfo = std::make_unique<TStringList>();
+  FUpdateSQL = nullptr;
+  pcUpdateSQL->SetActivePage(tsOptions);
+}
+
+void TOVUpdateSQLEditForm::FormDestroy(System::TObject*) {
+  FFieldInfo.reset();
+  FTableInfo.reset();
+  FRefreshSQL.reset();
+  FModifySQL.reset();
+  FInsertSQL.reset();
+  FDeleteSQL.reset();
+}
+
+TStrings* TOVUpdateSQLEditForm::Statement(int Index) const {
+  switch (Index) {
+  case usRefresh:
+    return FRefreshSQL.get();
+  case usModify:
+    return FModifySQL.get();
+  case usInsert:
+    return FInsertSQL.get();
+  case usDelete:
+    return FDeleteSQL.get();
+  }
+  return nullptr;
+}
+
+void TOVUpdateSQLEditForm::InitProperties() {
+  LoadDefaultOptions();
+  SelectAllFields();
+  LoadStatements();
+  DataSetDefaultsClick(this);
+  StatementTypeClick(this);
+  cbTableNameChange(this);
+}
+
+void TOVUpdateSQLEditForm::LoadStatements() {
+  for (int I = usRefresh; I <= usDelete; ++I)
+    Statement(I)->Assign(FUpdateSQL->GetSQLIndex(I));
+}
+
+void TOVUpdateSQLEditForm::SaveStatements() {
+  for (int I = usRefresh; I <= usDelete; ++I)
+    FUpdateSQL->GetSQLIndex(I)->Assign(Statement(I));
+}
+
+void TOVUpdateSQLEditForm::SetSelectedAllItems(StdCtrls::TListBox* ListBox, bool Selected) {
+  for (int I = 0, N = ListBox->GetItems()->Count(); I < N; ++I)
+    ListBox->SetSelected(I, Selected);
+}
+
+void TOVUpdateSQLEditForm::SelectAllFields() {
+  pmFields->SetPopupComponent(lbKeyFields);
+  SelectAllClick(this);
+  pmFields->SetPopupComponent(lbUpdateFields);
+  SelectAllClick(this);
+}
+
+void TOVUpdateSQLEditForm::SelectAllClick(System::TObject*) {
+  const Classes::TComponent* On = pmFields->GetPopupComponent();
+  if (On == lbKeyFields)
+    SetSelectedAllItems(lbKeyFields, true);
+  else if (On == lbUpdateFields)
+    SetSelectedAllItems(lbUpdateFields, true);
+}
+
+void TOVUpdateSQLEditForm::ClearAllClick(System::TObject*) {
+  const Classes::TComponent* On = pmFields->GetPopupComponent();
+  if (On == lbKeyFields)
+    SetSelectedAllItems(lbKeyFields, false);
+  else if (On == lbUpdateFields)
+    SetSelectedAllItems(lbUpdateFields, false);
+}
+
+void TOVUpdateSQLEditForm::StatementTypeClick(System::TObject*) {
+  if (TStrings* Buffer = Statement(rgrStatementType->GetItemIndex()))
+    meSQLText->GetLines()->Assign(Buffer);
+}
+
+void TOVUpdateSQLEditForm::SQLTextExit(System::TObject*) {
+  if (TStrings* Buffer = Statement(rgrStatementType->GetItemIndex()))
+    Buffer->Assign(meSQLText->GetLines());
+}
+
+TStatementInputs TOVUpdateSQLEditForm::Inputs() const {
+  TStatementInputs In;
+  In.TableText = cbTableName->GetText();
+  const auto Selected = [](const StdCtrls::TListBox* ListBox) {
+    std::vector<std::string> Names;
+    for (int I = 0, N = ListBox->GetItems()->Count(); I < N; ++I)
+      if (ListBox->GetSelected(I))
+        Names.push_back(ListBox->GetItems()->Get(I));
+    return Names;
+  };
+  In.UpdateFields = Selected(lbUpdateFields);
+  In.KeyFields = Selected(lbKeyFields);
+  In.QuoteFields = cbQuotedFields->GetChecked();
+  In.FieldInfo = FFieldInfo.get();
+  In.ObjOwnerSupported = FObjOwnerSupported;
+  return In;
+}
+
+std::string TOVUpdateSQLEditForm::QuoteName(const std::string& Name) const {
+  TStatementInputs In;
+  In.QuoteFields = cbQuotedFields->GetChecked();
+  return OVUpdSEd::QuoteName(In, Name);
+}
+
+std::string TOVUpdateSQLEditForm::FindFieldAlias(const std::string& TableName,
+                                                 const std::string& FieldName) const {
+  return OVUpdSEd::FindFieldAlias(FFieldInfo.get(), TableName, FieldName);
+}
+
+void TOVUpdateSQLEditForm::GenerateRefreshSQL() {
+  OVUpdSEd::GenerateRefreshSQL(Inputs(), *FRefreshSQL);
+}
+
+void TOVUpdateSQLEditForm::GenerateModifySQL() {
+  OVUpdSEd::GenerateModifySQL(Inputs(), *FModifySQL);
+}
+
+void TOVUpdateSQLEditForm::GenerateInsertSQL() {
+  OVUpdSEd::GenerateInsertSQL(Inputs(), *FInsertSQL);
+}
+
+void TOVUpdateSQLEditForm::GenerateDeleteSQL() {
+  OVUpdSEd::GenerateDeleteSQL(Inputs(), *FDeleteSQL);
+}
+
+void TOVUpdateSQLEditForm::GenerateSQLClick(System::TObject*) {
+  if (lbKeyFields->SelCount() > 0 && lbUpdateFields->SelCount() > 0) {
+    GenerateModifySQL();
+    GenerateInsertSQL();
+    GenerateDeleteSQL();
+    GenerateRefreshSQL();
+    StatementTypeClick(this);
+    return;
+  }
+  MessageDlg(OVConsts::SSQLGenSelect(), TMsgDlgType::mtError, {TMsgDlgBtn::mbOK}, 0);
+}
+
+void TOVUpdateSQLEditForm::cbTableNameChange(System::TObject*) {
+  const bool Missing =
+      !FUpdateSQL || !FUpdateSQL->GetDataSet() || SysUtils::Trim(cbTableName->GetText()).empty();
+  btGetTableFields->SetEnabled(!Missing);
+  btSelectPrimKeys->SetEnabled(!Missing);
+  btGenerateSQL->SetEnabled(!Missing);
+}
+
+void TOVUpdateSQLEditForm::FormCloseQuery(System::TObject*, bool& CanClose) {
+  if (GetModalResult() != Controls::mrOk)
+    return;
+  if (!SysUtils::Trim(FModifySQL->GetText()).empty())
+    return;
+  CanClose = MessageDlg(OVConsts::SSQLNotGenerated(), TMsgDlgType::mtConfirmation,
+                        Dialogs::mbYesNoCancel, 0) == Controls::mrYes;
+}
+
+bool EditUpdateSQL(OVEngine::TOVUpdateSQL* AUpdateSQL) {
+  Forms::TFormPtr<TOVUpdateSQLEditForm> Form(
+      Forms::Application->CreateForm<TOVUpdateSQLEditForm>(Forms::Application));
+  std::string Caption;
+  if (dynamic_cast<Forms::TCustomForm*>(AUpdateSQL->Owner()))
+    Caption = AUpdateSQL->Owner()->GetName() + ".";
+  Caption += AUpdateSQL->GetName();
+  if (OVEngine::TOVDataSet* DataSet = AUpdateSQL->GetDataSet())
+    Caption = Format("%s (%s)", Caption, DataSet->GetName());
+  else
+    Caption = Format("%s (%s)", Caption, OVConsts::SNoDataSet());
+  Form->SetCaption(Caption);
+  Form->SetUpdateSQL(AUpdateSQL);
+  Form->InitProperties();
+  if (Form->ShowModal() != Controls::mrOk)
+    return false;
+  Form->SaveStatements();
+  return true;
+}
+
+} // namespace OVUpdSEd
