@@ -1,0 +1,390 @@
+#include "designide/TreeIntf/Sprigs.hpp"
+
+#include "designide/DesignRegistry.hpp"
+#include "rtl/SysUtils.hpp"
+#include "rtl/TypInfo.hpp"
+
+#include <algorithm>
+
+namespace TreeIntf {
+
+using SysUtils::Format;
+using SysUtils::SameText;
+
+OV_CLASS_IMPL(TSprig, System::TObject, "TreeIntf")
+OV_CLASS_IMPL(TComponentSprig, TSprig, "TreeIntf")
+OV_CLASS_IMPL(TTransientSprig, TSprig, "TreeIntf")
+OV_CLASS_IMPL(TRootSprig, TSprig, "TreeIntf")
+
+// Nodes -----------------------------------------------------------------------------
+
+TSprig::TSprig(TComponent* AItem) : FItem(AItem) {}
+
+TSprig::~TSprig() = default;
+
+std::string TSprig::UniqueName() {
+  return FItem ? FItem->GetName() : std::string();
+}
+
+TClass TSprig::ItemClass() {
+  return FItem ? FItem->ClassType() : nullptr;
+}
+
+std::string TSprig::Caption() {
+  return CaptionFor(UniqueName(), "", FItem ? FItem->ClassName() : std::string());
+}
+
+bool TSprig::PaletteOverTo(TSprig* Parent, TClass) {
+  return dynamic_cast<TRootSprig*>(Parent) != nullptr;
+}
+
+void TSprig::FigureParent() {
+  TRootSprig* R = Root();
+  if (!R)
+    return;
+  if (FItem && FItem->HasParent())
+    if (TComponent* P = FItem->GetParentComponent())
+      if (TSprig* PS = R->FindItem(P); PS && PS != this) {
+        PS->Add(this);
+        return;
+      }
+  R->Add(this);
+}
+
+TSprig* TSprig::Find(const std::string& AName, bool Recurse) {
+  for (const auto& C : FChildren)
+    if (SameText(C->Name(), AName))
+      return C.get();
+  if (Recurse)
+    for (const auto& C : FChildren)
+      if (TSprig* Found = C->Find(AName, true))
+        return Found;
+  return nullptr;
+}
+
+TSprig* TSprig::Add(TSprig* Node) {
+  if (!Node)
+    return nullptr;
+  if (Node->FParent == this)
+    return Node;
+  for (const TSprig* P = this; P; P = P->FParent)
+    if (P == Node)
+      throw SysUtils::EInvalidOperation(
+          Format("The tree node %s cannot go under itself or under one of its own nodes",
+                 Node->UniqueName()));
+  if (dynamic_cast<TRootSprig*>(Node))
+    throw SysUtils::EInvalidOperation("The root of a tree cannot go under another node");
+  std::unique_ptr<TSprig> Owned;
+  if (Node->FParent)
+    Owned = Node->Detach();
+  else if (Node->FRoot)
+    Owned = Node->FRoot->TakeLoose(Node);
+  else
+    Owned.reset(Node);
+  if (!Owned)
+    throw SysUtils::EInvalidOperation(
+        Format("The tree node %s does not belong to its tree", Node->UniqueName()));
+  Node->FParent = this;
+  Node->SetRoot(FRoot);
+  FChildren.push_back(std::move(Owned));
+  return Node;
+}
+
+std::string TSprig::CaptionFor(const std::string& First, const std::string& Second,
+                               const std::string& Third) {
+  std::string R = First;
+  if (!Second.empty())
+    R = R.empty() ? Second : R + " (" + Second + ")";
+  if (!Third.empty())
+    R = R.empty() ? Third : R + ": " + Third;
+  return R;
+}
+
+void TSprig::ReparentChildren() {
+  std::vector<TSprig*> Children;
+  for (const auto& C : FChildren)
+    Children.push_back(C.get());
+  for (TSprig* C : Children)
+    C->Reparent();
+}
+
+TSprig* TSprig::Items(int Index) const {
+  if (Index < 0 || Index >= Count())
+    throw SysUtils::EInvalidOperation(Format("Tree node index %d out of range", Index));
+  return FChildren[static_cast<size_t>(Index)].get();
+}
+
+int TSprig::Index() const {
+  if (!FParent)
+    return -1;
+  const auto& L = FParent->FChildren;
+  for (size_t I = 0; I < L.size(); ++I)
+    if (L[I].get() == this)
+      return static_cast<int>(I);
+  return -1;
+}
+
+TSprig* TSprig::FindItem(const TComponent* Component, bool Recurse) {
+  if (!Component)
+    return nullptr;
+  if (FRoot == this) {
+    const auto& Items = static_cast<TRootSprig*>(this)->FItems;
+    const auto It = Items.find(Component);
+    return It == Items.end() ? nullptr : It->second;
+  }
+  for (const auto& C : FChildren) {
+    if (C->FItem == Component)
+      return C.get();
+    if (Recurse)
+      if (TSprig* Found = C->FindItem(Component, true))
+        return Found;
+  }
+  return nullptr;
+}
+
+int TSprig::Level() const {
+  int L = 0;
+  for (const TSprig* P = FParent; P; P = P->FParent)
+    ++L;
+  return L;
+}
+
+std::unique_ptr<TSprig> TSprig::Detach() {
+  std::unique_ptr<TSprig> Owned;
+  if (!FParent)
+    return Owned;
+  auto& L = FParent->FChildren;
+  for (auto It = L.begin(); It != L.end(); ++It)
+    if (It->get() == this) {
+      Owned = std::move(*It);
+      L.erase(It);
+      break;
+    }
+  FParent = nullptr;
+  return Owned;
+}
+
+void TSprig::SetRoot(TRootSprig* ARoot) {
+  FRoot = ARoot;
+  for (const auto& C : FChildren)
+    C->SetRoot(ARoot);
+}
+
+// The tree ------------------------------------------------------------------------------
+
+TRootSprig::TRootSprig(TComponent* ARoot, DesignIntf::IDesigner* ADesigner)
+    : TSprig(ARoot), FDesigner(ADesigner) {
+  SetRoot(this);
+}
+
+TRootSprig::~TRootSprig() {
+  Clear();
+}
+
+std::string TRootSprig::Caption() {
+  return CaptionFor(UniqueName(), "", Item() ? Item()->ClassName() : std::string());
+}
+
+void TRootSprig::Clear() {
+  FItems.clear();
+  FLoose.clear();
+  FChildren.clear();
+}
+
+void TRootSprig::Adopt(std::unique_ptr<TSprig> Node) {
+  Node->FParent = nullptr;
+  Node->SetRoot(this);
+  FLoose.push_back(std::move(Node));
+}
+
+std::unique_ptr<TSprig> TRootSprig::TakeLoose(TSprig* Node) {
+  for (auto It = FLoose.begin(); It != FLoose.end(); ++It)
+    if (It->get() == Node) {
+      std::unique_ptr<TSprig> Owned = std::move(*It);
+      FLoose.erase(It);
+      return Owned;
+    }
+  return nullptr;
+}
+
+TClass TRootSprig::SprigClassFor(TClass ComponentClass) {
+  if (TClass C = DesignRegistry::FindSprigType(ComponentClass))
+    return C;
+  return TComponentSprig::StaticClass();
+}
+
+std::unique_ptr<TSprig> TRootSprig::CreateSprig(TClass SprigClass, TComponent* Item) {
+  if (!SprigClass || !SprigClass->InheritsFrom(TSprig::StaticClass()))
+    throw SysUtils::EInvalidOperation(
+        Format("%s is no tree node class", SprigClass ? SprigClass->Name : "nil"));
+  if (SprigClass->ConstructorKind != TypInfo::TConstructorKind::ckOwner || !SprigClass->Factory)
+    throw SysUtils::EInvalidOperation(
+        Format("Tree node class %s cannot be created from its class reference: it needs a "
+               "constructor taking the component",
+               SprigClass->Name));
+  return std::unique_ptr<TSprig>(dynamic_cast<TSprig*>(SprigClass->Factory(Item)));
+}
+
+void TRootSprig::Build() {
+  Clear();
+  TComponent* Root = Item();
+  if (!Root)
+    return;
+  std::vector<TSprig*> Order;
+  Order.reserve(static_cast<size_t>(Root->ComponentCount()));
+  for (int I = 0; I < Root->ComponentCount(); ++I) {
+    TComponent* C = Root->Components(I);
+    auto S = CreateSprig(SprigClassFor(C->ClassType()), C);
+    Order.push_back(S.get());
+    FItems[C] = S.get();
+    Adopt(std::move(S));
+  }
+  // A node asks for its parent's node by name; when that node has not found
+  // its own place yet, the answer changes in the next round. Rounds are
+  // bounded so that nodes that keep moving cannot hold the tree forever.
+  constexpr int MaxRounds = 8;
+  for (int Round = 0; Round < MaxRounds; ++Round) {
+    bool Moved = false;
+    for (TSprig* S : Order) {
+      const TSprig* Before = S->Parent();
+      S->FigureParent();
+      if (S->Parent() != Before)
+        Moved = true;
+    }
+    if (!Moved)
+      break;
+  }
+  while (!FLoose.empty())
+    Add(FLoose.front().get());
+  Prune(this);
+}
+
+void TRootSprig::Prune(TSprig* Node) {
+  std::vector<TSprig*> Children;
+  for (const auto& C : Node->FChildren)
+    Children.push_back(C.get());
+  for (TSprig* C : Children)
+    Prune(C);
+  if (Node != this && Node->Transient() && Node->Count() == 0)
+    Node->Detach();
+}
+
+TSprig* TRootSprig::FindNode(const std::string& Key) {
+  const std::vector<TSprig*> Nodes = AllNodes();
+  for (TSprig* S : Nodes)
+    if (S->Item() && SameText(S->Item()->GetName(), Key))
+      return S;
+  for (TSprig* S : Nodes)
+    if (SameText(S->UniqueName(), Key))
+      return S;
+  for (TSprig* S : Nodes)
+    if (SameText(S->Name(), Key))
+      return S;
+  return nullptr;
+}
+
+std::vector<TSprig*> TRootSprig::AllNodes() {
+  std::vector<TSprig*> Result;
+  std::vector<TSprig*> Stack{this};
+  while (!Stack.empty()) {
+    TSprig* S = Stack.back();
+    Stack.pop_back();
+    Result.push_back(S);
+    for (auto It = S->FChildren.rbegin(); It != S->FChildren.rend(); ++It)
+      Stack.push_back(It->get());
+  }
+  return Result;
+}
+
+namespace {
+
+// The text values of the simple published properties and component
+// references of the root's components: a drop that re-parents children may
+// change them without reporting it.
+std::vector<std::string> Snapshot(TComponent* Root) {
+  std::vector<std::string> Values;
+  if (!Root)
+    return Values;
+  for (int I = 0; I < Root->ComponentCount(); ++I) {
+    TComponent* C = Root->Components(I);
+    for (const TypInfo::TPropInfo* P : C->ClassType()->AllProps()) {
+      switch (P->PropType->Kind) {
+      case TypInfo::TTypeKind::tkClass:
+        if (auto* Ref = dynamic_cast<TComponent*>(TypInfo::GetObjectProp(C, P)))
+          Values.push_back(Ref->GetName());
+        else
+          Values.emplace_back();
+        break;
+      case TypInfo::TTypeKind::tkMethod:
+      case TypInfo::TTypeKind::tkUnknown:
+        break;
+      default:
+        Values.push_back(TypInfo::GetPropValueText(C, P));
+      }
+    }
+  }
+  return Values;
+}
+
+} // namespace
+
+bool TRootSprig::CanDrop(TSprig* Node, TSprig* Target) {
+  return Node && Target && Node != Target && Node->DragOverTo(Target);
+}
+
+bool TRootSprig::DragDrop(TSprig* Node, TSprig* Target) {
+  if (!Node || !Target)
+    throw SysUtils::EInvalidOperation("A drop needs a node and a target");
+  if (!CanDrop(Node, Target))
+    throw SysUtils::EInvalidOperation(
+        Format("%s cannot be dropped onto %s", Node->Caption(), Target->Caption()));
+  const std::vector<std::string> Before = Snapshot(Item());
+  bool Changed = false;
+  try {
+    Changed = Node->DragDropTo(Target);
+  } catch (...) {
+    if (Designer() && Snapshot(Item()) != Before)
+      Designer()->Modified();
+    Build();
+    throw;
+  }
+  if (Designer() && (Changed || Snapshot(Item()) != Before))
+    Designer()->Modified();
+  Build();
+  return Changed;
+}
+
+TComponent* TRootSprig::PaletteDrop(TClass ComponentClass, TSprig* Target) {
+  if (!ComponentClass || !ComponentClass->InheritsFrom(TComponent::StaticClass()))
+    throw SysUtils::EInvalidOperation(
+        Format("%s is no component class", ComponentClass ? ComponentClass->Name : "nil"));
+  if (!Target)
+    throw SysUtils::EInvalidOperation(
+        Format("A new %s needs a node to go under", ComponentClass->Name));
+  const TClass SprigClass = SprigClassFor(ComponentClass);
+  if (!CreateSprig(SprigClass, nullptr)->PaletteOverTo(Target, ComponentClass))
+    throw SysUtils::EInvalidOperation(
+        Format("A new %s cannot be placed under %s", ComponentClass->Name, Target->Caption()));
+  if (!Designer())
+    throw SysUtils::EInvalidOperation(
+        Format("There is no designer to create a %s", ComponentClass->Name));
+  TComponent* C = Designer()->CreateComponent(ComponentClass, Target->Item(), 0, 0, 0, 0);
+  auto S = CreateSprig(SprigClass, C);
+  TSprig* Node = S.get();
+  FItems[C] = Node;
+  Adopt(std::move(S));
+  try {
+    if (Node->DragDropTo(Target))
+      Designer()->Modified();
+  } catch (...) {
+    // Nothing half-placed stays: the new component goes with its node.
+    Clear();
+    delete C;
+    Build();
+    throw;
+  }
+  Build();
+  return C;
+}
+
+} // namespace TreeIntf
