@@ -1,0 +1,98 @@
+// The strings file system: text modules whose "files" are string-list
+// properties of components. An entry ties a module name (root, component and
+// property, "Form1.OVQuery1.SQL") to the component's property; saving the
+// module writes its text into the property and tells the design's designer,
+// and the entry's file date moves to the moment of the save.
+#pragma once
+
+#include "designide/ToolsAPI.hpp"
+#include "rtl/Classes.hpp"
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace StFilSys {
+
+// The ID under which the file system is registered with the module services.
+inline constexpr const char* sTStringsFileSystem = "Delphi.TStringsFileSystem";
+
+// An entry of the file system: a module name tied to a component's
+// string-list property. The entry hears of the component's destruction; a
+// module whose component is gone can no longer be saved.
+class TStringsProperty : public Classes::TComponent {
+  OV_CLASS(TStringsProperty, Classes::TComponent)
+  TStringsProperty(const std::string& AIdent, Classes::TComponent* AComponent,
+                   const std::string& APropName);
+  ~TStringsProperty() override;
+
+  const std::string& Ident() const { return FIdent; }
+  Classes::TComponent* Component() const { return FComponent; }
+  const std::string& PropName() const { return FPropName; }
+  // The file date in the DOS date-time form (SysUtils::DateTimeToFileDate).
+  int32_t GetFileDate() const { return FFileDate; }
+  void SetFileDate(int32_t Value) { FFileDate = Value; }
+
+  // The property's text as TStrings::GetText gives it.
+  std::string GetText() const;
+  // Writes Text into the property (through the component's setter when the
+  // property has one, so the component reacts as to any assignment), tells
+  // the designer of the component's root (Modified) and sets the file date
+  // to now. Raises EInvalidOperation when the component is gone.
+  void SetText(const std::string& Text);
+
+protected:
+  void Notification(Classes::TComponent* AComponent, Classes::TOperation Operation) override;
+
+private:
+  friend class TStringsFileSystem;
+  void Tie(Classes::TComponent* AComponent, const std::string& APropName);
+  Classes::TStrings* Strings() const;
+
+  std::string FIdent;
+  Classes::TComponent* FComponent = nullptr;
+  std::string FPropName;
+  int32_t FFileDate = 0;
+};
+
+class TStringsFileSystem : public System::TInterfacedObject, public ToolsAPI::IOTAFileSystem {
+  OV_CLASS(TStringsFileSystem, System::TInterfacedObject)
+  TStringsFileSystem() = default;
+  ~TStringsFileSystem() override;
+
+  // The entry of the module name Ident, tied now to the property PropName of
+  // Component (an entry of that name that existed is tied anew). Raises
+  // EPropertyError when the component has no such published property or the
+  // property is no string list, and EInvalidCast when Component is not a
+  // component.
+  TStringsProperty* GetTStringsProperty(const std::string& Ident, Classes::TPersistent* Component,
+                                        const std::string& PropName);
+  // The entry of that module name (any case), or null.
+  TStringsProperty* FindTStringsProperty(const std::string& Ident) const;
+  int EntryCount() const { return static_cast<int>(FEntries.size()); }
+
+  // IOTAFileSystem: the files are the entries.
+  std::string GetIDString() override { return sTStringsFileSystem; }
+  bool FileExists(const std::string& FileName) override;
+  int32_t FileAge(const std::string& FileName) override;
+  // Raises EInOutError for a module name that has no entry.
+  std::string LoadFile(const std::string& FileName) override;
+  void SaveFile(const std::string& FileName, const std::string& Text) override;
+  bool IsReadonly(const std::string& FileName) override;
+
+private:
+  TStringsProperty* Entry(const std::string& FileName) const; // EInOutError when absent
+
+  std::vector<std::unique_ptr<TStringsProperty>> FEntries;
+};
+
+// The unit's file system object; null until the first Register.
+extern TStringsFileSystem* StringsFileSystem;
+
+// Creates the file system object when there is none yet and adds it to the
+// host's module services when they do not have it. May be called any number
+// of times.
+void Register();
+
+} // namespace StFilSys

@@ -1,0 +1,7 @@
+#include "designide/ToolsAPI.hpp"
+
+namespace ToolsAPI {
+
+TInterfaceRef<IBorlandIDEServices> BorlandIDEServices;
+
+} // namespace ToolsAPI
