@@ -203,8 +203,11 @@ class TOrdinalProperty : public TPropertyEditor {
 class TIntegerProperty : public TOrdinalProperty {
   OV_CLASS(TIntegerProperty, TOrdinalProperty)
   using inherited::inherited;
+  // The type's identifier for the value when it has one (clBtnFace for a
+  // colour), else the number.
   std::string GetValue() override;
-  // Decimal, or hexadecimal after $ or 0x, within the 32-bit range.
+  // An identifier of the type, or a number: decimal, or hexadecimal after $
+  // or 0x, within the 32-bit range.
   void SetValue(const std::string& Value) override;
 };
 

@@ -7,6 +7,7 @@
 #include "designide/DesignConst.hpp"
 #include "designide/DesignEditors.hpp"
 #include "designide/DesignIntf.hpp"
+#include "vcl/Graphics.hpp"
 
 #include <gtest/gtest.h>
 
@@ -335,4 +336,20 @@ TEST_F(Inspector, UnknownPropertiesAreNamedWithTheComponent) {
   const std::string E = ErrorOf([&] { OI->Get("Colour"); });
   EXPECT_EQ(E, "W1: property Colour does not exist in W1 (TWidget)");
   EXPECT_EQ(OI->Find("Style.Nope"), nullptr);
+}
+
+TEST_F(Inspector, IntegersWithNamedValuesShowAndTakeTheirIdentifiers) {
+  Graphics::TFont Font;
+  auto OI = Inspect({&Font});
+  TInspectorProperty& Color = OI->Get("Color");
+  EXPECT_EQ(Color.EditorClassName(), "TIntegerProperty");
+  Color.SetValue("clBtnFace");
+  EXPECT_EQ(Font.GetColor(), Graphics::clBtnFace);
+  EXPECT_EQ(Color.Value(), "clBtnFace");
+  Color.SetValue("$0000FF");
+  EXPECT_EQ(Color.Value(), "clRed");
+  Color.SetValue("1193046");
+  EXPECT_EQ(Color.Value(), "1193046");
+  EXPECT_NE(ErrorOf([&] { Color.SetValue("clNoSuchColour"); }).find("'clNoSuchColour'"),
+            std::string::npos);
 }

@@ -99,11 +99,19 @@ bool TOrdinalProperty::AllEqual() {
 }
 
 std::string TIntegerProperty::GetValue() {
-  return std::to_string(GetOrdValue());
+  const int64_t V = GetOrdValue();
+  std::string Ident;
+  if (GetPropType()->IntToIdent && GetPropType()->IntToIdent(V, Ident))
+    return Ident;
+  return std::to_string(V);
 }
 
 void TIntegerProperty::SetValue(const std::string& Value) {
   int64_t V = 0;
+  if (GetPropType()->IdentToInt && GetPropType()->IdentToInt(SysUtils::Trim(Value), V)) {
+    SetOrdValue(V);
+    return;
+  }
   if (!ParseInteger(Value, V))
     InvalidValue(Value, "not an integer");
   if (V < INT32_MIN || V > INT32_MAX)
