@@ -15,6 +15,7 @@
 #include "rtl/TypInfo.hpp"
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -31,6 +32,15 @@ using SysUtils::TDateTime;
 OV_EXCEPTION(EDatabaseError, SysUtils::Exception)
 
 [[noreturn]] void DatabaseError(const std::string& Message, const TComponent* Component = nullptr);
+
+// Reading a design file restores open datasets and connections in Loaded. At
+// design time a failure there leaves the component closed instead of failing
+// the whole read, and the error goes to the handler set here (the designer
+// shows it; without a handler it is dropped). At run time it is raised.
+using TLoadErrorHandler = std::function<void(TComponent* Component, const std::string& Message)>;
+void SetDesignLoadErrorHandler(TLoadErrorHandler Handler);
+// Runs Restore; at design time a failure goes to the handler instead.
+void RestoreStreamedState(TComponent* Component, const std::function<void()>& Restore);
 
 enum class TFieldType {
   ftUnknown,

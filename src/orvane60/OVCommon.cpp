@@ -1,5 +1,6 @@
 #include "orvane60/OVCommon.hpp"
 
+#include "db/DB.hpp"
 #include "rtl/ResFile.hpp"
 #include "rtl/SysUtils.hpp"
 
@@ -134,7 +135,7 @@ void TOVMonitor::Loaded() {
   TComponent::Loaded();
   if (FStreamedActive) {
     FStreamedActive = false;
-    SetActive(true);
+    DB::RestoreStreamedState(this, [this] { SetActive(true); });
   }
 }
 

@@ -140,4 +140,41 @@ TEST_F(TStreamingTest, AQueryReadBeforeItsDatabaseStillOpens) {
   EXPECT_EQ(Q->FieldByName("n")->GetAsInteger(), 2);
 }
 
+TEST_F(TStreamingTest, ADesignFileWhoseServerIsGoneStillOpensInTheDesigner) {
+  const std::string Text = "object DataModule1: TDataModule\n"
+                           "  object Db: TOVDatabase\n"
+                           "    DatabaseName = 'Gone'\n"
+                           "    RemoteDatabase = '" +
+                           (FDir.Path() / "gone.db").string() +
+                           "'\n"
+                           "    Connected = True\n"
+                           "  end\n"
+                           "  object Q: TOVQuery\n"
+                           "    Active = True\n"
+                           "    DatabaseName = 'Gone'\n"
+                           "    SQL.Strings = (\n"
+                           "      'select 1')\n"
+                           "  end\n"
+                           "end\n";
+  std::vector<std::string> Reported;
+  DB::SetDesignLoadErrorHandler([&](Classes::TComponent* C, const std::string& Message) {
+    Reported.push_back(C->GetName() + ": " + Message);
+  });
+  {
+    Classes::TDataModule Module(nullptr);
+    Module.SetDesigning(true);
+    DfmStream::ReadComponentFromText(Text, &Module, "Gone.dfm");
+    EXPECT_FALSE(Module.FindComponentAs<TOVDatabase>("Db")->GetConnected());
+    EXPECT_FALSE(Module.FindComponentAs<TOVQuery>("Q")->GetActive());
+  }
+  DB::SetDesignLoadErrorHandler(nullptr);
+  ASSERT_EQ(Reported.size(), 2u);
+  EXPECT_NE(Reported[0].find("gone.db"), std::string::npos) << Reported[0];
+  EXPECT_EQ(Reported[1].rfind("Q: ", 0), 0u) << Reported[1];
+
+  // At run time the same file fails to load, naming what went wrong.
+  Classes::TDataModule Module(nullptr);
+  EXPECT_THROW(DfmStream::ReadComponentFromText(Text, &Module, "Gone.dfm"), std::exception);
+}
+
 } // namespace

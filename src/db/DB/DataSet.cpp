@@ -70,7 +70,7 @@ void TDataSet::Loaded() {
   TComponent::Loaded();
   if (FStreamedActive) {
     FStreamedActive = false;
-    SetActive(true);
+    RestoreStreamedState(this, [this] { SetActive(true); });
   }
 }
 

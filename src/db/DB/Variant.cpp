@@ -17,6 +17,32 @@ void DatabaseError(const std::string& Message, const TComponent* Component) {
   throw EDatabaseError(Message);
 }
 
+namespace {
+
+TLoadErrorHandler& LoadErrorHandler() {
+  static TLoadErrorHandler Handler;
+  return Handler;
+}
+
+} // namespace
+
+void SetDesignLoadErrorHandler(TLoadErrorHandler Handler) {
+  LoadErrorHandler() = std::move(Handler);
+}
+
+void RestoreStreamedState(TComponent* Component, const std::function<void()>& Restore) {
+  if (!Component->IsDesigning()) {
+    Restore();
+    return;
+  }
+  try {
+    Restore();
+  } catch (const SysUtils::Exception& E) {
+    if (LoadErrorHandler())
+      LoadErrorHandler()(Component, E.Message());
+  }
+}
+
 std::string FieldTypeName(TFieldType DataType) {
   return TypInfo::GetEnumName(TypInfo::TypeInfoOf<TFieldType>(), static_cast<int64_t>(DataType));
 }

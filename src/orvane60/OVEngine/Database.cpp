@@ -340,7 +340,7 @@ void TOVDatabase::Loaded() {
   TComponent::Loaded();
   if (FStreamedConnected) {
     FStreamedConnected = false;
-    SetConnected(true);
+    DB::RestoreStreamedState(this, [this] { SetConnected(true); });
   }
 }
 
