@@ -77,7 +77,10 @@ class TCustomForm : public TWinControl {
   explicit TCustomForm(TComponent* AOwner);
   ~TCustomForm() override;
 
-  // Fires OnDestroy, then frees the form and what it owns.
+  // Fires OnDestroy (then that of the forms it owns), then frees the form
+  // and what it owns. A form freed by its owner is told the same way when
+  // the owner is the application or a form; one freed with a plain delete
+  // is not, as its class is gone by the time the base class could tell it.
   void Free();
 
   TWinControl* GetActiveControl() const { return FActiveControl; }

@@ -96,8 +96,13 @@ TEST(Forms, AnOwnedFormIsCentredOnItsOwner) {
   Child->SetPosition(Forms::TPosition::poOwnerFormCenter);
   Child->Show();
   EXPECT_EQ(Child->BoundsRect(), Types::Bounds(300, 210, 100, 80));
-  Child->Hide();
+  // It is told before its owner frees it.
+  int Destroyed = 0;
+  Child->OnDestroy = [&](TObject*) { ++Destroyed; };
   Owner.Form->Hide();
+  Owner.Form->Free();
+  Owner.Form = new Forms::TForm(nullptr);
+  EXPECT_EQ(Destroyed, 1);
 }
 
 TEST(Forms, APublishedFieldLetsGoOfAControlThatIsFreed) {

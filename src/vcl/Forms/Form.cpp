@@ -100,6 +100,10 @@ void TCustomForm::BeforeDestruction() {
   Destroying();
   if (OnDestroy)
     OnDestroy(this);
+  // The forms this one owns go with it, each told first.
+  for (int I = 0; I < ComponentCount(); ++I)
+    if (auto* Form = dynamic_cast<TCustomForm*>(Components(I)))
+      Form->BeforeDestruction();
 }
 
 void TCustomForm::Free() {
