@@ -170,4 +170,116 @@ inline OVSqlParse::TSqlDialect DialectOf(TOVServerType Type) {
   return ServerDialect(Type);
 }
 
+// The four statements the dialog generated for a table, with the key and
+// update fields it used.
+struct TStatements {
+  std::string Refresh, Modify, Insert, Delete;
+  std::vector<std::string> Keys, Fields;
+};
+
+// What a person does in the dialog for one table: type its name, fetch
+// its fields, select the primary key, set the quote option, generate.
+inline TStatements Generate(const TServerDatabase& Server, TDesign& Design,
+                            const std::string& Table, bool Quote) {
+  const OVDriver::TDriver& Driver = ServerDriver(Server.Type());
+  Design.Query->GetSQL()->SetText("select * from " + Driver.QuoteIdentifier(Table));
+  auto Form = OpenEditor(Design.Update);
+  Form->cbTableName->SetText(Table);
+  EXPECT_TRUE(Form->btGetTableFields->GetEnabled());
+  Form->btGetTableFields->Click();
+  // Without any index "Select Primary Keys" leaves the selection as it
+  // is: the key list is cleared first, so that no selection means no key.
+  Form->pmFields->PopupFor(Form->lbKeyFields);
+  Form->miClearAll->Click();
+  Form->btSelectPrimKeys->Click();
+  Form->cbQuotedFields->SetChecked(Quote);
+  TStatements S;
+  S.Keys = SelectedItems(Form->lbKeyFields);
+  S.Fields = SelectedItems(Form->lbUpdateFields);
+  if (S.Keys.empty())
+    return S;
+  Form->btGenerateSQL->Click();
+  S.Refresh = Form->Statement(0)->GetText();
+  S.Modify = Form->Statement(1)->GetText();
+  S.Insert = Form->Statement(2)->GetText();
+  S.Delete = Form->Statement(3)->GetText();
+  return S;
+}
+
+// Runs the four statements against a real row of the table.
+inline void RunStatements(const TServerDatabase& Server, const std::string& Table,
+                          const TStatements& S) {
+  SCOPED_TRACE("table " + Table + "\n" + S.Refresh + "\n" + S.Modify);
+  auto Conn = Server.Direct();
+  if (Server.Type() ==
+      TOVServerType::stPostgreSQL) // rows may be referenced; the statements are what is tested here
+    Conn->Execute("set session_replication_role = replica");
+  const std::string QT = Conn->Driver().QuoteIdentifier(Table);
+  const auto Dialect = DialectOf(Server.Type());
+  const std::vector<std::string> Before = Snapshot(*Conn, QT);
+
+  // A row whose key columns all hold values.
+  TRow Row;
+  bool Found = false;
+  for (const TRow& R : ReadRows(*Conn, "select * from " + QT)) {
+    Found = std::all_of(S.Keys.begin(), S.Keys.end(),
+                        [&](const std::string& K) { return !R.at(K).IsNull(); });
+    if (Found) {
+      Row = R;
+      break;
+    }
+  }
+  ASSERT_TRUE(Found) << "no row with a whole key";
+
+  // Refresh: exactly that row.
+  OVDriver::TValues Values;
+  std::string SQL = BindParams(*Conn, Dialect, S.Refresh, Row, Row, Values);
+  const std::vector<TRow> Refreshed = ReadRows(*Conn, SQL, Values);
+  ASSERT_EQ(Refreshed.size(), 1u);
+  for (const std::string& F : S.Fields)
+    EXPECT_EQ(Show(Refreshed[0].at(F)), Show(Row.at(F))) << F;
+
+  // Modify: one non-key value changes, in that row only.
+  TRow Changed = Row;
+  for (const OVDriver::TColumnInfo& C : Conn->GetFieldNames(Table)) {
+    if (std::find(S.Keys.begin(), S.Keys.end(), C.Name) != S.Keys.end())
+      continue;
+    OVDriver::TValue& V = Changed.at(C.Name);
+    if (V.IsNull())
+      continue;
+    using OVDriver::TDataType;
+    if (C.DataType == TDataType::String || C.DataType == TDataType::Memo) {
+      V = OVDriver::TValue(V.AsString() + "+");
+      break;
+    }
+    if (C.DataType == TDataType::Integer || C.DataType == TDataType::SmallInt ||
+        C.DataType == TDataType::LargeInt) {
+      V = OVDriver::TValue(V.AsInteger() + 1);
+      break;
+    }
+  }
+  Values.clear();
+  SQL = BindParams(*Conn, Dialect, S.Modify, Changed, Row, Values);
+  EXPECT_EQ(Conn->Execute(SQL, Values), 1);
+  std::vector<std::string> Expected = Before;
+  Expected.erase(std::find(Expected.begin(), Expected.end(), ShowRow(Row)));
+  Expected.push_back(ShowRow(Changed));
+  std::sort(Expected.begin(), Expected.end());
+  EXPECT_EQ(Snapshot(*Conn, QT), Expected);
+
+  // Delete: the (changed) row goes, and nothing else.
+  Values.clear();
+  SQL = BindParams(*Conn, Dialect, S.Delete, Changed, Changed, Values);
+  EXPECT_EQ(Conn->Execute(SQL, Values), 1);
+  Expected = Before;
+  Expected.erase(std::find(Expected.begin(), Expected.end(), ShowRow(Row)));
+  EXPECT_EQ(Snapshot(*Conn, QT), Expected);
+
+  // Insert: the original row is back.
+  Values.clear();
+  SQL = BindParams(*Conn, Dialect, S.Insert, Row, Row, Values);
+  EXPECT_EQ(Conn->Execute(SQL, Values), 1);
+  EXPECT_EQ(Snapshot(*Conn, QT), Before);
+}
+
 } // namespace UpdateSQLTest
