@@ -395,6 +395,8 @@ TIniFile::TIniFile(std::string FileName) : TCustomIniFile(std::move(FileName)) {
 TIniFile::~TIniFile() = default;
 
 std::shared_ptr<const TIniFile::TContent> TIniFile::Load() const {
+  if (FPending)
+    return FPending;
   if (FCache && FCache->Stamp.Readable && FCache->Stamp == CurrentStamp(FileName()))
     return FCache;
   auto Content = std::make_shared<TContent>();
@@ -409,6 +411,42 @@ std::shared_ptr<const TIniFile::TContent> TIniFile::LoadForWrite() const {
     throw EIniFileException(Format("Cannot write file \"%s\": it cannot be read: %s", FileName(),
                                    SysUtils::SysErrorMessage(Content->Stamp.Error)));
   return Content;
+}
+
+void TIniFile::Store(const TContent& Content) {
+  if (FUpdateCount == 0) {
+    Save(Content);
+    return;
+  }
+  // The index of the gathered content must follow its lines.
+  auto Pending = std::make_shared<TContent>();
+  Pending->Stamp = Content.Stamp;
+  Pending->Parse(Content.Serialize());
+  FPending = std::move(Pending);
+}
+
+void TIniFile::BeginUpdate() {
+  ++FUpdateCount;
+}
+
+void TIniFile::EndUpdate() {
+  if (FUpdateCount == 0 || --FUpdateCount > 0)
+    return;
+  const auto Pending = std::exchange(FPending, nullptr);
+  const bool Cancelled = std::exchange(FCancelled, false);
+  if (Pending && !Cancelled)
+    Save(*Pending);
+}
+
+void TIniFile::CancelUpdate() {
+  // An inner cancel drops the whole update: the outer writes were gathered
+  // to land together with the inner ones.
+  FCancelled = true;
+  EndUpdate();
+  if (FUpdateCount > 0)
+    return;
+  FCancelled = false;
+  FPending.reset();
 }
 
 void TIniFile::Save(const TContent& Content) {
@@ -452,7 +490,7 @@ void TIniFile::WriteString(const std::string& Section, const std::string& Ident,
   if (S < 0) {
     C.AppendSection(SysUtils::Trim(Section));
     C.AppendLine(Key + "=" + Val);
-    Save(C);
+    Store(C);
     return;
   }
   for (auto& L : C.Lines) {
@@ -461,7 +499,7 @@ void TIniFile::WriteString(const std::string& Section, const std::string& Ident,
       if (L.Value == Val)
         return;
       L.Text = L.Name + "=" + Val;
-      Save(C);
+      Store(C);
       return;
     }
   }
@@ -472,7 +510,7 @@ void TIniFile::WriteString(const std::string& Section, const std::string& Ident,
   if (Pos == C.Lines.size() && !C.Lines.empty() && C.Lines.back().Eol.empty())
     C.Lines.back().Eol = C.NewEol;
   C.Lines.insert(C.Lines.begin() + static_cast<std::ptrdiff_t>(Pos), std::move(L));
-  Save(C);
+  Store(C);
 }
 
 void TIniFile::ReadSection(const std::string& Section, Classes::TStrings* Strings) const {
@@ -520,7 +558,7 @@ void TIniFile::EraseSection(const std::string& Section) {
       Kept.push_back(std::move(L));
   }
   C.Lines = std::move(Kept);
-  Save(C);
+  Store(C);
 }
 
 void TIniFile::DeleteKey(const std::string& Section, const std::string& Ident) {
@@ -534,7 +572,7 @@ void TIniFile::DeleteKey(const std::string& Section, const std::string& Ident) {
     return L.Kind == TContent::TLineKind::lkValue && L.Section == S &&
            SysUtils::SameText(L.Name, Key);
   });
-  Save(C);
+  Store(C);
 }
 
 bool TIniFile::ValueExists(const std::string& Section, const std::string& Ident) const {
@@ -549,7 +587,7 @@ void TIniFile::CreateSection(const std::string& Section) {
   if (C.FindSectionNo(Section) >= 0)
     return;
   C.AppendSection(SysUtils::Trim(Section));
-  Save(C);
+  Store(C);
 }
 
 } // namespace IniFiles

@@ -95,6 +95,15 @@ class TIniFile : public TCustomIniFile {
   // so that a section can exist empty (the registry's keys without values).
   void CreateSection(const std::string& Section);
 
+  // Gathers the writes made until the matching EndUpdate into one atomic
+  // replacement of the file, so that a change of several keys is seen (or
+  // lost in a crash) as a whole. Reads in between see the gathered writes.
+  // CancelUpdate drops them, leaving the file as it was; a caller that fails
+  // half way calls it instead of EndUpdate. Calls nest.
+  void BeginUpdate();
+  void EndUpdate();
+  void CancelUpdate();
+
   class TContent;
 
 private:
@@ -103,8 +112,12 @@ private:
   // The parsed file for a write: raises when the file exists but cannot be read.
   std::shared_ptr<const TContent> LoadForWrite() const;
   void Save(const TContent& Content);
+  void Store(const TContent& Content);
 
   mutable std::shared_ptr<const TContent> FCache;
+  std::shared_ptr<const TContent> FPending; // gathered writes while updating
+  int FUpdateCount = 0;
+  bool FCancelled = false;
 };
 
 } // namespace IniFiles

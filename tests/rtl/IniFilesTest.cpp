@@ -374,3 +374,25 @@ TEST_F(IniFilesTest, AConcurrentReaderNeverSeesATornFile) {
   EXPECT_EQ(Torn.load(), 0) << "of " << Reads.load() << " reads";
   EXPECT_GT(Reads.load(), 0);
 }
+
+TEST_F(IniFilesTest, AnUpdateLandsAsOneReplacementOrNotAtAll) {
+  Put("[Keep]\na=1\n[R]\nItem00=old\n");
+  TIniFile Ini(File);
+  Ini.BeginUpdate();
+  Ini.EraseSection("R");
+  Ini.WriteString("R", "Item00", "x");
+  Ini.WriteString("R", "Item01", "y");
+  EXPECT_EQ(Ini.ReadString("R", "Item01", ""), "y");  // reads see the gathered writes
+  EXPECT_EQ(Get(), "[Keep]\na=1\n[R]\nItem00=old\n"); // the file does not, yet
+  Ini.EndUpdate();
+  EXPECT_EQ(Get(), "[Keep]\na=1\n\n[R]\nItem00=x\nItem01=y\n");
+
+  Ini.BeginUpdate();
+  Ini.BeginUpdate();
+  Ini.EraseSection("R");
+  Ini.CancelUpdate();
+  Ini.WriteString("Keep", "b", "2");
+  Ini.EndUpdate();
+  EXPECT_EQ(Get(), "[Keep]\na=1\n\n[R]\nItem00=x\nItem01=y\n");
+  EXPECT_EQ(Ini.ReadString("Keep", "b", "none"), "none");
+}

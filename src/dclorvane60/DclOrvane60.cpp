@@ -1,0 +1,75 @@
+#include "dclorvane60/DclOrvane60.hpp"
+
+#include "dclorvane60/OVReg.hpp"
+#include "orvane60/Orvane60.hpp"
+
+namespace DclOrvane60 {
+
+namespace {
+
+const char ModuleAnchor = 0;
+
+const char* const Requires[] = {"Orvane60", "dcldb60", "rtl60", nullptr};
+// In start-up order. OVAbout and OVUpdSEd join when they are built.
+const char* const Units[] = {"DclOrvane60", "OVReg", nullptr};
+
+const DesignPackages::TPackageInfoTable PackageInfo = {
+    sizeof(DesignPackages::TPackageInfoTable),
+    DesignPackages::pfDesignOnly | DesignPackages::pfExplicitBuild,
+    "DclOrvane60",
+    Description,
+    Requires,
+    Units,
+};
+
+// The library entry point: the module holds the package's resources (palette
+// bitmaps, version resource, stored dialog layouts), found through the
+// module list while the library is loaded.
+__attribute__((constructor)) void LibraryAttach() {
+  System::RegisterModule(&ModuleAnchor);
+}
+
+__attribute__((destructor)) void LibraryDetach() {
+  System::UnregisterModule(&ModuleAnchor);
+}
+
+} // namespace
+
+const void* HInstance() {
+  return &ModuleAnchor;
+}
+
+} // namespace DclOrvane60
+
+const DesignPackages::TPackageInfoTable* GetPackageInfoTable() {
+  return &DclOrvane60::PackageInfo;
+}
+
+void Initialize() {
+  Orvane60::Initialize();
+  try {
+    OVReg::InitializeUnit();
+  } catch (...) {
+    // The runtime package was started for this package; a failed start stops it again.
+    Orvane60::Finalize();
+    throw;
+  }
+}
+
+void Finalize() {
+  try {
+    OVReg::FinalizeUnit();
+  } catch (...) {
+    Orvane60::Finalize();
+    throw;
+  }
+  Orvane60::Finalize();
+}
+
+void Register() {
+  OVReg::Register();
+}
+
+System::TObject* GetDesignSettings() {
+  return OVReg::DesignSettings;
+}

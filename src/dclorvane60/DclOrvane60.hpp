@@ -1,0 +1,33 @@
+// The package unit of the design package DclOrvane60: its package
+// information and the entry points the designer host calls.
+//
+//   GetPackageInfoTable  what the package is (description, kind, requires, units)
+//   Initialize           start-up: the runtime package Orvane60 first, then OVReg
+//   Register             the registrations of OVReg
+//   Finalize             shut-down in reverse order: OVReg, then Orvane60
+//   GetDesignSettings    the settings object of OVReg (null outside start-up and
+//                        shut-down), for the host to show its values
+//
+// The library's constructor and destructor play the library entry point:
+// they register and unregister the package's module (for its resources).
+#pragma once
+
+#include "designide/DesignPackages.hpp"
+#include "rtl/System.hpp"
+
+namespace DclOrvane60 {
+
+inline constexpr const char* Description = "Orvane Components";
+
+// An address inside the package's library: its module handle.
+const void* HInstance();
+
+} // namespace DclOrvane60
+
+extern "C" {
+const DesignPackages::TPackageInfoTable* GetPackageInfoTable();
+void Initialize();
+void Finalize();
+void Register();
+System::TObject* GetDesignSettings();
+}

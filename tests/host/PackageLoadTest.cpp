@@ -1,0 +1,101 @@
+#include "dclorvane60/PackageTestSupport.hpp"
+#include "designide/DesignPackages.hpp"
+#include "designide/DesignRegistry.hpp"
+#include "rtl/Classes.hpp"
+#include "rtl/TypInfo.hpp"
+
+#include <gtest/gtest.h>
+
+using namespace PackageTestSupport;
+using DesignPackages::EPackageError;
+using DesignPackages::TDesignPackage;
+
+namespace {
+
+class PackageLoadTest : public ::testing::Test {
+protected:
+  void SetUp() override {
+    Env.Set("ORVANE_REGISTRY", Registry / "registry.ini");
+    WriteFile(Registry / "registry.ini", "[Software\\Orvane]\nRootDir=" + Settings.Path() + "\n");
+  }
+
+  static System::TObject* Settings_(TDesignPackage& P) {
+    using TGet = System::TObject* (*)();
+    const auto Get = reinterpret_cast<TGet>(P.Symbol("GetDesignSettings"));
+    return Get ? Get() : nullptr;
+  }
+  static std::string Prop(System::TObject* S, const char* Name) {
+    return TypInfo::GetPropValueText(S, TypInfo::GetPropInfo(S, Name));
+  }
+  static std::string Message(const std::function<void()>& Fn) {
+    try {
+      Fn();
+    } catch (const EPackageError& E) {
+      return E.Message();
+    }
+    return "no error";
+  }
+
+  TTempDir Registry, Settings;
+  TEnvironment Env;
+};
+
+} // namespace
+
+TEST_F(PackageLoadTest, LoadingStartsAndRegistersUnloadingRemovesEverything) {
+  {
+    const auto P = TDesignPackage::Load(OV_PACKAGE_FILE);
+    EXPECT_EQ(P->Info().Name, "DclOrvane60");
+    EXPECT_EQ(P->Info().Description, "Orvane Components");
+    EXPECT_EQ(DesignPackages::LoadedPackages(), std::vector<std::string>{"DclOrvane60"});
+    // Start-up registered the runtime classes, so design files can name them.
+    EXPECT_NE(Classes::GetClass("TOVQuery"), nullptr);
+    const auto Log = DesignRegistry::RegistrationLog("DclOrvane60");
+    ASSERT_FALSE(Log.empty());
+    EXPECT_EQ(Log.front().Call, "RegisterComponents");
+    EXPECT_EQ(DesignRegistry::PalettePages().at(0).Items.size(), 10u);
+    EXPECT_NE(Settings_(*P), nullptr);
+    EXPECT_EQ(Message([] { TDesignPackage::Load(OV_PACKAGE_FILE); }),
+              std::string("Cannot load package \"") + OV_PACKAGE_FILE +
+                  "\": a package named DclOrvane60 is loaded already");
+    EXPECT_EQ(DesignRegistry::PalettePages().at(0).Items.size(), 10u);
+  }
+  EXPECT_TRUE(DesignRegistry::RegistrationLog().empty());
+  EXPECT_TRUE(DesignRegistry::PalettePages().empty());
+  EXPECT_TRUE(DesignPackages::LoadedPackages().empty());
+  EXPECT_EQ(Classes::GetClass("TOVQuery"), nullptr);
+}
+
+TEST_F(PackageLoadTest, AReloadReadsTheRegistryAndTheSettingsFileAgain) {
+  WriteFile(Settings / "orvane.ini", "[SQLEditor]\nEnabled=0\n[RecentDatabases]\nItem00=first\n");
+  {
+    const auto P = TDesignPackage::Load(OV_PACKAGE_FILE);
+    System::TObject* S = Settings_(*P);
+    EXPECT_EQ(Prop(S, "RootDir"), Settings.Path());
+    EXPECT_EQ(Prop(S, "SQLEditorEnabled"), "False");
+  }
+  TTempDir Other;
+  WriteFile(Registry / "registry.ini", "[Software\\Orvane]\nRootDir=" + Other.Path() + "\n");
+  const auto P = TDesignPackage::Load(OV_PACKAGE_FILE);
+  System::TObject* S = Settings_(*P);
+  EXPECT_EQ(Prop(S, "RootDir"), Other.Path());
+  EXPECT_EQ(Prop(S, "SQLEditorEnabled"), "True");
+  P->Unload();
+  EXPECT_FALSE(P->Loaded());
+  EXPECT_EQ(P->Symbol("Register"), nullptr);
+}
+
+TEST_F(PackageLoadTest, WhatIsNoPackageIsRefusedByName) {
+  const std::string Rtl = OV_RTL_FILE;
+  EXPECT_EQ(Message([&] { TDesignPackage::Load(Rtl); }),
+            "\"" + Rtl +
+                "\" is not a package: it does not export the entry point GetPackageInfoTable");
+  WriteFile(Settings / "libfake.so", std::string(200, 'x')); // long enough for an ELF header
+  const std::string Fake = Settings / "libfake.so";
+  const std::string M = Message([&] { TDesignPackage::Load(Fake); });
+  EXPECT_EQ(M.rfind("Cannot load package \"" + Fake + "\": ", 0), 0u) << M;
+  EXPECT_NE(M.find("invalid ELF header"), std::string::npos) << M;
+  EXPECT_NE(Message([&] { TDesignPackage::Load(Settings / "missing.so"); }).find("No such file"),
+            std::string::npos);
+  EXPECT_TRUE(DesignPackages::LoadedPackages().empty());
+}
