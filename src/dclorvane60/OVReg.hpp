@@ -1,5 +1,6 @@
 // Unit OVReg of the design package: the registration routine, the unit's
-// start-up and shut-down, and the design settings store.
+// start-up and shut-down, the design settings store, the property editors,
+// the object tree nodes and the master-fields link editor.
 //
 // The settings store keeps what outlives a designer session: the default
 // connection parameters and server type, the recently used remote databases,
@@ -18,6 +19,10 @@
 // from the file on first use and cached; writes reach the file at once.
 #pragma once
 
+#include "designide/DSDesign.hpp"
+#include "designide/DesignEditors.hpp"
+#include "designide/FldLinks.hpp"
+#include "designide/TreeIntf/Sprigs.hpp"
 #include "orvane60/OVEngine.hpp"
 #include "rtl/Classes.hpp"
 #include "rtl/IniFiles.hpp"
@@ -115,5 +120,285 @@ void Register();
 
 // The palette page of the package's components.
 inline constexpr const char* PalettePage = "Orvane";
+
+// Name-list property editors --------------------------------------------------------
+//
+// Drop-down lists of the names a property may take, read live from the
+// runtime's sessions and their catalogues (a list that needs a database
+// connects it for the question), or, for a database's remote database, the
+// history of recently connected ones. With several components selected the
+// lists are those of the first.
+
+// The entry the remote database list shows while the history is empty;
+// choosing it changes nothing.
+inline constexpr const char* SHistoryListPlaceholder = "<history list>";
+
+class TOVStringProperty : public DesignEditors::TStringProperty {
+  OV_CLASS(TOVStringProperty, DesignEditors::TStringProperty)
+  using inherited::inherited;
+  // A sorted value list, also for several components.
+  DesignIntf::TPropertyAttributes GetAttributes() override;
+  // The entries GetValueList adds, in its order.
+  void GetValues(const DesignIntf::TGetStrProc& Proc) override;
+  // Adds the names to List.
+  virtual void GetValueList(Classes::TStrings* List) = 0;
+};
+
+// A database's RemoteDatabase: the recent remote databases, most recent
+// first; the ellipsis asks for one in the runtime's input dialog.
+class TOVDatabaseProperty : public TOVStringProperty {
+  OV_CLASS(TOVDatabaseProperty, TOVStringProperty)
+  using inherited::inherited;
+  void Edit() override;
+  // A value list in the history's order, with a dialog; one component only.
+  DesignIntf::TPropertyAttributes GetAttributes() override;
+  // The history placeholder is refused silently: the property keeps its value.
+  void SetValue(const std::string& Value) override;
+  void GetValueList(Classes::TStrings* List) override;
+};
+
+// SessionName of databases, datasets and scripts: every session's name, the
+// default session's included.
+class TOVSessionNameProperty : public TOVStringProperty {
+  OV_CLASS(TOVSessionNameProperty, TOVStringProperty)
+  using inherited::inherited;
+  void GetValueList(Classes::TStrings* List) override;
+};
+
+// DatabaseName of datasets and scripts: the database names of the session
+// the component names.
+class TOVDatabaseNameProperty : public TOVStringProperty {
+  OV_CLASS(TOVDatabaseNameProperty, TOVStringProperty)
+  using inherited::inherited;
+  void GetValueList(Classes::TStrings* List) override;
+};
+
+// A stored procedure's StoredProcName: the procedures of its database.
+class TOVStoredProcNameProperty : public TOVStringProperty {
+  OV_CLASS(TOVStoredProcNameProperty, TOVStringProperty)
+  using inherited::inherited;
+  void GetValueList(Classes::TStrings* List) override;
+};
+
+// A table's TableName: the tables of its database.
+class TOVTableNameProperty : public TOVStringProperty {
+  OV_CLASS(TOVTableNameProperty, TOVStringProperty)
+  using inherited::inherited;
+  // Typed text is completed from the list only while the table's database is
+  // connected; asking never connects it.
+  bool AutoFill() override;
+  void GetValueList(Classes::TStrings* List) override;
+};
+
+// A database's Connected: connecting it for real puts its remote database
+// first in the history of the design settings.
+class TOVDatabaseConnectedProperty : public DesignEditors::TEnumProperty {
+  OV_CLASS(TOVDatabaseConnectedProperty, DesignEditors::TEnumProperty)
+  using inherited::inherited;
+  void SetValue(const std::string& Value) override;
+};
+
+// Params, file-name, string-list and SQL property editors -------------------------------
+
+// A parameter collection: shown as (TParams), edited in the collection editor.
+class TOVParamsProperty : public DesignEditors::TPropertyEditor {
+  OV_CLASS(TOVParamsProperty, DesignEditors::TPropertyEditor)
+  using inherited::inherited;
+  DesignIntf::TPropertyAttributes GetAttributes() override;
+  std::string GetValue() override;
+};
+
+class TOVQueryParamsProperty : public TOVParamsProperty {
+  OV_CLASS(TOVQueryParamsProperty, TOVParamsProperty)
+  using inherited::inherited;
+  void Edit() override;
+};
+
+class TOVStoredProcParamsProperty : public TOVParamsProperty {
+  OV_CLASS(TOVStoredProcParamsProperty, TOVParamsProperty)
+  using inherited::inherited;
+  void Edit() override;
+};
+
+// A database's ParamsFileName, chosen in the file-open dialog.
+class TOVFileNameProperty : public DesignEditors::TStringProperty {
+  OV_CLASS(TOVFileNameProperty, DesignEditors::TStringProperty)
+  using inherited::inherited;
+  void Edit() override;
+  DesignIntf::TPropertyAttributes GetAttributes() override;
+};
+
+// The filter of the parameter file dialog.
+inline constexpr const char* SParamsFileFilter =
+    "Ini-files (*.ini)|*.INI|Text files (*.txt)|*.TXT|All files (*.*)|*.*";
+
+// A string-list property edited in a dialog as a whole, not unfolded.
+class TOVStringListEditDlgProperty : public DesignEditors::TClassProperty {
+  OV_CLASS(TOVStringListEditDlgProperty, DesignEditors::TClassProperty)
+  using inherited::inherited;
+  DesignIntf::TPropertyAttributes GetAttributes() override;
+  // The first component's own list.
+  Classes::TStrings* GetStrings();
+  // Sets the property of every component through its setter and tells the
+  // designer.
+  void SetStrings(Classes::TStrings* Value);
+};
+
+// A database's Params: the runtime's parameter dialog, or the code editor.
+class TOVDatabaseParamsProperty : public TOVStringListEditDlgProperty {
+  OV_CLASS(TOVDatabaseParamsProperty, TOVStringListEditDlgProperty)
+  using inherited::inherited;
+  // An open code editor module of the property comes to the front; with Alt
+  // held the list opens in the code editor; otherwise the dialog runs and a
+  // confirmed list is set again.
+  void Edit() override;
+  // Replaces List's lines with the saved default parameters.
+  void GetDefaultParams(Classes::TStrings* List);
+  void ShowCodeEditor(Classes::TStrings* List, bool Modified);
+};
+
+// A query's SQL: the runtime's SQL dialog, or the code editor.
+class TOVQuerySQLProperty : public TOVStringListEditDlgProperty {
+  OV_CLASS(TOVQuerySQLProperty, TOVStringListEditDlgProperty)
+  using inherited::inherited;
+  // As the database's Params; a confirmed dialog has written the SQL already
+  // and the designer is told.
+  void Edit() override;
+  void ShowCodeEditor(Classes::TStrings* List, bool Modified);
+};
+
+// Master-fields link ----------------------------------------------------------------------
+
+// A table's MasterFields in the field link designer. The designer works on
+// a working copy of the table (same session, database, table, index and
+// master fields, opened for its fields and indexes), so that the designed
+// table changes only when the developer confirms a changed link: then its
+// master fields and then its index are written back.
+class TOVTableFieldLinkProperty : public FldLinks::TFieldLinkProperty {
+  OV_CLASS(TOVTableFieldLinkProperty, FldLinks::TFieldLinkProperty)
+  using inherited::inherited;
+
+  void Edit() override;
+  void GetFieldNamesForIndex(Classes::TStrings* List) override;
+  bool GetIndexBased() override;
+  DB::TIndexDefs* GetIndexDefs() override;
+  std::string GetIndexFieldNames() override;
+  std::string GetIndexName() override;
+  std::string GetMasterFields() override;
+  void SetIndexFieldNames(const std::string& Value) override;
+  // The primary index entry (OVConsts::SPrimary) selects the primary index.
+  void SetIndexName(const std::string& Value) override;
+  void SetMasterFields(const std::string& Value) override;
+
+  // The working copy while Edit runs, else null.
+  OVEngine::TOVTable* WorkingTable() const { return FTable.get(); }
+
+private:
+  std::unique_ptr<OVEngine::TOVTable> FTable;
+};
+
+// Object tree nodes -------------------------------------------------------------------------
+//
+// Sessions hang under the root, databases under the node of the session they
+// name, datasets under the node of their database. Components that name the
+// runtime's default session hang under one transient default-session node;
+// datasets that name a database no node under their session stands for hang
+// under a transient implied-database node of that name. Dragging a node
+// rewires SessionName and DatabaseName.
+
+// The name of the session node a session name leads to: "<DefaultSession>"
+// for an empty name or the default session's (any case), else the name.
+std::string SessionNodeKey(const std::string& SessionName);
+// "<ImpliedDatabase>.Name": the unique name of an implied-database node.
+std::string ImpliedDatabaseNodeKey(const std::string& DatabaseName);
+
+class TOVSessionSprig : public TreeIntf::TComponentSprig {
+  OV_CLASS(TOVSessionSprig, TreeIntf::TComponentSprig)
+  using inherited::inherited;
+  bool AnyProblems() override;
+  std::string Name() override;
+  std::string Caption() override;
+};
+
+class TOVDefaultSessionSprig : public TreeIntf::TTransientSprig {
+  OV_CLASS(TOVDefaultSessionSprig, TreeIntf::TTransientSprig)
+  using inherited::inherited;
+  std::string UniqueName() override;
+  bool Transient() override;
+  System::TClass ItemClass() override;
+  std::string Caption() override;
+};
+
+class TOVDatabaseSprig : public TreeIntf::TComponentSprig {
+  OV_CLASS(TOVDatabaseSprig, TreeIntf::TComponentSprig)
+  using inherited::inherited;
+  bool AnyProblems() override;
+  std::string Name() override;
+  std::string Caption() override;
+  bool DragOverTo(TreeIntf::TSprig* Parent) override;
+  bool DragDropTo(TreeIntf::TSprig* Parent) override;
+  bool PaletteOverTo(TreeIntf::TSprig* Parent, System::TClass AClass) override;
+  void FigureParent() override;
+};
+
+class TOVImpliedDatabaseSprig : public TreeIntf::TComponentSprig {
+  OV_CLASS(TOVImpliedDatabaseSprig, TreeIntf::TComponentSprig)
+  // Both names start empty.
+  explicit TOVImpliedDatabaseSprig(Classes::TComponent* AItem = nullptr);
+  std::string UniqueName() override;
+  bool Transient() override;
+  bool AnyProblems() override;
+  System::TClass ItemClass() override;
+  std::string Caption() override;
+  bool DragOverTo(TreeIntf::TSprig* Parent) override;
+  bool DragDropTo(TreeIntf::TSprig* Parent) override;
+  void FigureParent() override;
+
+  // The session the node belongs to, as the dataset that made it names it.
+  std::string SessionName;
+  // The database name the node stands for.
+  std::string DatabaseName;
+};
+
+class TOVUpdateSQLSprig : public TreeIntf::TComponentSprig {
+  OV_CLASS(TOVUpdateSQLSprig, TreeIntf::TComponentSprig)
+  using inherited::inherited;
+  bool AnyProblems() override;
+};
+
+class TOVDataSetSprig : public DSDesign::TDataSetSprig {
+  OV_CLASS(TOVDataSetSprig, DSDesign::TDataSetSprig)
+  using inherited::inherited;
+  bool AnyProblems() override;
+  bool DragOverTo(TreeIntf::TSprig* Parent) override;
+  bool DragDropTo(TreeIntf::TSprig* Parent) override;
+  bool PaletteOverTo(TreeIntf::TSprig* Parent, System::TClass AClass) override;
+  void Reparent() override;
+  void FigureParent() override;
+
+protected:
+  OVEngine::TOVDataSet* DataSet() const;
+};
+
+class TOVTableSprig : public TOVDataSetSprig {
+  OV_CLASS(TOVTableSprig, TOVDataSetSprig)
+  using inherited::inherited;
+  bool AnyProblems() override;
+  std::string Caption() override;
+};
+
+class TOVQuerySprig : public TOVDataSetSprig {
+  OV_CLASS(TOVQuerySprig, TOVDataSetSprig)
+  using inherited::inherited;
+  bool AnyProblems() override;
+  std::string Caption() override;
+};
+
+class TOVStoredProcSprig : public TOVDataSetSprig {
+  OV_CLASS(TOVStoredProcSprig, TOVDataSetSprig)
+  using inherited::inherited;
+  bool AnyProblems() override;
+  std::string Caption() override;
+};
 
 } // namespace OVReg
