@@ -4,6 +4,7 @@
 //
 // Exit codes: 0 done, 1 an error (one line on stderr), 2 bad usage.
 #include "host/HostCommands.hpp"
+#include "host/InspectorCommands.hpp"
 
 #include <CLI/CLI.hpp>
 #include <cstdio>
@@ -68,6 +69,49 @@ int main(int argc, char** argv) {
   Demo->add_option("--form", DemoForm, "The demo design file")->capture_default_str();
   Demo->add_option("--database", DemoDatabase, "The demo SQLite database")->capture_default_str();
 
+  // The Object Inspector and the object tree view.
+  std::vector<std::string> Selection;
+  std::string Component, Property, Value, Node, Target, ClassName;
+  HostCommands::TEditOptions EditOptions;
+  auto* Inspect = App.add_subcommand(
+      "inspect", "What the Object Inspector shows for one component or a multiple selection");
+  Inspect->add_option("FILE", File, "The design file (.dfm)")->required();
+  Inspect->add_option("COMPONENT", Selection, "The selected components")->required();
+  auto* Values = App.add_subcommand("values", "The drop-down list of a property");
+  Values->add_option("FILE", File, "The design file (.dfm)")->required();
+  Values->add_option("COMPONENT", Component, "The component")->required();
+  Values->add_option("PROPERTY", Property, "The property (Font.Name for a sub-property)")
+      ->required();
+  auto* Set = App.add_subcommand(
+      "set", "Set a property through its property editor; the file is saved when it changed");
+  Set->add_option("FILE", File, "The design file (.dfm)")->required();
+  Set->add_option("COMPONENT", Component, "The component")->required();
+  Set->add_option("PROPERTY", Property, "The property (Font.Name for a sub-property)")->required();
+  Set->add_option("VALUE", Value, "The value as the Object Inspector takes it")->required();
+  auto* EditProperty = App.add_subcommand(
+      "edit-property",
+      "Press the ellipsis button of a property; the file is saved when it changed");
+  EditProperty->add_option("FILE", File, "The design file (.dfm)")->required();
+  EditProperty->add_option("COMPONENT", Component, "The component")->required();
+  EditProperty->add_option("PROPERTY", Property, "The property")->required();
+  EditProperty->add_flag("--alt", EditOptions.Alt, "Hold the Alt key down while pressing it");
+  EditProperty->add_option("--ui-script", EditOptions.UIScript,
+                           "Act on the dialogs as this script says (default: at the terminal)");
+  auto* TreeCommand =
+      App.add_subcommand("tree", "The object tree: captions, kinds, problems and children");
+  TreeCommand->add_option("FILE", File, "The design file (.dfm)")->required();
+  auto* Drop = App.add_subcommand(
+      "drop", "Drag a node of the object tree onto another; the file is saved when it changed");
+  Drop->add_option("FILE", File, "The design file (.dfm)")->required();
+  Drop->add_option("NODE", Node, "The node dragged (a component's name or a node's name)")
+      ->required();
+  Drop->add_option("TARGET", Target, "The node it is dropped onto")->required();
+  auto* Place = App.add_subcommand(
+      "place", "Place a new component from the palette onto a node of the object tree");
+  Place->add_option("FILE", File, "The design file (.dfm)")->required();
+  Place->add_option("CLASS", ClassName, "The component class (TOVQuery)")->required();
+  Place->add_option("TARGET", Target, "The node it goes under")->required();
+
   try {
     App.parse(argc, argv);
   } catch (const CLI::CallForHelp& E) {
@@ -100,6 +144,20 @@ int main(int argc, char** argv) {
       HostCommands::Dfm(Host, File, Check, std::cout);
     else if (Demo->parsed())
       HostCommands::Demo(Host, DemoForm, DemoDatabase, std::cout);
+    else if (Inspect->parsed())
+      HostCommands::Inspect(Host, File, Selection, std::cout);
+    else if (Values->parsed())
+      HostCommands::Values(Host, File, Component, Property, std::cout);
+    else if (Set->parsed())
+      HostCommands::SetProperty(Host, File, Component, Property, Value, std::cout);
+    else if (EditProperty->parsed())
+      HostCommands::EditProperty(Host, File, Component, Property, EditOptions, std::cout);
+    else if (TreeCommand->parsed())
+      HostCommands::Tree(Host, File, std::cout);
+    else if (Drop->parsed())
+      HostCommands::Drop(Host, File, Node, Target, std::cout);
+    else if (Place->parsed())
+      HostCommands::Place(Host, File, ClassName, Target, std::cout);
   } catch (const std::exception& E) {
     Error = E.what();
   }
