@@ -77,7 +77,12 @@ std::unique_ptr<TDesignPackage> TDesignPackage::Load(const std::string& FileName
   // the host means the file it was given.
   const std::string Path = FileName.find('/') == std::string::npos ? "./" + FileName : FileName;
   ::dlerror();
-  P->FHandle = ::dlopen(Path.c_str(), RTLD_NOW | RTLD_LOCAL);
+  // The package's code stays mapped after it unloads: the class tables of the
+  // object model live as long as the process and hold functions of the
+  // classes they describe, and packages that instantiate inline statics could
+  // not be unmapped anyway. Unloading stops the package and removes its
+  // registrations; loading it again starts it afresh.
+  P->FHandle = ::dlopen(Path.c_str(), RTLD_NOW | RTLD_LOCAL | RTLD_NODELETE);
   if (!P->FHandle)
     throw EPackageError(Format("Cannot load package \"%s\": %s", FileName, DlError()));
 

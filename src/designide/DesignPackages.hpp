@@ -59,7 +59,9 @@ struct TPackageInfo {
 // A package loaded into the host. Load runs dlopen, finds the entry points,
 // runs Initialize and then Register with the calls recorded under the
 // package's name; Unload (or the destructor) runs Finalize, removes the
-// package's registrations and closes the library.
+// package's registrations and closes the library. The library's code stays
+// mapped until the process ends (class tables refer to it), so its library
+// destructor runs then; a package loaded again is started afresh.
 class TDesignPackage {
 public:
   // Raises EPackageError: with the system loader's text when the file cannot
