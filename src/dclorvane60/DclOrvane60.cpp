@@ -10,8 +10,8 @@ namespace {
 const char ModuleAnchor = 0;
 
 const char* const Requires[] = {"Orvane60", "dcldb60", "rtl60", nullptr};
-// In start-up order. OVAbout joins when it is built.
-const char* const Units[] = {"DclOrvane60", "OVUpdSEd", "OVReg", nullptr};
+// In start-up order.
+const char* const Units[] = {"DclOrvane60", "OVAbout", "OVUpdSEd", "OVReg", nullptr};
 
 const DesignPackages::TPackageInfoTable PackageInfo = {
     sizeof(DesignPackages::TPackageInfoTable),
