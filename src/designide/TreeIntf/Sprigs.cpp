@@ -51,7 +51,40 @@ void TSprig::FigureParent() {
   R->Add(this);
 }
 
+struct TSprig::TNameIndex {
+  // Upper-cased names, each with its children in child order.
+  std::unordered_map<std::string, std::vector<TSprig*>> Names;
+  // Children added since the last Find, not indexed yet.
+  std::vector<TSprig*> Pending;
+};
+
+TSprig* TSprig::FindIndexed(const std::string& AName) {
+  if (!FNameIndex) {
+    FNameIndex = std::make_unique<TNameIndex>();
+    for (const auto& C : FChildren)
+      FNameIndex->Pending.push_back(C.get());
+  }
+  for (TSprig* C : FNameIndex->Pending) {
+    C->FIndexKey = SysUtils::UpperCase(C->Name());
+    FNameIndex->Names[C->FIndexKey].push_back(C);
+  }
+  FNameIndex->Pending.clear();
+  const auto It = FNameIndex->Names.find(SysUtils::UpperCase(AName));
+  return It == FNameIndex->Names.end() || It->second.empty() ? nullptr : It->second.front();
+}
+
+void TSprig::ForgetChild(TSprig* Child) {
+  if (!FNameIndex)
+    return;
+  auto& P = FNameIndex->Pending;
+  P.erase(std::remove(P.begin(), P.end(), Child), P.end());
+  if (const auto It = FNameIndex->Names.find(Child->FIndexKey); It != FNameIndex->Names.end())
+    It->second.erase(std::remove(It->second.begin(), It->second.end(), Child), It->second.end());
+}
+
 TSprig* TSprig::Find(const std::string& AName, bool Recurse) {
+  if (!Recurse && FRoot && FRoot->FBuilding)
+    return FindIndexed(AName);
   for (const auto& C : FChildren)
     if (SameText(C->Name(), AName))
       return C.get();
@@ -87,6 +120,8 @@ TSprig* TSprig::Add(TSprig* Node) {
   Node->FParent = this;
   Node->SetRoot(FRoot);
   FChildren.push_back(std::move(Owned));
+  if (FNameIndex)
+    FNameIndex->Pending.push_back(Node);
   return Node;
 }
 
@@ -153,6 +188,7 @@ std::unique_ptr<TSprig> TSprig::Detach() {
   std::unique_ptr<TSprig> Owned;
   if (!FParent)
     return Owned;
+  FParent->ForgetChild(this);
   auto& L = FParent->FChildren;
   for (auto It = L.begin(); It != L.end(); ++It)
     if (It->get() == this) {
@@ -188,23 +224,25 @@ std::string TRootSprig::Caption() {
 void TRootSprig::Clear() {
   FItems.clear();
   FLoose.clear();
+  FLooseOrder.clear();
   FChildren.clear();
 }
 
 void TRootSprig::Adopt(std::unique_ptr<TSprig> Node) {
   Node->FParent = nullptr;
   Node->SetRoot(this);
-  FLoose.push_back(std::move(Node));
+  TSprig* Key = Node.get();
+  FLoose.emplace(Key, std::move(Node));
+  FLooseOrder.push_back(Key);
 }
 
 std::unique_ptr<TSprig> TRootSprig::TakeLoose(TSprig* Node) {
-  for (auto It = FLoose.begin(); It != FLoose.end(); ++It)
-    if (It->get() == Node) {
-      std::unique_ptr<TSprig> Owned = std::move(*It);
-      FLoose.erase(It);
-      return Owned;
-    }
-  return nullptr;
+  const auto It = FLoose.find(Node);
+  if (It == FLoose.end())
+    return nullptr;
+  std::unique_ptr<TSprig> Owned = std::move(It->second);
+  FLoose.erase(It);
+  return Owned;
 }
 
 TClass TRootSprig::SprigClassFor(TClass ComponentClass) {
@@ -230,6 +268,15 @@ void TRootSprig::Build() {
   TComponent* Root = Item();
   if (!Root)
     return;
+  FBuilding = true;
+  struct TBuildEnd {
+    TRootSprig* Self;
+    ~TBuildEnd() {
+      Self->FBuilding = false;
+      for (TSprig* S : Self->AllNodes())
+        S->FNameIndex.reset();
+    }
+  } BuildEnd{this};
   std::vector<TSprig*> Order;
   Order.reserve(static_cast<size_t>(Root->ComponentCount()));
   for (int I = 0; I < Root->ComponentCount(); ++I) {
@@ -254,8 +301,10 @@ void TRootSprig::Build() {
     if (!Moved)
       break;
   }
-  while (!FLoose.empty())
-    Add(FLoose.front().get());
+  for (TSprig* S : FLooseOrder)
+    if (FLoose.count(S))
+      Add(S);
+  FLooseOrder.clear();
   Prune(this);
 }
 

@@ -99,13 +99,20 @@ class TSprig : public System::TObject {
 
 private:
   friend class TRootSprig;
+  struct TNameIndex;
   std::unique_ptr<TSprig> Detach();
   void SetRoot(TRootSprig* ARoot);
+  TSprig* FindIndexed(const std::string& AName);
+  void ForgetChild(TSprig* Child);
 
   TComponent* FItem;
   TSprig* FParent = nullptr;
   TRootSprig* FRoot = nullptr;
   std::vector<std::unique_ptr<TSprig>> FChildren;
+  // The children by name, made while the tree is built (see Build), and
+  // the key this node has in its parent's index.
+  std::unique_ptr<TNameIndex> FNameIndex;
+  std::string FIndexKey;
 };
 
 // The node of a component of the design.
@@ -142,6 +149,12 @@ class TRootSprig : public TSprig {
   // not found its own place yet); then the nodes that found none go under the
   // root, after its other children, in creation order, and transient nodes
   // left without children are dropped.
+  //
+  // While the tree is built the components do not change, so Find answers
+  // from an index of each node's children by name. A child is indexed under
+  // the name it has at the first Find after it was added, which lets a node
+  // that FigureParent has just added take its name-giving texts before
+  // anyone looks for it.
   void Build();
   void Refresh() { Build(); }
 
@@ -183,9 +196,11 @@ private:
   void Prune(TSprig* Node);
 
   System::TInterfaceRef<DesignIntf::IDesigner> FDesigner;
-  // Nodes of this tree that have no parent yet.
-  std::vector<std::unique_ptr<TSprig>> FLoose;
+  // Nodes of this tree that have no parent yet, and the order they came in.
+  std::unordered_map<TSprig*, std::unique_ptr<TSprig>> FLoose;
+  std::vector<TSprig*> FLooseOrder;
   std::unordered_map<const TComponent*, TSprig*> FItems;
+  bool FBuilding = false;
 };
 
 } // namespace TreeIntf
