@@ -1,6 +1,7 @@
 // Unit OVReg of the design package: the registration routine, the unit's
-// start-up and shut-down, the design settings store, the property editors,
-// the object tree nodes and the master-fields link editor.
+// start-up and shut-down, the design settings store, the component editors
+// with the code editor bridge, the property editors, the object tree nodes
+// and the master-fields link editor.
 //
 // The settings store keeps what outlives a designer session: the default
 // connection parameters and server type, the recently used remote databases,
@@ -19,10 +20,13 @@
 // from the file on first use and cached; writes reach the file at once.
 #pragma once
 
+#include "designide/DBReg.hpp"
 #include "designide/DSDesign.hpp"
 #include "designide/DesignEditors.hpp"
 #include "designide/FldLinks.hpp"
+#include "designide/ToolsAPI.hpp"
 #include "designide/TreeIntf/Sprigs.hpp"
+#include "orvane60/OVDlgs.hpp"
 #include "orvane60/OVEngine.hpp"
 #include "rtl/Classes.hpp"
 #include "rtl/IniFiles.hpp"
@@ -120,6 +124,222 @@ void Register();
 
 // The palette page of the package's components.
 inline constexpr const char* PalettePage = "Orvane";
+
+// Component editors ----------------------------------------------------------------------
+//
+// The context-menu verbs and double-click action of each component. Every
+// menu starts with the version verb (the product name and version of this
+// package; it opens the About box). A descendant numbers its verbs after its
+// parent's, handles its own indexes and passes the others on; "-" is a
+// separator; an index no class of the chain owns gives "" and does nothing.
+// Captions are read from the runtime package each time they are asked for.
+//
+//   sessions, monitors, SQLBase servers, scripts   0 version
+//   datasets, tables                               0 version, 1 -, 2 fields editor
+//   queries                                        ..., 3 parameters, 4 SQL (while the SQL
+//                                                  editor is enabled)
+//   macro queries                                  as queries, then macros (4 or 5)
+//   stored procedures                              ..., 3 parameters
+//   update objects                                 0 version, 1 -, 2 UpdateSQL editor
+//   databases                                      0 version, 1 -, 2 connection dialog,
+//                                                  3 parameters
+//
+// A double-click runs the About box for the first group, the fields editor
+// for datasets, the UpdateSQL editor for update objects and the connection
+// dialog for databases. Only the SQL, UpdateSQL, connection and parameter
+// dialogs of databases tell the designer of a change (Modified), and only
+// when they were confirmed; the collection and fields editors tell it
+// themselves.
+
+// "<product name> <version>" from the package file's version resource
+// ("Orvane " when it gives nothing).
+std::string GetVersionVerbCaption();
+// The Name of the designer's root; "" without a designer or root.
+std::string GetDesignerRootName(DesignIntf::IDesigner* Designer);
+// The collection editor on the query's parameters (or macros), with no
+// adding, deleting or moving: they follow the SQL.
+void EditQueryParams(DesignIntf::IDesigner* Designer, OVEngine::TOVQuery* Query);
+void EditQueryMacros(DesignIntf::IDesigner* Designer, OVEngine::TOVMacroQuery* Query);
+// The collection editor on a stored procedure's parameters. A procedure
+// without parameters that is not prepared is prepared first, so that the
+// server describes them; a procedure that is prepared afterwards is
+// unprepared again. When its database is connected and the server described
+// the procedure, parameters cannot be added or deleted.
+void EditStoredProcParams(DesignIntf::IDesigner* Designer, OVEngine::TOVStoredProc* Proc);
+// The database the procedure's session holds under its DatabaseName, or null.
+OVEngine::TOVDatabase* FindStoredProcDatabase(OVEngine::TOVStoredProc* Proc);
+// The UpdateSQL editor; the designer is told when it was confirmed.
+void EditUpdateObject(DesignIntf::IDesigner* Designer, OVEngine::TOVUpdateSQL* UpdateSQL);
+
+class TOVDefaultEditor : public DesignEditors::TComponentEditor {
+  OV_CLASS(TOVDefaultEditor, DesignEditors::TComponentEditor)
+  using inherited::inherited;
+  void Edit() override;
+  void ExecuteVerb(int Index) override;
+  std::string GetVerb(int Index) override;
+  int GetVerbCount() override;
+};
+
+class TOVScriptEditor : public TOVDefaultEditor {
+  OV_CLASS(TOVScriptEditor, TOVDefaultEditor)
+  using inherited::inherited;
+};
+
+class TOVUpdateSQLEditor : public TOVDefaultEditor {
+  OV_CLASS(TOVUpdateSQLEditor, TOVDefaultEditor)
+  using inherited::inherited;
+  void Edit() override;
+  void ExecuteVerb(int Index) override;
+  std::string GetVerb(int Index) override;
+  int GetVerbCount() override;
+};
+
+// Takes none of the platform dataset editor's verbs; keeps its dataset
+// designer class for the fields editor.
+class TOVDataSetEditor : public DBReg::TDataSetEditor {
+  OV_CLASS(TOVDataSetEditor, DBReg::TDataSetEditor)
+  using inherited::inherited;
+  void Edit() override;
+  void ExecuteVerb(int Index) override;
+  std::string GetVerb(int Index) override;
+  int GetVerbCount() override;
+};
+
+// Its verbs cast the component to TOVQuery, raising EInvalidCast for any
+// other class.
+class TOVQueryEditor : public TOVDataSetEditor {
+  OV_CLASS(TOVQueryEditor, TOVDataSetEditor)
+  using inherited::inherited;
+  void ExecuteVerb(int Index) override;
+  std::string GetVerb(int Index) override;
+  int GetVerbCount() override;
+  // The SQL dialog's code editor: opens Strings as the query's SQL module.
+  void ShowCodeEditor(Classes::TStrings* Strings, bool Modified);
+};
+
+class TOVStoredProcEditor : public TOVDataSetEditor {
+  OV_CLASS(TOVStoredProcEditor, TOVDataSetEditor)
+  using inherited::inherited;
+  void ExecuteVerb(int Index) override;
+  std::string GetVerb(int Index) override;
+  int GetVerbCount() override;
+};
+
+// The connection editor of databases. The connection dialog lives only while
+// EditDatabase runs; its buttons for the default parameters and the default
+// server type reach the settings store through the handlers below, which do
+// nothing while no dialog is open.
+class TOVDatabaseEditor : public TOVDefaultEditor {
+  OV_CLASS(TOVDatabaseEditor, TOVDefaultEditor)
+  using inherited::inherited;
+  ~TOVDatabaseEditor() override;
+  void Edit() override;
+  void ExecuteVerb(int Index) override;
+  std::string GetVerb(int Index) override;
+  int GetVerbCount() override;
+
+  // Runs the connection dialog on Database; on OK writes back, in this
+  // order, Params, DatabaseName, ServerType, RemoteDatabase, KeepConnection
+  // and LoginPrompt (into the field, without a setter), then the two design
+  // options one SetDesignOptions call each, and returns true. Values written
+  // before an error stay written.
+  bool EditDatabase(OVEngine::TOVDatabase* Database);
+  void GetDefaultParams(Classes::TStrings* List);
+  void LoadDefaultParams(System::TObject* Sender);
+  void SaveDefaultParams(System::TObject* Sender);
+  void SaveDefaultSrvType(System::TObject* Sender);
+  void ShowParamsCodeEditor(Classes::TStrings* Strings, bool Modified);
+
+  // The connection dialog while EditDatabase runs, else null.
+  OVDlgs::TOVDatabaseEditDlg* EditDlg() const { return FEditDlg; }
+
+private:
+  OVDlgs::TOVDatabaseEditDlg* FEditDlg = nullptr;
+};
+
+// Step 3 of Register: the component editors of the ten classes, in order.
+// (The macro query's editor is private to the unit.)
+void RegisterComponentEditors();
+
+// Code editor bridge ---------------------------------------------------------------------
+//
+// String-list properties (a query's SQL, a database's Params) opened as text
+// modules in the host's code editor. A module is named after the designer's
+// root, the component and the property (Form1.OVQuery1.SQL) and bound to the
+// strings file system, through which its saved text returns into the
+// property.
+
+// The module name of the property, or "" when Instance is no component
+// owned by the designer's root or the root has no name.
+std::string StringsModuleName(DesignIntf::IDesigner* Designer, Classes::TPersistent* Instance,
+                              const std::string& PropName);
+// Opens Strings as the property's module (marked modified when Modified is
+// set) and shows it. Raises EIntfCastError when the host offers no module
+// services; ends silently when the host creates no module.
+void OpenStringsInCodeEditor(DesignIntf::IDesigner* Designer, Classes::TPersistent* Instance,
+                             const std::string& PropName, Classes::TStrings* Strings,
+                             bool Modified);
+// True when no module of the property is open or the open one closed; false
+// when it stayed open (the person kept unsaved changes).
+bool CloseStringsModule(DesignIntf::IDesigner* Designer, Classes::TPersistent* Instance,
+                        const std::string& PropName);
+// True when a module of the property was open and has been brought to the
+// front.
+bool ShowStringsModule(DesignIntf::IDesigner* Designer, Classes::TPersistent* Instance,
+                       const std::string& PropName);
+// Whether the Alt key is held down at this moment.
+bool IsAltKeyDown();
+
+// A file handed to the host: the source text and its age.
+class TOTAFile : public System::TInterfacedObject, public ToolsAPI::IOTAFile {
+  OV_CLASS(TOTAFile, System::TInterfacedObject)
+  TOTAFile(std::string Source, SysUtils::TDateTime Age);
+  std::string GetSource() override { return FSource; }
+  SysUtils::TDateTime GetAge() override { return FAge; }
+
+private:
+  std::string FSource;
+  SysUtils::TDateTime FAge;
+};
+
+// What the bridge hands the host to create a text module in the strings
+// file system; it owns the stream with the property's text and frees it
+// when the last reference goes.
+class TStringsModuleCreator : public System::TInterfacedObject, public ToolsAPI::IOTAModuleCreator {
+  OV_CLASS(TStringsModuleCreator, System::TInterfacedObject)
+  TStringsModuleCreator(std::string FileName, std::unique_ptr<Classes::TStringStream> Stream,
+                        SysUtils::TDateTime Age);
+  ~TStringsModuleCreator() override;
+
+  std::string GetCreatorType() override;
+  bool GetExisting() override;
+  std::string GetFileSystem() override;
+  System::TInterfaceRef<ToolsAPI::IOTAModule> GetOwner() override;
+  bool GetUnnamed() override;
+
+  std::string GetAncestorName() override;
+  std::string GetImplFileName() override;
+  std::string GetIntfFileName() override;
+  std::string GetFormName() override;
+  bool GetMainForm() override;
+  bool GetShowForm() override;
+  bool GetShowSource() override;
+  System::TInterfaceRef<ToolsAPI::IOTAFile> NewFormFile(const std::string& FormIdent,
+                                                        const std::string& AncestorIdent) override;
+  // A new file each call: the whole stream as its source, the creator's age.
+  System::TInterfaceRef<ToolsAPI::IOTAFile>
+  NewImplSource(const std::string& ModuleIdent, const std::string& FormIdent,
+                const std::string& AncestorIdent) override;
+  System::TInterfaceRef<ToolsAPI::IOTAFile>
+  NewIntfSource(const std::string& ModuleIdent, const std::string& FormIdent,
+                const std::string& AncestorIdent) override;
+  void FormCreated(const System::TInterfaceRef<ToolsAPI::IOTAFormEditor>& FormEditor) override;
+
+private:
+  std::string FFileName;
+  std::unique_ptr<Classes::TStringStream> FStream;
+  SysUtils::TDateTime FAge;
+};
 
 // Name-list property editors --------------------------------------------------------
 //

@@ -63,7 +63,8 @@ void Register() {
   // IndexFieldNames of tables; Params of queries and stored procedures).
   // The name-list, file-name and params editors register here as they land.
 
-  // Step 3: component editors of the ten classes register here as they land.
+  // Step 3: component editors of the ten classes.
+  RegisterComponentEditors();
 
   // Step 4: property editors, second group: Params of databases, SQL of
   // queries (only while the SQL editor is enabled), MasterFields of tables.
