@@ -2,6 +2,7 @@
 
 #include "designide/DesignConst.hpp"
 #include "designide/DesignIntf.hpp"
+#include "designide/TreeIntf.hpp"
 #include "orvane60/OVCommon.hpp"
 #include "orvane60/OVCsbSrv.hpp"
 #include "orvane60/OVEngine.hpp"
@@ -73,6 +74,8 @@ void Register() {
   if (DesignSettings && DesignSettings->SQLEditorEnabled()) {
     // The SQL property editor of queries registers here when it lands.
   }
+  DesignIntf::RegisterPropertyEditor(TypInfo::StringTypeInfo(), TOVTable::StaticClass(),
+                                     "MasterFields", TOVTableFieldLinkProperty::StaticClass());
 
   // Step 5: property categories, each call loading the category name anew.
   DesignIntf::RegisterPropertiesInCategory(
@@ -83,8 +86,14 @@ void Register() {
   DesignIntf::RegisterPropertiesInCategory(DesignConst::sDatabaseCategoryName(),
                                            TOVDataSetUpdateObject::StaticClass(), {"*SQL"});
 
-  // Step 6: object-tree nodes of sessions, databases, datasets, tables,
-  // queries, stored procedures and update objects register here as they land.
+  // Step 6: object-tree nodes.
+  TreeIntf::RegisterSprigType(TOVSession::StaticClass(), TOVSessionSprig::StaticClass());
+  TreeIntf::RegisterSprigType(TOVDatabase::StaticClass(), TOVDatabaseSprig::StaticClass());
+  TreeIntf::RegisterSprigType(TOVDataSet::StaticClass(), TOVDataSetSprig::StaticClass());
+  TreeIntf::RegisterSprigType(TOVTable::StaticClass(), TOVTableSprig::StaticClass());
+  TreeIntf::RegisterSprigType(TOVQuery::StaticClass(), TOVQuerySprig::StaticClass());
+  TreeIntf::RegisterSprigType(TOVStoredProc::StaticClass(), TOVStoredProcSprig::StaticClass());
+  TreeIntf::RegisterSprigType(TOVUpdateSQL::StaticClass(), TOVUpdateSQLSprig::StaticClass());
 }
 
 } // namespace OVReg
