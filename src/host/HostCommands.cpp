@@ -3,6 +3,7 @@
 #include "db/DB.hpp"
 #include "designide/DesignRegistry.hpp"
 #include "host/DesignDocument.hpp"
+#include "host/UpdateSQLCommands.hpp"
 #include "rtl/DfmStream.hpp"
 #include "rtl/Registry.hpp"
 #include "rtl/ResFile.hpp"
@@ -436,7 +437,10 @@ void Demo(THost& Host, const std::string& FormFile, const std::string& DatabaseF
     DS->Close();
   }
   J["datasets"] = DataSets;
+  // Then the UpdateSQL editor on the demo's update object, driven by a
+  // built-in script: fetch the fields, select the key, generate, OK.
   if (Json) {
+    J["updateSQL"] = DemoUpdateSQL(Host, Root, true, Out);
     PrintJson(Out, J);
     return;
   }
@@ -447,6 +451,7 @@ void Demo(THost& Host, const std::string& FormFile, const std::string& DatabaseF
     for (const auto& Row : D["firstRows"])
       Out << "  " << Join(Row.get<std::vector<std::string>>(), " | ") << '\n';
   }
+  DemoUpdateSQL(Host, Root, false, Out);
 }
 
 } // namespace HostCommands

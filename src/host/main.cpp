@@ -5,6 +5,7 @@
 // Exit codes: 0 done, 1 an error (one line on stderr), 2 bad usage.
 #include "host/HostCommands.hpp"
 #include "host/InspectorCommands.hpp"
+#include "host/UpdateSQLCommands.hpp"
 
 #include <CLI/CLI.hpp>
 #include <cstdio>
@@ -112,6 +113,8 @@ int main(int argc, char** argv) {
   Place->add_option("CLASS", ClassName, "The component class (TOVQuery)")->required();
   Place->add_option("TARGET", Target, "The node it goes under")->required();
 
+  HostCommands::TUpdateSQLCommandLine UpdateSQLCommands(App);
+
   try {
     App.parse(argc, argv);
   } catch (const CLI::CallForHelp& E) {
@@ -158,6 +161,8 @@ int main(int argc, char** argv) {
       HostCommands::Drop(Host, File, Node, Target, std::cout);
     else if (Place->parsed())
       HostCommands::Place(Host, File, ClassName, Target, std::cout);
+    else
+      UpdateSQLCommands.Run(Host, std::cout);
   } catch (const std::exception& E) {
     Error = E.what();
   }

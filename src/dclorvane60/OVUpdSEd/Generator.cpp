@@ -3,6 +3,9 @@
 
 #include "orvane60/OVCommon.hpp"
 
+#include <string_view>
+#include <unordered_map>
+
 namespace OVUpdSEd {
 
 using Classes::TStrings;
@@ -12,38 +15,72 @@ std::string QuoteName(const TStatementInputs& Inputs, const std::string& Name) {
   return OVCommon::QuoteIdentifier(Name, Inputs.QuoteFields);
 }
 
+namespace {
+
+// Splits a field info value at its last dot that is not its last character
+// ("OWNER.TABLE.COL" is table OWNER.TABLE, "X.Y." is table X, column "Y.");
+// false when there is none.
+bool SplitOrigin(std::string_view Value, std::string_view& Table, std::string_view& Column) {
+  for (size_t P = Value.size(); P-- > 0;)
+    if (Value[P] == '.' && P + 1 < Value.size()) {
+      Table = Value.substr(0, P);
+      Column = Value.substr(P + 1);
+      return true;
+    }
+  return false;
+}
+
+} // namespace
+
 std::string FindFieldAlias(const TStrings* FieldInfo, const std::string& TableName,
                            const std::string& FieldName) {
   if (!FieldInfo)
     return FieldName;
   for (int I = 0, N = FieldInfo->Count(); I < N; ++I) {
-    const std::string Value = FieldInfo->ValueFromIndex(I);
-    // Only the last dot counts, and one in the last position is passed over:
-    // "OWNER.TABLE.COL" is table OWNER.TABLE, "X.Y." is table X, column "Y.".
-    size_t Dot = std::string::npos;
-    for (size_t P = Value.size(); P-- > 0;)
-      if (Value[P] == '.' && P + 1 < Value.size()) {
-        Dot = P;
-        break;
-      }
-    if (Dot == std::string::npos)
-      continue;
-    if (Value.compare(Dot + 1, std::string::npos, FieldName) != 0)
-      continue;
-    if (Value.compare(0, Dot, TableName) != 0)
-      continue;
-    return FieldInfo->Names(I);
+    const std::string Entry = FieldInfo->Get(I);
+    const size_t Eq = Entry.find('=');
+    const std::string_view Value =
+        Eq == std::string::npos ? std::string_view() : std::string_view(Entry).substr(Eq + 1);
+    std::string_view Table, Column;
+    if (SplitOrigin(Value, Table, Column) && Column == FieldName && Table == TableName)
+      return Entry.substr(0, Eq);
   }
   return FieldName;
 }
 
 namespace {
 
-std::string Alias(const TStatementInputs& Inputs, const std::string& Field) {
-  // The table text as typed, not the valid object name: an alias is found
-  // only where the field info spells the table exactly as the table box.
-  return FindFieldAlias(Inputs.FieldInfo, Inputs.TableText, Field);
-}
+// The aliases of the table text's columns, read from the field info in one
+// pass: what FindFieldAlias answers for every column, so that a statement
+// over many fields does not scan the field info once per field.
+class TAliases {
+public:
+  explicit TAliases(const TStatementInputs& Inputs) {
+    if (!Inputs.FieldInfo)
+      return;
+    const TStrings& Info = *Inputs.FieldInfo;
+    for (int I = 0, N = Info.Count(); I < N; ++I) {
+      const std::string Entry = Info.Get(I);
+      const size_t Eq = Entry.find('=');
+      if (Eq == std::string::npos)
+        continue;
+      std::string_view Table, Column;
+      // The table text as typed, not the valid object name: an alias is
+      // found only where the field info spells the table exactly as the
+      // table box.
+      if (SplitOrigin(std::string_view(Entry).substr(Eq + 1), Table, Column) &&
+          Table == Inputs.TableText)
+        FAliases.emplace(std::string(Column), Entry.substr(0, Eq)); // the first one wins
+    }
+  }
+  const std::string& Of(const std::string& Field) const {
+    const auto It = FAliases.find(Field);
+    return It == FAliases.end() ? Field : It->second;
+  }
+
+private:
+  std::unordered_map<std::string, std::string> FAliases;
+};
 
 std::string TableName(const TStatementInputs& Inputs) {
   return QuoteName(Inputs, OVCommon::GetValidObjName(Inputs.TableText, !Inputs.ObjOwnerSupported));
@@ -59,16 +96,18 @@ void AppendListLine(TStrings& Buffer, const char* Keyword, const char* Separator
   Buffer.Add(Line);
 }
 
-void AppendKeyConditions(const TStatementInputs& Inputs, TStrings& Buffer) {
+void AppendKeyConditions(const TStatementInputs& Inputs, const TAliases& Aliases,
+                         TStrings& Buffer) {
   for (const std::string& F : Inputs.KeyFields)
     AppendListLine(Buffer, "where", " and",
                    Format("%s%s = :%s", "  ", QuoteName(Inputs, F),
-                          QuoteName(Inputs, "OLD_" + Alias(Inputs, F))));
+                          QuoteName(Inputs, "OLD_" + Aliases.Of(F))));
 }
 
 } // namespace
 
 void GenerateRefreshSQL(const TStatementInputs& Inputs, TStrings& Buffer) {
+  const TAliases Aliases(Inputs);
   Buffer.BeginUpdate();
   try {
     Buffer.Clear();
@@ -77,13 +116,13 @@ void GenerateRefreshSQL(const TStatementInputs& Inputs, TStrings& Buffer) {
       if (!Fields.empty())
         Fields += ", ";
       Fields += QuoteName(Inputs, F);
-      const std::string A = Alias(Inputs, F);
+      const std::string& A = Aliases.Of(F);
       if (A != F)
         Fields += " as " + QuoteName(Inputs, A);
     }
     Buffer.Add("select " + Fields + "\r\n" + "from " + TableName(Inputs));
     Buffer.Add("where");
-    AppendKeyConditions(Inputs, Buffer);
+    AppendKeyConditions(Inputs, Aliases, Buffer);
   } catch (...) {
     Buffer.EndUpdate();
     throw;
@@ -92,6 +131,7 @@ void GenerateRefreshSQL(const TStatementInputs& Inputs, TStrings& Buffer) {
 }
 
 void GenerateModifySQL(const TStatementInputs& Inputs, TStrings& Buffer) {
+  const TAliases Aliases(Inputs);
   Buffer.BeginUpdate();
   try {
     Buffer.Clear();
@@ -100,9 +140,9 @@ void GenerateModifySQL(const TStatementInputs& Inputs, TStrings& Buffer) {
     for (const std::string& F : Inputs.UpdateFields)
       AppendListLine(
           Buffer, "set", ",",
-          Format("%s%s = :%s", "  ", QuoteName(Inputs, F), QuoteName(Inputs, Alias(Inputs, F))));
+          Format("%s%s = :%s", "  ", QuoteName(Inputs, F), QuoteName(Inputs, Aliases.Of(F))));
     Buffer.Add("where");
-    AppendKeyConditions(Inputs, Buffer);
+    AppendKeyConditions(Inputs, Aliases, Buffer);
   } catch (...) {
     Buffer.EndUpdate();
     throw;
@@ -111,6 +151,7 @@ void GenerateModifySQL(const TStatementInputs& Inputs, TStrings& Buffer) {
 }
 
 void GenerateInsertSQL(const TStatementInputs& Inputs, TStrings& Buffer) {
+  const TAliases Aliases(Inputs);
   Buffer.BeginUpdate();
   try {
     Buffer.Clear();
@@ -122,7 +163,7 @@ void GenerateInsertSQL(const TStatementInputs& Inputs, TStrings& Buffer) {
       Columns += QuoteName(Inputs, F);
       if (!Params.empty())
         Params += ", ";
-      Params += ":" + QuoteName(Inputs, Alias(Inputs, F));
+      Params += ":" + QuoteName(Inputs, Aliases.Of(F));
     }
     Buffer.Add("  (" + Columns + ")");
     Buffer.Add("values");
@@ -135,12 +176,13 @@ void GenerateInsertSQL(const TStatementInputs& Inputs, TStrings& Buffer) {
 }
 
 void GenerateDeleteSQL(const TStatementInputs& Inputs, TStrings& Buffer) {
+  const TAliases Aliases(Inputs);
   Buffer.BeginUpdate();
   try {
     Buffer.Clear();
     Buffer.Add("delete from " + TableName(Inputs));
     Buffer.Add("where");
-    AppendKeyConditions(Inputs, Buffer);
+    AppendKeyConditions(Inputs, Aliases, Buffer);
   } catch (...) {
     Buffer.EndUpdate();
     throw;

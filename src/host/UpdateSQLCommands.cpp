@@ -1,0 +1,407 @@
+#include "host/UpdateSQLCommands.hpp"
+
+#include "dclorvane60/OVUpdSEd.hpp"
+#include "host/DesignDocument.hpp"
+#include "host/UpdateSQLTool.hpp"
+#include "orvane60/OVEngine.hpp"
+#include "orvane60/OVSqlParse.hpp"
+#include "orvane60/drivers/OVDriver.hpp"
+#include "rtl/SysUtils.hpp"
+#include "vcl/ScriptedUI.hpp"
+#include "vcl/TerminalUI.hpp"
+
+#include <CLI/CLI.hpp>
+#include <fmt/format.h>
+
+#include <filesystem>
+#include <iostream>
+#include <optional>
+#include <set>
+#include <unistd.h>
+
+namespace HostCommands {
+
+using nlohmann::ordered_json;
+using SysUtils::Format;
+using UpdateSQLTool::StatementNames;
+using UpdateSQLTool::TResult;
+
+namespace {
+
+void PrintJson(std::ostream& Out, const ordered_json& J) {
+  Out << J.dump(2) << '\n';
+}
+
+// EditUpdateSQL of the loaded package: the host reaches it the way it
+// reaches every entry of a package, by its exported name.
+UpdateSQLTool::TEditUpdateSQL PackageEditUpdateSQL(THost& Host) {
+  auto& Package = Host.Package();
+  void* Entry = Package.Symbol(OVUpdSEd::EditUpdateSQLSymbol);
+  if (!Entry)
+    throw SysUtils::Exception(
+        Format("The package %s has no UpdateSQL editor (EditUpdateSQL)", Package.FileName()));
+  return reinterpret_cast<UpdateSQLTool::TEditUpdateSQL>(Entry);
+}
+
+std::vector<std::string> SplitList(const std::string& Text, const char* Option) {
+  std::vector<std::string> Names;
+  size_t Start = 0;
+  for (;;) {
+    const size_t Comma = Text.find(',', Start);
+    const std::string Name =
+        SysUtils::Trim(Text.substr(Start, Comma == std::string::npos ? Comma : Comma - Start));
+    if (Name.empty())
+      throw SysUtils::Exception(Format(
+          "%s \"%s\" holds an empty field name: give names separated by commas", Option, Text));
+    Names.push_back(Name);
+    if (Comma == std::string::npos)
+      return Names;
+    Start = Comma + 1;
+  }
+}
+
+ordered_json ResultJson(const TResult& R) {
+  ordered_json J{{"table", R.Table}, {"keyFields", R.KeyFields}, {"updateFields", R.UpdateFields}};
+  for (size_t I = 0; I < 4; ++I)
+    J[StatementNames[I]] = R.Statements[I];
+  return J;
+}
+
+// The four statements, each under a comment line naming it.
+std::string ResultText(const TResult& R) {
+  std::string Text;
+  for (size_t I = 0; I < 4; ++I)
+    Text += fmt::format("{}-- {}\n{}\n", I ? "\n" : "", StatementNames[I], R.Statements[I]);
+  return Text;
+}
+
+// A file name for a table: letters, digits, '_', '-' and '.' kept, anything
+// else (a blank, a slash, a quote) as '_', never hidden; names that come out
+// alike are told apart by a number.
+std::string TableFileName(const std::string& Table, std::set<std::string>& Taken) {
+  std::string Base;
+  for (const unsigned char C : Table)
+    Base += std::isalnum(C) || C == '_' || C == '-' || C == '.' ? static_cast<char>(C) : '_';
+  if (Base.empty() || Base[0] == '.')
+    Base = "_" + Base;
+  std::string Name = Base + ".sql";
+  for (int N = 2; !Taken.insert(SysUtils::LowerCase(Name)).second; ++N)
+    Name = Base + "~" + std::to_string(N) + ".sql";
+  return Name;
+}
+
+bool StderrIsTerminal() {
+  return ::isatty(STDERR_FILENO) == 1;
+}
+
+std::unique_ptr<UIService::IUIService> MakeUI(const std::string& Script) {
+  if (!Script.empty())
+    return ScriptedUI::TScriptedUI::FromFile(Script);
+  if (::isatty(STDIN_FILENO) != 1)
+    throw SysUtils::Exception("The UpdateSQL editor needs a person at a terminal: run it on one, "
+                              "or give the actions with --ui-script FILE");
+  return std::make_unique<TerminalUI::TTerminalUI>(std::cin, std::cout);
+}
+
+} // namespace
+
+void EditUpdateSQL(THost& Host, const std::string& FileName, const std::string& Component,
+                   const std::string& UIScript, std::ostream& Out) {
+  const auto Edit = PackageEditUpdateSQL(Host);
+  const auto Doc = DesignDocument::TDesignDocument::Open(FileName);
+  Classes::TComponent* C = Doc->Root()->FindComponent(Component);
+  if (!C)
+    throw SysUtils::Exception(Format("%s has no component %s", FileName, Component));
+  auto* Update = dynamic_cast<OVEngine::TOVUpdateSQL*>(C);
+  if (!Update)
+    throw SysUtils::Exception(
+        Format("%s is a %s, not an update object (TOVUpdateSQL)", Component, C->ClassName()));
+  const auto UI = MakeUI(UIScript);
+  auto* Scripted = dynamic_cast<ScriptedUI::TScriptedUI*>(UI.get());
+  bool Confirmed = false;
+  {
+    UIService::TUIServiceScope Using(UI.get());
+    Confirmed = Edit(Update);
+    if (Scripted)
+      Scripted->CheckFinished();
+  }
+  if (Confirmed)
+    Doc->Save();
+  if (Host.Options().Json) {
+    ordered_json J{{"file", FileName},
+                   {"component", Component},
+                   {"confirmed", Confirmed},
+                   {"saved", Confirmed}};
+    ordered_json Statements = ordered_json::object();
+    for (int I = 0; I < 4; ++I)
+      Statements[StatementNames[static_cast<size_t>(I)]] = Update->GetSQLIndex(I)->ToVector();
+    J["statements"] = Statements;
+    if (Scripted)
+      J["ui"] = Scripted->Log();
+    PrintJson(Out, J);
+    return;
+  }
+  if (Confirmed)
+    Out << fmt::format("{}: the four statements were written; saved {}\n", Component, FileName);
+  else
+    Out << fmt::format("{}: cancelled; {} was not written\n", Component, FileName);
+}
+
+void UpdateSQL(THost& Host, const TUpdateSQLOptions& Options, std::ostream& Out) {
+  if (Options.Connect.empty())
+    throw SysUtils::Exception("updatesql needs the database: --connect URI");
+  if (Options.AllTables &&
+      (!Options.SQL.empty() || !Options.Table.empty() || !Options.UpdateFields.empty() ||
+       (!Options.Keys.empty() && !SysUtils::SameText(Options.Keys, "primary"))))
+    throw SysUtils::Exception("--all-tables takes the keys from \"Select Primary Keys\" for "
+                              "every table: it goes without --sql, --table, --keys and "
+                              "--update-fields");
+  if (!Options.OutDir.empty() && !Options.AllTables)
+    throw SysUtils::Exception("--out DIR writes one file per table of --all-tables");
+  const bool Json = Host.Options().Json;
+  UpdateSQLTool::TWorkbench Bench(Options.Connect, PackageEditUpdateSQL(Host));
+
+  if (!Options.AllTables) {
+    UpdateSQLTool::TRequest Request;
+    Request.SQL = Options.SQL;
+    Request.Table = Options.Table;
+    if (!Options.Keys.empty() && !SysUtils::SameText(Options.Keys, "primary"))
+      Request.KeyFields = SplitList(Options.Keys, "--keys");
+    if (!Options.UpdateFields.empty())
+      Request.UpdateFields = SplitList(Options.UpdateFields, "--update-fields");
+    Request.Quote = Options.Quote;
+    const TResult R = Bench.Generate(Request);
+    if (Json)
+      PrintJson(Out, ResultJson(R));
+    else
+      Out << ResultText(R);
+    return;
+  }
+
+  const bool Progress = StderrIsTerminal();
+  const auto Results =
+      Bench.GenerateAll(Options.Quote, [Progress](int Index, int Count, const std::string& Table) {
+        if (Progress)
+          std::cerr << fmt::format("\rupdatesql: {}/{} {}\033[K", Index, Count, Table)
+                    << std::flush;
+      });
+  if (Progress)
+    std::cerr << "\r\033[K" << std::flush;
+
+  // Every statement is made before anything is written, so that a failure
+  // half-way leaves no files behind.
+  ordered_json Tables = ordered_json::array(), Skipped = ordered_json::array();
+  std::string Text;
+  std::set<std::string> Taken;
+  std::vector<std::pair<std::string, std::string>> Files;
+  for (const TResult& R : Results) {
+    if (!R.Skipped.empty()) {
+      Skipped.push_back({{"table", R.Table}, {"reason", R.Skipped}});
+      std::cerr << fmt::format("updatesql: skipped {}: {}\n", R.Table, R.Skipped);
+      continue;
+    }
+    ordered_json J = ResultJson(R);
+    if (!Options.OutDir.empty()) {
+      const std::string Path =
+          (std::filesystem::path(Options.OutDir) / TableFileName(R.Table, Taken)).string();
+      Files.emplace_back(Path, ResultText(R));
+      J["file"] = Path;
+      if (!Json)
+        Text += fmt::format("{} -> {}\n", R.Table, Path);
+    } else if (!Json) {
+      Text += fmt::format("{}-- table {}\n{}", Tables.empty() ? "" : "\n", R.Table, ResultText(R));
+    }
+    Tables.push_back(std::move(J));
+  }
+  if (!Options.OutDir.empty()) {
+    std::error_code Error;
+    std::filesystem::create_directories(Options.OutDir, Error);
+    if (Error)
+      throw SysUtils::EInOutError(
+          Format("Cannot make the folder \"%s\": %s", Options.OutDir, Error.message()));
+    for (const auto& [Path, Content] : Files)
+      SysUtils::SaveFileAtomically(Path, Content);
+  }
+  if (Json) {
+    PrintJson(Out, {{"tables", Tables}, {"skipped", Skipped}});
+    return;
+  }
+  Out << Text;
+  if (!Options.OutDir.empty())
+    Out << fmt::format("{} tables written to {}, {} skipped\n", Tables.size(), Options.OutDir,
+                       Skipped.size());
+}
+
+void FieldInfo(THost& Host, const TFieldInfoOptions& Options, std::ostream& Out) {
+  using namespace OVEngine;
+  if (Options.ServerType.empty() && Options.Connect.empty())
+    throw SysUtils::Exception("fieldinfo needs --server-type NAME or --connect URI");
+  TOVServerType Type = DefServerType;
+  if (!Options.Connect.empty())
+    Type = StrToServerTypeDef(
+        std::string(OVDriver::ParseConnectionURI(Options.Connect).Driver->ServerTypeName()),
+        DefServerType);
+  if (!Options.ServerType.empty()) {
+    // An unknown name gives back whichever default it is offered.
+    const TOVServerType Named = StrToServerTypeDef(Options.ServerType, TOVServerType::stSQLite);
+    if (StrToServerTypeDef(Options.ServerType, TOVServerType::stPostgreSQL) != Named)
+      throw SysUtils::Exception(
+          Format("Unknown server type \"%s\": SQLite or PostgreSQL", Options.ServerType));
+    if (!Options.Connect.empty() && Named != Type)
+      throw SysUtils::Exception(
+          Format("--server-type %s does not fit --connect, which names a %s database",
+                 Options.ServerType, GetServerTypeName(Type)));
+    Type = Named;
+  }
+
+  Classes::TDataModule Module(nullptr);
+  auto* Db = new TOVDatabase(&Module);
+  Db->SetDatabaseName("FieldInfo");
+  Db->SetServerType(Type);
+  Db->SetLoginPrompt(false);
+  if (!Options.Connect.empty()) {
+    // Connected, the catalog expands `*`.
+    Db->SetRemoteDatabase(Options.Connect);
+    Db->Open();
+  }
+  auto* Query = new TOVQuery(&Module);
+  Query->SetDatabaseName("FieldInfo");
+  Classes::TStringList Fields, Tables;
+  Query->ParseFieldInfoFromSQL(Options.SQL, &Fields, &Tables, nullptr);
+  // What the parser could not follow (it reported what it could), asked
+  // with the same catalog, so that a `*` it expanded is no problem.
+  const OVSqlParse::TSqlDialect Dialect = ServerDialect(Type);
+  OVSqlParse::TColumnLookup Lookup;
+  if (Db->GetConnected())
+    Lookup = [Db, Dialect](
+                 const OVSqlParse::TSelectTable& Table) -> std::optional<std::vector<std::string>> {
+      std::string Name;
+      for (const std::string& Part : OVSqlParse::SplitName(Table.Name, Dialect))
+        Name += (Name.empty() ? "" : ".") + Part;
+      std::vector<std::string> Columns;
+      if (!Name.empty())
+        Columns = Db->FieldNames(Name);
+      if (Columns.empty())
+        return std::nullopt;
+      return Columns;
+    };
+  for (const std::string& P : OVSqlParse::ParseSelect(Options.SQL, Dialect, Lookup).Problems)
+    std::cerr << "fieldinfo: " << P << '\n';
+  if (Host.Options().Json) {
+    PrintJson(Out, {{"fields", Fields.ToVector()}, {"tables", Tables.ToVector()}});
+    return;
+  }
+  for (const std::string& F : Fields.ToVector())
+    Out << F << '\n';
+  Out << '\n';
+  for (const std::string& T : Tables.ToVector())
+    Out << T << '\n';
+}
+
+ordered_json DemoUpdateSQL(THost& Host, Classes::TComponent* Root, bool Json, std::ostream& Out) {
+  static constexpr const char* Script = "form OVUpdateSQLEditForm\n"
+                                        "click btGetTableFields\n"
+                                        "click btSelectPrimKeys\n"
+                                        "click btGenerateSQL\n"
+                                        "page tsSQL\n"
+                                        "click btOk\n";
+  const auto Edit = PackageEditUpdateSQL(Host);
+  ordered_json List = ordered_json::array();
+  for (int I = 0; I < Root->ComponentCount(); ++I) {
+    auto* Update = dynamic_cast<OVEngine::TOVUpdateSQL*>(Root->Components(I));
+    if (!Update)
+      continue;
+    ScriptedUI::TScriptedUI UI(Script, "the demo's UpdateSQL script");
+    bool Confirmed = false;
+    {
+      UIService::TUIServiceScope Using(&UI);
+      Confirmed = Edit(Update);
+      UI.CheckFinished();
+    }
+    ordered_json J{{"name", Update->GetName()},
+                   {"dataSet", Update->GetDataSet() ? Update->GetDataSet()->GetName() : ""},
+                   {"confirmed", Confirmed}};
+    for (int S = 0; S < 4; ++S)
+      J[StatementNames[static_cast<size_t>(S)]] = Update->GetSQLIndex(S)->ToVector();
+    J["ui"] = UI.Log();
+    if (!Json) {
+      Out << fmt::format("\nUpdateSQL editor on {} ({}): Get Table Fields, Select Primary Keys, "
+                         "Generate SQL, OK\n",
+                         J["name"].get<std::string>(), J["dataSet"].get<std::string>());
+      for (size_t S = 0; S < 4; ++S) {
+        Out << fmt::format("{}-- {}\n", S ? "\n" : "", StatementNames[S]);
+        for (std::string Line : J[StatementNames[S]].get<std::vector<std::string>>()) {
+          // The refresh statement's first entry holds two lines.
+          std::erase(Line, '\r');
+          Out << Line << '\n';
+        }
+      }
+    }
+    List.push_back(std::move(J));
+  }
+  return List;
+}
+
+// The command line ---------------------------------------------------------------
+
+struct TUpdateSQLCommandLine::TImpl {
+  CLI::App* Edit = nullptr;
+  CLI::App* Update = nullptr;
+  CLI::App* Info = nullptr;
+  std::string File, Component, UIScript;
+  TUpdateSQLOptions UpdateOptions;
+  TFieldInfoOptions InfoOptions;
+};
+
+TUpdateSQLCommandLine::TUpdateSQLCommandLine(CLI::App& App) : FImpl(std::make_unique<TImpl>()) {
+  TImpl& I = *FImpl;
+  I.Edit = App.add_subcommand(
+      "edit-updatesql", "Open the UpdateSQL editor on an update object; on OK the file is saved");
+  I.Edit->add_option("FILE", I.File, "The design file (.dfm)")->required();
+  I.Edit->add_option("COMPONENT", I.Component, "The update object (a TOVUpdateSQL)")->required();
+  I.Edit->add_option("--ui-script", I.UIScript,
+                     "Act on the dialog as this script says (default: at the terminal)");
+
+  TUpdateSQLOptions& U = I.UpdateOptions;
+  I.Update = App.add_subcommand(
+      "updatesql", "Generate the refresh, modify, insert and delete statements of a table "
+                   "through the UpdateSQL editor");
+  I.Update
+      ->add_option("--connect", U.Connect,
+                   "The database: sqlite:PATH or postgresql://user@host:port/db")
+      ->required();
+  I.Update->add_option("--sql", U.SQL, "The query's SQL (default: select * from TABLE)");
+  I.Update->add_option("--table", U.Table,
+                       "Typed into the table box (default: the first table of the SQL)");
+  I.Update->add_option("--keys", U.Keys,
+                       "primary (Select Primary Keys, the default) or the key fields, A,B");
+  I.Update->add_option("--update-fields", U.UpdateFields,
+                       "The refresh/update fields, A,B (default: all)");
+  I.Update->add_flag("--quote", U.Quote, "Check \"Quote Field Names\"");
+  I.Update->add_flag("--all-tables", U.AllTables, "Every table of the database");
+  I.Update->add_option("--out", U.OutDir, "With --all-tables: one file per table in DIR");
+
+  TFieldInfoOptions& F = I.InfoOptions;
+  I.Info = App.add_subcommand(
+      "fieldinfo", "The field info and table info the runtime parses from a SELECT statement");
+  I.Info->add_option("--server-type", F.ServerType, "SQLite or PostgreSQL (no connection)");
+  I.Info->add_option("--connect", F.Connect, "A database whose catalog expands *");
+  I.Info->add_option("--sql", F.SQL, "The SELECT statement")->required();
+}
+
+TUpdateSQLCommandLine::~TUpdateSQLCommandLine() = default;
+
+bool TUpdateSQLCommandLine::Run(THost& Host, std::ostream& Out) {
+  TImpl& I = *FImpl;
+  if (I.Edit->parsed())
+    EditUpdateSQL(Host, I.File, I.Component, I.UIScript, Out);
+  else if (I.Update->parsed())
+    UpdateSQL(Host, I.UpdateOptions, Out);
+  else if (I.Info->parsed())
+    FieldInfo(Host, I.InfoOptions, Out);
+  else
+    return false;
+  return true;
+}
+
+} // namespace HostCommands

@@ -1,0 +1,278 @@
+#include "host/UpdateSQLTool.hpp"
+
+#include "orvane60/OVCommon.hpp"
+#include "orvane60/OVEngine.hpp"
+#include "orvane60/drivers/OVDriver.hpp"
+#include "vcl/ComCtrls.hpp"
+#include "vcl/Dialogs.hpp"
+#include "vcl/ExtCtrls.hpp"
+#include "vcl/Forms.hpp"
+#include "vcl/StdCtrls.hpp"
+#include "vcl/UIService.hpp"
+#include "vcl/UserInput.hpp"
+
+namespace UpdateSQLTool {
+
+using SysUtils::Format;
+using SysUtils::Trim;
+
+OV_CLASS_IMPL(EUpdateSQLToolError, SysUtils::Exception, "UpdateSQLTool")
+
+const std::array<const char*, 4> StatementNames = {"refresh", "modify", "insert", "delete"};
+
+namespace {
+
+// A user interface with a plan instead of a person: the modal form is handed
+// to the plan, which acts on it through the same user-input calls that every
+// user interface makes. A message box is answered with OK (or No) and kept,
+// for the plan to report.
+class TPlannedUI : public UIService::IUIService {
+public:
+  std::function<void(Forms::TCustomForm*)> Plan;
+
+  void RunModal(Forms::TCustomForm* Form) override { Plan(Form); }
+
+  int MessageBox(const UIService::TMessageBoxRequest& Request) override {
+    FMessages.push_back(Request.Text);
+    using Dialogs::TMsgDlgBtn;
+    for (TMsgDlgBtn B : {TMsgDlgBtn::mbOK, TMsgDlgBtn::mbNo, TMsgDlgBtn::mbCancel})
+      if (Request.Buttons.Contains(B))
+        return Dialogs::ModalResultOf(B);
+    return Controls::mrOk;
+  }
+
+  bool ExecuteOpenDialog(UIService::TFileDialogRequest&) override { return false; }
+  bool IsKeyDown(int) override { return false; }
+  bool OpenDocument(const std::string&) override { return false; }
+  Types::TSize MeasureText(const Graphics::TFont& Font, std::string_view Text) override {
+    return UIService::ApproximateTextExtent(Font, Text);
+  }
+  void ShowCursor(int) override {}
+
+  // The first thing the dialog said since the last call, or "".
+  std::string TakeMessage() {
+    std::string Text = FMessages.empty() ? std::string() : FMessages.front();
+    FMessages.clear();
+    return Text;
+  }
+
+private:
+  std::vector<std::string> FMessages;
+};
+
+template <class T> T* Control(Forms::TCustomForm* Form, const char* Name) {
+  Classes::TComponent* C = Form->FindComponent(Name);
+  if (!C)
+    throw EUpdateSQLToolError(Format("the UpdateSQL editor has no control %s", Name));
+  return System::As<T>(C);
+}
+
+std::vector<std::string> Selected(const StdCtrls::TListBox* List) {
+  std::vector<std::string> Names;
+  for (int I = 0, N = List->GetItems()->Count(); I < N; ++I)
+    if (List->GetSelected(I))
+      Names.push_back(List->GetItems()->Get(I));
+  return Names;
+}
+
+std::string Join(const std::vector<std::string>& Names) {
+  std::string S;
+  for (const std::string& N : Names)
+    S += (S.empty() ? "" : ", ") + N;
+  return S;
+}
+
+// The items of the list named Names: exactly as written, else the one item
+// that matches in any letter case.
+std::vector<int> ItemIndexes(const StdCtrls::TListBox* List, const std::vector<std::string>& Names,
+                             const std::string& Table, const char* What) {
+  std::vector<int> Indexes;
+  const Classes::TStrings* Items = List->GetItems();
+  for (const std::string& Name : Names) {
+    int Found = -1;
+    for (int I = 0; I < Items->Count() && Found < 0; ++I)
+      if (Items->Get(I) == Name)
+        Found = I;
+    for (int I = 0; I < Items->Count() && Found == -1; ++I)
+      if (SysUtils::SameText(Items->Get(I), Name))
+        Found = Found == -1 ? I : -2;
+    if (Found < 0)
+      throw EUpdateSQLToolError(Format("%s has no field \"%s\" to use as %s; its fields are %s",
+                                       Table, Name, What, Join(Items->ToVector())));
+    Indexes.push_back(Found);
+  }
+  return Indexes;
+}
+
+std::string StatementText(const Classes::TStrings* Lines) {
+  std::string Text;
+  for (int I = 0; I < Lines->Count(); ++I) {
+    if (I > 0)
+      Text += '\n';
+    // The refresh statement's first entry holds two lines joined by CR LF.
+    for (const char C : Lines->Get(I))
+      if (C != '\r')
+        Text += C;
+  }
+  return Text;
+}
+
+// One table in the open dialog, up to "Generate SQL": the table typed, its
+// fields fetched, its key selected, the update fields narrowed, the quote
+// option set. Without a key, Skipped tells why when SkipKeyless.
+TResult PlanTable(Forms::TCustomForm* Form, TPlannedUI& UI, const TRequest& Request,
+                  bool SkipKeyless) {
+  using StdCtrls::TButton;
+  using StdCtrls::TListBox;
+  TResult Result;
+  auto* TableBox = Control<StdCtrls::TComboBox>(Form, "cbTableName");
+  auto* Keys = Control<TListBox>(Form, "lbKeyFields");
+  auto* Fields = Control<TListBox>(Form, "lbUpdateFields");
+  const auto Press = [&](const char* Name) {
+    UserInput::Click(Control<TButton>(Form, Name));
+    return UI.TakeMessage();
+  };
+  // What the dialog said names the table itself; our own reasons do not.
+  const auto Fail = [&](const std::string& Why, bool NamesTable = false) {
+    if (!SkipKeyless)
+      throw EUpdateSQLToolError(NamesTable ? Why : Format("%s: %s", Result.Table, Why));
+    Result.Skipped = Why;
+    return Result;
+  };
+  if (!Request.Table.empty() && TableBox->GetText() != Request.Table)
+    UserInput::TypeText(TableBox, Request.Table);
+  Result.Table = TableBox->GetText();
+  if (Trim(Result.Table).empty())
+    throw EUpdateSQLToolError("The query's SQL names no table: name the table to use");
+  if (std::string Message = Press("btGetTableFields"); !Message.empty())
+    return Fail(Message, true);
+  if (Request.KeyFields.empty()) {
+    // Without any index "Select Primary Keys" would leave every field
+    // selected; cleared first, no selection means no key.
+    UserInput::Popup(Keys, Control<Menus::TMenuItem>(Form, "miClearAll"));
+    if (std::string Message = Press("btSelectPrimKeys"); !Message.empty())
+      return Fail(Message, true);
+    if (Keys->SelCount() <= 0)
+      return Fail(SkipKeyless ? "it has neither a primary key nor a unique index"
+                              : "it has neither a primary key nor a unique index; name the key "
+                                "fields to use");
+  } else {
+    UserInput::SelectItems(Keys, ItemIndexes(Keys, Request.KeyFields, Result.Table, "a key"));
+  }
+  if (!Request.UpdateFields.empty())
+    UserInput::SelectItems(
+        Fields, ItemIndexes(Fields, Request.UpdateFields, Result.Table, "an update field"));
+  auto* QuoteBox = Control<StdCtrls::TCheckBox>(Form, "cbQuotedFields");
+  if (QuoteBox->GetChecked() != Request.Quote)
+    UserInput::Click(QuoteBox);
+  if (std::string Message = Press("btGenerateSQL"); !Message.empty())
+    return Fail(Message, true);
+  Result.KeyFields = Selected(Keys);
+  Result.UpdateFields = Selected(Fields);
+  return Result;
+}
+
+// The statements as the SQL page shows them, each chosen in turn.
+void ReadSQLPage(Forms::TCustomForm* Form, TResult& Result) {
+  auto* Types = Control<ExtCtrls::TRadioGroup>(Form, "rgrStatementType");
+  auto* Text = Control<StdCtrls::TMemo>(Form, "meSQLText");
+  UserInput::ShowPage(Control<ComCtrls::TTabSheet>(Form, "tsSQL"));
+  for (int I = 0; I < 4; ++I) {
+    UserInput::ChooseItem(Types, I);
+    Result.Statements[static_cast<size_t>(I)] = StatementText(Text->GetLines());
+  }
+  UserInput::ChooseItem(Types, 0);
+  UserInput::ShowPage(Control<ComCtrls::TTabSheet>(Form, "tsOptions"));
+}
+
+} // namespace
+
+TWorkbench::TWorkbench(const std::string& URI, TEditUpdateSQL Edit) : FEdit(Edit) {
+  using namespace OVEngine;
+  const OVDriver::TConnectionURI Parsed = OVDriver::ParseConnectionURI(URI);
+  FModule = std::make_unique<Classes::TDataModule>(nullptr);
+  FModule->SetName("UpdateSQLTool");
+  FDatabase = new TOVDatabase(FModule.get());
+  FDatabase->SetName("Database1");
+  FDatabase->SetDatabaseName("UpdateSQLTool");
+  FDatabase->SetServerType(
+      StrToServerTypeDef(std::string(Parsed.Driver->ServerTypeName()), DefServerType));
+  FDatabase->SetRemoteDatabase(URI);
+  FDatabase->SetLoginPrompt(false);
+  FDatabase->Open();
+  FQuery = new TOVQuery(FModule.get());
+  FQuery->SetName("Query1");
+  FQuery->SetDatabaseName("UpdateSQLTool");
+  FUpdateSQL = new TOVUpdateSQL(FModule.get());
+  FUpdateSQL->SetName("UpdateSQL1");
+  FQuery->SetUpdateObject(FUpdateSQL);
+}
+
+TWorkbench::~TWorkbench() = default;
+
+TResult TWorkbench::Generate(const TRequest& Request) {
+  if (Request.SQL.empty() && Trim(Request.Table).empty())
+    throw EUpdateSQLToolError("Neither SQL nor a table is given: name the table, or give the "
+                              "query's SQL");
+  FQuery->GetSQL()->SetText(Request.SQL.empty() ? "select * from " + Request.Table : Request.SQL);
+  for (int I = 0; I < 4; ++I)
+    FUpdateSQL->GetSQLIndex(I)->Clear();
+  TResult Result;
+  TPlannedUI UI;
+  UI.Plan = [&](Forms::TCustomForm* Form) {
+    Result = PlanTable(Form, UI, Request, false);
+    UserInput::Click(Control<StdCtrls::TButton>(Form, "btOk"));
+    if (!Form->CloseModalIfRequested()) {
+      const std::string Message = UI.TakeMessage();
+      throw EUpdateSQLToolError(Format("%s: the UpdateSQL editor did not close%s", Result.Table,
+                                       Message.empty() ? "" : ": " + Message));
+    }
+  };
+  UIService::TUIServiceScope Scope(&UI);
+  if (FEdit(FUpdateSQL))
+    for (int I = 0; I < 4; ++I)
+      Result.Statements[static_cast<size_t>(I)] = StatementText(FUpdateSQL->GetSQLIndex(I));
+  return Result;
+}
+
+std::vector<TResult> TWorkbench::GenerateAll(bool Quote, const TProgress& Progress) {
+  std::vector<TResult> Results;
+  FDatabase->BeginCatalogBatch();
+  try {
+    const std::vector<std::string> Tables = FDatabase->TableNames();
+    const int Count = static_cast<int>(Tables.size());
+    if (Count > 0) {
+      // One dialog for the whole batch, as a person would keep it open:
+      // each table's statements are read off the SQL page, and the dialog
+      // is cancelled at the end.
+      FQuery->GetSQL()->SetText("select * from " + OVCommon::QuoteIdentifier(Tables[0], true));
+      TPlannedUI UI;
+      UI.Plan = [&](Forms::TCustomForm* Form) {
+        Results.reserve(Tables.size());
+        for (int I = 0; I < Count; ++I) {
+          const std::string& Table = Tables[static_cast<size_t>(I)];
+          if (Progress)
+            Progress(I + 1, Count, Table);
+          TRequest Request;
+          Request.Table = Table;
+          Request.Quote = Quote;
+          TResult Result = PlanTable(Form, UI, Request, true);
+          if (Result.Skipped.empty())
+            ReadSQLPage(Form, Result);
+          Results.push_back(std::move(Result));
+        }
+        UserInput::Click(Control<StdCtrls::TButton>(Form, "btCancel"));
+        Form->CloseModalIfRequested();
+      };
+      UIService::TUIServiceScope Scope(&UI);
+      FEdit(FUpdateSQL);
+    }
+  } catch (...) {
+    FDatabase->EndCatalogBatch();
+    throw;
+  }
+  FDatabase->EndCatalogBatch();
+  return Results;
+}
+
+} // namespace UpdateSQLTool
