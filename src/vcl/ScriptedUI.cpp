@@ -245,6 +245,50 @@ void TScriptedUI::ShowCursor(int Cursor) {
   FCursors.push_back(Cursor);
 }
 
+bool TScriptedUI::EditTextModule(UIService::TTextModuleRequest& Request) {
+  CheckFailed();
+  SkipUnaskedAnswers();
+  const std::string What = Format("the text module %s", Request.ModuleName);
+  const TLine* L = Peek();
+  if (!L)
+    FailAtEnd(What + " was opened");
+  if (L->Action.Kind != TActionKind::akModule)
+    Fail(L, Format("%s was opened, but the script expects: %s", What, L->Action.Text));
+  if (!SysUtils::SameText(L->Action.Target, Request.ModuleName))
+    Fail(L, Format("text module %s expected, but %s was opened", L->Action.Target, What));
+  ++FNext;
+  FLog.push_back(Format("module %s opened", Request.ModuleName));
+  for (;;) {
+    TakeKeyLines();
+    L = Peek();
+    if (!L)
+      FailAtEnd(What + " is still open in the editor");
+    switch (L->Action.Kind) {
+    case TActionKind::akText:
+      ++FNext;
+      if (Request.Lines)
+        Request.Lines->SetText(L->Action.Args.at(0).Text);
+      Request.Modified = true;
+      FLog.push_back(Format("module %s: text typed", Request.ModuleName));
+      continue;
+    case TActionKind::akSave:
+      ++FNext;
+      Request.Modified = false;
+      FLog.push_back(Format("module %s saved", Request.ModuleName));
+      return true;
+    case TActionKind::akLeave:
+      ++FNext;
+      FLog.push_back(Format("module %s left%s", Request.ModuleName,
+                            Request.Modified ? " with unsaved changes" : ""));
+      return false;
+    default:
+      Fail(L, Format("%s is open in the editor, so the script cannot go on with: %s (text, save "
+                     "or leave)",
+                     What, L->Action.Text));
+    }
+  }
+}
+
 bool TScriptedUI::Finished() const {
   if (FFailure)
     return false;

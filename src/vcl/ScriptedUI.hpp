@@ -5,8 +5,10 @@
 //
 // A form that appears takes the next "form" line; the lines after it act on
 // that form until it closes. A message box takes the next "answer" line, a
-// file dialog the next "file" line, a document opening the next "url" line:
-// these answers are ready for a question the program may ask where they
+// file dialog the next "file" line, a document opening the next "url" line;
+// a text module opened in the code editor takes the next "module" line, and
+// the "text" lines after it edit the module until "save" or "leave".
+// Answers (answer, file, url) are ready for a question the program may ask where they
 // stand, and when it goes on without asking (the next form action, form or
 // the end comes first) they are passed over and the log says so. "key" lines
 // are taken as soon as they are next. Anything else out of order stops the
@@ -52,6 +54,7 @@ public:
   bool OpenDocument(const std::string& Document) override;
   Types::TSize MeasureText(const Graphics::TFont& Font, std::string_view Text) override;
   void ShowCursor(int Cursor) override;
+  bool EditTextModule(UIService::TTextModuleRequest& Request) override;
 
   // Call when the program is done: raises EUIScriptError when lines are left
   // for a form that never came, or when the script failed before.

@@ -110,25 +110,18 @@ struct TVerb {
   TActionKind Kind;
 };
 
-constexpr std::array<TVerb, 18> Verbs{{
-    {"form", TActionKind::akForm},
-    {"set", TActionKind::akSet},
-    {"click", TActionKind::akClick},
-    {"dblclick", TActionKind::akDblClick},
-    {"choose", TActionKind::akChoose},
-    {"select", TActionKind::akSelect},
-    {"deselect", TActionKind::akDeselect},
-    {"popup", TActionKind::akPopup},
-    {"page", TActionKind::akPage},
-    {"focus", TActionKind::akFocus},
-    {"key", TActionKind::akKey},
-    {"press", TActionKind::akPress},
-    {"close", TActionKind::akClose},
-    {"answer", TActionKind::akAnswer},
-    {"file", TActionKind::akFile},
-    {"url", TActionKind::akUrl},
-    {"expect", TActionKind::akExpect},
-    {"dump", TActionKind::akDump},
+constexpr std::array<TVerb, 22> Verbs{{
+    {"form", TActionKind::akForm},         {"set", TActionKind::akSet},
+    {"click", TActionKind::akClick},       {"dblclick", TActionKind::akDblClick},
+    {"choose", TActionKind::akChoose},     {"select", TActionKind::akSelect},
+    {"deselect", TActionKind::akDeselect}, {"popup", TActionKind::akPopup},
+    {"page", TActionKind::akPage},         {"focus", TActionKind::akFocus},
+    {"key", TActionKind::akKey},           {"press", TActionKind::akPress},
+    {"close", TActionKind::akClose},       {"answer", TActionKind::akAnswer},
+    {"file", TActionKind::akFile},         {"url", TActionKind::akUrl},
+    {"expect", TActionKind::akExpect},     {"dump", TActionKind::akDump},
+    {"module", TActionKind::akModule},     {"text", TActionKind::akText},
+    {"save", TActionKind::akSave},         {"leave", TActionKind::akLeave},
 }};
 
 bool OneOf(std::string_view S, std::initializer_list<const char*> Words) {
@@ -174,7 +167,14 @@ std::optional<TUIAction> ParseAction(std::string_view Line) {
   case TActionKind::akForm:
   case TActionKind::akPage:
   case TActionKind::akFocus:
+  case TActionKind::akModule:
     A.Target = Need("a name").Text;
+    break;
+  case TActionKind::akText:
+    A.Args.push_back(R.Rest(true));
+    return A;
+  case TActionKind::akSave:
+  case TActionKind::akLeave:
     break;
   case TActionKind::akSet:
     A.Target = Need("a control").Text;
@@ -586,6 +586,10 @@ void ApplyAction(Forms::TCustomForm* Form, const TUIAction& A, const TActionCont
     case TActionKind::akAnswer:
     case TActionKind::akFile:
     case TActionKind::akUrl:
+    case TActionKind::akModule:
+    case TActionKind::akText:
+    case TActionKind::akSave:
+    case TActionKind::akLeave:
       break;
     }
   } catch (const UserInput::EUserInputError& E) {

@@ -19,6 +19,11 @@
 //   answer BUTTON [TEXT]           the next message box
 //   file PATH | file cancel        the next file dialog
 //   url ok|fail [TEXT]             the next document or link opened
+//   module NAME                    the next text module opened in the code editor;
+//                                  the lines after it act on its text until save or leave
+//   text TEXT                      replaces the module's text
+//   save                           saves the module and leaves the editor
+//   leave                          leaves the editor without saving
 //   expect CONTROL PROPERTY VALUE
 //   dump
 //   # comment
@@ -64,7 +69,11 @@ enum class TActionKind {
   akFile,
   akUrl,
   akExpect,
-  akDump
+  akDump,
+  akModule,
+  akText,
+  akSave,
+  akLeave
 };
 
 // One argument: a word or a quoted string.

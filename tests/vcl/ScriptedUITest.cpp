@@ -210,3 +210,52 @@ TEST(ScriptedUI, ScriptsAreReadFromFilesAndNameTheFile) {
   SysUtils::DeleteFile(Path);
   EXPECT_THROW(ScriptedUI::TScriptedUI::FromFile(Path), SysUtils::EInOutError);
 }
+
+TEST(ScriptedUI, TextModulesAreEditedSavedOrLeft) {
+  ScriptedUI::TScriptedUI UI("module Form1.Query1.SQL\n"
+                             "text select 1\\nfrom t\n"
+                             "save\n"
+                             "module form1.query1.sql\n"
+                             "text changed\n"
+                             "leave\n");
+  UIService::TUIServiceScope Scope(&UI);
+  Classes::TStringList Lines;
+  Lines.Add("old");
+  UIService::TTextModuleRequest Request{"Form1.Query1.SQL", &Lines, false};
+  EXPECT_TRUE(UIService::UI()->EditTextModule(Request));
+  EXPECT_EQ(Lines.ToVector(), (std::vector<std::string>{"select 1", "from t"}));
+  EXPECT_FALSE(Request.Modified);
+  EXPECT_FALSE(UIService::UI()->EditTextModule(Request));
+  EXPECT_EQ(Lines.Get(0), "changed");
+  EXPECT_TRUE(Request.Modified);
+  UI.CheckFinished();
+}
+
+TEST(ScriptedUI, TextModuleLinesOutOfOrderNameTheLine) {
+  {
+    ScriptedUI::TScriptedUI UI("module Form1.Other.SQL\nsave\n", "edit.txt");
+    Classes::TStringList Lines;
+    UIService::TTextModuleRequest Request{"Form1.Query1.SQL", &Lines, false};
+    try {
+      UI.EditTextModule(Request);
+      FAIL();
+    } catch (const ScriptedUI::EUIScriptError& E) {
+      EXPECT_NE(E.Message().find("edit.txt:1:"), std::string::npos) << E.Message();
+    }
+  }
+  {
+    ScriptedUI::TScriptedUI UI("module Form1.Query1.SQL\nclick btOk\n", "edit.txt");
+    Classes::TStringList Lines;
+    UIService::TTextModuleRequest Request{"Form1.Query1.SQL", &Lines, false};
+    try {
+      UI.EditTextModule(Request);
+      FAIL();
+    } catch (const ScriptedUI::EUIScriptError& E) {
+      EXPECT_NE(E.Message().find("edit.txt:2:"), std::string::npos) << E.Message();
+    }
+  }
+  ScriptedUI::TScriptedUI UI("module Form1.Query1.SQL\ntext x\n", "edit.txt");
+  Classes::TStringList Lines;
+  UIService::TTextModuleRequest Request{"Form1.Query1.SQL", &Lines, false};
+  EXPECT_THROW(UI.EditTextModule(Request), ScriptedUI::EUIScriptError);
+}
