@@ -1,5 +1,7 @@
 #include "dclorvane60/OVReg.hpp"
 
+#include "db/DB.hpp"
+#include "designide/DBReg.hpp"
 #include "designide/DesignConst.hpp"
 #include "designide/DesignIntf.hpp"
 #include "designide/TreeIntf.hpp"
@@ -58,24 +60,53 @@ void Register() {
        TOVUpdateSQL::StaticClass(), TOVScript::StaticClass(), OVCommon::TOVMonitor::StaticClass(),
        OVCsbSrv::TOVSQLBaseServer::StaticClass()});
 
-  // Step 2: property editors, first group (Connected, RemoteDatabase,
-  // SessionName, ParamsFileName of databases; DatabaseName and SessionName of
-  // datasets and scripts; StoredProcName; TableName, IndexName and
-  // IndexFieldNames of tables; Params of queries and stored procedures).
-  // The name-list, file-name and params editors register here as they land.
+  // Step 2: property editors, first group.
+  const TypInfo::TTypeInfo* String = TypInfo::StringTypeInfo();
+  const TypInfo::TTypeInfo* Params = TypInfo::ClassTypeInfo(DB::TParams::StaticClass());
+  const TypInfo::TTypeInfo* Strings = TypInfo::ClassTypeInfo(Classes::TStrings::StaticClass());
+  DesignIntf::RegisterPropertyEditor(TypInfo::BooleanTypeInfo(), TOVDatabase::StaticClass(),
+                                     "Connected", TOVDatabaseConnectedProperty::StaticClass());
+  DesignIntf::RegisterPropertyEditor(String, TOVDatabase::StaticClass(), "RemoteDatabase",
+                                     TOVDatabaseProperty::StaticClass());
+  DesignIntf::RegisterPropertyEditor(String, TOVDatabase::StaticClass(), "SessionName",
+                                     TOVSessionNameProperty::StaticClass());
+  DesignIntf::RegisterPropertyEditor(String, TOVDatabase::StaticClass(), "ParamsFileName",
+                                     TOVFileNameProperty::StaticClass());
+  DesignIntf::RegisterPropertyEditor(String, TOVDataSet::StaticClass(), "DatabaseName",
+                                     TOVDatabaseNameProperty::StaticClass());
+  DesignIntf::RegisterPropertyEditor(String, TOVDataSet::StaticClass(), "SessionName",
+                                     TOVSessionNameProperty::StaticClass());
+  DesignIntf::RegisterPropertyEditor(String, TOVScript::StaticClass(), "DatabaseName",
+                                     TOVDatabaseNameProperty::StaticClass());
+  DesignIntf::RegisterPropertyEditor(String, TOVScript::StaticClass(), "SessionName",
+                                     TOVSessionNameProperty::StaticClass());
+  DesignIntf::RegisterPropertyEditor(String, TOVStoredProc::StaticClass(), "StoredProcName",
+                                     TOVStoredProcNameProperty::StaticClass());
+  DesignIntf::RegisterPropertyEditor(String, TOVTable::StaticClass(), "TableName",
+                                     TOVTableNameProperty::StaticClass());
+  DesignIntf::RegisterPropertyEditor(String, TOVTable::StaticClass(), "IndexName",
+                                     DBReg::TIndexNameProperty::StaticClass());
+  DesignIntf::RegisterPropertyEditor(String, TOVTable::StaticClass(), "IndexFieldNames",
+                                     DBReg::TIndexFieldNamesProperty::StaticClass());
+  DesignIntf::RegisterPropertyEditor(Params, TOVQuery::StaticClass(), "Params",
+                                     TOVQueryParamsProperty::StaticClass());
+  DesignIntf::RegisterPropertyEditor(Params, TOVStoredProc::StaticClass(), "Params",
+                                     TOVStoredProcParamsProperty::StaticClass());
 
   // Step 3: component editors of the ten classes.
   RegisterComponentEditors();
 
-  // Step 4: property editors, second group: Params of databases, SQL of
-  // queries (only while the SQL editor is enabled), MasterFields of tables.
-  // The switch is read now in any case, so that it is read once per load of
-  // the package and later changes of the file wait for the next load.
-  if (DesignSettings && DesignSettings->SQLEditorEnabled()) {
-    // The SQL property editor of queries registers here when it lands.
-  }
-  DesignIntf::RegisterPropertyEditor(TypInfo::StringTypeInfo(), TOVTable::StaticClass(),
-                                     "MasterFields", TOVTableFieldLinkProperty::StaticClass());
+  // Step 4: property editors, second group. The SQL editor switch is read
+  // now in any case, so that it is read once per load of the package and
+  // later changes of the file wait for the next load; without the editor the
+  // query's SQL keeps the host's editor for string lists.
+  DesignIntf::RegisterPropertyEditor(Strings, TOVDatabase::StaticClass(), "Params",
+                                     TOVDatabaseParamsProperty::StaticClass());
+  if (DesignSettings && DesignSettings->SQLEditorEnabled())
+    DesignIntf::RegisterPropertyEditor(Strings, TOVQuery::StaticClass(), "SQL",
+                                       TOVQuerySQLProperty::StaticClass());
+  DesignIntf::RegisterPropertyEditor(String, TOVTable::StaticClass(), "MasterFields",
+                                     TOVTableFieldLinkProperty::StaticClass());
 
   // Step 5: property categories, each call loading the category name anew.
   DesignIntf::RegisterPropertiesInCategory(
