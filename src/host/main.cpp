@@ -3,6 +3,7 @@
 // works on design files.
 //
 // Exit codes: 0 done, 1 an error (one line on stderr), 2 bad usage.
+#include "host/EditorCommands.hpp"
 #include "host/HostCommands.hpp"
 #include "host/InspectorCommands.hpp"
 #include "host/UpdateSQLCommands.hpp"
@@ -113,6 +114,30 @@ int main(int argc, char** argv) {
   Place->add_option("CLASS", ClassName, "The component class (TOVQuery)")->required();
   Place->add_option("TARGET", Target, "The node it goes under")->required();
 
+  // The component editors and the About box.
+  int VerbIndex = 0;
+  std::string UIScript;
+  auto* VerbsCommand = App.add_subcommand("verbs", "The context-menu verbs of a component");
+  VerbsCommand->add_option("FILE", File, "The design file (.dfm)")->required();
+  VerbsCommand->add_option("COMPONENT", Component, "The component")->required();
+  auto* VerbCommand = App.add_subcommand(
+      "verb", "Execute a context-menu verb of a component; the file is saved when it changed");
+  VerbCommand->add_option("FILE", File, "The design file (.dfm)")->required();
+  VerbCommand->add_option("COMPONENT", Component, "The component")->required();
+  VerbCommand->add_option("INDEX", VerbIndex, "The verb's index, as verbs lists it")->required();
+  VerbCommand->add_option("--ui-script", UIScript,
+                          "Act on the dialogs as this script says (default: at the terminal)");
+  auto* EditCommand =
+      App.add_subcommand("edit", "Double-click a component; the file is saved when it changed");
+  EditCommand->add_option("FILE", File, "The design file (.dfm)")->required();
+  EditCommand->add_option("COMPONENT", Component, "The component")->required();
+  EditCommand->add_option("--ui-script", UIScript,
+                          "Act on the dialogs as this script says (default: at the terminal)");
+  auto* AboutCommand = App.add_subcommand("about", "The package's About box");
+  AboutCommand->add_option("--ui-script", UIScript,
+                           "Act on the box as this script says (default: at the terminal; "
+                           "with no terminal to read from it is closed at once)");
+
   HostCommands::TUpdateSQLCommandLine UpdateSQLCommands(App);
 
   try {
@@ -161,6 +186,14 @@ int main(int argc, char** argv) {
       HostCommands::Drop(Host, File, Node, Target, std::cout);
     else if (Place->parsed())
       HostCommands::Place(Host, File, ClassName, Target, std::cout);
+    else if (VerbsCommand->parsed())
+      HostCommands::Verbs(Host, File, Component, std::cout);
+    else if (VerbCommand->parsed())
+      HostCommands::Verb(Host, File, Component, VerbIndex, UIScript, std::cout);
+    else if (EditCommand->parsed())
+      HostCommands::EditComponent(Host, File, Component, UIScript, std::cout);
+    else if (AboutCommand->parsed())
+      HostCommands::About(Host, UIScript, std::cout);
     else
       UpdateSQLCommands.Run(Host, std::cout);
   } catch (const std::exception& E) {
