@@ -3,6 +3,7 @@
 // the remote database history and the Connected editor that feeds it, and
 // the dialogs behind the ellipsis buttons.
 #include "dclorvane60/InspectorTestSupport.hpp"
+#include "designide/IDEServices.hpp"
 #include "designide/ObjectInspector.hpp"
 #include "orvane60/EngineTestUtil.hpp"
 
@@ -364,6 +365,137 @@ TEST_P(CatalogueListsTest, AFailingConnectionIsAnErrorAndChangesNothing) {
   EXPECT_NE(E2.find("Database 'Nope' not found"), std::string::npos) << E2;
 }
 
+TEST_P(CatalogueListsTest, TheStoredProcParamsEllipsisEditsTheDescribedParameters) {
+  if (GetParam() == TOVServerType::stSQLite)
+    GTEST_SKIP() << "SQLite has no stored procedures";
+  auto* P = AddDataSet<TOVStoredProc>("OVStoredProc1", "Shop");
+  P->SetStoredProcName("next_id");
+  const std::string Log =
+      Scripted("form CollectionEditor\nclick btClose\n", [&] { Prop(P, "Params").Edit(); });
+  EXPECT_NE(Log.find("\"Editing OVStoredProc1.Params\""), std::string::npos) << Log;
+  EXPECT_GT(P->GetParamsCount(), 0);
+  EXPECT_FALSE(P->GetPrepared());
+}
+
 INSTANTIATE_TEST_SUITE_P(Servers, CatalogueListsTest,
                          ::testing::Values(TOVServerType::stSQLite, TOVServerType::stPostgreSQL),
                          EngineTestUtil::ServerName);
+
+// Ellipsis buttons: collections, the parameter and SQL dialogs, the code editor ------------
+
+namespace {
+
+// What the person does with a code editor module: nothing is saved; the
+// tests look at what was opened.
+struct TOpenedModule {
+  std::string Name, Text;
+  bool Modified = false;
+};
+
+class DialogEditorsTest : public PropertyEditorsTest {
+protected:
+  void SetUp() override {
+    PropertyEditorsTest::SetUp();
+    Services.Services()->SetTextModuleEditor([this](UIService::TTextModuleRequest& Request) {
+      Opened.push_back({Request.ModuleName, Request.Lines->GetText(), Request.Modified});
+      return false;
+    });
+  }
+  int ModuleCount() { return Services.Services()->GetModuleCount(); }
+
+  IDEServices::TIDEServicesScope Services;
+  std::vector<TOpenedModule> Opened;
+};
+
+} // namespace
+
+TEST_F(DialogEditorsTest, TheParamsEllipsisEditsTheFirstComponentsCollection) {
+  Start();
+  NewDesign();
+  auto* Q1 = Add<TOVQuery>("OVQuery1");
+  Q1->GetSQL()->SetText("select * from T where A = :a");
+  auto* Q2 = Add<TOVQuery>("OVQuery2");
+  TObjectInspector Both(Designer.Get(), {Q1, Q2});
+  const std::string Log = Scripted("form CollectionEditor\nexpect lbItems Count 1\nclick btClose\n",
+                                   [&] { Both.Get("Params").Edit(); });
+  EXPECT_NE(Log.find("\"Editing OVQuery1.Params\""), std::string::npos) << Log;
+}
+
+TEST_F(DialogEditorsTest, ConnectionParametersComeBackFromTheDialogWithTheDefaults) {
+  Start("[TOVDatabase_Params]\nUSER NAME=ann\nBUSY_TIMEOUT=500\n");
+  NewDesign();
+  auto* Db = AddDatabase("OVDatabase1", "Shop");
+  Db->GetParams()->SetText("USER NAME=bob\n");
+  auto& Row = Prop(Db, "Params");
+  Scripted("form TOVDatabaseParamsDlg\nclick btDefaults\nclick btCancel\n", [&] { Row.Edit(); });
+  EXPECT_EQ(Db->GetParams()->ToVector(), (Strings{"USER NAME=bob"}));
+  EXPECT_EQ(Designer->ModifiedCount(), 0);
+  Scripted("form TOVDatabaseParamsDlg\nclick btDefaults\nclick btOk\n", [&] { Row.Edit(); });
+  EXPECT_EQ(Db->GetParams()->ToVector(), (Strings{"USER NAME=ann", "BUSY_TIMEOUT=500"}));
+  EXPECT_EQ(Designer->ModifiedCount(), 1);
+  EXPECT_TRUE(Opened.empty());
+  EXPECT_EQ(ModuleCount(), 0);
+}
+
+TEST_F(DialogEditorsTest, AltOpensTheParametersInTheCodeEditorWithoutADialog) {
+  Start();
+  NewDesign();
+  auto* Db = AddDatabase("OVDatabase1", "Shop");
+  Db->GetParams()->SetText("USER NAME=bob\nPASSWORD=x\n");
+  auto& Row = Prop(Db, "Params");
+  // An empty script: a dialog would fail it.
+  Scripted("key alt down\n", [&] { Row.Edit(); });
+  ASSERT_EQ(Opened.size(), 1u);
+  EXPECT_EQ(Opened[0].Name, "DataModule1.OVDatabase1.Params");
+  EXPECT_EQ(Opened[0].Text, "USER NAME=bob\nPASSWORD=x\n");
+  EXPECT_FALSE(Opened[0].Modified);
+  EXPECT_EQ(ModuleCount(), 1);
+  EXPECT_EQ(Designer->ModifiedCount(), 0);
+
+  // The module is open: the ellipsis brings it to the front, Alt or not.
+  Scripted("", [&] { Row.Edit(); });
+  EXPECT_EQ(Opened.size(), 2u);
+  EXPECT_EQ(ModuleCount(), 1);
+}
+
+TEST_F(DialogEditorsTest, AnOpenSQLModuleComesToTheFrontInsteadOfTheDialog) {
+  Start();
+  NewDesign();
+  auto* Q = Add<TOVQuery>("OVQuery1");
+  Q->GetSQL()->SetText("select 1");
+  auto& Row = Prop(Q, "SQL");
+  // The dialog, captioned after the root, the query and the property; the
+  // code editor button hands it the dialog's text, marked modified.
+  const std::string Log =
+      Scripted("form TOVSQLEditDlg\nset meSQL select 2\nclick btCodeEditor\n", [&] { Row.Edit(); });
+  EXPECT_NE(Log.find("\"DataModule1.OVQuery1.SQL\""), std::string::npos) << Log;
+  ASSERT_EQ(Opened.size(), 1u);
+  EXPECT_EQ(Opened[0].Name, "DataModule1.OVQuery1.SQL");
+  EXPECT_EQ(SysUtils::Trim(Opened[0].Text), "select 2");
+  EXPECT_TRUE(Opened[0].Modified);
+  EXPECT_EQ(SysUtils::Trim(Q->GetSQL()->GetText()), "select 1");
+  EXPECT_EQ(Designer->ModifiedCount(), 0);
+
+  Scripted("", [&] { Row.Edit(); });
+  EXPECT_EQ(Opened.size(), 2u);
+  EXPECT_EQ(ModuleCount(), 1);
+}
+
+TEST_F(DialogEditorsTest, AConfirmedSQLDialogTellsTheDesigner) {
+  Start();
+  NewDesign();
+  auto* Q = Add<TOVQuery>("OVQuery1");
+  auto& Row = Prop(Q, "SQL");
+  Scripted("form TOVSQLEditDlg\nclick btCancel\n", [&] { Row.Edit(); });
+  EXPECT_EQ(Designer->ModifiedCount(), 0);
+  Scripted("form TOVSQLEditDlg\nset meSQL \"select * from T\\nwhere A = :a\"\nclick btOk\n",
+           [&] { Row.Edit(); });
+  EXPECT_EQ(Q->GetSQL()->ToVector(), (Strings{"select * from T", "where A = :a"}));
+  EXPECT_EQ(Q->ParamCount(), 1);
+  EXPECT_EQ(Designer->ModifiedCount(), 1);
+  // Alt: straight into the code editor with the query's own text.
+  Scripted("key alt down\n", [&] { Row.Edit(); });
+  ASSERT_EQ(Opened.size(), 1u);
+  EXPECT_EQ(Opened[0].Text, "select * from T\nwhere A = :a\n");
+  EXPECT_FALSE(Opened[0].Modified);
+}
