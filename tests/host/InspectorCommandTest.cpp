@@ -1,0 +1,261 @@
+// The Object Inspector and object tree commands of ovdesigner, run as a
+// program on a real design file over a real SQLite database: what they
+// print, what they save, and that bad input leaves the file as it was.
+#include "dclorvane60/PackageTestSupport.hpp"
+
+#include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
+
+#include <filesystem>
+#include <sys/stat.h>
+
+using namespace PackageTestSupport;
+using nlohmann::json;
+
+namespace {
+
+class InspectorCommandTest : public ::testing::Test {
+protected:
+  void SetUp() override {
+    WriteFile(RegistryFile(), "[Software\\Orvane]\nRootDir=" + Settings.Path() + "\n");
+    Database = Work / "shop.db";
+    WriteFile(Work / "shop.sql",
+              "create table CUSTOMER (CUSTNO integer primary key, NAME text);\n"
+              "create table ORDERS (ORDERNO integer primary key, CUSTNO integer);\n"
+              "create table Archive (ID integer);\n");
+    const auto Made =
+        PackageTestSupport::Run({OV_BINARY_DIR "/bin/ovsqlexec", Database, Work / "shop.sql"});
+    ASSERT_EQ(Made.ExitCode, 0) << Made.Err;
+    Form = Work / "shop.dfm";
+    WriteFile(Form, "object DataModule1: TDataModule\n"
+                    "  object OVSession1: TOVSession\n"
+                    "    SessionName = 'HostSales'\n"
+                    "  end\n"
+                    "  object OVDatabase1: TOVDatabase\n"
+                    "    DatabaseName = 'Shop'\n"
+                    "    RemoteDatabase = '" +
+                        Database +
+                        "'\n"
+                        "    SessionName = 'HostSales'\n"
+                        "  end\n"
+                        "  object OVTable1: TOVTable\n"
+                        "    DatabaseName = 'Shop'\n"
+                        "    SessionName = 'HostSales'\n"
+                        "    TableName = 'CUSTOMER'\n"
+                        "  end\n"
+                        "  object OVQuery1: TOVQuery\n"
+                        "    DatabaseName = 'Shop'\n"
+                        "    SessionName = 'HostSales'\n"
+                        "    SQL.Strings = (\n"
+                        "      'select * from CUSTOMER')\n"
+                        "  end\n"
+                        "  object OVQuery2: TOVQuery\n"
+                        "    DatabaseName = 'Stock'\n"
+                        "  end\n"
+                        "end\n");
+  }
+
+  std::string RegistryFile() const { return Registry / "registry.ini"; }
+  std::string Ini() const { return Settings / "orvane.ini"; }
+  TRunResult Designer(std::vector<std::string> Args) const {
+    Args.insert(Args.begin(), OV_DESIGNER);
+    return PackageTestSupport::Run(
+        Args, {{"ORVANE_REGISTRY", RegistryFile()}, {"ORVANE_PACKAGE", OV_PACKAGE_FILE}});
+  }
+  json DesignerJson(std::vector<std::string> Args) const {
+    Args.insert(Args.begin(), "--json");
+    const auto R = Designer(Args);
+    EXPECT_EQ(R.ExitCode, 0) << R.Err;
+    return R.ExitCode == 0 ? json::parse(R.Out) : json();
+  }
+  // A failure: exit code 1, one line on stderr naming the problem, and the
+  // design file as it was.
+  void ExpectRefused(const std::vector<std::string>& Args, const std::string& Part) {
+    const std::string Before = ReadFile(Form);
+    const auto Time = std::filesystem::last_write_time(Form);
+    const auto R = Designer(Args);
+    EXPECT_EQ(R.ExitCode, 1) << R.Out << R.Err;
+    EXPECT_NE(R.Err.find(Part), std::string::npos) << R.Err;
+    EXPECT_EQ(std::count(R.Err.begin(), R.Err.end(), '\n'), 1) << R.Err;
+    EXPECT_EQ(ReadFile(Form), Before);
+    EXPECT_EQ(std::filesystem::last_write_time(Form), Time);
+  }
+  static json Row(const json& Inspect, const std::string& Name) {
+    for (const auto& R : Inspect["properties"])
+      if (R["name"] == Name)
+        return R;
+    return json();
+  }
+
+  TTempDir Registry, Settings, Work;
+  std::string Database, Form;
+};
+
+} // namespace
+
+TEST_F(InspectorCommandTest, TreeShowsCaptionsKindsProblemsAndTransientNodes) {
+  const auto R = Designer({"tree", Form});
+  ASSERT_EQ(R.ExitCode, 0) << R.Err;
+  EXPECT_NE(R.Out.find("DataModule1: TDataModule  [TRootSprig]\n"), std::string::npos) << R.Out;
+  EXPECT_NE(R.Out.find("  HostSales (OVSession1): TOVSession  [TOVSessionSprig]\n"
+                       "    SQLite | " +
+                       Database + " (OVDatabase1): TOVDatabase  [TOVDatabaseSprig]\n"),
+            std::string::npos)
+      << R.Out;
+  EXPECT_NE(R.Out.find("      CUSTOMER (OVTable1)  [TOVTableSprig]\n"), std::string::npos) << R.Out;
+  EXPECT_NE(R.Out.find("  Default (OVSession): TOVSession  [TOVDefaultSessionSprig, transient]\n"
+                       "    Stock (Unknown)  [TOVImpliedDatabaseSprig, transient]\n"
+                       "      ! OVQuery2  [TOVQuerySprig, problem]\n"),
+            std::string::npos)
+      << R.Out;
+
+  const json J = DesignerJson({"tree", Form});
+  const json& Sessions = J["tree"]["children"];
+  ASSERT_EQ(Sessions.size(), 2u);
+  EXPECT_EQ(Sessions[1]["uniqueName"], "<DefaultSession>");
+  EXPECT_TRUE(Sessions[1]["component"].is_null());
+  EXPECT_EQ(Sessions[1]["itemClass"], "TOVSession");
+  EXPECT_EQ(Sessions[1]["children"][0]["uniqueName"], "<ImpliedDatabase>.Stock");
+  EXPECT_TRUE(Sessions[1]["children"][0]["children"][0]["problem"]);
+}
+
+TEST_F(InspectorCommandTest, InspectShowsEditorsAttributesAndCategories) {
+  const json J = DesignerJson({"inspect", Form, "OVTable1"});
+  const json Table = Row(J, "TableName");
+  EXPECT_EQ(Table["value"], "CUSTOMER");
+  EXPECT_EQ(Table["editor"], "TOVTableNameProperty");
+  EXPECT_EQ(Table["attributes"], json({"paValueList", "paMultiSelect", "paSortList"}));
+  const json Db = Row(J, "DatabaseName");
+  EXPECT_EQ(Db["editor"], "TOVDatabaseNameProperty");
+  EXPECT_EQ(Db["category"], "Database");
+  EXPECT_EQ(Row(J, "MasterFields")["editor"], "TOVTableFieldLinkProperty");
+  EXPECT_EQ(Row(J, "IndexName")["editor"], "TIndexNameProperty");
+
+  const auto R = Designer({"inspect", Form, "OVDatabase1"});
+  ASSERT_EQ(R.ExitCode, 0) << R.Err;
+  EXPECT_NE(R.Out.find("OVDatabase1: TOVDatabase\n"), std::string::npos) << R.Out;
+  EXPECT_NE(R.Out.find("TOVDatabaseConnectedProperty"), std::string::npos) << R.Out;
+  EXPECT_NE(R.Out.find("TOVDatabaseParamsProperty"), std::string::npos) << R.Out;
+
+  // A multiple selection shows what the components share, and where their
+  // values differ, no value.
+  const json Both = DesignerJson({"inspect", Form, "OVQuery1", "OVQuery2"});
+  EXPECT_EQ(Both["selection"].size(), 2u);
+  EXPECT_EQ(Row(Both, "DatabaseName")["value"], "");
+  EXPECT_FALSE(Row(Both, "DatabaseName")["allEqual"]);
+  EXPECT_EQ(Row(Both, "Params")["editor"], "TOVQueryParamsProperty");
+  EXPECT_TRUE(Row(Both, "Name").is_null());
+  const json Mixed = DesignerJson({"inspect", Form, "OVQuery1", "OVTable1"});
+  EXPECT_TRUE(Row(Mixed, "SQL").is_null());
+  EXPECT_FALSE(Row(Mixed, "SessionName").is_null());
+}
+
+TEST_F(InspectorCommandTest, ValuesListLiveNamesSortedAndTheHistoryInItsOrder) {
+  auto R = Designer({"values", Form, "OVTable1", "TableName"});
+  ASSERT_EQ(R.ExitCode, 0) << R.Err;
+  EXPECT_EQ(R.Out, "Archive\nCUSTOMER\nORDERS\n");
+  R = Designer({"values", Form, "OVQuery1", "SessionName"});
+  EXPECT_EQ(R.Out, "Default\nHostSales\n");
+  R = Designer({"values", Form, "OVQuery1", "DatabaseName"});
+  EXPECT_EQ(R.Out, "Shop\n");
+  R = Designer({"values", Form, "OVDatabase1", "RemoteDatabase"});
+  EXPECT_EQ(R.Out, "<history list>\n");
+  WriteFile(Ini(), "[RecentDatabases]\nItem00=/z.db\nItem01=/a.db\n");
+  const json J = DesignerJson({"values", Form, "OVDatabase1", "RemoteDatabase"});
+  EXPECT_EQ(J["values"], json({"/z.db", "/a.db"}));
+  EXPECT_FALSE(J["sorted"]);
+}
+
+TEST_F(InspectorCommandTest, SetSavesThroughTheEditorAndConnectingFillsTheHistory) {
+  auto R = Designer({"set", Form, "OVTable1", "TableName", "ORDERS"});
+  ASSERT_EQ(R.ExitCode, 0) << R.Err;
+  EXPECT_NE(ReadFile(Form).find("TableName = 'ORDERS'"), std::string::npos);
+  EXPECT_NE(R.Out.find("Saved"), std::string::npos) << R.Out;
+
+  // Choosing the history placeholder changes nothing and writes nothing.
+  const std::string Before = ReadFile(Form);
+  R = Designer({"set", Form, "OVDatabase1", "RemoteDatabase", "<history list>"});
+  ASSERT_EQ(R.ExitCode, 0) << R.Err;
+  EXPECT_NE(R.Out.find("Nothing changed"), std::string::npos) << R.Out;
+  EXPECT_EQ(ReadFile(Form), Before);
+
+  const json J = DesignerJson({"set", Form, "OVDatabase1", "Connected", "True"});
+  EXPECT_EQ(J["value"], "True");
+  EXPECT_NE(ReadFile(Ini()).find("Item00=" + Database), std::string::npos) << ReadFile(Ini());
+  R = Designer({"values", Form, "OVDatabase1", "RemoteDatabase"});
+  EXPECT_EQ(R.Out, Database + "\n");
+}
+
+TEST_F(InspectorCommandTest, BadInputIsRefusedAndTheFileStaysAsItWas) {
+  ExpectRefused({"set", Form, "OVTable1", "Colour", "red"}, "Colour does not exist in OVTable1");
+  ExpectRefused({"set", Form, "OVDatabase1", "Connected", "maybe"}, "maybe");
+  ExpectRefused({"set", Form, "OVDatabase1", "ServerType", "stOracle"}, "stOracle");
+  ExpectRefused({"set", Form, "OVNothing", "Name", "x"}, "no component named OVNothing");
+  ExpectRefused({"values", Form, "OVQuery1", "SQL"}, "offers no drop-down list");
+  ExpectRefused({"drop", Form, "OVTable1", "OVSession1"}, "cannot be dropped onto");
+  ExpectRefused({"drop", Form, "OVTable1", "Nowhere"}, "has no node Nowhere");
+  ExpectRefused({"place", Form, "TOVTable", "OVSession1"}, "cannot be placed under");
+  ExpectRefused({"place", Form, "TDataSource", "OVSession1"}, "no component class on the palette");
+  // A database that cannot be reached while listing its tables.
+  std::string Text = ReadFile(Form);
+  Text.replace(Text.find(Database), Database.size(), Work / "missing/none.db");
+  WriteFile(Form, Text);
+  ExpectRefused({"values", Form, "OVTable1", "TableName"}, "none.db");
+}
+
+TEST_F(InspectorCommandTest, DropRewiresAndSaves) {
+  const json J = DesignerJson({"drop", Form, "OVQuery2", "OVDatabase1"});
+  EXPECT_TRUE(J["changed"]);
+  EXPECT_TRUE(J["saved"]);
+  const std::string Text = ReadFile(Form);
+  const std::string Query2 = Text.substr(Text.find("object OVQuery2"));
+  EXPECT_NE(Query2.find("DatabaseName = 'Shop'"), std::string::npos) << Query2;
+  EXPECT_NE(Query2.find("SessionName = 'HostSales'"), std::string::npos) << Query2;
+  // Dropping it there again changes nothing and writes nothing.
+  const auto R = Designer({"drop", Form, "OVQuery2", "OVDatabase1"});
+  ASSERT_EQ(R.ExitCode, 0) << R.Err;
+  EXPECT_NE(R.Out.find("nothing changed"), std::string::npos) << R.Out;
+  EXPECT_EQ(ReadFile(Form), Text);
+}
+
+TEST_F(InspectorCommandTest, PlaceAddsAComponentWiredToItsNode) {
+  const json J = DesignerJson({"place", Form, "TOVTable", "OVDatabase1"});
+  EXPECT_EQ(J["component"], "OVTable2");
+  EXPECT_TRUE(J["saved"]);
+  const std::string Text = ReadFile(Form);
+  const std::string Table2 = Text.substr(Text.find("object OVTable2: TOVTable"));
+  EXPECT_NE(Table2.find("DatabaseName = 'Shop'"), std::string::npos) << Table2;
+  const json Db = DesignerJson({"place", Form, "TOVDatabase", "<DefaultSession>"});
+  EXPECT_EQ(Db["component"], "OVDatabase2");
+}
+
+TEST_F(InspectorCommandTest, EditPropertyRunsTheDialogAsTheScriptSays) {
+  WriteFile(Work / "params.ini", "USER NAME=ann\n");
+  WriteFile(Work / "choose.txt", "file " + (Work / "params.ini") + "\n");
+  auto R = Designer(
+      {"edit-property", Form, "OVDatabase1", "ParamsFileName", "--ui-script", Work / "choose.txt"});
+  ASSERT_EQ(R.ExitCode, 0) << R.Err;
+  EXPECT_NE(ReadFile(Form).find("ParamsFileName = '" + (Work / "params.ini") + "'"),
+            std::string::npos);
+  // A script that does not fit what the dialog shows fails, and nothing is
+  // saved.
+  WriteFile(Work / "wrong.txt", "file " + (Work / "none.ini") + "\n");
+  ExpectRefused(
+      {"edit-property", Form, "OVDatabase1", "ParamsFileName", "--ui-script", Work / "wrong.txt"},
+      "refuses");
+}
+
+TEST_F(InspectorCommandTest, EditPropertyWithAltOpensTheCodeEditorAndSavesWhatItWrites) {
+  const std::string Editor = Work / "editor.sh";
+  WriteFile(Editor, "#!/bin/sh\nprintf 'select NAME\\nfrom CUSTOMER\\n' > \"$1\"\n");
+  ::chmod(Editor.c_str(), 0755);
+  const auto R =
+      PackageTestSupport::Run({OV_DESIGNER, "edit-property", Form, "OVQuery1", "SQL", "--alt"},
+                              {{"ORVANE_REGISTRY", RegistryFile()},
+                               {"ORVANE_PACKAGE", OV_PACKAGE_FILE},
+                               {"VISUAL", Editor},
+                               {"EDITOR", Editor}});
+  ASSERT_EQ(R.ExitCode, 0) << R.Err;
+  const std::string Text = ReadFile(Form);
+  EXPECT_NE(Text.find("      'select NAME'\n      'from CUSTOMER')"), std::string::npos) << Text;
+}
