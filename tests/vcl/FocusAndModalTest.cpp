@@ -220,6 +220,7 @@ TEST(Modal, AModalFormOpenedFromAnotherIsDrivenByTheSameScript) {
 }
 
 TEST(PopupMenu, ThePopupComponentIsSetBeforeTheItemsClick) {
+  RegisterTestModule();
   Forms::TFormPtr<TTestSQLForm> F(Forms::Application->CreateForm<TTestSQLForm>());
   TScript S("form OVUpdateSQLEditForm\nset cbTableName T\nclick btGetTableFields\n"
             "popup lbKeyFields &Clear All\n"
@@ -235,6 +236,7 @@ TEST(PopupMenu, ThePopupComponentIsSetBeforeTheItemsClick) {
 }
 
 TEST(PopupMenu, OnPopupCanDisableAnItem) {
+  RegisterTestModule();
   Forms::TFormPtr<TTestSQLForm> F(Forms::Application->CreateForm<TTestSQLForm>());
   F->pmFields->OnPopup = [&](TObject*) { F->miClearAll->SetEnabled(false); };
   TScript S("form OVUpdateSQLEditForm\npopup lbKeyFields miClearAll\n");
