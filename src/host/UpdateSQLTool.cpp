@@ -106,14 +106,13 @@ std::vector<int> ItemIndexes(const StdCtrls::TListBox* List, const std::vector<s
 
 std::string StatementText(const Classes::TStrings* Lines) {
   std::string Text;
-  for (int I = 0; I < Lines->Count(); ++I) {
+  for (int I = 0, N = Lines->Count(); I < N; ++I) {
     if (I > 0)
       Text += '\n';
-    // The refresh statement's first entry holds two lines joined by CR LF.
-    for (const char C : Lines->Get(I))
-      if (C != '\r')
-        Text += C;
+    Text += Lines->Get(I);
   }
+  // The refresh statement's first entry holds two lines joined by CR LF.
+  std::erase(Text, '\r');
   return Text;
 }
 

@@ -178,28 +178,43 @@ std::string TOVUpdateSQLEditForm::FindFieldAlias(const std::string& TableName,
   return OVUpdSEd::FindFieldAlias(FFieldInfo.get(), TableName, FieldName);
 }
 
+const TStatementInputs& TOVUpdateSQLEditForm::CurrentInputs() {
+  if (!FGenerating)
+    FInputs = Inputs();
+  return FInputs;
+}
+
 void TOVUpdateSQLEditForm::GenerateRefreshSQL() {
-  OVUpdSEd::GenerateRefreshSQL(Inputs(), *FRefreshSQL);
+  OVUpdSEd::GenerateRefreshSQL(CurrentInputs(), *FRefreshSQL);
 }
 
 void TOVUpdateSQLEditForm::GenerateModifySQL() {
-  OVUpdSEd::GenerateModifySQL(Inputs(), *FModifySQL);
+  OVUpdSEd::GenerateModifySQL(CurrentInputs(), *FModifySQL);
 }
 
 void TOVUpdateSQLEditForm::GenerateInsertSQL() {
-  OVUpdSEd::GenerateInsertSQL(Inputs(), *FInsertSQL);
+  OVUpdSEd::GenerateInsertSQL(CurrentInputs(), *FInsertSQL);
 }
 
 void TOVUpdateSQLEditForm::GenerateDeleteSQL() {
-  OVUpdSEd::GenerateDeleteSQL(Inputs(), *FDeleteSQL);
+  OVUpdSEd::GenerateDeleteSQL(CurrentInputs(), *FDeleteSQL);
 }
 
 void TOVUpdateSQLEditForm::GenerateSQLClick(System::TObject*) {
   if (lbKeyFields->SelCount() > 0 && lbUpdateFields->SelCount() > 0) {
-    GenerateModifySQL();
-    GenerateInsertSQL();
-    GenerateDeleteSQL();
-    GenerateRefreshSQL();
+    // The four read the same inputs: gathered once from the controls.
+    FInputs = Inputs();
+    FGenerating = true;
+    try {
+      GenerateModifySQL();
+      GenerateInsertSQL();
+      GenerateDeleteSQL();
+      GenerateRefreshSQL();
+    } catch (...) {
+      FGenerating = false;
+      throw;
+    }
+    FGenerating = false;
     StatementTypeClick(this);
     return;
   }
