@@ -73,6 +73,8 @@ bool PersonsEditor(UIService::TTextModuleRequest& Request) {
 
 // Runs Action with the script (or the person at the terminal) answering the
 // dialogs and the host's module services open; the scripted log, or empty.
+// A script edits the text modules too (its module lines); the person does so
+// in their own editor.
 std::vector<std::string> RunWithUI(const std::string& UIScript,
                                    const std::function<void()>& Action) {
   std::unique_ptr<UIService::IUIService> UI;
@@ -86,7 +88,8 @@ std::vector<std::string> RunWithUI(const std::string& UIScript,
   }
   UIService::TUIServiceScope Using(UI.get());
   IDEServices::TIDEServicesScope Services;
-  Services.Services()->SetTextModuleEditor(PersonsEditor);
+  Services.Services()->SetTextModuleEditor(Scripted ? IDEServices::UITextModuleEditor
+                                                    : PersonsEditor);
   Action();
   if (!Scripted)
     return {};

@@ -8,9 +8,9 @@
 // when the designer was told of a change and the command succeeded; a
 // command that fails, or changes nothing, leaves the file as it was. The
 // dialogs a verb opens are acted on by the person at the terminal or by a
-// --ui-script; string lists opened in the code editor open in the person's
-// own editor ($VISUAL, else $EDITOR), and an editor that does not finish
-// successfully is an error.
+// --ui-script. String lists opened in the code editor are edited by the
+// script's module lines, or open in the person's own editor ($VISUAL, else
+// $EDITOR), where an editor that does not finish successfully is an error.
 #pragma once
 
 #include "host/HostCommands.hpp"

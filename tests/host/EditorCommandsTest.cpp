@@ -53,6 +53,16 @@ protected:
     Env.emplace_back("ORVANE_PACKAGE", OV_PACKAGE_FILE);
     return PackageTestSupport::Run(Args, Env);
   }
+  // The person at the terminal types Input (one action per line).
+  TRunResult AtTerminal(const std::string& Input, const std::string& Command,
+                        std::vector<std::pair<std::string, std::string>> Env = {}) const {
+    const std::string InputFile = Work / "typed.txt";
+    WriteFile(InputFile, Input + "\n");
+    Env.emplace_back("ORVANE_REGISTRY", Registry / "registry.ini");
+    Env.emplace_back("ORVANE_PACKAGE", OV_PACKAGE_FILE);
+    return PackageTestSupport::Run(
+        {"/bin/sh", "-c", "exec \"$0\" " + Command + " <" + InputFile, OV_DESIGNER}, Env);
+  }
   // With nothing to read on standard input.
   TRunResult DesignerWithoutInput(const std::string& Command) const {
     return PackageTestSupport::Run(
@@ -113,23 +123,31 @@ TEST_F(EditorCommands, AConfirmedDialogSavesTheFileAndACancelledOneLeavesIt) {
   EXPECT_NE(Saved.find("object OVSession1: TOVSession"), std::string::npos);
 }
 
-TEST_F(EditorCommands, TheCodeEditorIsThePersonsOwnEditor) {
-  const std::string Seen = Work / "seen.txt";
-  const std::string Editor = "sh -c 'basename \"$1\" > " + Seen + "; cat \"$1\" >> " + Seen +
-                             "; printf \"select 42\\n\" > \"$1\"' editor";
+TEST_F(EditorCommands, AScriptEditsTheCodeEditorsModules) {
   const auto R = Designer({"verb", Form(), "OVQuery1", "4", "--ui-script",
-                           Script("form OVSQLEditDlg\nclick btCodeEditor\n")},
-                          {{"EDITOR", Editor}, {"VISUAL", ""}});
+                           Script("form OVSQLEditDlg\nclick btCodeEditor\n"
+                                  "module DataModule1.OVQuery1.SQL\ntext select 42\nsave\n")});
   ASSERT_EQ(R.ExitCode, 0) << R.Err;
-  EXPECT_EQ(ReadFile(Seen), "DataModule1.OVQuery1.SQL\nselect 1\n");
   EXPECT_NE(ReadFile(Form()).find("'select 42')"), std::string::npos) << ReadFile(Form());
   EXPECT_NE(R.Out.find("Saved"), std::string::npos) << R.Out;
 }
 
+TEST_F(EditorCommands, AtTheTerminalTheCodeEditorIsThePersonsOwnEditor) {
+  const std::string Seen = Work / "seen.txt";
+  const std::string Editor = "sh -c 'basename \"$1\" > " + Seen + "; cat \"$1\" >> " + Seen +
+                             "; printf \"select 42\\n\" > \"$1\"' editor";
+  // The person types the action at the dialog's prompt.
+  const auto R = AtTerminal("click btCodeEditor", "verb " + Form() + " OVQuery1 4",
+                            {{"EDITOR", Editor}, {"VISUAL", ""}});
+  ASSERT_EQ(R.ExitCode, 0) << R.Err;
+  EXPECT_EQ(ReadFile(Seen), "DataModule1.OVQuery1.SQL\nselect 1\n");
+  EXPECT_NE(ReadFile(Form()).find("'select 42')"), std::string::npos) << ReadFile(Form());
+  EXPECT_NE(R.Out.find("Saved " + Form()), std::string::npos) << R.Out;
+}
+
 TEST_F(EditorCommands, AnEditorThatFailsIsAnErrorAndTheFileStaysAsItWas) {
-  const auto R = Designer({"verb", Form(), "OVDatabase1", "3", "--ui-script",
-                           Script("form OVDatabaseParamsDlg\nclick btCodeEditor\n")},
-                          {{"VISUAL", "sh -c 'printf junk > \"$1\"; exit 3' editor"}});
+  const auto R = AtTerminal("click btCodeEditor", "verb " + Form() + " OVDatabase1 3",
+                            {{"VISUAL", "sh -c 'printf junk > \"$1\"; exit 3' editor"}});
   ExpectError(R, "The editor did not finish successfully; DataModule1.OVDatabase1.Params was left "
                  "as it was");
   ExpectUntouched();
@@ -151,6 +169,14 @@ TEST_F(EditorCommands, BadInputIsNamedAndChangesNothing) {
               "OVDatabaseEditDlg");
   ExpectUntouched();
   EXPECT_EQ(Designer({"verb", Form(), "OVQuery1", "x"}).ExitCode, 2);
+}
+
+TEST_F(EditorCommands, AConnectionThatFailsStopsTheVerbBeforeItsDialog) {
+  // The fields editor reads the query's fields from its database, whose file
+  // does not exist.
+  ExpectError(Designer({"verb", Form(), "OVQuery1", "2", "--ui-script", Script("")}), "orders.db");
+  ExpectError(Designer({"edit", Form(), "OVQuery1", "--ui-script", Script("")}), "orders.db");
+  ExpectUntouched();
 }
 
 TEST_F(EditorCommands, EditRunsTheDoubleClick) {
