@@ -1,0 +1,41 @@
+#!/bin/sh
+# Runs the benchmarks of one build tree (built with -DOV_BUILD_BENCH=ON)
+# against a throwaway PostgreSQL cluster, then the side-by-side UpdateSQL
+# comparison. One benchmark alone: scripts/run-bench.sh BUILD NAME
+# (e.g. DfmBench); extra arguments go to it (--benchmark_filter=...).
+set -eu
+build=${1:-build}
+only=${2:-}
+[ $# -gt 0 ] && shift
+[ $# -gt 0 ] && shift
+here=$(cd "$(dirname "$0")" && pwd)
+pgdir="$build/pgbench"
+
+ORVANE_TEST_PG=$("$here/pg-test-cluster.sh" start "$pgdir")
+export ORVANE_TEST_PG
+trap '"$here/pg-test-cluster.sh" stop "$pgdir"' EXIT INT TERM
+# Benchmarks never touch the person's own settings or registry.
+ORVANE_REGISTRY=$(mktemp -d)/registry.ini
+export ORVANE_REGISTRY
+export QT_QPA_PLATFORM=offscreen
+
+found=0
+for b in "$build"/bin/*Bench; do
+  [ -x "$b" ] || continue
+  name=$(basename "$b")
+  if [ -n "$only" ] && [ "$only" != "$name" ]; then
+    continue
+  fi
+  found=1
+  echo "== $name"
+  "$b" "$@"
+done
+if [ -z "$only" ] || [ "$only" = updatesql-bench ]; then
+  found=1
+  echo "== updatesql-bench (side by side)"
+  "$here/../bench/updatesql-bench.sh" "$build"
+fi
+if [ "$found" = 0 ]; then
+  echo "run-bench: no benchmark named $only in $build/bin" >&2
+  exit 1
+fi
