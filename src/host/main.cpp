@@ -4,6 +4,9 @@
 //
 // Exit codes: 0 done, 1 an error (one line on stderr), 2 bad usage.
 #include "host/EditorCommands.hpp"
+#ifdef OV_HAVE_GUI
+#include "host/GuiCommands.hpp"
+#endif
 #include "host/HostCommands.hpp"
 #include "host/InspectorCommands.hpp"
 #include "host/UpdateSQLCommands.hpp"
@@ -138,6 +141,21 @@ int main(int argc, char** argv) {
                            "Act on the box as this script says (default: at the terminal; "
                            "with no terminal to read from it is closed at once)");
 
+#ifdef OV_HAVE_GUI
+  auto* GuiCommand =
+      App.add_subcommand("gui", "The designer window on a design file (or a new data module)");
+  GuiCommand->add_option("FILE", File, "The design file (.dfm)");
+  std::string Dialog;
+  auto* ScreenshotCommand = App.add_subcommand(
+      "screenshot", "Render the designer window or a dialog into a PNG file (offscreen)");
+  ScreenshotCommand->add_option("FILE", File, "The design file (.dfm)")->required();
+  ScreenshotCommand->add_option("OUT", OutFile, "The PNG file to write")->required();
+  ScreenshotCommand
+      ->add_option("--dialog", Dialog,
+                   "updatesql, about, database or sql (default: the designer window)")
+      ->check(CLI::IsMember({"updatesql", "about", "database", "sql"}));
+#endif
+
   HostCommands::TUpdateSQLCommandLine UpdateSQLCommands(App);
 
   try {
@@ -194,6 +212,12 @@ int main(int argc, char** argv) {
       HostCommands::EditComponent(Host, File, Component, UIScript, std::cout);
     else if (AboutCommand->parsed())
       HostCommands::About(Host, UIScript, std::cout);
+#ifdef OV_HAVE_GUI
+    else if (GuiCommand->parsed())
+      HostCommands::Gui(Host, File);
+    else if (ScreenshotCommand->parsed())
+      HostCommands::Screenshot(Host, File, Dialog, OutFile, std::cout);
+#endif
     else
       UpdateSQLCommands.Run(Host, std::cout);
   } catch (const std::exception& E) {

@@ -103,6 +103,9 @@ public:
   // model reports it closed, or when the form is freed.
   void RunModal();
   bool InModalLoop() const { return FLoop != nullptr; }
+  // Leaves the modal loop whatever the model says (a program that only
+  // looks at the dialog); the model's ShowModal then gives mrCancel.
+  void EndModal();
 
   // Shows or hides the window as the model's form is.
   void ShowWindow();
@@ -184,6 +187,11 @@ public:
   std::function<bool(UIService::TTextModuleRequest&)> OnEditTextModule;
   // Told of every message box shown (tests, the designer's status line).
   std::function<void(const UIService::TMessageBoxRequest&)> OnMessageBox;
+  // Answers message boxes instead of a person (a run that nobody watches):
+  // the modal result of one of the request's buttons.
+  std::function<int(const UIService::TMessageBoxRequest&)> AnswerMessageBox;
+  // Told when a modal form's window is up, before its modal loop runs.
+  std::function<void(TFormView*)> OnModalShown;
 
 private:
   void ForgetFreedViews();

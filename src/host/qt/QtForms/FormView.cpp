@@ -533,6 +533,10 @@ void TFormView::FinishModal() {
     FLoop->exit();
 }
 
+void TFormView::EndModal() {
+  FinishModal();
+}
+
 void TFormView::RunModal() {
   if (!FForm || !FWindow)
     return;

@@ -155,7 +155,14 @@ void TQtUI::SyncAll() {
 
 void TQtUI::RunModal(Forms::TCustomForm* Form) {
   SyncAll();
-  ViewOf(Form)->RunModal();
+  TFormView* View = ViewOf(Form);
+  if (OnModalShown)
+    QTimer::singleShot(0, View, [this, View] {
+      // A copy: the handler may replace or clear itself while it runs.
+      if (const auto Handler = OnModalShown; View->InModalLoop() && Handler)
+        Handler(View);
+    });
+  View->RunModal();
 }
 
 void TQtUI::FormShown(Forms::TCustomForm* Form) {
@@ -174,6 +181,8 @@ int TQtUI::MessageBox(const UIService::TMessageBoxRequest& Request) {
   SyncAll();
   if (OnMessageBox)
     OnMessageBox(Request);
+  if (AnswerMessageBox)
+    return AnswerMessageBox(Request);
   QMessageBox Box(DialogParent());
   Box.setWindowTitle(QString::fromStdString(Request.Caption));
   Box.setText(QString::fromStdString(Request.Text));
