@@ -209,21 +209,23 @@ void Inspect(THost& Host, const std::string& FileName, const std::vector<std::st
   for (const auto& N : Names)
     Heading.push_back(N["name"].get<std::string>() + ": " + N["class"].get<std::string>());
   Out << Join(Heading) << '\n';
+  // What the value column shows: a value the selection does not share reads
+  // "(differs)".
+  const auto Shown = [](const ordered_json& R) {
+    return R["allEqual"].get<bool>() ? R["value"].get<std::string>() : std::string("(differs)");
+  };
   size_t NameWidth = 8, ValueWidth = 5, EditorWidth = 6, CategoryWidth = 8;
   for (const auto& R : Rows) {
     NameWidth = std::max(NameWidth, R["name"].get<std::string>().size());
-    ValueWidth = std::max(ValueWidth, std::min<size_t>(R["value"].get<std::string>().size(), 40));
+    ValueWidth = std::max(ValueWidth, std::min<size_t>(Shown(R).size(), 40));
     EditorWidth = std::max(EditorWidth, R["editor"].get<std::string>().size());
     CategoryWidth = std::max(CategoryWidth, R["category"].get<std::string>().size());
   }
   Out << fmt::format("  {:<{}}  {:<{}}  {:<{}}  {:<{}}  {}\n", "Property", NameWidth, "Value",
                      ValueWidth, "Editor", EditorWidth, "Category", CategoryWidth, "Attributes");
   for (const auto& R : Rows) {
-    std::string Value = R["value"].get<std::string>();
-    if (!R["allEqual"].get<bool>())
-      Value = "(differs)";
     Out << fmt::format("  {:<{}}  {:<{}}  {:<{}}  {:<{}}  {}\n", R["name"].get<std::string>(),
-                       NameWidth, Value, ValueWidth, R["editor"].get<std::string>(), EditorWidth,
+                       NameWidth, Shown(R), ValueWidth, R["editor"].get<std::string>(), EditorWidth,
                        R["category"].get<std::string>(), CategoryWidth,
                        Join(R["attributes"].get<std::vector<std::string>>()));
   }
@@ -282,7 +284,11 @@ void EditProperty(THost& Host, const std::string& FileName, const std::string& C
   THeldKeysUI Keyboard(UI.get(), Keys);
   UIService::TUIServiceScope Using(&Keyboard);
   IDEServices::TIDEServicesScope Services;
-  Services.Services()->SetTextModuleEditor(IDEServices::ExternalTextModuleEditor);
+  // A script edits text modules with its module lines; the person does so in
+  // their own editor.
+  const bool Scripted = dynamic_cast<ScriptedUI::TScriptedUI*>(UI.get()) != nullptr;
+  Services.Services()->SetTextModuleEditor(Scripted ? IDEServices::UITextModuleEditor
+                                                    : IDEServices::ExternalTextModuleEditor);
 
   ObjectInspector::TObjectInspector Inspector(Design.Designer(), {Design.Component(Component)});
   TInspectorProperty& P = Inspector.Get(Property);

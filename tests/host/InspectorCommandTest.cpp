@@ -7,6 +7,7 @@
 #include <nlohmann/json.hpp>
 
 #include <filesystem>
+#include <sstream>
 #include <sys/stat.h>
 
 using namespace PackageTestSupport;
@@ -258,4 +259,35 @@ TEST_F(InspectorCommandTest, EditPropertyWithAltOpensTheCodeEditorAndSavesWhatIt
   ASSERT_EQ(R.ExitCode, 0) << R.Err;
   const std::string Text = ReadFile(Form);
   EXPECT_NE(Text.find("      'select NAME'\n      'from CUSTOMER')"), std::string::npos) << Text;
+}
+
+TEST_F(InspectorCommandTest, UnderAScriptTheScriptEditsTheCodeEditorsModule) {
+  WriteFile(Work / "module.txt",
+            "module DataModule1.OVQuery1.SQL\ntext select CUSTNO from CUSTOMER\n"
+            "save\n");
+  const auto R = Designer(
+      {"edit-property", Form, "OVQuery1", "SQL", "--alt", "--ui-script", Work / "module.txt"});
+  ASSERT_EQ(R.ExitCode, 0) << R.Err;
+  EXPECT_NE(ReadFile(Form).find("'select CUSTNO from CUSTOMER')"), std::string::npos)
+      << ReadFile(Form);
+}
+
+TEST_F(InspectorCommandTest, AValueTheSelectionDoesNotShareKeepsTheColumnsInLine) {
+  const auto R = Designer({"inspect", Form, "OVQuery1", "OVQuery2"});
+  ASSERT_EQ(R.ExitCode, 0) << R.Err;
+  // Every row's editor column starts where the heading's does.
+  std::istringstream Lines(R.Out);
+  std::string Line;
+  std::getline(Lines, Line);
+  std::getline(Lines, Line);
+  const size_t Editor = Line.find("Editor");
+  ASSERT_NE(Editor, std::string::npos) << R.Out;
+  int Differing = 0;
+  while (std::getline(Lines, Line)) {
+    if (Line.find("(differs)") == std::string::npos)
+      continue;
+    ++Differing;
+    EXPECT_EQ(Line.find("  T", Line.find("(differs)")) + 2, Editor) << Line;
+  }
+  EXPECT_GT(Differing, 0) << R.Out;
 }

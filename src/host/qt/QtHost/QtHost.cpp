@@ -11,6 +11,7 @@
 #include <QBuffer>
 #include <QTimer>
 
+#include <cstdio>
 #include <cstdlib>
 #include <optional>
 
@@ -25,14 +26,25 @@ bool EnvSet(const char* Name) {
   return V && *V;
 }
 
+// Offscreen, Qt's notes about what the platform lacks (raising windows,
+// grabbing the keyboard, a runtime folder) say nothing about the picture:
+// only critical messages are passed on.
+void QuietMessages(QtMsgType Type, const QMessageLogContext& Context, const QString& Text) {
+  if (Type == QtCriticalMsg || Type == QtFatalMsg)
+    std::fprintf(stderr, "ovdesigner: %s\n", qPrintable(Text));
+  (void)Context;
+}
+
 // The application object for a run: the one that exists, else a new one.
 class TApplicationScope {
 public:
   explicit TApplicationScope(bool Offscreen) {
     if (qApp)
       return;
-    if (Offscreen)
+    if (Offscreen) {
       setenv("QT_QPA_PLATFORM", "offscreen", 1);
+      qInstallMessageHandler(QuietMessages);
+    }
     FApp.emplace(FArgc, FArgv);
     QApplication::setApplicationName("Orvane Designer");
   }
