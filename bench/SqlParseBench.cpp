@@ -122,3 +122,5 @@ void BM_ParseCorpus(benchmark::State& State) {
 BENCHMARK(BM_ParseCorpus)->Unit(benchmark::kMicrosecond);
 
 } // namespace
+
+BENCHMARK_MAIN();
