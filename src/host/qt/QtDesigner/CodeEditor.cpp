@@ -143,19 +143,24 @@ bool TDesignerWindow::CloseModuleTab(int Index) {
   bool Closed = false;
   FTabs->setCurrentIndex(Index);
   // A modified module asks whether to save; Cancel keeps it open.
-  Run([&] { Closed = T->Module->Close(); });
-  if (!Closed) {
-    UpdateModuleTab(*T);
-    return false;
-  }
-  FTabs->removeTab(FTabs->indexOf(T->Editor));
-  T->Editor->deleteLater();
-  for (auto It = FModuleTabs.begin(); It != FModuleTabs.end(); ++It)
-    if (It->get() == T) {
-      FModuleTabs.erase(It);
-      break;
+  const System::TInterfaceRef<ToolsAPI::IOTAModule> Module = T->Module;
+  Run([&] { Closed = Module->Close(); });
+  // The views were brought up to date after the step: a closed module's tab
+  // may be gone already, so the tab is looked up again.
+  for (auto It = FModuleTabs.begin(); It != FModuleTabs.end(); ++It) {
+    TModuleTab* Tab = It->get();
+    if (Tab->Module.Get() != Module.Get())
+      continue;
+    if (!Closed) {
+      UpdateModuleTab(*Tab);
+      return false;
     }
-  return true;
+    FTabs->removeTab(FTabs->indexOf(Tab->Editor));
+    Tab->Editor->deleteLater();
+    FModuleTabs.erase(It);
+    break;
+  }
+  return Closed;
 }
 
 } // namespace QtDesigner

@@ -251,7 +251,11 @@ void TFormView::ComponentFreed(Classes::TComponent* Component) {
     FRefusedFocus = nullptr;
   if (Component == FPressed)
     FPressed = nullptr;
-  const auto It = FBindings.find(static_cast<const TControl*>(Component));
+  // Only controls are bound; a component being freed is no longer a whole
+  // control, so it is compared by address rather than cast.
+  const auto It = std::find_if(FBindings.begin(), FBindings.end(), [&](const auto& Entry) {
+    return static_cast<const Classes::TComponent*>(Entry.first) == Component;
+  });
   if (It == FBindings.end())
     return;
   if (Component == FForm) {
