@@ -264,6 +264,17 @@ TEST(Control, APanelTakesItsChildrenWithItWhoeverOwnsThem) {
   EXPECT_EQ(F->ControlCount(), 0);
 }
 
+TEST(Control, AFreedWindowedControlLeavesItsParentsTabOrder) {
+  auto F = NewForm();
+  auto* A = new StdCtrls::TButton(F.get());
+  A->SetParent(F.get());
+  auto* B = new StdCtrls::TButton(F.get());
+  B->SetParent(F.get());
+  delete A;
+  EXPECT_EQ(F->GetTabOrderList(), (std::vector<Controls::TWinControl*>{B}));
+  EXPECT_EQ(B->GetTabOrder(), 0);
+}
+
 TEST(Control, AControlCannotGoInsideItself) {
   auto F = NewForm();
   auto* Outer = new ExtCtrls::TPanel(F.get());

@@ -21,6 +21,10 @@ TWinControl::~TWinControl() {
   // Each child removes itself from FControls as it goes.
   while (!FControls.empty())
     delete FControls.back();
+  // Leave the parent while still a windowed control, so that it takes this
+  // one out of its tab order too (the base destructor no longer can).
+  if (TWinControl* P = GetParent())
+    P->RemoveControl(this);
 }
 
 TControl* TWinControl::Controls(int Index) const {
