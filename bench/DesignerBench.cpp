@@ -87,9 +87,13 @@ private:
   std::unique_ptr<DesignPackages::TDesignPackage> FPackage;
 };
 
-TEnvironment& Environment() {
-  static TEnvironment E;
-  return E;
+// Made by main and gone before the program exits: Qt's application object
+// must not outlive Qt's own statics.
+TEnvironment* Current = nullptr;
+
+void Environment() {
+  if (!Current)
+    std::abort();
 }
 
 void DrainEvents() {
@@ -145,4 +149,16 @@ BENCHMARK(BM_SelectTenComponents)->Unit(benchmark::kMillisecond);
 
 } // namespace
 
-BENCHMARK_MAIN();
+int main(int argc, char** argv) {
+  benchmark::Initialize(&argc, argv);
+  if (benchmark::ReportUnrecognizedArguments(argc, argv))
+    return 1;
+  {
+    TEnvironment E;
+    Current = &E;
+    benchmark::RunSpecifiedBenchmarks();
+    Current = nullptr;
+  }
+  benchmark::Shutdown();
+  return 0;
+}

@@ -20,6 +20,7 @@ export ORVANE_REGISTRY
 export QT_QPA_PLATFORM=offscreen
 
 found=0
+failed=""
 for b in "$build"/bin/*Bench; do
   [ -x "$b" ] || continue
   name=$(basename "$b")
@@ -28,14 +29,18 @@ for b in "$build"/bin/*Bench; do
   fi
   found=1
   echo "== $name"
-  "$b" "$@"
+  "$b" "$@" || failed="$failed $name"
 done
 if [ -z "$only" ] || [ "$only" = updatesql-bench ]; then
   found=1
   echo "== updatesql-bench (side by side)"
-  "$here/../bench/updatesql-bench.sh" "$build"
+  "$here/../bench/updatesql-bench.sh" "$build" || failed="$failed updatesql-bench"
 fi
 if [ "$found" = 0 ]; then
   echo "run-bench: no benchmark named $only in $build/bin" >&2
+  exit 1
+fi
+if [ -n "$failed" ]; then
+  echo "run-bench: failed:$failed" >&2
   exit 1
 fi
