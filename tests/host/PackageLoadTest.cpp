@@ -99,3 +99,14 @@ TEST_F(PackageLoadTest, WhatIsNoPackageIsRefusedByName) {
             std::string::npos);
   EXPECT_TRUE(DesignPackages::LoadedPackages().empty());
 }
+
+TEST_F(PackageLoadTest, ThePostgreSQLClientLibraryWaitsForTheFirstPostgreSQLUse) {
+  // libpq and the libraries it brings are not mapped by loading the package.
+  const auto Mapped = [] {
+    return ReadFile("/proc/self/maps").find("/libpq.so") != std::string::npos;
+  };
+  ASSERT_FALSE(Mapped()) << "this test program must not link libpq itself";
+  const auto P = TDesignPackage::Load(OV_PACKAGE_FILE);
+  EXPECT_FALSE(Mapped());
+  P->Unload();
+}

@@ -1,6 +1,6 @@
 #include "orvane60/drivers/postgres/OVPgDriver.hpp"
 
-#include <libpq-fe.h>
+#include "orvane60/drivers/postgres/OVPgLib.hpp"
 
 #include <charconv>
 #include <cmath>
@@ -42,12 +42,12 @@ enum : Oid {
 // the handle closes with the last of them.
 struct THandle {
   PGconn* Conn = nullptr;
-  ~THandle() { PQfinish(Conn); }
+  ~THandle() { Lib::Api().PQfinish(Conn); }
 };
 using PHandle = std::shared_ptr<THandle>;
 
 struct TResultDeleter {
-  void operator()(PGresult* Result) const noexcept { PQclear(Result); }
+  void operator()(PGresult* Result) const noexcept { Lib::Api().PQclear(Result); }
 };
 using PResult = std::unique_ptr<PGresult, TResultDeleter>;
 
@@ -65,8 +65,8 @@ std::string FirstLine(const char* Text) {
 PResult Check(PGconn* Conn, PGresult* Raw, const std::string& Context) {
   PResult Result(Raw);
   if (!Result)
-    throw EDriverError(Context, FirstLine(PQerrorMessage(Conn)));
-  const ExecStatusType Status = PQresultStatus(Result.get());
+    throw EDriverError(Context, FirstLine(Lib::Api().PQerrorMessage(Conn)));
+  const ExecStatusType Status = Lib::Api().PQresultStatus(Result.get());
   if (Status == PGRES_COMMAND_OK || Status == PGRES_TUPLES_OK)
     return Result;
   if (Status == PGRES_EMPTY_QUERY)
@@ -74,22 +74,23 @@ PResult Check(PGconn* Conn, PGresult* Raw, const std::string& Context) {
   if (Status == PGRES_COPY_IN || Status == PGRES_COPY_OUT || Status == PGRES_COPY_BOTH) {
     // Leave copy mode at once, or the connection would wait for data forever.
     if (Status != PGRES_COPY_OUT)
-      PQputCopyEnd(Conn, "copying through this driver is not supported");
+      Lib::Api().PQputCopyEnd(Conn, "copying through this driver is not supported");
     char* Buffer = nullptr;
-    while (Status != PGRES_COPY_IN && PQgetCopyData(Conn, &Buffer, 0) > 0)
-      PQfreemem(Buffer);
-    while (PGresult* Rest = PQgetResult(Conn))
-      PQclear(Rest);
+    while (Status != PGRES_COPY_IN && Lib::Api().PQgetCopyData(Conn, &Buffer, 0) > 0)
+      Lib::Api().PQfreemem(Buffer);
+    while (PGresult* Rest = Lib::Api().PQgetResult(Conn))
+      Lib::Api().PQclear(Rest);
     throw EDriverError(Context, "COPY to or from the client is not supported; use INSERT or "
                                 "COPY with a server file");
   }
-  const char* Primary = PQresultErrorField(Result.get(), PG_DIAG_MESSAGE_PRIMARY);
-  const char* Detail = PQresultErrorField(Result.get(), PG_DIAG_MESSAGE_DETAIL);
-  const char* Hint = PQresultErrorField(Result.get(), PG_DIAG_MESSAGE_HINT);
-  const char* State = PQresultErrorField(Result.get(), PG_DIAG_SQLSTATE);
-  std::string Message = Primary ? Primary : FirstLine(PQresultErrorMessage(Result.get()));
+  const char* Primary = Lib::Api().PQresultErrorField(Result.get(), PG_DIAG_MESSAGE_PRIMARY);
+  const char* Detail = Lib::Api().PQresultErrorField(Result.get(), PG_DIAG_MESSAGE_DETAIL);
+  const char* Hint = Lib::Api().PQresultErrorField(Result.get(), PG_DIAG_MESSAGE_HINT);
+  const char* State = Lib::Api().PQresultErrorField(Result.get(), PG_DIAG_SQLSTATE);
+  std::string Message =
+      Primary ? Primary : FirstLine(Lib::Api().PQresultErrorMessage(Result.get()));
   if (Message.empty())
-    Message = FirstLine(PQerrorMessage(Conn));
+    Message = FirstLine(Lib::Api().PQerrorMessage(Conn));
   if (Detail)
     Message += std::string(". ") + Detail;
   if (Hint)
@@ -309,13 +310,13 @@ public:
 
   // The list that the row's relation fills, or nullptr to drop the row.
   std::vector<TItem>* Add(PGresult* Rows, int Row, int PreferredColumn) {
-    const char* Oid = PQgetvalue(Rows, Row, PreferredColumn + 1);
+    const char* Oid = Lib::Api().PQgetvalue(Rows, Row, PreferredColumn + 1);
     if (FCurrentOid == Oid)
       return FCurrent;
     FCurrentOid = Oid;
-    const bool Preferred = PQgetvalue(Rows, Row, PreferredColumn)[0] == 't';
-    const auto [Owner, New] =
-        FOwners.try_emplace(PQgetvalue(Rows, Row, 0), std::make_pair(FCurrentOid, Preferred));
+    const bool Preferred = Lib::Api().PQgetvalue(Rows, Row, PreferredColumn)[0] == 't';
+    const auto [Owner, New] = FOwners.try_emplace(Lib::Api().PQgetvalue(Rows, Row, 0),
+                                                  std::make_pair(FCurrentOid, Preferred));
     FCurrent = &FMap[Owner->first];
     if (!New && Owner->second.first != FCurrentOid) {
       if (!Preferred || Owner->second.second)
@@ -337,12 +338,12 @@ class TPgResultSet final : public TResultSet {
 public:
   TPgResultSet(PHandle Handle, PResult Result, std::string Context)
       : FHandle(std::move(Handle)), FResult(std::move(Result)), FContext(std::move(Context)) {
-    const int Count = PQnfields(FResult.get());
+    const int Count = Lib::Api().PQnfields(FResult.get());
     for (int I = 0; I < Count; ++I) {
-      FNames.emplace_back(PQfname(FResult.get(), I));
-      FTypes.push_back(PQftype(FResult.get(), I));
+      FNames.emplace_back(Lib::Api().PQfname(FResult.get(), I));
+      FTypes.push_back(Lib::Api().PQftype(FResult.get(), I));
     }
-    FRows = PQntuples(FResult.get());
+    FRows = Lib::Api().PQntuples(FResult.get());
   }
 
   int ColumnCount() const override { return static_cast<int>(FNames.size()); }
@@ -363,16 +364,16 @@ public:
 
   bool IsNull(int Index) const override {
     RequireRow(Index);
-    return PQgetisnull(FResult.get(), FRow, Index) != 0;
+    return Lib::Api().PQgetisnull(FResult.get(), FRow, Index) != 0;
   }
 
   TValue Value(int Index) const override {
     RequireRow(Index);
     PGresult* R = FResult.get();
-    if (PQgetisnull(R, FRow, Index))
+    if (Lib::Api().PQgetisnull(R, FRow, Index))
       return TValue();
-    const char* Text = PQgetvalue(R, FRow, Index);
-    const int Length = PQgetlength(R, FRow, Index);
+    const char* Text = Lib::Api().PQgetvalue(R, FRow, Index);
+    const int Length = Lib::Api().PQgetlength(R, FRow, Index);
     switch (FTypes[static_cast<std::size_t>(Index)]) {
     case BoolOid:
       return TValue(std::int64_t{Text[0] == 't' ? 1 : 0});
@@ -386,11 +387,12 @@ public:
       return TValue(ToFloat(std::string_view(Text, static_cast<std::size_t>(Length))));
     case ByteaOid: {
       std::size_t Size = 0;
-      unsigned char* Bytes = PQunescapeBytea(reinterpret_cast<const unsigned char*>(Text), &Size);
+      unsigned char* Bytes =
+          Lib::Api().PQunescapeBytea(reinterpret_cast<const unsigned char*>(Text), &Size);
       if (!Bytes)
         throw EDriverError(FContext, "out of memory while reading a bytea value");
       std::string Result(reinterpret_cast<const char*>(Bytes), Size);
-      PQfreemem(Bytes);
+      Lib::Api().PQfreemem(Bytes);
       return TValue::Blob(std::move(Result));
     }
     default:
@@ -401,7 +403,7 @@ public:
   // Column descriptions of a row result or a described statement: the types,
   // and the origin and nullability, come from one catalog query.
   static std::vector<TColumnInfo> Describe(PGconn* Conn, PGresult* Result) {
-    const int Count = PQnfields(Result);
+    const int Count = Lib::Api().PQnfields(Result);
     std::vector<TColumnInfo> Columns(static_cast<std::size_t>(Count));
     if (Count == 0)
       return Columns;
@@ -409,11 +411,11 @@ public:
     std::vector<int> Mods, Attrs;
     for (int I = 0; I < Count; ++I) {
       TColumnInfo& Info = Columns[static_cast<std::size_t>(I)];
-      Info.Name = PQfname(Result, I);
-      Types.push_back(PQftype(Result, I));
-      Mods.push_back(PQfmod(Result, I));
-      Tables.push_back(PQftable(Result, I));
-      Attrs.push_back(PQftablecol(Result, I));
+      Info.Name = Lib::Api().PQfname(Result, I);
+      Types.push_back(Lib::Api().PQftype(Result, I));
+      Mods.push_back(Lib::Api().PQfmod(Result, I));
+      Tables.push_back(Lib::Api().PQftable(Result, I));
+      Attrs.push_back(Lib::Api().PQftablecol(Result, I));
       ApplyType(Info, Types.back(), Mods.back());
     }
     const std::string TypesText = NumberArray(Types), ModsText = NumberArray(Mods),
@@ -421,27 +423,28 @@ public:
     const char* Values[] = {TypesText.c_str(), ModsText.c_str(), TablesText.c_str(),
                             AttrsText.c_str()};
     const std::string Context = "Reading the column descriptions of a result";
-    PResult Rows = Check(
-        Conn,
-        PQexecParams(Conn,
-                     ("select format_type(x.typ, x.mod), " + Display("r.relname") +
-                      ", a.attname, a.attnotnull "
-                      "from unnest($1::oid[], $2::int4[], $3::oid[], $4::int2[]) with ordinality "
-                      "as x(typ, mod, tab, col, ord) "
-                      "left join pg_class r on r.oid = x.tab "
-                      "left join pg_namespace n on n.oid = r.relnamespace "
-                      "left join pg_attribute a on a.attrelid = x.tab and a.attnum = x.col "
-                      "order by x.ord")
-                         .c_str(),
-                     4, nullptr, Values, nullptr, nullptr, 0),
-        Context);
-    for (int I = 0; I < Count && I < PQntuples(Rows.get()); ++I) {
+    PResult Rows =
+        Check(Conn,
+              Lib::Api().PQexecParams(
+                  Conn,
+                  ("select format_type(x.typ, x.mod), " + Display("r.relname") +
+                   ", a.attname, a.attnotnull "
+                   "from unnest($1::oid[], $2::int4[], $3::oid[], $4::int2[]) with ordinality "
+                   "as x(typ, mod, tab, col, ord) "
+                   "left join pg_class r on r.oid = x.tab "
+                   "left join pg_namespace n on n.oid = r.relnamespace "
+                   "left join pg_attribute a on a.attrelid = x.tab and a.attnum = x.col "
+                   "order by x.ord")
+                      .c_str(),
+                  4, nullptr, Values, nullptr, nullptr, 0),
+              Context);
+    for (int I = 0; I < Count && I < Lib::Api().PQntuples(Rows.get()); ++I) {
       TColumnInfo& Info = Columns[static_cast<std::size_t>(I)];
-      Info.TypeName = PQgetvalue(Rows.get(), I, 0);
-      if (!PQgetisnull(Rows.get(), I, 2)) {
-        Info.OriginTable = PQgetvalue(Rows.get(), I, 1);
-        Info.OriginColumn = PQgetvalue(Rows.get(), I, 2);
-        Info.Nullable = PQgetvalue(Rows.get(), I, 3)[0] != 't';
+      Info.TypeName = Lib::Api().PQgetvalue(Rows.get(), I, 0);
+      if (!Lib::Api().PQgetisnull(Rows.get(), I, 2)) {
+        Info.OriginTable = Lib::Api().PQgetvalue(Rows.get(), I, 1);
+        Info.OriginColumn = Lib::Api().PQgetvalue(Rows.get(), I, 2);
+        Info.Nullable = Lib::Api().PQgetvalue(Rows.get(), I, 3)[0] != 't';
       }
     }
     return Columns;
@@ -479,17 +482,18 @@ public:
   std::int64_t Execute(std::string_view SQL, const TValues& Params) override {
     PResult Result = Run(SQL, Params, "Executing " + SQLExcerpt(SQL));
     // Row counts of reading commands are not changes.
-    const std::string_view Tag = PQcmdStatus(Result.get());
+    const std::string_view Tag = Lib::Api().PQcmdStatus(Result.get());
     for (const std::string_view Reading : {"SELECT", "FETCH", "MOVE"})
       if (Tag.substr(0, Reading.size()) == Reading)
         return 0;
-    const char* Tuples = PQcmdTuples(Result.get());
+    const char* Tuples = Lib::Api().PQcmdTuples(Result.get());
     return Tuples && *Tuples ? ToInteger(Tuples, static_cast<int>(std::strlen(Tuples))) : 0;
   }
 
   void ExecuteScript(std::string_view SQL) override {
     const std::string Text(SQL);
-    Check(Conn(), PQexec(Conn(), Text.c_str()), "Executing the script " + SQLExcerpt(SQL));
+    Check(Conn(), Lib::Api().PQexec(Conn(), Text.c_str()),
+          "Executing the script " + SQLExcerpt(SQL));
   }
 
   std::unique_ptr<TResultSet> Query(std::string_view SQL, const TValues& Params) override {
@@ -500,19 +504,19 @@ public:
   std::vector<TColumnInfo> Describe(std::string_view SQL) override {
     const std::string Context = "Describing " + SQLExcerpt(SQL);
     const std::string Text(SQL);
-    Check(Conn(), PQprepare(Conn(), "", Text.c_str(), 0, nullptr), Context);
-    PResult Description = Check(Conn(), PQdescribePrepared(Conn(), ""), Context);
+    Check(Conn(), Lib::Api().PQprepare(Conn(), "", Text.c_str(), 0, nullptr), Context);
+    PResult Description = Check(Conn(), Lib::Api().PQdescribePrepared(Conn(), ""), Context);
     return TPgResultSet::Describe(Conn(), Description.get());
   }
 
   void StartTransaction() override {
-    if (PQtransactionStatus(Conn()) != PQTRANS_IDLE)
+    if (Lib::Api().PQtransactionStatus(Conn()) != PQTRANS_IDLE)
       throw EDriverError("Starting a transaction", "a transaction is already active");
     ExecuteScript("BEGIN");
   }
 
   void Commit() override {
-    const PGTransactionStatusType Status = PQtransactionStatus(Conn());
+    const PGTransactionStatusType Status = Lib::Api().PQtransactionStatus(Conn());
     if (Status == PQTRANS_INERROR) {
       // The server answers COMMIT of a failed transaction with a silent
       // rollback; the caller must learn that nothing was written.
@@ -526,14 +530,14 @@ public:
   }
 
   void Rollback() override {
-    const PGTransactionStatusType Status = PQtransactionStatus(Conn());
+    const PGTransactionStatusType Status = Lib::Api().PQtransactionStatus(Conn());
     if (Status != PQTRANS_INTRANS && Status != PQTRANS_INERROR)
       throw EDriverError("Rolling back", "no transaction is active");
     ExecuteScript("ROLLBACK");
   }
 
   bool InTransaction() override {
-    const PGTransactionStatusType Status = PQtransactionStatus(Conn());
+    const PGTransactionStatusType Status = Lib::Api().PQtransactionStatus(Conn());
     return Status == PQTRANS_INTRANS || Status == PQTRANS_INERROR;
   }
 
@@ -581,7 +585,7 @@ public:
         "with " + TargetRelationCTE() + ", rel as (select * from target) " + ColumnsSelect,
         {Schemas, Names}, "Reading the columns of the table \"" + std::string(Table) + "\"");
     std::vector<TColumnInfo> Result;
-    for (int Row = 0; Row < PQntuples(Rows.get()); ++Row)
+    for (int Row = 0; Row < Lib::Api().PQntuples(Rows.get()); ++Row)
       Result.push_back(CatalogColumn(Rows.get(), Row));
     return Result;
   }
@@ -593,8 +597,8 @@ public:
         RunRows("with " + TargetRelationCTE() + " " + IndexesSelect("target"), {Schemas, Names},
                 "Reading the indexes of the table \"" + std::string(Table) + "\"");
     std::vector<TIndexColumn> Result;
-    for (int Row = 0; Row < PQntuples(Rows.get()); ++Row)
-      if (!PQgetisnull(Rows.get(), Row, 1))
+    for (int Row = 0; Row < Lib::Api().PQntuples(Rows.get()); ++Row)
+      if (!Lib::Api().PQgetisnull(Rows.get(), Row, 1))
         Result.push_back(IndexRow(Rows.get(), Row));
     DowngradeExpressionIndexes(Result);
     return Result;
@@ -622,35 +626,37 @@ public:
         "order by ord",
         {Schemas, Names}, "Reading the parameters of the procedure \"" + std::string(Proc) + "\"");
     std::vector<TProcParam> Result;
-    const int Count = PQntuples(Rows.get());
+    const int Count = Lib::Api().PQntuples(Rows.get());
     if (Count == 0)
       return Result;
     bool HasOutput = false;
     for (int Row = 1; Row < Count; ++Row) {
-      const char Mode = PQgetvalue(Rows.get(), Row, 2)[0];
+      const char Mode = Lib::Api().PQgetvalue(Rows.get(), Row, 2)[0];
       TProcParam Param;
-      Param.Name = PQgetvalue(Rows.get(), Row, 1);
+      Param.Name = Lib::Api().PQgetvalue(Rows.get(), Row, 1);
       if (Param.Name.empty())
-        Param.Name = "$" + std::string(PQgetvalue(Rows.get(), Row, 0));
+        Param.Name = "$" + std::string(Lib::Api().PQgetvalue(Rows.get(), Row, 0));
       // 't' marks a column of RETURNS TABLE, which the caller reads as output.
       Param.Direction = Mode == 'o' || Mode == 't' ? TParamDirection::Output
                         : Mode == 'b'              ? TParamDirection::InputOutput
                                                    : TParamDirection::Input;
       HasOutput = HasOutput || Param.Direction == TParamDirection::Output ||
                   Param.Direction == TParamDirection::InputOutput;
-      Param.TypeName = PQgetvalue(Rows.get(), Row, 4);
-      Param.DataType = DataTypeOf(static_cast<Oid>(std::stoul(PQgetvalue(Rows.get(), Row, 3))), -1);
+      Param.TypeName = Lib::Api().PQgetvalue(Rows.get(), Row, 4);
+      Param.DataType =
+          DataTypeOf(static_cast<Oid>(std::stoul(Lib::Api().PQgetvalue(Rows.get(), Row, 3))), -1);
       Result.push_back(std::move(Param));
     }
     // A function's value is its result unless output parameters carry it.
-    const bool IsFunction = PQgetvalue(Rows.get(), 0, 5)[0] == 'f';
-    const std::string ReturnType = PQgetvalue(Rows.get(), 0, 4);
+    const bool IsFunction = Lib::Api().PQgetvalue(Rows.get(), 0, 5)[0] == 'f';
+    const std::string ReturnType = Lib::Api().PQgetvalue(Rows.get(), 0, 4);
     if (IsFunction && !HasOutput && ReturnType != "void") {
       TProcParam Param;
       Param.Name = "Result";
       Param.Direction = TParamDirection::Result;
       Param.TypeName = ReturnType;
-      Param.DataType = DataTypeOf(static_cast<Oid>(std::stoul(PQgetvalue(Rows.get(), 0, 3))), -1);
+      Param.DataType =
+          DataTypeOf(static_cast<Oid>(std::stoul(Lib::Api().PQgetvalue(Rows.get(), 0, 3))), -1);
       Result.insert(Result.begin(), std::move(Param));
     }
     return Result;
@@ -661,7 +667,7 @@ public:
                         "Reading the columns of all tables");
     TTableColumns Result;
     TBatchOwners<TColumnInfo> Owners(Result);
-    for (int Row = 0; Row < PQntuples(Rows.get()); ++Row)
+    for (int Row = 0; Row < Lib::Api().PQntuples(Rows.get()); ++Row)
       if (auto* Columns = Owners.Add(Rows.get(), Row, 6))
         Columns->push_back(CatalogColumn(Rows.get(), Row));
     return Result;
@@ -671,9 +677,9 @@ public:
     auto Rows = RunRows(IndexesSelect(BatchRelations), {}, "Reading the indexes of all tables");
     TTableIndexes Result;
     TBatchOwners<TIndexColumn> Owners(Result);
-    for (int Row = 0; Row < PQntuples(Rows.get()); ++Row) {
+    for (int Row = 0; Row < Lib::Api().PQntuples(Rows.get()); ++Row) {
       auto* Columns = Owners.Add(Rows.get(), Row, 5);
-      if (Columns && !PQgetisnull(Rows.get(), Row, 1))
+      if (Columns && !Lib::Api().PQgetisnull(Rows.get(), Row, 1))
         Columns->push_back(IndexRow(Rows.get(), Row));
     }
     std::erase_if(Result, [](const auto& Entry) { return Entry.second.empty(); });
@@ -683,7 +689,7 @@ public:
   }
 
   std::string ServerVersion() override {
-    const char* Version = PQparameterStatus(Conn(), "server_version");
+    const char* Version = Lib::Api().PQparameterStatus(Conn(), "server_version");
     return std::string("PostgreSQL ") + (Version ? Version : "");
   }
 
@@ -732,20 +738,21 @@ private:
     const int Count = static_cast<int>(Params.size());
     if (!Catalog)
       return Check(Conn(),
-                   PQexecParams(Conn(), Text.c_str(), Count, Types.data(), Values.data(),
-                                Lengths.data(), Formats.data(), 0),
+                   Lib::Api().PQexecParams(Conn(), Text.c_str(), Count, Types.data(), Values.data(),
+                                           Lengths.data(), Formats.data(), 0),
                    Context);
     // Catalog texts are fixed: each is prepared once per connection, which
     // spares the server parsing and planning it for every table.
     std::string& Name = FCatalogStatements[Text];
     if (Name.empty()) {
       const std::string New = "ov_catalog_" + std::to_string(FCatalogStatements.size());
-      Check(Conn(), PQprepare(Conn(), New.c_str(), Text.c_str(), Count, Types.data()), Context);
+      Check(Conn(), Lib::Api().PQprepare(Conn(), New.c_str(), Text.c_str(), Count, Types.data()),
+            Context);
       Name = New;
     }
     return Check(Conn(),
-                 PQexecPrepared(Conn(), Name.c_str(), Count, Values.data(), Lengths.data(),
-                                Formats.data(), 0),
+                 Lib::Api().PQexecPrepared(Conn(), Name.c_str(), Count, Values.data(),
+                                           Lengths.data(), Formats.data(), 0),
                  Context);
   }
 
@@ -757,29 +764,29 @@ private:
                                    const std::string& Context) {
     PResult Rows = Run(SQL, Params, Context, true);
     std::vector<std::string> Result;
-    for (int Row = 0; Row < PQntuples(Rows.get()); ++Row)
-      Result.emplace_back(PQgetvalue(Rows.get(), Row, 0));
+    for (int Row = 0; Row < Lib::Api().PQntuples(Rows.get()); ++Row)
+      Result.emplace_back(Lib::Api().PQgetvalue(Rows.get(), Row, 0));
     return Result;
   }
 
   static TColumnInfo CatalogColumn(PGresult* Rows, int Row) {
     TColumnInfo Info;
-    Info.OriginTable = PQgetvalue(Rows, Row, 0);
-    Info.Name = PQgetvalue(Rows, Row, 1);
+    Info.OriginTable = Lib::Api().PQgetvalue(Rows, Row, 0);
+    Info.Name = Lib::Api().PQgetvalue(Rows, Row, 1);
     Info.OriginColumn = Info.Name;
-    Info.TypeName = PQgetvalue(Rows, Row, 2);
-    ApplyType(Info, static_cast<Oid>(std::stoul(PQgetvalue(Rows, Row, 3))),
-              std::stoi(PQgetvalue(Rows, Row, 4)));
-    Info.Nullable = PQgetvalue(Rows, Row, 5)[0] != 't';
+    Info.TypeName = Lib::Api().PQgetvalue(Rows, Row, 2);
+    ApplyType(Info, static_cast<Oid>(std::stoul(Lib::Api().PQgetvalue(Rows, Row, 3))),
+              std::stoi(Lib::Api().PQgetvalue(Rows, Row, 4)));
+    Info.Nullable = Lib::Api().PQgetvalue(Rows, Row, 5)[0] != 't';
     return Info;
   }
 
   static TIndexColumn IndexRow(PGresult* Rows, int Row) {
     TIndexColumn Column;
-    Column.IndexName = PQgetvalue(Rows, Row, 1);
-    Column.ColumnName = PQgetvalue(Rows, Row, 2);
-    Column.IndexType = std::stoi(PQgetvalue(Rows, Row, 3));
-    Column.Position = std::stoi(PQgetvalue(Rows, Row, 4));
+    Column.IndexName = Lib::Api().PQgetvalue(Rows, Row, 1);
+    Column.ColumnName = Lib::Api().PQgetvalue(Rows, Row, 2);
+    Column.IndexType = std::stoi(Lib::Api().PQgetvalue(Rows, Row, 3));
+    Column.Position = std::stoi(Lib::Api().PQgetvalue(Rows, Row, 4));
     return Column;
   }
 
@@ -811,13 +818,13 @@ public:
   TConnectParams ParseURI(std::string_view URI) const override {
     const std::string Text(URI);
     char* Error = nullptr;
-    PQconninfoOption* Options = PQconninfoParse(Text.c_str(), &Error);
+    PQconninfoOption* Options = Lib::Api().PQconninfoParse(Text.c_str(), &Error);
     if (!Options) {
       const std::string Message = Error ? FirstLine(Error) : "out of memory";
-      PQfreemem(Error);
+      Lib::Api().PQfreemem(Error);
       throw EDriverError("Cannot read the connection URI \"" + URIForDisplay(Text) + "\"", Message);
     }
-    PQconninfoFree(Options);
+    Lib::Api().PQconninfoFree(Options);
     TConnectParams Params;
     Params.RemoteDatabase = Text;
     return Params;
@@ -848,13 +855,13 @@ public:
     Values.push_back(nullptr);
 
     auto Handle = std::make_shared<THandle>();
-    Handle->Conn = PQconnectdbParams(Names.data(), Values.data(), 1);
+    Handle->Conn = Lib::Api().PQconnectdbParams(Names.data(), Values.data(), 1);
     if (!Handle->Conn)
       throw EDriverError("Cannot connect to the PostgreSQL server", "out of memory");
-    if (PQstatus(Handle->Conn) != CONNECTION_OK)
+    if (Lib::Api().PQstatus(Handle->Conn) != CONNECTION_OK)
       throw EDriverError("Cannot connect to the PostgreSQL server",
-                         FirstLine(PQerrorMessage(Handle->Conn)));
-    PQsetNoticeProcessor(Handle->Conn, IgnoreNotice, nullptr);
+                         FirstLine(Lib::Api().PQerrorMessage(Handle->Conn)));
+    Lib::Api().PQsetNoticeProcessor(Handle->Conn, IgnoreNotice, nullptr);
     return std::make_unique<TPgConnection>(*this, std::move(Handle));
   }
 };

@@ -1,0 +1,61 @@
+// The PostgreSQL client library, loaded when the driver is first used rather
+// than with the runtime package: libpq brings a dozen libraries of its own
+// (TLS, Kerberos, LDAP), and a designer that never connects to PostgreSQL
+// should not pay for mapping them each time it loads the package.
+#pragma once
+
+#include <libpq-fe.h>
+
+namespace OVDriver::OVPg::Lib {
+
+#define OV_PQ_FUNCTIONS(X)                                                                         \
+  X(PQclear)                                                                                       \
+  X(PQcmdStatus)                                                                                   \
+  X(PQcmdTuples)                                                                                   \
+  X(PQconnectdbParams)                                                                             \
+  X(PQconninfoFree)                                                                                \
+  X(PQconninfoParse)                                                                               \
+  X(PQdescribePrepared)                                                                            \
+  X(PQerrorMessage)                                                                                \
+  X(PQexec)                                                                                        \
+  X(PQexecParams)                                                                                  \
+  X(PQexecPrepared)                                                                                \
+  X(PQfinish)                                                                                      \
+  X(PQfmod)                                                                                        \
+  X(PQfname)                                                                                       \
+  X(PQfreemem)                                                                                     \
+  X(PQftable)                                                                                      \
+  X(PQftablecol)                                                                                   \
+  X(PQftype)                                                                                       \
+  X(PQgetCopyData)                                                                                 \
+  X(PQgetResult)                                                                                   \
+  X(PQgetisnull)                                                                                   \
+  X(PQgetlength)                                                                                   \
+  X(PQgetvalue)                                                                                    \
+  X(PQnfields)                                                                                     \
+  X(PQntuples)                                                                                     \
+  X(PQparameterStatus)                                                                             \
+  X(PQprepare)                                                                                     \
+  X(PQputCopyEnd)                                                                                  \
+  X(PQresultErrorField)                                                                            \
+  X(PQresultErrorMessage)                                                                          \
+  X(PQresultStatus)                                                                                \
+  X(PQsetNoticeProcessor)                                                                          \
+  X(PQstatus)                                                                                      \
+  X(PQtransactionStatus)                                                                           \
+  X(PQunescapeBytea)
+
+// The library's entry points. Declared from libpq-fe.h, so that a changed
+// signature fails the build.
+struct TApi {
+#define OV_PQ_MEMBER(Name) decltype(&::Name) Name = nullptr;
+  OV_PQ_FUNCTIONS(OV_PQ_MEMBER)
+#undef OV_PQ_MEMBER
+};
+
+// Loads libpq on first use. Raises EDriverError naming the library and the
+// loader's reason when it is not installed or lacks an entry point; the next
+// call tries again.
+const TApi& Api();
+
+} // namespace OVDriver::OVPg::Lib
