@@ -13,6 +13,7 @@
 #include <QTimer>
 #include <QToolButton>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include <set>
 
@@ -195,6 +196,13 @@ void TInspectorView::Rebuild(ObjectInspector::TObjectInspector* Model) {
       Item->setExpanded(true);
     }
   }
+  // The names column grows to show the longest name (up to half the view),
+  // and never shrinks under what the person made it.
+  const int Before = FRows->columnWidth(0);
+  FRows->resizeColumnToContents(0);
+  const int Wanted =
+      std::min(FRows->columnWidth(0) + 8, std::max(FRows->viewport()->width() / 2, 130));
+  FRows->setColumnWidth(0, std::max(Before, Wanted));
   --FBuilding;
   if (QTreeWidgetItem* Row = Current.empty() ? nullptr : RowOf(Current))
     FRows->setCurrentItem(Row);
