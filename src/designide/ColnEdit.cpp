@@ -65,12 +65,13 @@ void TCollectionEditor::SetUp(IDesigner* ADesigner, TComponent* AComponent,
 
 void TCollectionEditor::UpdateList(int Selected) {
   Classes::TStrings* Items = lbItems->GetItems();
-  Items->BeginUpdate();
-  Items->Clear();
-  if (FCollection)
-    for (int I = 0; I < FCollection->Count(); ++I)
-      Items->Add(ItemText(FCollection->Items(I)));
-  Items->EndUpdate();
+  {
+    const Classes::TStringsUpdate Updating(Items);
+    Items->Clear();
+    if (FCollection)
+      for (int I = 0; I < FCollection->Count(); ++I)
+        Items->Add(ItemText(FCollection->Items(I)));
+  }
   lbItems->SetItemIndex(Selected < Items->Count() ? Selected : Items->Count() - 1);
   UpdateButtons();
 }

@@ -319,6 +319,19 @@ private:
   int FUpdateCount = 0;
 };
 
+// BeginUpdate for the lifetime of the object, EndUpdate when it goes, also
+// when an exception leaves the scope.
+class TStringsUpdate {
+public:
+  explicit TStringsUpdate(TStrings* Strings) : FStrings(Strings) { FStrings->BeginUpdate(); }
+  ~TStringsUpdate() { FStrings->EndUpdate(); }
+  TStringsUpdate(const TStringsUpdate&) = delete;
+  TStringsUpdate& operator=(const TStringsUpdate&) = delete;
+
+private:
+  TStrings* FStrings;
+};
+
 enum class TDuplicates { dupIgnore, dupAccept, dupError };
 
 class TStringList;

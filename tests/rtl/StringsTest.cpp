@@ -2,6 +2,7 @@
 #include "rtl/Classes.hpp"
 
 #include <gtest/gtest.h>
+#include <stdexcept>
 
 using namespace Classes;
 
@@ -115,6 +116,16 @@ TEST(Strings, ChangeEventsFireOnceAroundUpdates) {
   EXPECT_EQ(Changes, 2);
   L.SetText("x\ny");
   EXPECT_EQ(Changes, 3);
+  // An update scope ends its update when an exception leaves it.
+  try {
+    const Classes::TStringsUpdate Updating(&L);
+    L.Add("z");
+    EXPECT_EQ(L.UpdateCount(), 1);
+    throw std::runtime_error("stop");
+  } catch (const std::runtime_error&) {
+  }
+  EXPECT_EQ(L.UpdateCount(), 0);
+  EXPECT_EQ(Changes, 4);
 }
 
 TEST(Strings, MoveAndExchangeKeepObjects) {

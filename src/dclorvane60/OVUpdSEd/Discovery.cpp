@@ -110,32 +110,24 @@ void TOVUpdateSQLEditForm::GetTableFieldsClick(System::TObject*) {
     MessageDlg(Format(OVConsts::SSQLDataSetOpen(), TableText), TMsgDlgType::mtError,
                {TMsgDlgBtn::mbOK}, 0);
   } else {
-    lbKeyFields->GetItems()->BeginUpdate();
-    lbUpdateFields->GetItems()->BeginUpdate();
-    try {
-      lbKeyFields->Clear();
-      lbUpdateFields->Clear();
-      int KeyWidth = 0, UpdateWidth = 0;
-      for (int I = 0; I < Names.Count(); ++I) {
-        const std::string& Name = Names[I];
-        if (Name.empty())
-          continue;
-        const std::string Trimmed = Trim(Name);
-        lbKeyFields->GetItems()->Add(Trimmed);
-        lbUpdateFields->GetItems()->Add(Trimmed);
-        // One letter's width to spare beyond the widest name.
-        KeyWidth = std::max(KeyWidth, lbKeyFields->GetCanvas()->TextWidth(Name + "A"));
-        UpdateWidth = std::max(UpdateWidth, lbUpdateFields->GetCanvas()->TextWidth(Name + "A"));
-      }
-      lbKeyFields->Perform(Windows::LB_SETHORIZONTALEXTENT, KeyWidth, 0);
-      lbUpdateFields->Perform(Windows::LB_SETHORIZONTALEXTENT, UpdateWidth, 0);
-    } catch (...) {
-      lbUpdateFields->GetItems()->EndUpdate();
-      lbKeyFields->GetItems()->EndUpdate();
-      throw;
+    const Classes::TStringsUpdate UpdatingKeys(lbKeyFields->GetItems());
+    const Classes::TStringsUpdate UpdatingFields(lbUpdateFields->GetItems());
+    lbKeyFields->Clear();
+    lbUpdateFields->Clear();
+    int KeyWidth = 0, UpdateWidth = 0;
+    for (int I = 0; I < Names.Count(); ++I) {
+      const std::string& Name = Names[I];
+      if (Name.empty())
+        continue;
+      const std::string Trimmed = Trim(Name);
+      lbKeyFields->GetItems()->Add(Trimmed);
+      lbUpdateFields->GetItems()->Add(Trimmed);
+      // One letter's width to spare beyond the widest name.
+      KeyWidth = std::max(KeyWidth, lbKeyFields->GetCanvas()->TextWidth(Name + "A"));
+      UpdateWidth = std::max(UpdateWidth, lbUpdateFields->GetCanvas()->TextWidth(Name + "A"));
     }
-    lbUpdateFields->GetItems()->EndUpdate();
-    lbKeyFields->GetItems()->EndUpdate();
+    lbKeyFields->Perform(Windows::LB_SETHORIZONTALEXTENT, KeyWidth, 0);
+    lbUpdateFields->Perform(Windows::LB_SETHORIZONTALEXTENT, UpdateWidth, 0);
   }
   SelectAllFields();
   btDataSetDefaults->SetEnabled(true);
@@ -164,17 +156,11 @@ void TOVUpdateSQLEditForm::btSelectPrimKeysClick(System::TObject*) {
   for (const std::string& Column : Keys.Chosen())
     Chosen.Add(Column);
   Classes::TStrings* Items = lbKeyFields->GetItems();
-  Items->BeginUpdate();
-  try {
-    SetSelectedAllItems(lbKeyFields, false);
-    for (int I = 0; I < Items->Count(); ++I)
-      if (Chosen.IndexOf(Items->Get(I)) >= 0)
-        lbKeyFields->SetSelected(I, true);
-  } catch (...) {
-    Items->EndUpdate();
-    throw;
-  }
-  Items->EndUpdate();
+  const Classes::TStringsUpdate Updating(Items);
+  SetSelectedAllItems(lbKeyFields, false);
+  for (int I = 0; I < Items->Count(); ++I)
+    if (Chosen.IndexOf(Items->Get(I)) >= 0)
+      lbKeyFields->SetSelected(I, true);
 }
 
 } // namespace OVUpdSEd

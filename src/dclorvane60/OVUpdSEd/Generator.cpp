@@ -108,86 +108,62 @@ void AppendKeyConditions(const TStatementInputs& Inputs, const TAliases& Aliases
 
 void GenerateRefreshSQL(const TStatementInputs& Inputs, TStrings& Buffer) {
   const TAliases Aliases(Inputs);
-  Buffer.BeginUpdate();
-  try {
-    Buffer.Clear();
-    std::string Fields;
-    for (const std::string& F : Inputs.UpdateFields) {
-      if (!Fields.empty())
-        Fields += ", ";
-      Fields += QuoteName(Inputs, F);
-      const std::string& A = Aliases.Of(F);
-      if (A != F)
-        Fields += " as " + QuoteName(Inputs, A);
-    }
-    Buffer.Add("select " + Fields + "\r\n" + "from " + TableName(Inputs));
-    Buffer.Add("where");
-    AppendKeyConditions(Inputs, Aliases, Buffer);
-  } catch (...) {
-    Buffer.EndUpdate();
-    throw;
+  const Classes::TStringsUpdate Updating(&Buffer);
+  Buffer.Clear();
+  std::string Fields;
+  for (const std::string& F : Inputs.UpdateFields) {
+    if (!Fields.empty())
+      Fields += ", ";
+    Fields += QuoteName(Inputs, F);
+    const std::string& A = Aliases.Of(F);
+    if (A != F)
+      Fields += " as " + QuoteName(Inputs, A);
   }
-  Buffer.EndUpdate();
+  Buffer.Add("select " + Fields + "\r\n" + "from " + TableName(Inputs));
+  Buffer.Add("where");
+  AppendKeyConditions(Inputs, Aliases, Buffer);
 }
 
 void GenerateModifySQL(const TStatementInputs& Inputs, TStrings& Buffer) {
   const TAliases Aliases(Inputs);
-  Buffer.BeginUpdate();
-  try {
-    Buffer.Clear();
-    Buffer.Add("update " + TableName(Inputs));
-    Buffer.Add("set");
-    for (const std::string& F : Inputs.UpdateFields)
-      AppendListLine(
-          Buffer, "set", ",",
-          Format("%s%s = :%s", "  ", QuoteName(Inputs, F), QuoteName(Inputs, Aliases.Of(F))));
-    Buffer.Add("where");
-    AppendKeyConditions(Inputs, Aliases, Buffer);
-  } catch (...) {
-    Buffer.EndUpdate();
-    throw;
-  }
-  Buffer.EndUpdate();
+  const Classes::TStringsUpdate Updating(&Buffer);
+  Buffer.Clear();
+  Buffer.Add("update " + TableName(Inputs));
+  Buffer.Add("set");
+  for (const std::string& F : Inputs.UpdateFields)
+    AppendListLine(
+        Buffer, "set", ",",
+        Format("%s%s = :%s", "  ", QuoteName(Inputs, F), QuoteName(Inputs, Aliases.Of(F))));
+  Buffer.Add("where");
+  AppendKeyConditions(Inputs, Aliases, Buffer);
 }
 
 void GenerateInsertSQL(const TStatementInputs& Inputs, TStrings& Buffer) {
   const TAliases Aliases(Inputs);
-  Buffer.BeginUpdate();
-  try {
-    Buffer.Clear();
-    std::string Columns, Params;
-    Buffer.Add("insert into " + TableName(Inputs));
-    for (const std::string& F : Inputs.UpdateFields) {
-      if (!Columns.empty())
-        Columns += ", ";
-      Columns += QuoteName(Inputs, F);
-      if (!Params.empty())
-        Params += ", ";
-      Params += ":" + QuoteName(Inputs, Aliases.Of(F));
-    }
-    Buffer.Add("  (" + Columns + ")");
-    Buffer.Add("values");
-    Buffer.Add("  (" + Params + ")");
-  } catch (...) {
-    Buffer.EndUpdate();
-    throw;
+  const Classes::TStringsUpdate Updating(&Buffer);
+  Buffer.Clear();
+  std::string Columns, Params;
+  Buffer.Add("insert into " + TableName(Inputs));
+  for (const std::string& F : Inputs.UpdateFields) {
+    if (!Columns.empty())
+      Columns += ", ";
+    Columns += QuoteName(Inputs, F);
+    if (!Params.empty())
+      Params += ", ";
+    Params += ":" + QuoteName(Inputs, Aliases.Of(F));
   }
-  Buffer.EndUpdate();
+  Buffer.Add("  (" + Columns + ")");
+  Buffer.Add("values");
+  Buffer.Add("  (" + Params + ")");
 }
 
 void GenerateDeleteSQL(const TStatementInputs& Inputs, TStrings& Buffer) {
   const TAliases Aliases(Inputs);
-  Buffer.BeginUpdate();
-  try {
-    Buffer.Clear();
-    Buffer.Add("delete from " + TableName(Inputs));
-    Buffer.Add("where");
-    AppendKeyConditions(Inputs, Aliases, Buffer);
-  } catch (...) {
-    Buffer.EndUpdate();
-    throw;
-  }
-  Buffer.EndUpdate();
+  const Classes::TStringsUpdate Updating(&Buffer);
+  Buffer.Clear();
+  Buffer.Add("delete from " + TableName(Inputs));
+  Buffer.Add("where");
+  AppendKeyConditions(Inputs, Aliases, Buffer);
 }
 
 } // namespace OVUpdSEd

@@ -81,11 +81,12 @@ TOVDatabaseEditDlg* TOVDatabaseEditDlg::Create(TComponent* AOwner, int Flags) {
 
 void TOVDatabaseEditDlg::LoadData(TStrings* History) {
   TStrings* Items = cbServerType->GetItems();
-  Items->BeginUpdate();
-  Items->Clear();
-  for (TOVServerType T : ServerTypes)
-    Items->Add(OVEngine::GetServerTypeName(T));
-  Items->EndUpdate();
+  {
+    const Classes::TStringsUpdate Updating(Items);
+    Items->Clear();
+    for (TOVServerType T : ServerTypes)
+      Items->Add(OVEngine::GetServerTypeName(T));
+  }
   SetDatabaseName("");
   SetServerType(OVEngine::DefServerType);
   SetRemoteDatabase("");
