@@ -8,6 +8,7 @@
 #include "designide/DesignPackages.hpp"
 #include "designide/DesignRegistry.hpp"
 #include "host/qt/QtDesigner.hpp"
+#include "orvane60/drivers/OVDriver.hpp"
 #include "rtl/TypInfo.hpp"
 #include "vcl/Windows.hpp"
 
@@ -23,7 +24,6 @@
 #include <QToolButton>
 
 #include <deque>
-#include <sqlite3.h>
 
 using namespace QtTest;
 using namespace PackageTestSupport;
@@ -112,15 +112,12 @@ protected:
   // A SQLite database with a customer table.
   std::string MakeDatabase() {
     const std::string File = Dir / "shop.db";
-    sqlite3* Db = nullptr;
-    EXPECT_EQ(sqlite3_open(File.c_str(), &Db), SQLITE_OK);
-    EXPECT_EQ(sqlite3_exec(Db,
-                           "create table customer (id integer primary key, name text not null, "
-                           "city text);"
-                           "insert into customer values (1, 'Ada', 'London');",
-                           nullptr, nullptr, nullptr),
-              SQLITE_OK);
-    sqlite3_close(Db);
+    OVDriver::TConnectParams Params;
+    Params.RemoteDatabase = File;
+    Params.Extra = {{"CREATE", "TRUE"}};
+    OVDriver::FindDriver("SQLite")->Connect(Params)->ExecuteScript(
+        "create table customer (id integer primary key, name text not null, city text);"
+        "insert into customer values (1, 'Ada', 'London');");
     return File;
   }
   std::string OpenShop() {
