@@ -11,13 +11,7 @@ only=${2:-}
 here=$(cd "$(dirname "$0")" && pwd)
 pgdir="$build/pgbench"
 
-ORVANE_TEST_PG=$("$here/pg-test-cluster.sh" start "$pgdir")
-export ORVANE_TEST_PG
-trap '"$here/pg-test-cluster.sh" stop "$pgdir"' EXIT INT TERM
-# Benchmarks never touch the person's own settings or registry.
-ORVANE_REGISTRY=$(mktemp -d)/registry.ini
-export ORVANE_REGISTRY
-export QT_QPA_PLATFORM=offscreen
+. "$here/test-env.sh"
 
 found=0
 failed=""
