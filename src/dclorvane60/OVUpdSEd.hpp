@@ -161,9 +161,6 @@ class TOVUpdateSQLEditForm : public Forms::TForm {
 
 private:
   TStatementInputs Inputs() const;
-  // Inputs(), or while "Generate SQL" runs the four generators, what it
-  // gathered for them.
-  const TStatementInputs& CurrentInputs();
 
   std::unique_ptr<Classes::TStringList> FRefreshSQL;
   std::unique_ptr<Classes::TStringList> FModifySQL;
@@ -173,8 +170,6 @@ private:
   std::unique_ptr<Classes::TStringList> FFieldInfo;
   std::unique_ptr<Classes::TStringList> FTableInfo;
   bool FObjOwnerSupported = false;
-  TStatementInputs FInputs;
-  bool FGenerating = false;
 };
 
 // Opens the editor on the update object. True when the person confirmed with

@@ -178,43 +178,28 @@ std::string TOVUpdateSQLEditForm::FindFieldAlias(const std::string& TableName,
   return OVUpdSEd::FindFieldAlias(FFieldInfo.get(), TableName, FieldName);
 }
 
-const TStatementInputs& TOVUpdateSQLEditForm::CurrentInputs() {
-  if (!FGenerating)
-    FInputs = Inputs();
-  return FInputs;
-}
-
 void TOVUpdateSQLEditForm::GenerateRefreshSQL() {
-  OVUpdSEd::GenerateRefreshSQL(CurrentInputs(), *FRefreshSQL);
+  OVUpdSEd::GenerateRefreshSQL(Inputs(), *FRefreshSQL);
 }
 
 void TOVUpdateSQLEditForm::GenerateModifySQL() {
-  OVUpdSEd::GenerateModifySQL(CurrentInputs(), *FModifySQL);
+  OVUpdSEd::GenerateModifySQL(Inputs(), *FModifySQL);
 }
 
 void TOVUpdateSQLEditForm::GenerateInsertSQL() {
-  OVUpdSEd::GenerateInsertSQL(CurrentInputs(), *FInsertSQL);
+  OVUpdSEd::GenerateInsertSQL(Inputs(), *FInsertSQL);
 }
 
 void TOVUpdateSQLEditForm::GenerateDeleteSQL() {
-  OVUpdSEd::GenerateDeleteSQL(CurrentInputs(), *FDeleteSQL);
+  OVUpdSEd::GenerateDeleteSQL(Inputs(), *FDeleteSQL);
 }
 
 void TOVUpdateSQLEditForm::GenerateSQLClick(System::TObject*) {
   if (lbKeyFields->SelCount() > 0 && lbUpdateFields->SelCount() > 0) {
-    // The four read the same inputs: gathered once from the controls.
-    FInputs = Inputs();
-    FGenerating = true;
-    try {
-      GenerateModifySQL();
-      GenerateInsertSQL();
-      GenerateDeleteSQL();
-      GenerateRefreshSQL();
-    } catch (...) {
-      FGenerating = false;
-      throw;
-    }
-    FGenerating = false;
+    GenerateModifySQL();
+    GenerateInsertSQL();
+    GenerateDeleteSQL();
+    GenerateRefreshSQL();
     StatementTypeClick(this);
     return;
   }
