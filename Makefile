@@ -4,7 +4,8 @@ BUILD      ?= build
 ASAN_BUILD ?= build-asan
 JOBS       ?= $(shell nproc)
 PG_DIR     ?= $(CURDIR)/$(BUILD)/pgtest
-CMAKE_ARGS ?=
+# A compiler cache, where one is installed, makes rebuilds of other checkouts cheap.
+CMAKE_ARGS ?= $(if $(shell command -v ccache),-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
 
 .PHONY: all setup build run test test-asan asan bench format clean
 
