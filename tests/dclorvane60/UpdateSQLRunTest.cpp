@@ -94,10 +94,10 @@ const std::map<std::string, std::vector<std::string>> DemoKeys = {
 // Names that only work quoted (on one server or the other).
 const std::set<std::string> NeedQuotes = {"MixedCase", "order details", "select"};
 
-// The demo database's script, found from this file's place in the tree.
+// The demo database's script, in the source tree (this file's name may be
+// relative to the build folder, as the compiler cache writes it).
 std::string DemoScript() {
-  const auto Path = std::filesystem::path(__FILE__).parent_path().parent_path().parent_path() /
-                    "examples" / "demo.sql";
+  const auto Path = std::filesystem::path(OV_SOURCE_DIR) / "examples" / "demo.sql";
   std::ifstream In(Path);
   if (!In)
     throw std::runtime_error("cannot read " + Path.string());
