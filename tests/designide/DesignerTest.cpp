@@ -2,6 +2,7 @@
 // change notification, and finding the designer of an object's root.
 #include "designide/DesignIntf/Designer.hpp"
 #include "EditorTestClasses.hpp"
+#include "designide/DesignIntf/DesignSpots.hpp"
 
 #include <gtest/gtest.h>
 
@@ -102,4 +103,29 @@ TEST(Designer, ForgetsFreedSelectionsAndAFreedRoot) {
   EXPECT_EQ(D.Designer->GetComponent("Form1"), nullptr);
   EXPECT_THROW(D.Designer->CreateComponent(TWidget::StaticClass(), nullptr, 0, 0, 0, 0),
                SysUtils::EInvalidOperation);
+}
+
+TEST(Designer, NextFreeSpotFillsTheRowsOfTheModuleAroundWhatIsThere) {
+  using DesignIntf::NextFreeDesignSpot;
+  using DesignIntf::TDesignSpot;
+  EXPECT_EQ(NextFreeDesignSpot(nullptr), (TDesignSpot{24, 24}));
+  Classes::TDataModule Module(nullptr);
+  Module.SetWidth(300);
+  EXPECT_EQ(NextFreeDesignSpot(&Module), (TDesignSpot{24, 24}));
+  // One stacked at the origin (an old file) blocks the first cell only.
+  (new TWidget(&Module))->SetDesignPosition(0, 0);
+  EXPECT_EQ(NextFreeDesignSpot(&Module), (TDesignSpot{120, 24}));
+  // Rows hold as many cells as the module is wide.
+  for (int I = 0; I < 3; ++I) {
+    const TDesignSpot S = NextFreeDesignSpot(&Module);
+    (new TWidget(&Module))->SetDesignPosition(S.Left, S.Top);
+  }
+  EXPECT_EQ(NextFreeDesignSpot(&Module), (TDesignSpot{120, 96}));
+  // A component moved between two cells blocks both.
+  (new TWidget(&Module))->SetDesignPosition(170, 100);
+  EXPECT_EQ(NextFreeDesignSpot(&Module), (TDesignSpot{24, 168}));
+  // Icons close enough for their names to touch overlap; a cell apart do not.
+  EXPECT_TRUE(DesignIntf::DesignSpotsOverlap({24, 24}, {90, 60}));
+  EXPECT_FALSE(DesignIntf::DesignSpotsOverlap({24, 24}, {120, 24}));
+  EXPECT_FALSE(DesignIntf::DesignSpotsOverlap({24, 24}, {24, 96}));
 }

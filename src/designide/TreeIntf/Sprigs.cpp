@@ -1,5 +1,6 @@
 #include "designide/TreeIntf/Sprigs.hpp"
 
+#include "designide/DesignIntf/DesignSpots.hpp"
 #include "designide/DesignRegistry.hpp"
 #include "rtl/SysUtils.hpp"
 #include "rtl/TypInfo.hpp"
@@ -417,7 +418,9 @@ TComponent* TRootSprig::PaletteDrop(TClass ComponentClass, TSprig* Target) {
   if (!Designer())
     throw SysUtils::EInvalidOperation(
         Format("There is no designer to create a %s", ComponentClass->Name));
-  TComponent* C = Designer()->CreateComponent(ComponentClass, Target->Item(), 0, 0, 0, 0);
+  const DesignIntf::TDesignSpot Spot = DesignIntf::NextFreeDesignSpot(Designer()->GetRoot());
+  TComponent* C =
+      Designer()->CreateComponent(ComponentClass, Target->Item(), Spot.Left, Spot.Top, 0, 0);
   auto S = CreateSprig(SprigClass, C);
   TSprig* Node = S.get();
   FItems[C] = Node;

@@ -228,6 +228,9 @@ public:
   // Design actions. Each reports an error in a message box and returns
   // false (or null) when it failed.
   TComponent* PlaceComponent(TClass ComponentClass, const QPoint& Position);
+  // A component was just placed (null: placing failed): the palette lets go
+  // of its class, and the new component is selected and scrolled into view.
+  void Placed(TComponent* Made);
   bool MoveSelection(const QPoint& Offset);
   bool DeleteSelection();
   bool RenameComponent(TComponent* Component, const std::string& NewName);

@@ -60,9 +60,7 @@ TObjectTreeView::TObjectTreeView(TDesignerWindow* Window) : QTreeWidget(nullptr)
       TComponent* Made = nullptr;
       TreeIntf::TRootSprig* Tree = FTree;
       FWindow->Run([&] { Made = Tree->PaletteDrop(Chosen, Target); });
-      FWindow->Palette()->Choose(nullptr);
-      if (Made)
-        FWindow->Select({Made});
+      FWindow->Placed(Made);
     });
   });
   connect(this, &QTreeWidget::itemDoubleClicked, this, [this](QTreeWidgetItem* Item) {
@@ -239,9 +237,7 @@ void TObjectTreeView::dropEvent(QDropEvent* Event) {
     if (PaletteClass) {
       TComponent* Made = nullptr;
       FWindow->Run([&] { Made = Tree->PaletteDrop(PaletteClass, To); });
-      FWindow->Palette()->Choose(nullptr);
-      if (Made)
-        FWindow->Select({Made});
+      FWindow->Placed(Made);
       return;
     }
     if (TreeIntf::TSprig* Node = SprigByKey(NodeKey))

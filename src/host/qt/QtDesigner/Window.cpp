@@ -559,11 +559,22 @@ TComponent* TDesignerWindow::PlaceComponent(TClass ComponentClass, const QPoint&
     Made = FDesigner->CreateComponent(ComponentClass, nullptr, std::max(0, Position.x()),
                                       std::max(0, Position.y()), 0, 0);
   });
-  if (Made) {
-    FPalette->Choose(nullptr);
-    Select({Made});
-  }
+  Placed(Made);
   return Made;
+}
+
+void TDesignerWindow::Placed(TComponent* Made) {
+  FPalette->Choose(nullptr);
+  if (!Made)
+    return;
+  Select({Made});
+  if (FTabs->currentWidget() != FSurfaceArea)
+    FTabs->setCurrentWidget(FSurfaceArea);
+  FSurface->Relayout();
+  // The icon, with its name below it inside the margin.
+  const QRect R = FSurface->IconRect(Made);
+  FSurfaceArea->ensureVisible(R.center().x(), R.center().y(), R.width() / 2 + 40,
+                              R.height() / 2 + 40);
 }
 
 bool TDesignerWindow::MoveSelection(const QPoint& Offset) {
