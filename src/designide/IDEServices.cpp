@@ -119,9 +119,7 @@ TIDEServices::CreateModule(const TInterfaceRef<ToolsAPI::IOTACreator>& Creator) 
     return nullptr;
   const std::string FileName = MC->GetImplFileName();
   const std::string FileSystem = MC->GetFileSystem();
-  if (FileName.empty() || FindModule(FileName))
-    return nullptr;
-  if (!FileSystem.empty() && !FindFileSystem(FileSystem))
+  if (!CanOpenTextModule(FileName, FileSystem))
     return nullptr;
   std::string Source;
   SysUtils::TDateTime Age = SysUtils::Now();
@@ -130,6 +128,20 @@ TIDEServices::CreateModule(const TInterfaceRef<ToolsAPI::IOTACreator>& Creator) 
     Source = File->GetSource();
     Age = File->GetAge();
   }
+  return OpenTextModule(FileName, FileSystem, Source, Age);
+}
+
+bool TIDEServices::CanOpenTextModule(const std::string& FileName, const std::string& FileSystem) {
+  return !FileName.empty() && !FindModule(FileName) &&
+         (FileSystem.empty() || FindFileSystem(FileSystem));
+}
+
+TInterfaceRef<IOTAModule> TIDEServices::OpenTextModule(const std::string& FileName,
+                                                       const std::string& FileSystem,
+                                                       const std::string& Source,
+                                                       SysUtils::TDateTime Age) {
+  if (!CanOpenTextModule(FileName, FileSystem))
+    return nullptr;
   TInterfaceRef<IOTAModule> Module(new TTextModule(this, FileName, FileSystem, Source, Age));
   FModules.push_back(Module);
   return Module;

@@ -61,6 +61,13 @@ class TIDEServices : public System::TInterfacedObject,
   void RemoveFileSystem(int Index) override;
   TInterfaceRef<ToolsAPI::IOTAFileSystem> FindFileSystem(const std::string& Name) override;
   int GetFileSystemCount() const { return static_cast<int>(FFileSystems.size()); }
+  // The host's own way to what CreateModule does with a creator: a text
+  // module of FileName in FileSystem holding Source. Null when the name is
+  // empty or already open, or the file system is not added.
+  TInterfaceRef<ToolsAPI::IOTAModule> OpenTextModule(const std::string& FileName,
+                                                     const std::string& FileSystem,
+                                                     const std::string& Source,
+                                                     SysUtils::TDateTime Age);
 
   void SetTextModuleEditor(TTextModuleEditor Editor) { FTextModuleEditor = std::move(Editor); }
   const TTextModuleEditor& TextModuleEditor() const { return FTextModuleEditor; }
@@ -68,6 +75,7 @@ class TIDEServices : public System::TInterfacedObject,
 private:
   friend class TTextModule;
   void ModuleClosed(TTextModule* Module);
+  bool CanOpenTextModule(const std::string& FileName, const std::string& FileSystem);
 
   std::vector<TInterfaceRef<ToolsAPI::IOTAModule>> FModules;
   std::vector<TInterfaceRef<ToolsAPI::IOTAFileSystem>> FFileSystems;

@@ -258,6 +258,14 @@ void SetProperty(THost& Host, const std::string& FileName, const std::string& Co
   TDesign Design(Host, FileName);
   ObjectInspector::TObjectInspector Inspector(Design.Designer(), {Design.Component(Component)});
   TInspectorProperty& P = Inspector.Get(Property);
+  // A value that is not typed but edited in a dialog (a string list, SQL):
+  // say where to edit it.
+  if (const auto A = P.Attributes();
+      A.Contains(TPropertyAttribute::paReadOnly) && A.Contains(TPropertyAttribute::paDialog))
+    throw TypInfo::EPropertyError(Format(
+        "%s: property %s (%s) is edited in its dialog, not typed; edit it with: "
+        "ovdesigner edit-property %s %s %s",
+        Inspector.SelectionText(), P.Path(), P.Value(), Design.FileName(), Component, P.Path()));
   P.SetValue(Value);
   const bool Saved = Design.SaveIfModified();
   const std::string Now = P.Value();

@@ -82,7 +82,7 @@ TEST_F(PropertyEditorsTest, WithTheSQLEditorSwitchedOffSixteenAreRegistered) {
   NewDesign();
   auto* Q = Add<TOVQuery>("OVQuery1");
   // The host's own editor for string lists.
-  EXPECT_EQ(Prop(Q, "SQL").EditorClassName(), "TClassProperty");
+  EXPECT_EQ(Prop(Q, "SQL").EditorClassName(), "TStringListProperty");
 }
 
 TEST_F(PropertyEditorsTest, AttributesTellTheInspectorHowToShowEachProperty) {

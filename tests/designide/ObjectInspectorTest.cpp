@@ -98,7 +98,7 @@ TEST_F(Inspector, EachKindOfPropertyGetsTheDefaultEditorOfItsKind) {
       {"Active", "TBoolProperty"},        {"Mode", "TEnumProperty"},
       {"Options", "TSetProperty"},        {"Ratio", "TFloatProperty"},
       {"Caption", "TStringProperty"},     {"Letter", "TCharProperty"},
-      {"Big", "TInt64Property"},          {"Lines", "TClassProperty"},
+      {"Big", "TInt64Property"},          {"Lines", "TStringListProperty"},
       {"Style", "TClassProperty"},        {"Buddy", "TComponentProperty"},
       {"OnChange", "TMethodProperty"}};
   for (const auto& [Prop, Editor] : Expected)

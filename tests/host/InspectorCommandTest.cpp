@@ -2,11 +2,13 @@
 // program on a real design file over a real SQLite database: what they
 // print, what they save, and that bad input leaves the file as it was.
 #include "dclorvane60/PackageTestSupport.hpp"
+#include "designide/DesignIntf/DesignSpots.hpp"
 
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
 #include <filesystem>
+#include <map>
 #include <sstream>
 #include <sys/stat.h>
 
@@ -230,6 +232,56 @@ TEST_F(InspectorCommandTest, PlaceAddsAComponentWiredToItsNode) {
   EXPECT_EQ(Db["component"], "OVDatabase2");
 }
 
+// The design position of each top-level component of a design file, as
+// its Left and Top lines give it (0 when absent).
+std::map<std::string, DesignIntf::TDesignSpot> SpotsOf(const std::string& Text) {
+  std::map<std::string, DesignIntf::TDesignSpot> Spots;
+  std::istringstream Lines(Text);
+  std::string Line, Current;
+  while (std::getline(Lines, Line)) {
+    if (Line.rfind("  object ", 0) == 0)
+      Spots[Current = Line.substr(9, Line.find(':') - 9)] = {};
+    else if (Line.rfind("    Left = ", 0) == 0)
+      Spots[Current].Left = std::stoi(Line.substr(11));
+    else if (Line.rfind("    Top = ", 0) == 0)
+      Spots[Current].Top = std::stoi(Line.substr(10));
+  }
+  return Spots;
+}
+
+TEST_F(InspectorCommandTest, PlacedComponentsLandAtFreeSpotsThatOverlapNothing) {
+  // Two components the person put where the first cells are.
+  std::string Text = ReadFile(Form);
+  Text.insert(Text.find("    DatabaseName = 'Stock'"), "    Left = 120\n    Top = 24\n");
+  Text.insert(Text.find("    SessionName = 'HostSales'\n  end"), "    Left = 30\n    Top = 30\n");
+  WriteFile(Form, Text);
+  std::vector<std::string> Placed;
+  for (const auto& [Class, Node] :
+       std::vector<std::pair<std::string, std::string>>{{"TOVQuery", "OVDatabase1"},
+                                                        {"TOVTable", "OVDatabase1"},
+                                                        {"TOVDatabase", "<DefaultSession>"},
+                                                        {"TOVQuery", "OVDatabase1"},
+                                                        {"TOVTable", "OVDatabase1"},
+                                                        {"TOVQuery", "OVDatabase1"},
+                                                        {"TOVQuery", "OVDatabase1"}})
+    Placed.push_back(DesignerJson({"place", Form, Class, Node})["component"]);
+  const auto Spots = SpotsOf(ReadFile(Form));
+  ASSERT_EQ(Spots.size(), 5u + Placed.size());
+  for (const std::string& New : Placed) {
+    const DesignIntf::TDesignSpot Spot = Spots.at(New);
+    EXPECT_FALSE(Spot == DesignIntf::TDesignSpot{}) << New;
+    for (const auto& [Other, At] : Spots) {
+      if (Other == New)
+        continue;
+      EXPECT_FALSE(DesignIntf::DesignSpotsOverlap(Spot, At))
+          << New << " at " << Spot.Left << "," << Spot.Top << " overlaps " << Other << " at "
+          << At.Left << "," << At.Top;
+    }
+  }
+  // Beyond the first row they go on in the next.
+  EXPECT_GT(Spots.at(Placed.back()).Top, Spots.at(Placed.front()).Top);
+}
+
 TEST_F(InspectorCommandTest, EditPropertyRunsTheDialogAsTheScriptSays) {
   WriteFile(Work / "params.ini", "USER NAME=ann\n");
   WriteFile(Work / "choose.txt", "file " + (Work / "params.ini") + "\n");
@@ -270,6 +322,58 @@ TEST_F(InspectorCommandTest, UnderAScriptTheScriptEditsTheCodeEditorsModule) {
   ASSERT_EQ(R.ExitCode, 0) << R.Err;
   EXPECT_NE(ReadFile(Form).find("'select CUSTNO from CUSTOMER')"), std::string::npos)
       << ReadFile(Form);
+}
+
+TEST_F(InspectorCommandTest, StringListsAreEditedInTheHostsStringListEditor) {
+  std::string Text = ReadFile(Form);
+  Text.insert(Text.rfind("end\n"), "  object OVScript1: TOVScript\n"
+                                   "    SQL.Strings = (\n"
+                                   "      'create table T (A integer);')\n"
+                                   "  end\n"
+                                   "  object OVUpdateSQL1: TOVUpdateSQL\n"
+                                   "  end\n");
+  WriteFile(Form, Text);
+  const json Rows = DesignerJson({"inspect", Form, "OVUpdateSQL1"});
+  for (const char* Statement : {"RefreshSQL", "ModifySQL", "InsertSQL", "DeleteSQL"})
+    EXPECT_EQ(Row(Rows, Statement)["editor"], "TStringListProperty") << Statement;
+  // OK with new lines saves them.
+  WriteFile(Work / "ok.txt", "form StrEditDlg\n"
+                             "expect lblLineCount Caption 1 line\n"
+                             "set meLines \"create table T (A integer);\\n"
+                             "insert into T values (1);\"\n"
+                             "expect lblLineCount Caption 2 lines\n"
+                             "click btOk\n");
+  auto R = Designer({"edit-property", Form, "OVScript1", "SQL", "--ui-script", Work / "ok.txt"});
+  ASSERT_EQ(R.ExitCode, 0) << R.Err;
+  EXPECT_NE(ReadFile(Form).find("      'create table T (A integer);'\n"
+                                "      'insert into T values (1);')"),
+            std::string::npos)
+      << ReadFile(Form);
+  // Cancel writes nothing.
+  WriteFile(Work / "cancel.txt", "form StrEditDlg\nset meLines drop table T\nclick btCancel\n");
+  const std::string Before = ReadFile(Form);
+  R = Designer({"edit-property", Form, "OVScript1", "SQL", "--ui-script", Work / "cancel.txt"});
+  ASSERT_EQ(R.ExitCode, 0) << R.Err;
+  EXPECT_NE(R.Out.find("Nothing changed"), std::string::npos) << R.Out;
+  EXPECT_EQ(ReadFile(Form), Before);
+  // The code editor gets the dialog's text as the module of the property;
+  // what the script saves there is saved in the file.
+  WriteFile(Work / "module.txt", "form StrEditDlg\n"
+                                 "click btCodeEditor\n"
+                                 "module DataModule1.OVUpdateSQL1.ModifySQL\n"
+                                 "text update T set A = :A where A = :OLD_A\n"
+                                 "save\n");
+  R = Designer(
+      {"edit-property", Form, "OVUpdateSQL1", "ModifySQL", "--ui-script", Work / "module.txt"});
+  ASSERT_EQ(R.ExitCode, 0) << R.Err;
+  const std::string After = ReadFile(Form);
+  const std::string Update = After.substr(After.find("object OVUpdateSQL1"));
+  EXPECT_NE(Update.find("ModifySQL.Strings = (\n      'update T set A = :A where A = :OLD_A')"),
+            std::string::npos)
+      << Update;
+  // Typing a string list is refused with the way to edit it.
+  ExpectRefused({"set", Form, "OVScript1", "SQL", "select 1"},
+                "edit it with: ovdesigner edit-property");
 }
 
 TEST_F(InspectorCommandTest, AValueTheSelectionDoesNotShareKeepsTheColumnsInLine) {

@@ -3,6 +3,7 @@
 #include "designide/DesignEditors.hpp"
 
 #include "designide/DesignRegistry.hpp"
+#include "designide/StrEdit.hpp"
 #include "rtl/SysUtils.hpp"
 
 #include <algorithm>
@@ -242,6 +243,8 @@ TClass DefaultPropertyEditorClass(const TPropInfo* Prop) {
   case TTypeKind::tkClass:
     if (T->ClassType && T->ClassType->InheritsFrom(TComponent::StaticClass()))
       return TComponentProperty::StaticClass();
+    if (T->ClassType && T->ClassType->InheritsFrom(Classes::TStrings::StaticClass()))
+      return StrEdit::TStringListProperty::StaticClass();
     return TClassProperty::StaticClass();
   case TTypeKind::tkMethod:
     return TMethodProperty::StaticClass();

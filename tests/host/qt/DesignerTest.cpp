@@ -13,6 +13,7 @@
 #include "vcl/Windows.hpp"
 
 #include <QComboBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMenu>
@@ -298,6 +299,47 @@ TEST_F(Designer, DropDownListsAreLiveAndTheEllipsisOpensTheEditorsDialog) {
   EXPECT_EQ(Caption, "DataModule1.CustomerQuery.SQL");
 }
 
+TEST_F(Designer, TheInspectorsEllipsisOpensTheStringListEditorForAStringList) {
+  OpenShop();
+  Window->Select({C("CustomerUpdate")});
+  QTreeWidget* Rows = Window->Inspector()->Rows();
+  Rows->setCurrentItem(Window->Inspector()->RowOf("ModifySQL"));
+  auto* Ellipsis = Window->Inspector()->ValueEditor()->findChild<QToolButton*>("Ellipsis");
+  ASSERT_NE(Ellipsis, nullptr);
+  bool Ran = false;
+  UI.OnModalShown = [&](QtForms::TFormView* View) {
+    UI.OnModalShown = nullptr;
+    Ran = true;
+    QWidget* W = View->Window();
+    EXPECT_EQ(W->windowTitle(), "String List Editor");
+    auto* Count = Find<QLabel>(W, "lblLineCount");
+    ASSERT_NE(Count, nullptr);
+    EXPECT_EQ(Count->text(), "0 lines");
+    auto* Text = Find<QPlainTextEdit>(W, "meLines");
+    ASSERT_NE(Text, nullptr);
+    QTest::keyClicks(Text, "update customer");
+    QTest::keyClick(Text, Qt::Key_Return);
+    QTest::keyClicks(Text, "set name = :name");
+    EXPECT_EQ(Count->text(), "2 lines");
+    QTest::mouseClick(Find<QPushButton>(W, "btOk"), Qt::LeftButton);
+  };
+  QTest::mouseClick(Ellipsis, Qt::LeftButton);
+  Pump();
+  ASSERT_TRUE(Ran);
+  EXPECT_TRUE(Messages.empty()) << Messages.front();
+  EXPECT_EQ(Prop(C("CustomerUpdate"), "ModifySQL"), "update customer\nset name = :name");
+  EXPECT_TRUE(Window->IsModified());
+  // "Code Editor..." hands the text on to a tab of its own.
+  UI.OnModalShown = [&](QtForms::TFormView* View) {
+    UI.OnModalShown = nullptr;
+    QTest::mouseClick(Find<QPushButton>(View->Window(), "btCodeEditor"), Qt::LeftButton);
+  };
+  EXPECT_TRUE(Window->EditProperty("ModifySQL"));
+  QPlainTextEdit* Editor = Window->ModuleEditor("DataModule1.CustomerUpdate.ModifySQL");
+  ASSERT_NE(Editor, nullptr);
+  EXPECT_EQ(Editor->toPlainText(), "update customer\nset name = :name\n");
+}
+
 TEST_F(Designer, VerbsWithSeparatorsAndTheDoubleClicksDefaultAction) {
   OpenShop();
   QMenu Menu;
@@ -476,6 +518,9 @@ TEST_F(Designer, TheTreeTakesPaletteDropsAndNodeDrags) {
   Classes::TComponent* Table = Window->Designer()->GetComponent("OVTable1");
   ASSERT_NE(Table, nullptr);
   EXPECT_EQ(Prop(Table, "DatabaseName"), "shop");
+  // It lands at the first free spot of the surface, beside the others.
+  EXPECT_EQ(Table->DesignLeft(), 312);
+  EXPECT_EQ(Table->DesignTop(), 24);
   EXPECT_EQ(Window->Tree()->SprigOf(Window->Tree()->ItemOfComponent(Table)->parent())->Item(),
             C("ShopDatabase"));
   // A dataset cannot go onto an update object.
