@@ -13,7 +13,7 @@ namespace {
 
 // The surface's grid: a cell holds one icon with its name below it.
 constexpr int IconSize = 28;
-constexpr int NameOverhang = 24; // a name wider than the icon, each side
+constexpr int NameOverhang = 34; // a name wider than the icon, each side
 constexpr int NameHeight = 20;
 constexpr int CellWidth = 96;
 constexpr int CellHeight = 72;

@@ -494,6 +494,31 @@ TEST_F(Designer, SavingIsWholeOrNothingAndTheRecentListRemembers) {
   EXPECT_EQ(Window->windowTitle(), "Untitled[*] - Orvane Designer");
 }
 
+TEST_F(Designer, APlacedComponentIsScrolledIntoView) {
+  OpenShop();
+  Window->resize(700, 450);
+  Window->show();
+  Pump();
+  auto* Area = Window->findChild<QScrollArea*>("SurfaceArea");
+  ASSERT_NE(Area, nullptr);
+  Classes::TComponent* Far = nullptr;
+  ASSERT_TRUE(Window->Run([&] {
+    Far = Window->Designer()->CreateComponent(Classes::GetClass("TOVQuery"), nullptr, 1500, 1200, 0,
+                                              0);
+  }));
+  const QRect Viewport = Area->viewport()->rect();
+  const auto Shown = [&] {
+    const QRect Icon = Window->Surface()->IconRect(Far);
+    return Viewport.contains(
+        QRect(Window->Surface()->mapTo(Area->viewport(), Icon.topLeft()), Icon.size()));
+  };
+  EXPECT_FALSE(Shown());
+  Window->Placed(Far);
+  Pump();
+  EXPECT_TRUE(Shown());
+  EXPECT_EQ(Window->Selection(), std::vector<Classes::TPersistent*>{Far});
+}
+
 TEST_F(Designer, TheTreeTakesPaletteDropsAndNodeDrags) {
   OpenShop();
   QtDesigner::TObjectTreeView* Tree = Window->Tree();
