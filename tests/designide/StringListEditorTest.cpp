@@ -127,3 +127,21 @@ TEST_F(StringListEditor, ACodeEditorNeedsANamedRootThatOwnsTheComponent) {
   Loose.SetName("Loose");
   EXPECT_EQ(StrEdit::StringsModuleName(D.Get(), &Loose, "Lines"), "");
 }
+
+TEST_F(StringListEditor, WithSeveralSelectedItShowsTheFirstListAndOkWritesThemAll) {
+  auto* W2 = new TWidget(&Root);
+  W2->SetName("W2");
+  W2->GetLines()->SetText("other\n");
+  ScriptedUI::TScriptedUI UI("form StrEditDlg\n"
+                             "expect meLines Text \"select *\\nfrom T\"\n"
+                             "set meLines both\n"
+                             "click btOk\n",
+                             "lines.txt");
+  UIService::TUIServiceScope Using(&UI);
+  ObjectInspector::TObjectInspector OI(D.Get(), {W1, W2});
+  OI.Get("Lines").Edit();
+  UI.CheckFinished();
+  EXPECT_EQ(Lines(), "both\n");
+  EXPECT_EQ(W2->GetLines()->GetText(), "both\n");
+  EXPECT_EQ(D->ModifiedCount(), 1);
+}
