@@ -2,7 +2,8 @@
 // of properties (a caption, numbers, an enumeration, a set, a string list, a
 // reference to its predecessor, an event handler, a design position): the
 // parse alone, parse plus reading into components, and writing components
-// back to canonical text.
+// back to canonical text. Then one component with a collection of 200,000
+// items (a query's parameters can be that many), read and freed.
 #include "rtl/DfmStream.hpp"
 
 #include <benchmark/benchmark.h>
@@ -52,6 +53,27 @@ private:
   TComponent* FLink = nullptr;
 };
 
+class TBenchLink : public TCollectionItem {
+  OV_CLASS(TBenchLink, TCollectionItem)
+  explicit TBenchLink(TCollection* C) : TCollectionItem(C) {}
+  const std::string& GetName() const { return FName; }
+  void SetName(const std::string& V) { FName = V; }
+
+private:
+  std::string FName;
+};
+
+class TBenchHolder : public TComponent {
+  OV_CLASS(TBenchHolder, TComponent)
+  explicit TBenchHolder(TComponent* AOwner)
+      : TComponent(AOwner), FLinks(new TOwnedCollection(this, TBenchLink::StaticClass())) {}
+  TOwnedCollection* GetLinks() const { return FLinks.get(); }
+  void SetLinks(TOwnedCollection* V) { FLinks->Assign(V); }
+
+private:
+  std::unique_ptr<TOwnedCollection> FLinks;
+};
+
 class TBenchForm : public TComponent {
   OV_CLASS(TBenchForm, TComponent)
   using TComponent::TComponent;
@@ -68,6 +90,14 @@ B.Property("Active", &TBenchItem::GetActive, &TBenchItem::SetActive).Default(0);
 B.Property("Lines", &TBenchItem::GetLines, &TBenchItem::SetLines);
 B.Property("Link", &TBenchItem::GetLink, &TBenchItem::SetLink);
 B.Event("OnChange", &TBenchItem::OnChange);
+OV_CLASS_END
+
+OV_CLASS_BEGIN(TBenchLink, TCollectionItem, "DfmBench")
+B.Property("Name", &TBenchLink::GetName, &TBenchLink::SetName);
+OV_CLASS_END
+
+OV_CLASS_BEGIN(TBenchHolder, TComponent, "DfmBench")
+B.Property("Links", &TBenchHolder::GetLinks, &TBenchHolder::SetLinks);
 OV_CLASS_END
 
 OV_CLASS_BEGIN(TBenchForm, TComponent, "DfmBench")
@@ -161,6 +191,32 @@ void BM_FormatTree(benchmark::State& State) {
   ReportSize(State);
 }
 BENCHMARK(BM_FormatTree)->Unit(benchmark::kMillisecond);
+
+constexpr int CollectionItems = 200000;
+
+const std::string& CollectionText() {
+  static const std::string Text = [] {
+    RegisterClasses({TBenchForm::StaticClass(), TBenchHolder::StaticClass()});
+    std::string T = "object BenchForm: TBenchForm\n  object Holder: TBenchHolder\n    Links = <";
+    for (int I = 0; I < CollectionItems; ++I)
+      T += "\n      item\n        Name = 'p" + std::to_string(I) + "'\n      end";
+    T += ">\n  end\nend\n";
+    return T;
+  }();
+  return Text;
+}
+
+// Reading fills the collection, freeing the form clears it: both linear.
+void BM_ReadAndFreeLargeCollection(benchmark::State& State) {
+  const DfmText::TDfmObject Tree = DfmStream::Parse(CollectionText(), "bench.dfm");
+  for (auto _ : State) {
+    auto Form = std::make_unique<TBenchForm>(nullptr);
+    DfmStream::ReadComponent(Tree, Form.get(), "bench.dfm");
+    Form.reset();
+  }
+  State.counters["items"] = CollectionItems;
+}
+BENCHMARK(BM_ReadAndFreeLargeCollection)->Unit(benchmark::kMillisecond);
 
 } // namespace
 

@@ -1,6 +1,7 @@
 #include "designide/ObjectInspector.hpp"
 
 #include "designide/DesignRegistry.hpp"
+#include "rtl/StrUtils.hpp"
 #include "rtl/SysUtils.hpp"
 
 #include <algorithm>
@@ -174,7 +175,7 @@ TInspectorProperty& TObjectInspector::Get(std::string_view Path) {
   if (FSelection.size() > 1 && Why == "is not shown in the Object Inspector")
     Why = "is not shared by the selected components";
   throw TypInfo::EPropertyError(
-      Format("%s: property %s %s", SelectionText(), std::string(Path), Why));
+      Format("%s: property %s %s", SelectionText(), StrUtils::Excerpt(Path, 120), Why));
 }
 
 std::string TObjectInspector::SelectionText() const {

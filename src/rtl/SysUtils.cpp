@@ -1,5 +1,6 @@
 #include "rtl/SysUtils.hpp"
 
+#include "rtl/StrUtils.hpp"
 #include "rtl/TypInfo.hpp"
 
 #include <cerrno>
@@ -253,14 +254,14 @@ bool TryStrToInt64(std::string_view S, int64_t& Value) {
 int64_t StrToInt64(std::string_view S) {
   int64_t V = 0;
   if (!TryStrToInt64(S, V))
-    throw EConvertError(Format("'%s' is not a valid integer value", std::string(S)));
+    throw EConvertError(Format("'%s' is not a valid integer value", StrUtils::Excerpt(S)));
   return V;
 }
 
 int StrToInt(std::string_view S) {
   const int64_t V = StrToInt64(S);
   if (V < INT_MIN || V > INT_MAX)
-    throw EConvertError(Format("'%s' is not a valid integer value", std::string(S)));
+    throw EConvertError(Format("'%s' is not a valid integer value", StrUtils::Excerpt(S)));
   return static_cast<int>(V);
 }
 
@@ -282,7 +283,7 @@ bool TryStrToFloat(std::string_view S, double& Value) {
 double StrToFloat(std::string_view S) {
   double V = 0;
   if (!TryStrToFloat(S, V))
-    throw EConvertError(Format("'%s' is not a valid floating point value", std::string(S)));
+    throw EConvertError(Format("'%s' is not a valid floating point value", StrUtils::Excerpt(S)));
   return V;
 }
 
@@ -378,55 +379,6 @@ std::string LoadFileToString(const std::string& FileName) {
   if (In.bad())
     throw EInOutError(Format("Cannot read file \"%s\": %s", FileName, SysErrorMessage(errno)));
   return Out.str();
-}
-
-void SaveFileAtomically(const std::string& FileName, std::string_view Data) {
-  const std::string Dir = ExtractFilePath(FileName);
-  std::string Temp =
-      (Dir.empty() ? std::string("./") : Dir) + "." + ExtractFileName(FileName) + ".tmp-XXXXXX";
-  const int Fd = ::mkstemp(Temp.data());
-  if (Fd < 0)
-    throw EInOutError(Format("Cannot write file \"%s\": %s", FileName, SysErrorMessage(errno)));
-  const auto Fail = [&](int Err) {
-    ::close(Fd);
-    ::unlink(Temp.c_str());
-    throw EInOutError(Format("Cannot write file \"%s\": %s", FileName, SysErrorMessage(Err)));
-  };
-  // Keep the permissions of the file being replaced; a new file gets the
-  // usual 0666 less the umask rather than mkstemp's 0600.
-  struct stat St {};
-  mode_t Mode = 0;
-  if (::stat(FileName.c_str(), &St) == 0) {
-    Mode = St.st_mode & 07777;
-  } else {
-    const mode_t Mask = ::umask(0);
-    ::umask(Mask);
-    Mode = 0666 & ~Mask;
-  }
-  if (::fchmod(Fd, Mode) != 0)
-    Fail(errno);
-  size_t Done = 0;
-  while (Done < Data.size()) {
-    const ssize_t N = ::write(Fd, Data.data() + Done, Data.size() - Done);
-    if (N < 0) {
-      if (errno == EINTR)
-        continue;
-      Fail(errno);
-    }
-    Done += static_cast<size_t>(N);
-  }
-  if (::fsync(Fd) != 0)
-    Fail(errno);
-  if (::close(Fd) != 0) {
-    const int Err = errno;
-    ::unlink(Temp.c_str());
-    throw EInOutError(Format("Cannot write file \"%s\": %s", FileName, SysErrorMessage(Err)));
-  }
-  if (::rename(Temp.c_str(), FileName.c_str()) != 0) {
-    const int Err = errno;
-    ::unlink(Temp.c_str());
-    throw EInOutError(Format("Cannot write file \"%s\": %s", FileName, SysErrorMessage(Err)));
-  }
 }
 
 namespace {

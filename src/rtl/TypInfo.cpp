@@ -1,4 +1,5 @@
 #include "rtl/TypInfo.hpp"
+#include "rtl/StrUtils.hpp"
 
 #include <cmath>
 #include <deque>
@@ -189,7 +190,7 @@ uint64_t StringToSet(const TTypeInfo* SetInfo, std::string_view Value) {
       continue;
     const int Ord = GetEnumValue(SetInfo ? SetInfo->CompType : nullptr, Name);
     if (Ord < 0)
-      throw EPropertyConvertError(Format("Invalid set element '%s' of %s", Name,
+      throw EPropertyConvertError(Format("Invalid set element '%s' of %s", StrUtils::Excerpt(Name),
                                          SetInfo ? SetInfo->Name : std::string("set")));
     Bits |= uint64_t{1} << Ord;
   }
@@ -199,7 +200,7 @@ uint64_t StringToSet(const TTypeInfo* SetInfo, std::string_view Value) {
 std::string PropErrorMessage(const TObject* Instance, std::string_view PropName,
                              std::string_view What) {
   return Format("Property %s.%s %s", Instance ? Instance->ClassName() : std::string("nil"),
-                std::string(PropName), std::string(What));
+                StrUtils::Excerpt(PropName), std::string(What));
 }
 
 const TPropInfo* GetPropInfo(TClass AClass, std::string_view PropName) {
@@ -308,7 +309,7 @@ void SetEnumProp(TObject* Instance, const TPropInfo* Prop, std::string_view Valu
   const int Ord = GetEnumValue(Prop->PropType, Value);
   if (Ord < 0)
     throw EPropertyConvertError(Format("'%s' is not a valid value of %s for property %s",
-                                       std::string(Value), Prop->PropType->Name, Prop->Name));
+                                       StrUtils::Excerpt(Value), Prop->PropType->Name, Prop->Name));
   SetOrdProp(Instance, Prop, Ord);
 }
 
@@ -391,14 +392,14 @@ void SetPropValueText(TObject* Instance, const TPropInfo* Prop, std::string_view
     const auto IdentToInt = Prop->PropType->IdentToInt;
     if (!SysUtils::TryStrToInt64(Value, V) && !(IdentToInt && IdentToInt(SysUtils::Trim(Value), V)))
       throw EPropertyConvertError(Format("'%s' is not a valid integer value for property %s",
-                                         std::string(Value), Prop->Name));
+                                         StrUtils::Excerpt(Value), Prop->Name));
     SetOrdProp(Instance, Prop, V);
     return;
   }
   case TTypeKind::tkChar:
     if (Value.size() != 1)
       throw EPropertyConvertError(Format("'%s' is not a valid character value for property %s",
-                                         std::string(Value), Prop->Name));
+                                         StrUtils::Excerpt(Value), Prop->Name));
     SetOrdProp(Instance, Prop, static_cast<unsigned char>(Value[0]));
     return;
   case TTypeKind::tkEnumeration:
@@ -411,7 +412,7 @@ void SetPropValueText(TObject* Instance, const TPropInfo* Prop, std::string_view
     double V = 0;
     if (!SysUtils::TryStrToFloat(Value, V) || !std::isfinite(V))
       throw EPropertyConvertError(Format("'%s' is not a valid floating point value for property %s",
-                                         std::string(Value), Prop->Name));
+                                         StrUtils::Excerpt(Value), Prop->Name));
     SetFloatProp(Instance, Prop, V);
     return;
   }

@@ -1,5 +1,6 @@
 #include "vcl/UIActions.hpp"
 
+#include "rtl/StrUtils.hpp"
 #include "vcl/ComCtrls.hpp"
 #include "vcl/ExtCtrls.hpp"
 #include "vcl/Menus.hpp"
@@ -155,7 +156,7 @@ std::optional<TUIAction> ParseAction(std::string_view Line) {
   const auto Verb = std::find_if(Verbs.begin(), Verbs.end(),
                                  [&](const TVerb& V) { return SameText(V.Name, VerbArg.Text); });
   if (VerbArg.Quoted || Verb == Verbs.end())
-    throw EUIActionError(Format("unknown action '%s'", VerbArg.Text));
+    throw EUIActionError(Format("unknown action '%s'", StrUtils::Excerpt(VerbArg.Text)));
   A.Kind = Verb->Kind;
   const std::string VerbName = Verb->Name;
   const auto Need = [&](const char* What) {
@@ -448,11 +449,11 @@ std::string PropertyText(TComponent* Component, std::string_view Property) {
     const TypInfo::TPropInfo* Info = TypInfo::GetPropInfo(Obj, Part);
     if (!Info)
       throw EUIActionError(
-          Format("%s has no property %s", NameOf(Component), std::string(Property)));
+          Format("%s has no property %s", NameOf(Component), StrUtils::Excerpt(Property)));
     if (Info->PropType->Kind != TypInfo::TTypeKind::tkClass) {
       if (Dot != std::string_view::npos)
         throw EUIActionError(
-            Format("%s has no property %s", NameOf(Component), std::string(Property)));
+            Format("%s has no property %s", NameOf(Component), StrUtils::Excerpt(Property)));
       return TypInfo::GetPropValueText(Obj, Info);
     }
     System::TObject* Sub = TypInfo::GetObjectProp(Obj, Info);

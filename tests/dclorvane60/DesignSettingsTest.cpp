@@ -254,7 +254,8 @@ TEST_F(DesignSettingsTest, ACorruptSettingsFileReadsAsFarAsMakesSense) {
 
 TEST_F(DesignSettingsTest, AReadOnlySettingsFolderKeepsItsFile) {
   PutIni(Recent({"a", "b"}));
-  ::chmod(Ini().c_str(), 0644);
+  // Writable itself: the folder alone stands in the way.
+  ::chmod(Ini().c_str(), 0666);
   ::chmod(Settings.Path().c_str(), 0555);
   OVEngine::DefServerType = TOVServerType::stSQLite;
   const std::string Out = RunUnprivileged([&]() -> std::string {

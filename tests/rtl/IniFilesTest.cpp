@@ -283,7 +283,8 @@ TEST_F(IniFilesTest, AHugeFileIsFine) {
 
 TEST_F(IniFilesTest, AnUnwritableFolderRaisesNamingTheFileAndChangesNothing) {
   Put("[S]\nk=v\n");
-  ::chmod(File.c_str(), 0644);
+  // Writable itself: the folder alone stands in the way.
+  ::chmod(File.c_str(), 0666);
   ::chmod(Dir.c_str(), 0555);
   const std::string Out = RunUnprivileged([&]() -> std::string {
     TIniFile Ini(File);

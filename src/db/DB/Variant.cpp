@@ -1,5 +1,6 @@
 // Field values and their conversions, ISO date texts.
 #include "db/DB.hpp"
+#include "rtl/StrUtils.hpp"
 
 #include <charconv>
 #include <cmath>
@@ -65,9 +66,7 @@ TVarType TVariant::Type() const noexcept {
 
 namespace {
 
-std::string Shortened(const std::string& Text) {
-  return Text.size() > 40 ? Text.substr(0, 40) + "..." : Text;
-}
+using StrUtils::Excerpt;
 
 } // namespace
 
@@ -116,7 +115,7 @@ int64_t TVariant::AsInteger() const {
     int64_t Result = 0;
     if (!SysUtils::TryStrToInt64(SysUtils::Trim(std::get<std::string>(FData)), Result))
       throw EConvertError(
-          Format("'%s' is not a valid integer value", Shortened(std::get<std::string>(FData))));
+          Format("'%s' is not a valid integer value", Excerpt(std::get<std::string>(FData))));
     return Result;
   }
   case TVarType::varBlob:
@@ -141,7 +140,7 @@ double TVariant::AsFloat() const {
     double Result = 0;
     if (!SysUtils::TryStrToFloat(SysUtils::Trim(std::get<std::string>(FData)), Result))
       throw EConvertError(Format("'%s' is not a valid floating point value",
-                                 Shortened(std::get<std::string>(FData))));
+                                 Excerpt(std::get<std::string>(FData))));
     return Result;
   }
   case TVarType::varBlob:
@@ -167,13 +166,13 @@ bool TVariant::AsBoolean() const {
     for (const char* Word : {"false", "f", "no", "n", "0"})
       if (SysUtils::SameText(Text, Word))
         return false;
-    throw EConvertError(Format("'%s' is not a valid boolean value", Shortened(Text)));
+    throw EConvertError(Format("'%s' is not a valid boolean value", Excerpt(Text)));
   }
   case TVarType::varDateTime:
   case TVarType::varBlob:
     break;
   }
-  throw EConvertError(Format("'%s' is not a valid boolean value", Shortened(AsString())));
+  throw EConvertError(Format("'%s' is not a valid boolean value", Excerpt(AsString())));
 }
 
 TDateTime TVariant::AsDateTime() const {
@@ -189,14 +188,14 @@ TDateTime TVariant::AsDateTime() const {
     TDateTime Result = 0;
     if (!TryISOStrToDateTime(std::get<std::string>(FData), Result))
       throw EConvertError(
-          Format("'%s' is not a valid date and time", Shortened(std::get<std::string>(FData))));
+          Format("'%s' is not a valid date and time", Excerpt(std::get<std::string>(FData))));
     return Result;
   }
   case TVarType::varBoolean:
   case TVarType::varBlob:
     break;
   }
-  throw EConvertError(Format("'%s' is not a valid date and time", Shortened(AsString())));
+  throw EConvertError(Format("'%s' is not a valid date and time", Excerpt(AsString())));
 }
 
 namespace {

@@ -4,6 +4,7 @@
 
 #include "designide/DesignRegistry.hpp"
 #include "designide/StrEdit.hpp"
+#include "rtl/StrUtils.hpp"
 #include "rtl/SysUtils.hpp"
 
 #include <algorithm>
@@ -195,7 +196,7 @@ void TPropertyEditor::Modified() {
 
 void TPropertyEditor::InvalidValue(const std::string& Value, const std::string& Why) {
   throw TypInfo::EPropertyError(
-      Format("Invalid value '%s' for property %s: %s", Value, GetName(), Why));
+      Format("Invalid value '%s' for property %s: %s", StrUtils::Excerpt(Value), GetName(), Why));
 }
 
 // Choosing and creating editors -------------------------------------------------

@@ -1,5 +1,6 @@
 // TPersistent, TComponent and the class registry.
 #include "rtl/Classes.hpp"
+#include "rtl/StrUtils.hpp"
 
 #include <algorithm>
 #include <mutex>
@@ -142,7 +143,7 @@ void TComponent::SetName(const std::string& NewName) {
   if (FName == NewName)
     return;
   if (!NewName.empty() && !SysUtils::IsValidIdent(NewName))
-    throw EComponentError(Format("'%s' is not a valid component name", NewName));
+    throw EComponentError(Format("'%s' is not a valid component name", StrUtils::Excerpt(NewName)));
   if (FOwner)
     FOwner->ValidateRename(this, FName, NewName);
   else
@@ -334,7 +335,7 @@ TClass GetClass(std::string_view ClassName) {
 TClass FindClass(std::string_view ClassName) {
   TClass C = GetClass(ClassName);
   if (!C)
-    throw EClassNotFound(Format("Class %s not found", std::string(ClassName)));
+    throw EClassNotFound(Format("Class %s not found", StrUtils::Excerpt(ClassName)));
   return C;
 }
 

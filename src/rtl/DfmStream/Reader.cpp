@@ -20,6 +20,10 @@ using namespace TypInfo;
 using SysUtils::Format;
 using SysUtils::SameText;
 
+// A property's path in messages ("DataModule1.Query1.Params[2].Name") is
+// longer than a single name, so it is cut later.
+constexpr size_t PathBytes = 120;
+
 const char* KindName(TValueKind Kind) {
   switch (Kind) {
   case TValueKind::vaInteger:
@@ -128,12 +132,13 @@ private:
     try {
       Fn();
     } catch (const std::exception& E) {
-      Fail(Line, Column, "Error reading " + Path + ": " + E.what());
+      Fail(Line, Column, "Error reading " + Excerpt(Path, PathBytes) + ": " + E.what());
     }
   }
   [[noreturn]] void WrongValue(const TDfmValue& V, const std::string& Path, const char* Need) {
     Fail(V.Line, V.Column,
-         Format("Error reading %s: %s expected but %s found", Path, Need, KindName(V.Kind)));
+         Format("Error reading %s: %s expected but %s found", Excerpt(Path, PathBytes), Need,
+                KindName(V.Kind)));
   }
 
   void SetRootName(const TDfmObject& Tree);
@@ -164,7 +169,7 @@ private:
 void TComponentReader::Run(const TDfmObject& Tree) {
   if (!HasClassNamed(FRoot->ClassType(), Tree.ClassName))
     Fail(Tree.Line, Tree.Column,
-         Format("Cannot read a %s into a %s", Tree.ClassName, FRoot->ClassName()));
+         Format("Cannot read a %s into a %s", Excerpt(Tree.ClassName), FRoot->ClassName()));
   FFileRootName = Tree.Name;
   FRoot->SetLoading(true);
   FLoaded.push_back({FRoot, false, &Tree});
@@ -217,7 +222,7 @@ void TComponentReader::ReadChild(const TDfmObject& Obj, TComponent* Enclosing) {
     TClass Class = GetClass(Obj.ClassName);
     if (!Class)
       throw EClassNotFound(Position(FSourceName, Obj.Line, Obj.Column) +
-                           Format("Class %s not found", Obj.ClassName));
+                           Format("Class %s not found", Excerpt(Obj.ClassName)));
     Guarded(Obj.Line, Obj.Column, Path, [&] { Comp = CreateComponent(Class, Owner); });
     FCreated.push_back(Comp);
     Comp->SetLoading(true);
@@ -231,10 +236,11 @@ void TComponentReader::ReadChild(const TDfmObject& Obj, TComponent* Enclosing) {
     // already made; the file only changes its properties.
     Comp = Owner->FindComponent(Obj.Name);
     if (!Comp)
-      Fail(Obj.Line, Obj.Column, Format("Ancestor for '%s' not found", Obj.Name));
+      Fail(Obj.Line, Obj.Column, Format("Ancestor for '%s' not found", Excerpt(Obj.Name)));
     if (!HasClassNamed(Comp->ClassType(), Obj.ClassName))
       Fail(Obj.Line, Obj.Column,
-           Format("Component %s is a %s, not a %s", Obj.Name, Comp->ClassName(), Obj.ClassName));
+           Format("Component %s is a %s, not a %s", Excerpt(Obj.Name), Comp->ClassName(),
+                  Excerpt(Obj.ClassName)));
     if (!Comp->IsLoading()) {
       Comp->SetLoading(true);
       FLoaded.push_back({Comp, false, &Obj});
@@ -308,7 +314,8 @@ void TComponentReader::ReadPropValue(TObject* Instance, const TPropInfo* Info,
       int64_t Value = 0;
       if (!Type->IdentToInt(V.Str, Value))
         Fail(V.Line, V.Column,
-             Format("Error reading %s: '%s' is not a value of %s", Path, V.Str, Type->Name));
+             Format("Error reading %s: '%s' is not a value of %s", Excerpt(Path, PathBytes),
+                    Excerpt(V.Str), Type->Name));
       Set([&] { SetOrdProp(Instance, Info, Value); });
       return;
     }
@@ -341,7 +348,8 @@ void TComponentReader::ReadPropValue(TObject* Instance, const TPropInfo* Info,
       const int Ord = GetEnumValue(Type->CompType, Element);
       if (Ord < 0 || Ord >= 64)
         Fail(V.Line, V.Column,
-             Format("Error reading %s: '%s' is not an element of %s", Path, Element, Type->Name));
+             Format("Error reading %s: '%s' is not an element of %s", Excerpt(Path, PathBytes),
+                    Excerpt(Element), Type->Name));
       Bits |= uint64_t{1} << Ord;
     }
     Set([&] { SetOrdProp(Instance, Info, static_cast<int64_t>(Bits)); });
@@ -391,8 +399,8 @@ void TComponentReader::ReadPropValue(TObject* Instance, const TPropInfo* Info,
       return;
     }
     Fail(V.Line, V.Column,
-         Format("Error reading %s: the properties of a %s are written as %s.Name = value", Path,
-                Class->Name, P.Name));
+         Format("Error reading %s: the properties of a %s are written as %s.Name = value",
+                Excerpt(Path, PathBytes), Class->Name, P.Name));
   }
   default:
     Fail(P.Line, P.Column,
@@ -472,7 +480,8 @@ void TComponentReader::ResolveFixups() {
     TComponent* Target = FindReference(F.Ref);
     if (!Target)
       Fail(F.Line, F.Column,
-           Format("Error reading %s: unresolved reference to component %s", F.Path, F.Ref));
+           Format("Error reading %s: unresolved reference to component %s",
+                  Excerpt(F.Path, PathBytes), Excerpt(F.Ref)));
     Guarded(F.Line, F.Column, F.Path, [&] { SetObjectProp(F.Instance, F.Prop, Target); });
   }
   FFixups.clear();
@@ -509,7 +518,7 @@ Classes::TComponent* CreateComponentFromDfm(const DfmText::TDfmObject& Tree,
   TClass Class = GetClass(Tree.ClassName);
   if (!Class)
     throw EClassNotFound(Position(SourceName, Tree.Line, Tree.Column) +
-                         Format("Class %s not found", Tree.ClassName));
+                         Format("Class %s not found", Excerpt(Tree.ClassName)));
   TComponent* Root = nullptr;
   try {
     Root = CreateComponent(Class, Owner);

@@ -1,4 +1,5 @@
 // Colour and character-set identifiers.
+#include "rtl/StrUtils.hpp"
 #include "vcl/Graphics.hpp"
 
 #include <array>
@@ -157,7 +158,7 @@ TColor StringToColor(std::string_view S) {
   if (SysUtils::TryStrToInt64(S, N) && N >= INT32_MIN && N <= static_cast<int64_t>(UINT32_MAX))
     return MakeColor(static_cast<uint32_t>(N));
   throw SysUtils::EConvertError(
-      SysUtils::Format("'%s' is not a valid colour value", std::string(S)));
+      SysUtils::Format("'%s' is not a valid colour value", StrUtils::Excerpt(S)));
 }
 
 int32_t ColorToRGB(TColor Color) {
