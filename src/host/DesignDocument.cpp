@@ -1,6 +1,7 @@
 #include "host/DesignDocument.hpp"
 
 #include "rtl/DfmStream.hpp"
+#include "rtl/StrUtils.hpp"
 #include "rtl/SysUtils.hpp"
 
 namespace DesignDocument {
@@ -12,8 +13,10 @@ void RegisterRootClasses() {
     Classes::RegisterClass(Classes::TDataModule::StaticClass());
 }
 
-std::unique_ptr<TDesignDocument> TDesignDocument::Open(const std::string& FileName) {
+std::unique_ptr<TDesignDocument> TDesignDocument::Open(const std::string& FileName,
+                                                       bool ForUpdate) {
   RegisterRootClasses();
+  auto Lock = ForUpdate ? std::make_unique<IOUtils::TFileUpdateLock>(FileName) : nullptr;
   const DfmText::TDfmObject Tree = DfmStream::ParseFile(FileName);
   if (Tree.Kind != DfmText::TObjectKind::okObject)
     throw Classes::EReadError(Format("%s:%d:%d: a design file starts with \"object\", not an "
@@ -21,10 +24,11 @@ std::unique_ptr<TDesignDocument> TDesignDocument::Open(const std::string& FileNa
                                      FileName, Tree.Line, Tree.Column));
   const System::TClass RootClass = Classes::GetClass(Tree.ClassName);
   if (!RootClass)
-    throw Classes::EClassNotFound(
-        Format("%s:%d:%d: Class %s not found", FileName, Tree.Line, Tree.Column, Tree.ClassName));
+    throw Classes::EClassNotFound(Format("%s:%d:%d: Class %s not found", FileName, Tree.Line,
+                                         Tree.Column, StrUtils::Excerpt(Tree.ClassName)));
   std::unique_ptr<TDesignDocument> Doc(new TDesignDocument());
   Doc->FFileName = FileName;
+  Doc->FLock = std::move(Lock);
   try {
     Doc->FRoot.reset(Classes::CreateComponent(RootClass, nullptr));
   } catch (const std::exception& E) {

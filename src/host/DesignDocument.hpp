@@ -3,6 +3,7 @@
 #pragma once
 
 #include "rtl/Classes.hpp"
+#include "rtl/IOUtils.hpp"
 
 #include <memory>
 #include <string>
@@ -17,7 +18,11 @@ public:
   // line and column of a syntax error, Classes::EClassNotFound naming a class
   // the host does not know and its line, Classes::EReadError for other
   // problems, SysUtils::EInOutError when the file cannot be read.
-  static std::unique_ptr<TDesignDocument> Open(const std::string& FileName);
+  // ForUpdate takes the file's update lock before reading it and holds it
+  // while the document lives, for commands that may save the file again: a
+  // second such command on the same file waits for the first (a bounded
+  // time, then fails) instead of overwriting its change.
+  static std::unique_ptr<TDesignDocument> Open(const std::string& FileName, bool ForUpdate = false);
   ~TDesignDocument();
   TDesignDocument(const TDesignDocument&) = delete;
   TDesignDocument& operator=(const TDesignDocument&) = delete;
@@ -35,6 +40,7 @@ private:
   TDesignDocument() = default;
 
   std::string FFileName;
+  std::unique_ptr<IOUtils::TFileUpdateLock> FLock;
   std::unique_ptr<Classes::TComponent> FRoot;
 };
 

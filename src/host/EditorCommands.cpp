@@ -4,7 +4,9 @@
 #include "designide/DesignEditors.hpp"
 #include "designide/DesignIntf/Designer.hpp"
 #include "designide/IDEServices.hpp"
+#include "host/CommandOutput.hpp"
 #include "host/DesignDocument.hpp"
+#include "rtl/StrUtils.hpp"
 #include "rtl/SysUtils.hpp"
 #include "vcl/ScriptedUI.hpp"
 #include "vcl/StdCtrls.hpp"
@@ -27,9 +29,10 @@ namespace {
 // A design file opened for one command, with its designer.
 class TDesign {
 public:
-  TDesign(THost& Host, const std::string& FileName) {
+  // ForUpdate for commands that may save the file (its update lock).
+  TDesign(THost& Host, const std::string& FileName, bool ForUpdate = false) {
     Host.Package();
-    FDocument = DesignDocument::TDesignDocument::Open(FileName);
+    FDocument = DesignDocument::TDesignDocument::Open(FileName, ForUpdate);
     FDesigner =
         System::TInterfaceRef<DesignIntf::TDesigner>(new DesignIntf::TDesigner(FDocument->Root()));
   }
@@ -42,7 +45,8 @@ public:
   Classes::TComponent* Component(const std::string& Name) const {
     if (Classes::TComponent* C = FDesigner->GetComponent(Name))
       return C;
-    throw Classes::EComponentError(Format("%s has no component named %s", FileName(), Name));
+    throw Classes::EComponentError(
+        Format("%s has no component named %s", FileName(), StrUtils::Excerpt(Name)));
   }
   // Saves the file when the designer was told of a change; whether it did.
   bool SaveIfModified() {
@@ -56,10 +60,6 @@ private:
   std::unique_ptr<DesignDocument::TDesignDocument> FDocument;
   System::TInterfaceRef<DesignIntf::TDesigner> FDesigner;
 };
-
-void PrintJson(std::ostream& Out, const ordered_json& J) {
-  Out << J.dump(2) << '\n';
-}
 
 // The person's own editor. One that does not finish successfully leaves the
 // module as it was, and the command says so instead of reporting that
@@ -75,16 +75,17 @@ bool PersonsEditor(UIService::TTextModuleRequest& Request) {
 // dialogs and the host's module services open; the scripted log, or empty.
 // A script edits the text modules too (its module lines); the person does so
 // in their own editor.
-std::vector<std::string> RunWithUI(const std::string& UIScript,
+std::vector<std::string> RunWithUI(const std::string& UIScript, bool Json,
                                    const std::function<void()>& Action) {
   std::unique_ptr<UIService::IUIService> UI;
   ScriptedUI::TScriptedUI* Scripted = nullptr;
   if (!UIScript.empty()) {
     auto S = ScriptedUI::TScriptedUI::FromFile(UIScript);
+    S->SetOutput(&FormsOutput(Json));
     Scripted = S.get();
     UI = std::move(S);
   } else {
-    UI = std::make_unique<TerminalUI::TTerminalUI>(std::cin, std::cout);
+    UI = std::make_unique<TerminalUI::TTerminalUI>(std::cin, FormsOutput(Json));
   }
   UIService::TUIServiceScope Using(UI.get());
   IDEServices::TIDEServicesScope Services;
@@ -146,7 +147,7 @@ void Verbs(THost& Host, const std::string& FileName, const std::string& Componen
 
 void Verb(THost& Host, const std::string& FileName, const std::string& Component, int Index,
           const std::string& UIScript, std::ostream& Out) {
-  TDesign Design(Host, FileName);
+  TDesign Design(Host, FileName, true);
   Classes::TComponent* C = Design.Component(Component);
   auto Editor = DesignEditors::GetComponentEditor(C, Design.Designer());
   const int Count = Editor->GetVerbCount();
@@ -157,7 +158,7 @@ void Verb(THost& Host, const std::string& FileName, const std::string& Component
     throw SysUtils::EInvalidOperation(Format("%s has the verbs 0 to %d; there is no verb %d",
                                              EditorDescription(C, Editor.get()), Count - 1, Index));
   const std::string Caption = Editor->GetVerb(Index);
-  const auto Log = RunWithUI(UIScript, [&] { Editor->ExecuteVerb(Index); });
+  const auto Log = RunWithUI(UIScript, Host.Options().Json, [&] { Editor->ExecuteVerb(Index); });
   const bool Saved = Design.SaveIfModified();
   ReportRun(Host, Design, Component, Format("verb %d (%s) done", Index, Caption), Saved, Log, Out,
             {{"component", Component}, {"index", Index}, {"caption", Caption}});
@@ -165,10 +166,10 @@ void Verb(THost& Host, const std::string& FileName, const std::string& Component
 
 void EditComponent(THost& Host, const std::string& FileName, const std::string& Component,
                    const std::string& UIScript, std::ostream& Out) {
-  TDesign Design(Host, FileName);
+  TDesign Design(Host, FileName, true);
   Classes::TComponent* C = Design.Component(Component);
   auto Editor = DesignEditors::GetComponentEditor(C, Design.Designer());
-  const auto Log = RunWithUI(UIScript, [&] { Editor->Edit(); });
+  const auto Log = RunWithUI(UIScript, Host.Options().Json, [&] { Editor->Edit(); });
   const bool Saved = Design.SaveIfModified();
   ReportRun(Host, Design, Component, "double-click done", Saved, Log, Out,
             {{"component", Component}, {"editor", Editor->ClassName()}});
@@ -269,9 +270,11 @@ void About(THost& Host, const std::string& UIScript, std::ostream& Out) {
   UIService::IUIService* Inner = nullptr;
   if (!UIScript.empty()) {
     Scripted = ScriptedUI::TScriptedUI::FromFile(UIScript);
+    Scripted->SetOutput(&FormsOutput(Host.Options().Json));
     Inner = Scripted.get();
   } else if (::isatty(STDIN_FILENO)) {
-    Terminal = std::make_unique<TerminalUI::TTerminalUI>(std::cin, std::cout);
+    Terminal =
+        std::make_unique<TerminalUI::TTerminalUI>(std::cin, FormsOutput(Host.Options().Json));
     Inner = Terminal.get();
   } else {
     // Nobody to read from: the box is shown and closed at once.

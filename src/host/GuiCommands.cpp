@@ -1,8 +1,8 @@
 #include "host/GuiCommands.hpp"
 
+#include "host/CommandOutput.hpp"
 #include "host/qt/QtHost.hpp"
 
-#include <nlohmann/json.hpp>
 #include <ostream>
 
 namespace HostCommands {
@@ -23,11 +23,9 @@ void Screenshot(THost& Host, const std::string& FileName, const std::string& Dia
   Shot.OutFile = OutFile;
   QtHost::Screenshot(Shot);
   if (Host.Options().Json) {
-    Out << nlohmann::ordered_json{{"file", FileName},
-                                  {"dialog", Dialog.empty() ? "designer" : Dialog},
-                                  {"picture", OutFile}}
-               .dump(2)
-        << '\n';
+    PrintJson(Out, {{"file", FileName},
+                    {"dialog", Dialog.empty() ? "designer" : Dialog},
+                    {"picture", OutFile}});
     return;
   }
   Out << "Wrote " << OutFile << '\n';

@@ -2,6 +2,7 @@
 
 #include "db/DB.hpp"
 #include "designide/DesignRegistry.hpp"
+#include "host/CommandOutput.hpp"
 #include "host/DesignDocument.hpp"
 #include "host/UpdateSQLCommands.hpp"
 #include "rtl/DfmStream.hpp"
@@ -36,10 +37,6 @@ std::string Join(const std::vector<std::string>& Items, const char* Sep = ", ") 
     R += I;
   }
   return R;
-}
-
-void PrintJson(std::ostream& Out, const ordered_json& J) {
-  Out << J.dump(2) << '\n';
 }
 
 // The size and colour depth of a bitmap resource, from its file header.
@@ -338,7 +335,7 @@ void Open(THost& Host, const std::string& FileName, std::ostream& Out) {
 
 void Save(THost& Host, const std::string& FileName, const std::string& OutFile, std::ostream& Out) {
   Host.Package();
-  const auto Doc = DesignDocument::TDesignDocument::Open(FileName);
+  const auto Doc = DesignDocument::TDesignDocument::Open(FileName, OutFile.empty());
   const std::string Target = OutFile.empty() ? FileName : OutFile;
   Doc->Save(Target);
   ordered_json J = DocumentJson(*Doc);

@@ -5,7 +5,9 @@
 #include "designide/IDEServices.hpp"
 #include "designide/ObjectInspector.hpp"
 #include "designide/TreeIntf/Sprigs.hpp"
+#include "host/CommandOutput.hpp"
 #include "host/DesignDocument.hpp"
+#include "rtl/StrUtils.hpp"
 #include "rtl/SysUtils.hpp"
 #include "rtl/TypInfo.hpp"
 #include "vcl/ScriptedUI.hpp"
@@ -35,9 +37,10 @@ constexpr int MaxPropertyDepth = 4;
 // A design file opened for one command, with its designer.
 class TDesign {
 public:
-  TDesign(THost& Host, const std::string& FileName) {
+  // ForUpdate for commands that may save the file (its update lock).
+  TDesign(THost& Host, const std::string& FileName, bool ForUpdate = false) {
     Host.Package();
-    FDocument = DesignDocument::TDesignDocument::Open(FileName);
+    FDocument = DesignDocument::TDesignDocument::Open(FileName, ForUpdate);
     FDesigner =
         System::TInterfaceRef<DesignIntf::TDesigner>(new DesignIntf::TDesigner(FDocument->Root()));
   }
@@ -51,7 +54,8 @@ public:
   Classes::TComponent* Component(const std::string& Name) const {
     if (Classes::TComponent* C = FDesigner->GetComponent(Name))
       return C;
-    throw Classes::EComponentError(Format("%s has no component named %s", FileName(), Name));
+    throw Classes::EComponentError(
+        Format("%s has no component named %s", FileName(), StrUtils::Excerpt(Name)));
   }
   // Saves the file when the designer was told of a change; whether it did.
   bool SaveIfModified() {
@@ -82,10 +86,6 @@ std::string Join(const std::vector<std::string>& Items, const char* Sep = ", ") 
   return R;
 }
 
-void PrintJson(std::ostream& Out, const ordered_json& J) {
-  Out << J.dump(2) << '\n';
-}
-
 void AddRows(TInspectorProperty& Row, int Depth, ordered_json& Rows) {
   const DesignIntf::TPropertyAttributes Attributes = Row.Attributes();
   Rows.push_back({{"name", Row.Path()},
@@ -101,10 +101,13 @@ void AddRows(TInspectorProperty& Row, int Depth, ordered_json& Rows) {
 }
 
 // The person at the terminal, or the script.
-std::unique_ptr<UIService::IUIService> MakeUI(const std::string& Script) {
-  if (!Script.empty())
-    return ScriptedUI::TScriptedUI::FromFile(Script);
-  return std::make_unique<TerminalUI::TTerminalUI>(std::cin, std::cout);
+std::unique_ptr<UIService::IUIService> MakeUI(const std::string& Script, bool Json) {
+  if (!Script.empty()) {
+    auto Scripted = ScriptedUI::TScriptedUI::FromFile(Script);
+    Scripted->SetOutput(&FormsOutput(Json));
+    return Scripted;
+  }
+  return std::make_unique<TerminalUI::TTerminalUI>(std::cin, FormsOutput(Json));
 }
 
 // A user interface that holds keys down: the person pressed the ellipsis
@@ -255,7 +258,7 @@ void Values(THost& Host, const std::string& FileName, const std::string& Compone
 
 void SetProperty(THost& Host, const std::string& FileName, const std::string& Component,
                  const std::string& Property, const std::string& Value, std::ostream& Out) {
-  TDesign Design(Host, FileName);
+  TDesign Design(Host, FileName, true);
   ObjectInspector::TObjectInspector Inspector(Design.Designer(), {Design.Component(Component)});
   TInspectorProperty& P = Inspector.Get(Property);
   // A value that is not typed but edited in a dialog (a string list, SQL):
@@ -284,8 +287,8 @@ void SetProperty(THost& Host, const std::string& FileName, const std::string& Co
 
 void EditProperty(THost& Host, const std::string& FileName, const std::string& Component,
                   const std::string& Property, const TEditOptions& Options, std::ostream& Out) {
-  TDesign Design(Host, FileName);
-  const auto UI = MakeUI(Options.UIScript);
+  TDesign Design(Host, FileName, true);
+  const auto UI = MakeUI(Options.UIScript, Host.Options().Json);
   std::vector<int> Keys;
   if (Options.Alt)
     Keys.push_back(Windows::VK_MENU);
@@ -333,7 +336,7 @@ void Tree(THost& Host, const std::string& FileName, std::ostream& Out) {
 
 void Drop(THost& Host, const std::string& FileName, const std::string& Node,
           const std::string& Target, std::ostream& Out) {
-  TDesign Design(Host, FileName);
+  TDesign Design(Host, FileName, true);
   TreeIntf::TRootSprig Root(Design.Root(), Design.Designer());
   Root.Build();
   TSprig* N = NodeNamed(Root, Design, Node);
@@ -363,11 +366,12 @@ void Drop(THost& Host, const std::string& FileName, const std::string& Node,
 
 void Place(THost& Host, const std::string& FileName, const std::string& ClassName,
            const std::string& Target, std::ostream& Out) {
-  TDesign Design(Host, FileName);
+  TDesign Design(Host, FileName, true);
   const System::TClass Class = Classes::GetClass(ClassName);
   if (!Class || DesignRegistry::PalettePageOf(Class).empty())
     throw Classes::EClassNotFound(
-        Format("%s is no component class on the palette (see ovdesigner palette)", ClassName));
+        Format("%s is no component class on the palette (see ovdesigner palette)",
+               StrUtils::Excerpt(ClassName)));
   TreeIntf::TRootSprig Root(Design.Root(), Design.Designer());
   Root.Build();
   TSprig* T = NodeNamed(Root, Design, Target);

@@ -1,11 +1,13 @@
 #include "host/UpdateSQLCommands.hpp"
 
 #include "dclorvane60/OVUpdSEd.hpp"
+#include "host/CommandOutput.hpp"
 #include "host/DesignDocument.hpp"
 #include "host/UpdateSQLTool.hpp"
 #include "orvane60/OVEngine.hpp"
 #include "orvane60/OVSqlParse.hpp"
 #include "orvane60/drivers/OVDriver.hpp"
+#include "rtl/StrUtils.hpp"
 #include "rtl/SysUtils.hpp"
 #include "vcl/ScriptedUI.hpp"
 #include "vcl/TerminalUI.hpp"
@@ -27,10 +29,6 @@ using UpdateSQLTool::StatementNames;
 using UpdateSQLTool::TResult;
 
 namespace {
-
-void PrintJson(std::ostream& Out, const ordered_json& J) {
-  Out << J.dump(2) << '\n';
-}
 
 // EditUpdateSQL of the loaded package: the host reaches it the way it
 // reaches every entry of a package, by its exported name.
@@ -94,13 +92,16 @@ bool StderrIsTerminal() {
   return ::isatty(STDERR_FILENO) == 1;
 }
 
-std::unique_ptr<UIService::IUIService> MakeUI(const std::string& Script) {
-  if (!Script.empty())
-    return ScriptedUI::TScriptedUI::FromFile(Script);
+std::unique_ptr<UIService::IUIService> MakeUI(const std::string& Script, bool Json) {
+  if (!Script.empty()) {
+    auto Scripted = ScriptedUI::TScriptedUI::FromFile(Script);
+    Scripted->SetOutput(&FormsOutput(Json));
+    return Scripted;
+  }
   if (::isatty(STDIN_FILENO) != 1)
     throw SysUtils::Exception("The UpdateSQL editor needs a person at a terminal: run it on one, "
                               "or give the actions with --ui-script FILE");
-  return std::make_unique<TerminalUI::TTerminalUI>(std::cin, std::cout);
+  return std::make_unique<TerminalUI::TTerminalUI>(std::cin, FormsOutput(Json));
 }
 
 } // namespace
@@ -108,15 +109,16 @@ std::unique_ptr<UIService::IUIService> MakeUI(const std::string& Script) {
 void EditUpdateSQL(THost& Host, const std::string& FileName, const std::string& Component,
                    const std::string& UIScript, std::ostream& Out) {
   const auto Edit = PackageEditUpdateSQL(Host);
-  const auto Doc = DesignDocument::TDesignDocument::Open(FileName);
+  const auto Doc = DesignDocument::TDesignDocument::Open(FileName, true);
   Classes::TComponent* C = Doc->Root()->FindComponent(Component);
   if (!C)
-    throw SysUtils::Exception(Format("%s has no component %s", FileName, Component));
+    throw SysUtils::Exception(
+        Format("%s has no component named %s", FileName, StrUtils::Excerpt(Component)));
   auto* Update = dynamic_cast<OVEngine::TOVUpdateSQL*>(C);
   if (!Update)
-    throw SysUtils::Exception(
-        Format("%s is a %s, not an update object (TOVUpdateSQL)", Component, C->ClassName()));
-  const auto UI = MakeUI(UIScript);
+    throw SysUtils::Exception(Format("%s is a %s, not an update object (TOVUpdateSQL)",
+                                     StrUtils::Excerpt(Component), C->ClassName()));
+  const auto UI = MakeUI(UIScript, Host.Options().Json);
   auto* Scripted = dynamic_cast<ScriptedUI::TScriptedUI*>(UI.get());
   bool Confirmed = false;
   {
@@ -245,8 +247,8 @@ void FieldInfo(THost& Host, const TFieldInfoOptions& Options, std::ostream& Out)
     // An unknown name gives back whichever default it is offered.
     const TOVServerType Named = StrToServerTypeDef(Options.ServerType, TOVServerType::stSQLite);
     if (StrToServerTypeDef(Options.ServerType, TOVServerType::stPostgreSQL) != Named)
-      throw SysUtils::Exception(
-          Format("Unknown server type \"%s\": SQLite or PostgreSQL", Options.ServerType));
+      throw SysUtils::Exception(Format("Unknown server type \"%s\": SQLite or PostgreSQL",
+                                       StrUtils::Excerpt(Options.ServerType)));
     if (!Options.Connect.empty() && Named != Type)
       throw SysUtils::Exception(
           Format("--server-type %s does not fit --connect, which names a %s database",
@@ -358,7 +360,7 @@ TUpdateSQLCommandLine::TUpdateSQLCommandLine(CLI::App& App) : FImpl(std::make_un
   I.Edit = App.add_subcommand(
       "edit-updatesql", "Open the UpdateSQL editor on an update object; on OK the file is saved");
   I.Edit->add_option("FILE", I.File, "The design file (.dfm)")->required();
-  I.Edit->add_option("COMPONENT", I.Component, "The update object (a TOVUpdateSQL)")->required();
+  I.Edit->add_option("UPDATEOBJECT", I.Component, "The update object (a TOVUpdateSQL)")->required();
   I.Edit->add_option("--ui-script", I.UIScript,
                      "Act on the dialog as this script says (default: at the terminal)");
 

@@ -10,6 +10,7 @@
 #include "host/HostCommands.hpp"
 #include "host/InspectorCommands.hpp"
 #include "host/UpdateSQLCommands.hpp"
+#include "rtl/StrUtils.hpp"
 
 #include <CLI/CLI.hpp>
 #include <cstdio>
@@ -18,12 +19,14 @@
 
 namespace {
 
-// One line, whatever the message holds.
+// One line of a readable length, whatever the message holds; the messages
+// cut what they quote already, this is the last guard.
 std::string OneLine(std::string Text) {
   for (char& C : Text)
     if (C == '\n' || C == '\r')
       C = ' ';
-  return Text;
+  constexpr size_t MaxBytes = 2000;
+  return Text.size() > MaxBytes ? StrUtils::Excerpt(Text, MaxBytes) : Text;
 }
 
 int Fail(const std::string& Message) {

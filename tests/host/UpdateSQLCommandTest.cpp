@@ -233,8 +233,13 @@ TEST_F(UpdateSQLCommand, EditUpdateSQLSavesOnOkOnlyAndKeepsTheFileOtherwise) {
   ExpectError(Designer({"edit-updatesql", Form, "Query1", "--ui-script", Ok}),
               "Query1 is a TOVQuery, not an update object");
   ExpectError(Designer({"edit-updatesql", Form, "Nobody", "--ui-script", Ok}),
-              "has no component Nobody");
+              "has no component named Nobody");
   ExpectError(Designer({"edit-updatesql", Form, "UpdateSQL1"}), "--ui-script");
+  // The argument has one name, in the usage and in the error.
+  const auto Missing = Designer({"edit-updatesql", Form});
+  EXPECT_EQ(Missing.ExitCode, 2);
+  EXPECT_NE(Missing.Err.find("UPDATEOBJECT"), std::string::npos) << Missing.Err;
+  EXPECT_NE(Designer({"edit-updatesql", "--help"}).Out.find("UPDATEOBJECT"), std::string::npos);
   EXPECT_EQ(ReadFile(Form), Design);
 
   R = Designer({"--json", "edit-updatesql", Form, "UpdateSQL1", "--ui-script", Ok});
