@@ -39,11 +39,31 @@ class QPoint;
 
 namespace QtForms {
 
-// The Qt font for a font of the model: "MS Sans Serif" and the other bitmap
-// fonts of stored layouts become a comparable scalable sans font, a negative
-// height (the character height in pixels) becomes points at the model's 96
-// pixels per inch, rounded down the way the platform's dialogs look (-11 is
-// 8 pt).
+// Fonts. Stored layouts name the platform's fonts. One table maps each name
+// to a class of font, and each class has the families that stand in for it
+// here, those with the same metrics first (captions then fit the layouts).
+enum class TFontClass { fcSans, fcMono };
+struct TFontMapping {
+  TFontClass Class = TFontClass::fcSans;
+  // The name is a bitmap font that exists nowhere else ("MS Sans Serif"): it
+  // is not looked for, its class's families are.
+  bool Replaced = false;
+};
+// A font name of a layout (case-insensitive); names the table does not hold
+// are sans fonts, or monospace ones when the pitch is fixed.
+TFontMapping MapFontName(const std::string& Name, Graphics::TFontPitch Pitch);
+// The families of a class, in order of preference.
+const QStringList& ClassFamilies(TFontClass Class);
+// The family a layout's font is drawn with, given the installed families:
+// the named family where it is installed and not replaced, else the first of
+// its class's families that is installed, else empty (a font of the class is
+// then left to the system's matching).
+QString ResolveFontFamily(const std::string& Name, Graphics::TFontPitch Pitch,
+                          const QStringList& Installed);
+// The Qt font for a font of the model: its family as ResolveFontFamily gives
+// it among the families installed, a negative height (the character height
+// in pixels) becomes points at the model's 96 pixels per inch, rounded down
+// the way the platform's dialogs look (-11 is 8 pt).
 QFont ToQFont(const Graphics::TFont& Font);
 // A colour of the model: system colours are those of the palette (clBtnFace
 // is the palette's button colour, clWindow its base), others their RGB value.

@@ -8,6 +8,7 @@
 #include "vcl/Windows.hpp"
 
 #include <QFileDialog>
+#include <QFontDatabase>
 #include <QFontMetrics>
 #include <QLabel>
 #include <QLineEdit>
@@ -194,11 +195,16 @@ TEST_F(Service, TextIsMeasuredWithTheFontsRealMetrics) {
   EXPECT_EQ(L->GetWidth(), One.cx);
 }
 
+// Layouts' fonts come out as fonts of their class, whatever this machine has
+// of it: a sans family of the table's list (Liberation Sans where setup has
+// installed it) or a monospace one.
 TEST_F(Service, FontsAndColoursOfTheModel) {
   Graphics::TFont F;
   QFont Q = QtForms::ToQFont(F);
   EXPECT_EQ(Q.pointSize(), 8);
-  EXPECT_EQ(QFontInfo(Q).family(), "Liberation Sans");
+  EXPECT_TRUE(QtForms::ClassFamilies(QtForms::TFontClass::fcSans).contains(QFontInfo(Q).family()))
+      << QFontInfo(Q).family().toStdString();
+  EXPECT_FALSE(QFontInfo(Q).fixedPitch());
   F.SetHeight(-13);
   F.SetStyle({Graphics::TFontStyle::fsBold, Graphics::TFontStyle::fsItalic});
   Q = QtForms::ToQFont(F);
@@ -207,12 +213,44 @@ TEST_F(Service, FontsAndColoursOfTheModel) {
   EXPECT_TRUE(Q.italic());
   F.SetName("Courier New");
   EXPECT_TRUE(QFontInfo(QtForms::ToQFont(F)).fixedPitch());
+  F.SetName("Fixedsys");
+  EXPECT_TRUE(QFontInfo(QtForms::ToQFont(F)).fixedPitch());
   const QPalette P = QApplication::palette();
   EXPECT_EQ(QtForms::ToQColor(Graphics::clBtnFace, P), P.color(QPalette::Button));
   EXPECT_EQ(QtForms::ToQColor(Graphics::clWindow, P), P.color(QPalette::Base));
   EXPECT_EQ(QtForms::ToQColor(Graphics::clRed, P), QColor(255, 0, 0));
   EXPECT_EQ(QtForms::ToQColor(Graphics::StringToColor("$00804020"), P), QColor(0x20, 0x40, 0x80));
   EXPECT_FALSE(QtForms::ToQColor(Graphics::clNone, P).isValid());
+}
+
+// The mapping on a machine without the preferred families: the fallback is
+// the next family of the same class that is there, and a named family that
+// is installed is used as it is, unless it is a bitmap font of the platform.
+TEST_F(Service, FontNamesMapThroughOneTableWithAFallbackOfTheSameClass) {
+  using Graphics::TFontPitch;
+  using QtForms::ResolveFontFamily;
+  const QStringList Full{"Liberation Sans", "Liberation Mono", "DejaVu Sans", "DejaVu Sans Mono",
+                         "Nimbus Sans"};
+  const QStringList Bare{"DejaVu Sans", "DejaVu Sans Mono", "Nimbus Sans"};
+  EXPECT_EQ(ResolveFontFamily("MS Sans Serif", TFontPitch::fpDefault, Full), "Liberation Sans");
+  EXPECT_EQ(ResolveFontFamily("ms sans serif", TFontPitch::fpDefault, Bare), "DejaVu Sans");
+  EXPECT_EQ(ResolveFontFamily("Courier New", TFontPitch::fpDefault, Full), "Liberation Mono");
+  EXPECT_EQ(ResolveFontFamily("Courier New", TFontPitch::fpDefault, Bare), "DejaVu Sans Mono");
+  EXPECT_EQ(ResolveFontFamily("Terminal", TFontPitch::fpDefault, Bare), "DejaVu Sans Mono");
+  EXPECT_EQ(ResolveFontFamily("Nimbus Sans", TFontPitch::fpDefault, Bare), "Nimbus Sans");
+  EXPECT_EQ(ResolveFontFamily("Unheard Of", TFontPitch::fpFixed, Bare), "DejaVu Sans Mono");
+  EXPECT_EQ(ResolveFontFamily("Unheard Of", TFontPitch::fpDefault, {}), "");
+  // Every family the fallback picks is of its class.
+  for (const QString& Family : QFontDatabase::families()) {
+    const QString Sans = ResolveFontFamily("MS Sans Serif", TFontPitch::fpDefault, {Family});
+    if (!Sans.isEmpty()) {
+      EXPECT_FALSE(QFontDatabase::isFixedPitch(Sans)) << Sans.toStdString();
+    }
+    const QString Mono = ResolveFontFamily("Courier New", TFontPitch::fpDefault, {Family});
+    if (!Mono.isEmpty()) {
+      EXPECT_TRUE(QFontDatabase::isFixedPitch(Mono)) << Mono.toStdString();
+    }
+  }
 }
 
 TEST_F(Service, TheScreenCursorAndTheModifierKeys) {

@@ -7,46 +7,66 @@
 #include <QStringList>
 
 #include <algorithm>
-#include <array>
 #include <cmath>
+#include <string_view>
 
 namespace QtForms {
 
 namespace {
 
-// The platform's raster fonts that stored layouts name: they exist nowhere
-// else, and a sans font of about their width replaces them.
-bool IsDialogFont(const std::string& Name) {
-  static constexpr std::array<const char*, 6> Names{
-      "MS Sans Serif", "MS Shell Dlg", "MS Shell Dlg 2", "System", "Small Fonts", "Tahoma"};
-  return std::any_of(Names.begin(), Names.end(),
-                     [&](const char* N) { return SysUtils::SameText(Name, N); });
-}
+struct TFontRule {
+  std::string_view Name;
+  TFontMapping Mapping;
+};
 
-bool IsFixedFont(const std::string& Name) {
-  static constexpr std::array<const char*, 4> Names{"Courier", "Courier New", "Fixedsys",
-                                                    "Terminal"};
-  return std::any_of(Names.begin(), Names.end(),
-                     [&](const char* N) { return SysUtils::SameText(Name, N); });
-}
+// The fonts stored layouts name. The bitmap fonts are replaced by a sans
+// font of about their width; the scalable ones are used where installed.
+constexpr TFontRule FontTable[] = {
+    {"MS Sans Serif", {TFontClass::fcSans, true}},  {"MS Shell Dlg", {TFontClass::fcSans, true}},
+    {"MS Shell Dlg 2", {TFontClass::fcSans, true}}, {"System", {TFontClass::fcSans, true}},
+    {"Small Fonts", {TFontClass::fcSans, true}},    {"Tahoma", {TFontClass::fcSans, false}},
+    {"Arial", {TFontClass::fcSans, false}},         {"Courier", {TFontClass::fcMono, true}},
+    {"Courier New", {TFontClass::fcMono, false}},   {"Fixedsys", {TFontClass::fcMono, true}},
+    {"Terminal", {TFontClass::fcMono, true}},
+};
 
 } // namespace
 
+TFontMapping MapFontName(const std::string& Name, Graphics::TFontPitch Pitch) {
+  for (const TFontRule& R : FontTable)
+    if (SysUtils::SameText(Name, R.Name))
+      return R.Mapping;
+  return {Pitch == Graphics::TFontPitch::fpFixed ? TFontClass::fcMono : TFontClass::fcSans, false};
+}
+
+const QStringList& ClassFamilies(TFontClass Class) {
+  // Liberation Sans and Mono have the metrics of the platform's later dialog
+  // and code fonts (Arimo and Cousine are the same designs); DejaVu is what
+  // nearly every Linux system has.
+  static const QStringList Sans{"Liberation Sans", "Arimo", "Arial", "Helvetica", "DejaVu Sans"};
+  static const QStringList Mono{"Liberation Mono", "Cousine", "Courier New", "DejaVu Sans Mono"};
+  return Class == TFontClass::fcMono ? Mono : Sans;
+}
+
+QString ResolveFontFamily(const std::string& Name, Graphics::TFontPitch Pitch,
+                          const QStringList& Installed) {
+  const TFontMapping M = MapFontName(Name, Pitch);
+  const QString Named = QString::fromStdString(Name);
+  if (!M.Replaced && !Named.isEmpty() && Installed.contains(Named, Qt::CaseInsensitive))
+    return Named;
+  for (const QString& F : ClassFamilies(M.Class))
+    if (Installed.contains(F, Qt::CaseInsensitive))
+      return F;
+  return {};
+}
+
 QFont ToQFont(const Graphics::TFont& Font) {
+  static const QStringList Installed = QFontDatabase::families();
   QFont F;
-  const std::string& Name = Font.GetName();
-  if (IsDialogFont(Name)) {
-    // Liberation Sans has the metrics of the platform's later dialog fonts,
-    // so captions fit the stored layouts; the others are fall-backs.
-    F.setFamilies({"Liberation Sans", "Arial", "Helvetica", "DejaVu Sans"});
-    F.setStyleHint(QFont::SansSerif);
-  } else if (IsFixedFont(Name) || Font.GetPitch() == Graphics::TFontPitch::fpFixed) {
-    F.setFamilies({QString::fromStdString(Name), "Liberation Mono", "DejaVu Sans Mono"});
-    F.setStyleHint(QFont::Monospace);
-  } else {
-    F.setFamilies({QString::fromStdString(Name), "Liberation Sans", "DejaVu Sans"});
-    F.setStyleHint(QFont::SansSerif);
-  }
+  const TFontMapping M = MapFontName(Font.GetName(), Font.GetPitch());
+  const QString Family = ResolveFontFamily(Font.GetName(), Font.GetPitch(), Installed);
+  F.setFamilies(Family.isEmpty() ? ClassFamilies(M.Class) : QStringList{Family});
+  F.setStyleHint(M.Class == TFontClass::fcMono ? QFont::Monospace : QFont::SansSerif);
   const int H = Font.GetHeight();
   if (H < 0)
     F.setPointSize(std::max(1, static_cast<int>(std::lround(-H * 72.0 / 96.0))));
