@@ -353,7 +353,7 @@ protected:
 } // namespace
 
 TEST_F(ComponentEditorsPg, TheServerDescribesTheParametersWhichThenCannotBeAddedOrDeleted) {
-  OV_EDITORS_REQUIRE_PG();
+  OV_REQUIRE_PG();
   StartUnit();
   auto* Proc = AddProc();
   ASSERT_EQ(Proc->GetParamsCount(), 0);
@@ -372,7 +372,7 @@ TEST_F(ComponentEditorsPg, TheServerDescribesTheParametersWhichThenCannotBeAdded
 }
 
 TEST_F(ComponentEditorsPg, AnUnknownProcedureStopsTheVerbBeforeTheEditorOpens) {
-  OV_EDITORS_REQUIRE_PG();
+  OV_REQUIRE_PG();
   StartUnit();
   auto* Proc = AddProc();
   Proc->SetStoredProcName("no_such_procedure_here");

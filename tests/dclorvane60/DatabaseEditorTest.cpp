@@ -41,7 +41,7 @@ protected:
     EditorOf(Db)->ExecuteVerb(Index);
     S.UI.CheckFinished();
   }
-  std::string Ini() const { return PackageTestSupport::ReadFile(Settings / "orvane.ini"); }
+  std::string Ini() const { return TestSupport::ReadFile(Settings / "orvane.ini"); }
 
   TOVDatabase* Db = nullptr;
 };

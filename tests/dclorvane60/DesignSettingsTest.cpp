@@ -1,12 +1,13 @@
 #include "dclorvane60/OVReg.hpp"
-#include "dclorvane60/PackageTestSupport.hpp"
 #include "orvane60/OVEngine.hpp"
+#include "support/Process.hpp"
+#include "support/TempDir.hpp"
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
 using namespace OVReg;
-using namespace PackageTestSupport;
+using namespace TestSupport;
 using OVEngine::TOVServerType;
 
 namespace {
@@ -17,15 +18,13 @@ class DesignSettingsTest : public ::testing::Test {
 protected:
   void SetUp() override {
     Env.Set("ORVANE_REGISTRY", Registry());
-    SetRootDir(Settings.Path());
+    SetRootDir(Settings.Path().string());
     SavedDefault = OVEngine::DefServerType;
   }
   void TearDown() override { OVEngine::DefServerType = SavedDefault; }
 
   std::string Registry() const { return RegistryDir / "registry.ini"; }
-  void SetRootDir(const std::string& Dir) const {
-    WriteFile(Registry(), "[Software\\Orvane]\nRootDir=" + Dir + "\n");
-  }
+  void SetRootDir(const std::string& Dir) const { WriteRegistry(Registry(), Dir); }
   std::string Ini() const { return Settings / "orvane.ini"; }
   void PutIni(const std::string& Text) const { WriteFile(Ini(), Text); }
   std::string GetIni() const { return ReadFile(Ini()); }
@@ -90,7 +89,7 @@ TEST_F(DesignSettingsTest, TheRegistryNamesTheSettingsFolderOnlyWhenItIsAFolder)
     EXPECT_EQ(S.GetIniFileName(), "./orvane.ini") << C.Case;
   }
   // A registry file that is not INI text reads as no registry at all.
-  WriteFile(Registry(), std::string("[Software\\Orvane]\nRootDir=") + Settings.Path() +
+  WriteFile(Registry(), std::string("[Software\\Orvane]\nRootDir=") + Settings.Path().string() +
                             std::string("\n\0\x01\x02", 4));
   EXPECT_EQ(TDesignSettings().ReadRootDir(), ".");
   EXPECT_EQ(GetIni(), "[SQLEditor]\nEnabled=0\n");
@@ -287,7 +286,7 @@ TEST_F(DesignSettingsTest, PublishedPropertiesShowTheStore) {
   const auto Text = [&](const char* Name) {
     return TypInfo::GetPropValueText(&S, TypInfo::GetPropInfo(&S, Name));
   };
-  EXPECT_EQ(Text("RootDir"), Settings.Path());
+  EXPECT_EQ(Text("RootDir"), Settings.Path().string());
   EXPECT_EQ(Text("IniFileName"), Ini());
   EXPECT_EQ(Text("SQLEditorEnabled"), "True");
   EXPECT_EQ(Text("MaxRecentCount"), "0"); // not read yet

@@ -6,13 +6,15 @@
 #pragma once
 
 #include "dclorvane60/OVReg.hpp"
-#include "dclorvane60/PackageTestSupport.hpp"
 #include "designide/DesignIntf/Designer.hpp"
 #include "designide/DesignRegistry.hpp"
 #include "designide/IDEServices.hpp"
 #include "orvane60/OVEngine.hpp"
 #include "orvane60/Orvane60.hpp"
 #include "orvane60/drivers/OVDriver.hpp"
+#include "support/Process.hpp"
+#include "support/Servers.hpp"
+#include "support/TempDir.hpp"
 #include "vcl/ScriptedUI.hpp"
 
 #include <gtest/gtest.h>
@@ -24,24 +26,10 @@
 
 namespace EditorTestSupport {
 
-using PackageTestSupport::TEnvironment;
-using PackageTestSupport::TTempDir;
+using TestSupport::TEnvironment;
+using TestSupport::TTempDir;
 
-inline std::string PgURI() {
-  const char* URI = std::getenv("ORVANE_TEST_PG");
-  return URI ? URI : "";
-}
-
-// Skips a PostgreSQL test when no cluster is named, except under CI.
-#define OV_EDITORS_REQUIRE_PG()                                                                    \
-  do {                                                                                             \
-    if (::EditorTestSupport::PgURI().empty()) {                                                    \
-      const char* CI = std::getenv("CI");                                                          \
-      if (CI && std::string(CI) == "true")                                                         \
-        FAIL() << "ORVANE_TEST_PG is not set; CI must run the PostgreSQL tests";                   \
-      GTEST_SKIP() << "ORVANE_TEST_PG is not set";                                                 \
-    }                                                                                              \
-  } while (0)
+using TestSupport::PgURI;
 
 // A scripted person for the life of the object.
 struct TScript {
@@ -64,10 +52,9 @@ protected:
   // given, is the settings file the unit finds there.
   void StartUnit(const std::string& IniText = {}) {
     Env.Set("ORVANE_REGISTRY", RegistryDir / "registry.ini");
-    PackageTestSupport::WriteFile(RegistryDir / "registry.ini",
-                                  "[Software\\Orvane]\nRootDir=" + Settings.Path() + "\n");
+    TestSupport::WriteRegistry(RegistryDir / "registry.ini", Settings.Path().string());
     if (!IniText.empty())
-      PackageTestSupport::WriteFile(Settings / "orvane.ini", IniText);
+      TestSupport::WriteFile(Settings / "orvane.ini", IniText);
     SavedDefault = OVEngine::DefServerType;
     OVReg::InitializeUnit();
     Started = true;

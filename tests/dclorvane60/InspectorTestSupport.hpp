@@ -5,10 +5,11 @@
 #pragma once
 
 #include "dclorvane60/OVReg.hpp"
-#include "dclorvane60/PackageTestSupport.hpp"
 #include "designide/DesignIntf/Designer.hpp"
 #include "designide/DesignRegistry.hpp"
 #include "orvane60/OVEngine.hpp"
+#include "support/Process.hpp"
+#include "support/TempDir.hpp"
 #include "vcl/ScriptedUI.hpp"
 
 #include <gtest/gtest.h>
@@ -20,7 +21,7 @@
 namespace InspectorTest {
 
 using namespace OVEngine;
-using PackageTestSupport::TTempDir;
+using TestSupport::TTempDir;
 
 inline constexpr const char* PackageName = "DclOrvane60";
 
@@ -28,8 +29,7 @@ class TPackageTest : public ::testing::Test {
 protected:
   void SetUp() override {
     Env.Set("ORVANE_REGISTRY", RegistryDir / "registry.ini");
-    PackageTestSupport::WriteFile(RegistryDir / "registry.ini",
-                                  "[Software\\Orvane]\nRootDir=" + Settings.Path() + "\n");
+    TestSupport::WriteRegistry(RegistryDir / "registry.ini", Settings.Path().string());
     SavedDefault = DefServerType;
     DefServerType = TOVServerType::stSQLite;
   }
@@ -43,7 +43,7 @@ protected:
   // registrations under its name.
   void Start(const std::string& Ini = {}) {
     if (!Ini.empty())
-      PackageTestSupport::WriteFile(Settings / "orvane.ini", Ini);
+      TestSupport::WriteFile(Settings / "orvane.ini", Ini);
     OVReg::InitializeUnit();
     Started = true;
     DesignRegistry::TRegistrationScope Scope(PackageName);
@@ -99,7 +99,7 @@ protected:
   std::string SettingsFile() const { return Settings / "orvane.ini"; }
 
   TTempDir RegistryDir, Settings;
-  PackageTestSupport::TEnvironment Env;
+  TestSupport::TEnvironment Env;
   TOVServerType SavedDefault{};
   bool Started = false;
   std::unique_ptr<Classes::TDataModule> Root;

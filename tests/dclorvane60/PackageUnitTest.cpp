@@ -1,14 +1,15 @@
 #include "dclorvane60/DclOrvane60.hpp"
 #include "dclorvane60/OVReg.hpp"
-#include "dclorvane60/PackageTestSupport.hpp"
 #include "designide/DesignRegistry.hpp"
 #include "orvane60/OVEngine.hpp"
 #include "orvane60/Orvane60.hpp"
 #include "rtl/ResFile.hpp"
+#include "support/Process.hpp"
+#include "support/TempDir.hpp"
 
 #include <gtest/gtest.h>
 
-using namespace PackageTestSupport;
+using namespace TestSupport;
 using OVEngine::TOVServerType;
 
 namespace {
@@ -17,7 +18,7 @@ class PackageUnitTest : public ::testing::Test {
 protected:
   void SetUp() override {
     Env.Set("ORVANE_REGISTRY", Registry / "registry.ini");
-    WriteFile(Registry / "registry.ini", "[Software\\Orvane]\nRootDir=" + Settings.Path() + "\n");
+    WriteRegistry(Registry / "registry.ini", Settings.Path().string());
     Saved = OVEngine::DefServerType;
   }
   void TearDown() override {
@@ -65,14 +66,14 @@ TEST_F(PackageUnitTest, AReloadCreatesAFreshSettingsObjectThatReadsAgain) {
   WriteFile(Settings / "orvane.ini", "[SQLEditor]\nEnabled=0\n");
   Initialize();
   EXPECT_FALSE(OVReg::DesignSettings->SQLEditorEnabled());
-  EXPECT_EQ(OVReg::DesignSettings->GetRootDir(), Settings.Path());
+  EXPECT_EQ(OVReg::DesignSettings->GetRootDir(), Settings.Path().string());
   Finalize();
 
   TTempDir Other;
-  WriteFile(Registry / "registry.ini", "[Software\\Orvane]\nRootDir=" + Other.Path() + "\n");
+  WriteRegistry(Registry / "registry.ini", Other.Path().string());
   WriteFile(Other / "orvane.ini", "[SQLEditor]\nEnabled=1\n");
   Initialize();
-  EXPECT_EQ(OVReg::DesignSettings->GetRootDir(), Other.Path());
+  EXPECT_EQ(OVReg::DesignSettings->GetRootDir(), Other.Path().string());
   EXPECT_TRUE(OVReg::DesignSettings->SQLEditorEnabled());
   Finalize();
 }

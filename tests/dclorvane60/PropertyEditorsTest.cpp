@@ -173,7 +173,7 @@ TEST_F(PropertyEditorsTest, TheRemoteDatabaseEllipsisAsksForADatabaseFile) {
   Start();
   NewDesign();
   TTempDir Dir;
-  PackageTestSupport::WriteFile(Dir / "shop.db", "");
+  TestSupport::WriteFile(Dir / "shop.db", "");
   auto* Db = AddDatabase("OVDatabase1", "Shop");
   Db->SetRemoteDatabase("/data/old.db");
   auto& Row = Prop(Db, "RemoteDatabase");
@@ -216,14 +216,14 @@ TEST_F(PropertyEditorsTest, ConnectingADatabasePutsItFirstInTheHistory) {
 
   // The history is written when the package shuts down.
   Stop();
-  const std::string Ini = PackageTestSupport::ReadFile(SettingsFile());
+  const std::string Ini = TestSupport::ReadFile(SettingsFile());
   EXPECT_NE(Ini.find("Item00=" + New + "\nItem01=/first.db\nItem02=/second.db"), std::string::npos)
       << Ini;
 }
 
 TEST_F(PropertyEditorsTest, AnEntryFurtherDownMovesToTheFrontWithItsSpelling) {
   TTempDir Dir;
-  PackageTestSupport::WriteFile(Dir / "Shop.db", "");
+  TestSupport::WriteFile(Dir / "Shop.db", "");
   Start("[RecentDatabases]\nItem00=/first.db\nItem01=" + (Dir / "Shop.db") + "\n");
   NewDesign();
   auto* Db = AddDatabase("OVDatabase1", "Shop");
@@ -236,7 +236,7 @@ TEST_F(PropertyEditorsTest, TheParameterFileIsChosenInAFileDialog) {
   Start();
   NewDesign();
   TTempDir Dir;
-  PackageTestSupport::WriteFile(Dir / "params.ini", "USER NAME=ann\n");
+  TestSupport::WriteFile(Dir / "params.ini", "USER NAME=ann\n");
   auto* Db = AddDatabase("OVDatabase1", "Shop");
   Db->SetParamsFileName(Dir / "old.ini");
 

@@ -345,7 +345,7 @@ TEST_F(SprigsTest, DroppingADatasetRenamesItsDatabaseAndSession) {
 }
 
 TEST_F(SprigsTest, ADatasetThatRefusesItsNewDatabaseKeepsItsSession) {
-  PackageTestSupport::TTempDir Dir;
+  TestSupport::TTempDir Dir;
   AddSession("OVSession1", "TreeOpen");
   auto* Db = AddDatabase("OVDatabase1", "Shop", "TreeOpen");
   Db->SetRemoteDatabase(Dir / "shop.db");

@@ -11,6 +11,7 @@
 #include "designide/ObjectInspector.hpp"
 #include "orvane60/OVConsts.hpp"
 #include "orvane60/OVEngine.hpp"
+#include "support/TempDir.hpp"
 #include "vcl/ScriptedUI.hpp"
 
 #include <gtest/gtest.h>
@@ -25,23 +26,7 @@ using System::TInterfaceRef;
 
 namespace {
 
-class TTempDir {
-public:
-  TTempDir() {
-    std::random_device Random;
-    FPath = std::filesystem::temp_directory_path() /
-            ("ovdesign-" + std::to_string(::getpid()) + "-" + std::to_string(Random()));
-    std::filesystem::create_directories(FPath);
-  }
-  ~TTempDir() {
-    std::error_code Ignored;
-    std::filesystem::remove_all(FPath, Ignored);
-  }
-  std::string File(const char* Name) const { return (FPath / Name).string(); }
-
-private:
-  std::filesystem::path FPath;
-};
+using TestSupport::TTempDir;
 
 // A design holding a connected SQLite database with customers and orders.
 class Designers : public ::testing::Test {
@@ -53,7 +38,7 @@ protected:
     Db = Named(new TOVDatabase(&Root), "OVDatabase1");
     Db->SetDatabaseName("Shop");
     Db->SetServerType(TOVServerType::stSQLite);
-    Db->SetRemoteDatabase(Temp.File("shop.db"));
+    Db->SetRemoteDatabase(Temp / "shop.db");
     Db->GetParams()->SetValue("CREATE", "TRUE");
     Db->SetConnected(true);
     Db->Execute("create table CUSTOMER (CUSTNO integer primary key, NAME varchar(30), "

@@ -2,12 +2,13 @@
 // design files: what they print, that the file is saved only when the
 // designer was told of a change, the person's own editor for code editor
 // modules, and bad input that changes nothing.
-#include "dclorvane60/PackageTestSupport.hpp"
+#include "support/Process.hpp"
+#include "support/TempDir.hpp"
 
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
-using namespace PackageTestSupport;
+using namespace TestSupport;
 
 namespace {
 
@@ -37,7 +38,7 @@ end
 class EditorCommands : public ::testing::Test {
 protected:
   void SetUp() override {
-    WriteFile(Registry / "registry.ini", "[Software\\Orvane]\nRootDir=" + Settings.Path() + "\n");
+    WriteRegistry(Registry / "registry.ini", Settings.Path().string());
     WriteFile(Form(), DesignText);
   }
   std::string Form() const { return Work / "Data.dfm"; }
@@ -48,10 +49,7 @@ protected:
   }
   TRunResult Designer(std::vector<std::string> Args,
                       std::vector<std::pair<std::string, std::string>> Env = {}) const {
-    Args.insert(Args.begin(), OV_DESIGNER);
-    Env.emplace_back("ORVANE_REGISTRY", Registry / "registry.ini");
-    Env.emplace_back("ORVANE_PACKAGE", OV_PACKAGE_FILE);
-    return PackageTestSupport::Run(Args, Env);
+    return RunDesigner(std::move(Args), Registry / "registry.ini", std::move(Env));
   }
   // The person at the terminal types Input (one action per line).
   TRunResult AtTerminal(const std::string& Input, const std::string& Command,
@@ -60,12 +58,12 @@ protected:
     WriteFile(InputFile, Input + "\n");
     Env.emplace_back("ORVANE_REGISTRY", Registry / "registry.ini");
     Env.emplace_back("ORVANE_PACKAGE", OV_PACKAGE_FILE);
-    return PackageTestSupport::Run(
+    return TestSupport::Run(
         {"/bin/sh", "-c", "exec \"$0\" " + Command + " <" + InputFile, OV_DESIGNER}, Env);
   }
   // With nothing to read on standard input.
   TRunResult DesignerWithoutInput(const std::string& Command) const {
-    return PackageTestSupport::Run(
+    return TestSupport::Run(
         {"/bin/sh", "-c", "exec \"$0\" " + Command + " </dev/null", OV_DESIGNER},
         {{"ORVANE_REGISTRY", Registry / "registry.ini"}, {"ORVANE_PACKAGE", OV_PACKAGE_FILE}});
   }

@@ -1,11 +1,12 @@
 // The commands that show windows, run as programs: pictures of the designer
 // and of the package's dialogs rendered offscreen, and what they refuse.
-#include "dclorvane60/PackageTestSupport.hpp"
+#include "support/Process.hpp"
+#include "support/TempDir.hpp"
 
 #include <filesystem>
 #include <gtest/gtest.h>
 
-using namespace PackageTestSupport;
+using namespace TestSupport;
 
 #ifdef OV_HAVE_GUI
 
@@ -14,7 +15,7 @@ namespace {
 class GuiCommandTest : public ::testing::Test {
 protected:
   void SetUp() override {
-    WriteFile(Registry / "registry.ini", "[Software\\Orvane]\nRootDir=" + Settings.Path() + "\n");
+    WriteRegistry(Registry / "registry.ini", Settings.Path().string());
     // The demo's database, copied: a dialog connects to it.
     std::filesystem::copy_file(OV_BINARY_DIR "/share/orvane/demo.db", Work / "demo.db");
     std::string Text = ReadFile(OV_SOURCE_DIR "/examples/demo.dfm");
@@ -26,10 +27,7 @@ protected:
 
   TRunResult Designer(std::vector<std::string> Args,
                       std::vector<std::pair<std::string, std::string>> Env = {}) const {
-    Args.insert(Args.begin(), OV_DESIGNER);
-    Env.emplace_back("ORVANE_REGISTRY", Registry / "registry.ini");
-    Env.emplace_back("ORVANE_PACKAGE", OV_PACKAGE_FILE);
-    return PackageTestSupport::Run(Args, Env);
+    return RunDesigner(std::move(Args), Registry / "registry.ini", std::move(Env));
   }
   static bool IsPng(const std::string& File) {
     return std::filesystem::exists(File) && ReadFile(File).rfind("\x89PNG\r\n\x1a\n", 0) == 0;

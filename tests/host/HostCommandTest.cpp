@@ -1,29 +1,25 @@
-#include "dclorvane60/PackageTestSupport.hpp"
+#include "support/Process.hpp"
+#include "support/TempDir.hpp"
 
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 #include <sys/stat.h>
 
-using namespace PackageTestSupport;
+using namespace TestSupport;
 
 namespace {
 
 // Runs ovdesigner with a registry and settings folder of the test's own.
 class HostCommandTest : public ::testing::Test {
 protected:
-  void SetUp() override { SetRootDir(Settings.Path()); }
+  void SetUp() override { SetRootDir(Settings.Path().string()); }
 
-  void SetRootDir(const std::string& Dir) const {
-    WriteFile(RegistryFile(), "[Software\\Orvane]\nRootDir=" + Dir + "\n");
-  }
+  void SetRootDir(const std::string& Dir) const { WriteRegistry(RegistryFile(), Dir); }
   std::string RegistryFile() const { return Registry / "registry.ini"; }
   std::string Ini() const { return Settings / "orvane.ini"; }
 
   TRunResult Designer(std::vector<std::string> Args, bool Unprivileged = false) const {
-    Args.insert(Args.begin(), OV_DESIGNER);
-    return PackageTestSupport::Run(
-        Args, {{"ORVANE_REGISTRY", RegistryFile()}, {"ORVANE_PACKAGE", OV_PACKAGE_FILE}},
-        Unprivileged);
+    return RunDesigner(std::move(Args), RegistryFile(), {}, Unprivileged);
   }
   // A failure: exit code 1 and exactly one line on stderr.
   static void ExpectError(const TRunResult& R, const std::string& Part) {
@@ -78,7 +74,7 @@ TEST_F(HostCommandTest, SettingsShowsWhereTheyLiveAndWhatTheyHold) {
   WriteFile(Ini(), "[TOVDatabase]\nServerType=PostgreSQL\n[TOVDatabase_Params]\nHOST=db\n"
                    "[RecentDatabases]\nItem00=sales\nItem01=stock\nMaxCount=5\n");
   const auto J = nlohmann::json::parse(Designer({"settings", "--json"}).Out);
-  EXPECT_EQ(J["settingsDirectory"], Settings.Path());
+  EXPECT_EQ(J["settingsDirectory"], Settings.Path().string());
   EXPECT_EQ(J["settingsFile"], Ini());
   EXPECT_EQ(J["sqlEditorEnabled"], true);
   EXPECT_EQ(J["defaultServerType"], "PostgreSQL");
@@ -100,7 +96,7 @@ TEST_F(HostCommandTest, BadSettingsGiveTheDocumentedDefaultsAndAreLeftAlone) {
 
   // A registry file that is not INI text is an empty registry: settings in ".".
   const std::string BinaryRegistry =
-      "[Software\\Orvane]\nRootDir=" + Work.Path() + "\n" + std::string(1, '\0') + "\x01";
+      "[Software\\Orvane]\nRootDir=" + Work.Path().string() + "\n" + std::string(1, '\0') + "\x01";
   WriteFile(RegistryFile(), BinaryRegistry);
   R = Designer({"settings", "--json"});
   ASSERT_EQ(R.ExitCode, 0) << R.Err;

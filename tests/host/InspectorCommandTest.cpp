@@ -1,8 +1,9 @@
 // The Object Inspector and object tree commands of ovdesigner, run as a
 // program on a real design file over a real SQLite database: what they
 // print, what they save, and that bad input leaves the file as it was.
-#include "dclorvane60/PackageTestSupport.hpp"
 #include "designide/DesignIntf/DesignSpots.hpp"
+#include "support/Process.hpp"
+#include "support/TempDir.hpp"
 
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
@@ -12,7 +13,7 @@
 #include <sstream>
 #include <sys/stat.h>
 
-using namespace PackageTestSupport;
+using namespace TestSupport;
 using nlohmann::json;
 
 namespace {
@@ -20,14 +21,14 @@ namespace {
 class InspectorCommandTest : public ::testing::Test {
 protected:
   void SetUp() override {
-    WriteFile(RegistryFile(), "[Software\\Orvane]\nRootDir=" + Settings.Path() + "\n");
+    WriteRegistry(RegistryFile(), Settings.Path().string());
     Database = Work / "shop.db";
     WriteFile(Work / "shop.sql",
               "create table CUSTOMER (CUSTNO integer primary key, NAME text);\n"
               "create table ORDERS (ORDERNO integer primary key, CUSTNO integer);\n"
               "create table Archive (ID integer);\n");
     const auto Made =
-        PackageTestSupport::Run({OV_BINARY_DIR "/bin/ovsqlexec", Database, Work / "shop.sql"});
+        TestSupport::Run({OV_BINARY_DIR "/bin/ovsqlexec", Database, Work / "shop.sql"});
     ASSERT_EQ(Made.ExitCode, 0) << Made.Err;
     Form = Work / "shop.dfm";
     WriteFile(Form, "object DataModule1: TDataModule\n"
@@ -61,9 +62,7 @@ protected:
   std::string RegistryFile() const { return Registry / "registry.ini"; }
   std::string Ini() const { return Settings / "orvane.ini"; }
   TRunResult Designer(std::vector<std::string> Args) const {
-    Args.insert(Args.begin(), OV_DESIGNER);
-    return PackageTestSupport::Run(
-        Args, {{"ORVANE_REGISTRY", RegistryFile()}, {"ORVANE_PACKAGE", OV_PACKAGE_FILE}});
+    return RunDesigner(std::move(Args), RegistryFile());
   }
   json DesignerJson(std::vector<std::string> Args) const {
     Args.insert(Args.begin(), "--json");
@@ -302,12 +301,8 @@ TEST_F(InspectorCommandTest, EditPropertyWithAltOpensTheCodeEditorAndSavesWhatIt
   const std::string Editor = Work / "editor.sh";
   WriteFile(Editor, "#!/bin/sh\nprintf 'select NAME\\nfrom CUSTOMER\\n' > \"$1\"\n");
   ::chmod(Editor.c_str(), 0755);
-  const auto R =
-      PackageTestSupport::Run({OV_DESIGNER, "edit-property", Form, "OVQuery1", "SQL", "--alt"},
-                              {{"ORVANE_REGISTRY", RegistryFile()},
-                               {"ORVANE_PACKAGE", OV_PACKAGE_FILE},
-                               {"VISUAL", Editor},
-                               {"EDITOR", Editor}});
+  const auto R = RunDesigner({"edit-property", Form, "OVQuery1", "SQL", "--alt"}, RegistryFile(),
+                             {{"VISUAL", Editor}, {"EDITOR", Editor}});
   ASSERT_EQ(R.ExitCode, 0) << R.Err;
   const std::string Text = ReadFile(Form);
   EXPECT_NE(Text.find("      'select NAME'\n      'from CUSTOMER')"), std::string::npos) << Text;

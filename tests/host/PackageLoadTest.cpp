@@ -1,12 +1,13 @@
-#include "dclorvane60/PackageTestSupport.hpp"
 #include "designide/DesignPackages.hpp"
 #include "designide/DesignRegistry.hpp"
 #include "rtl/Classes.hpp"
 #include "rtl/TypInfo.hpp"
+#include "support/Process.hpp"
+#include "support/TempDir.hpp"
 
 #include <gtest/gtest.h>
 
-using namespace PackageTestSupport;
+using namespace TestSupport;
 using DesignPackages::EPackageError;
 using DesignPackages::TDesignPackage;
 
@@ -16,7 +17,7 @@ class PackageLoadTest : public ::testing::Test {
 protected:
   void SetUp() override {
     Env.Set("ORVANE_REGISTRY", Registry / "registry.ini");
-    WriteFile(Registry / "registry.ini", "[Software\\Orvane]\nRootDir=" + Settings.Path() + "\n");
+    WriteRegistry(Registry / "registry.ini", Settings.Path().string());
   }
 
   static System::TObject* Settings_(TDesignPackage& P) {
@@ -71,14 +72,14 @@ TEST_F(PackageLoadTest, AReloadReadsTheRegistryAndTheSettingsFileAgain) {
   {
     const auto P = TDesignPackage::Load(OV_PACKAGE_FILE);
     System::TObject* S = Settings_(*P);
-    EXPECT_EQ(Prop(S, "RootDir"), Settings.Path());
+    EXPECT_EQ(Prop(S, "RootDir"), Settings.Path().string());
     EXPECT_EQ(Prop(S, "SQLEditorEnabled"), "False");
   }
   TTempDir Other;
-  WriteFile(Registry / "registry.ini", "[Software\\Orvane]\nRootDir=" + Other.Path() + "\n");
+  WriteRegistry(Registry / "registry.ini", Other.Path().string());
   const auto P = TDesignPackage::Load(OV_PACKAGE_FILE);
   System::TObject* S = Settings_(*P);
-  EXPECT_EQ(Prop(S, "RootDir"), Other.Path());
+  EXPECT_EQ(Prop(S, "RootDir"), Other.Path().string());
   EXPECT_EQ(Prop(S, "SQLEditorEnabled"), "True");
   P->Unload();
   EXPECT_FALSE(P->Loaded());

@@ -2,8 +2,9 @@
 // updates of one design file at once lose nothing, saves keep what they
 // replace, messages quote input at a readable length, and JSON output stays
 // one valid document whatever bytes the input holds.
-#include "dclorvane60/PackageTestSupport.hpp"
 #include "rtl/IOUtils.hpp"
+#include "support/Process.hpp"
+#include "support/TempDir.hpp"
 
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
@@ -12,7 +13,7 @@
 #include <sys/stat.h>
 #include <thread>
 
-using namespace PackageTestSupport;
+using namespace TestSupport;
 using nlohmann::json;
 
 namespace {
@@ -22,7 +23,7 @@ constexpr int Queries = 6;
 class SaveAndOutput : public ::testing::Test {
 protected:
   void SetUp() override {
-    WriteFile(Registry / "registry.ini", "[Software\\Orvane]\nRootDir=" + Settings.Path() + "\n");
+    WriteRegistry(Registry / "registry.ini", Settings.Path().string());
     Env.Set("ORVANE_REGISTRY", Registry / "registry.ini");
     Env.Set("ORVANE_PACKAGE", OV_PACKAGE_FILE);
     Form = Work / "shop.dfm";
@@ -33,7 +34,7 @@ protected:
   }
   static TRunResult Designer(std::vector<std::string> Args) {
     Args.insert(Args.begin(), OV_DESIGNER);
-    return PackageTestSupport::Run(Args);
+    return TestSupport::Run(Args);
   }
   // Exit code 1, one line on stderr holding Part, the file as it was.
   void ExpectRefused(const std::vector<std::string>& Args, const std::string& Part,
@@ -107,10 +108,10 @@ TEST_F(SaveAndOutput, SavesFollowLinksKeepTheModeAndRefuseWhatTheyMustNotReplace
 TEST_F(SaveAndOutput, MessagesQuoteLongInputCut) {
   // As long as one argument may be (the system's limit is 128 KB).
   const std::string Long(100000, 'x');
-  for (const auto& Args : std::vector<std::vector<std::string>>{
-           {"set", Form, "Query1", Long, "1"},
-           {"set", Form, Long, "Tag", "1"},
-           {"set", Form, "Query1", "Tag", Long}}) {
+  for (const auto& Args :
+       std::vector<std::vector<std::string>>{{"set", Form, "Query1", Long, "1"},
+                                             {"set", Form, Long, "Tag", "1"},
+                                             {"set", Form, "Query1", "Tag", Long}}) {
     const auto R = Designer(Args);
     EXPECT_EQ(R.ExitCode, 1);
     EXPECT_LT(R.Err.size(), 500u) << R.Err.substr(0, 500);
@@ -118,9 +119,8 @@ TEST_F(SaveAndOutput, MessagesQuoteLongInputCut) {
   }
   // The same for a design file that holds a 10 MB name.
   const std::string Huge(10 * 1024 * 1024, 'x');
-  WriteFile(Work / "long.dfm",
-            "object DataModule1: TDataModule\n  object Query1: TOVQuery\n    " + Huge +
-                " = 1\n  end\nend\n");
+  WriteFile(Work / "long.dfm", "object DataModule1: TDataModule\n  object Query1: TOVQuery\n    " +
+                                   Huge + " = 1\n  end\nend\n");
   const auto R = Designer({"open", Work / "long.dfm"});
   EXPECT_EQ(R.ExitCode, 1);
   EXPECT_LT(R.Err.size(), 500u) << R.Err.substr(0, 500);

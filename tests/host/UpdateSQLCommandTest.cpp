@@ -1,7 +1,9 @@
 // ovdesigner's UpdateSQL commands run as programs: updatesql over real SQLite
 // files (and a PostgreSQL database when ORVANE_TEST_PG names a cluster),
 // fieldinfo, edit-updatesql on design files, and the demo's editor run.
-#include "dclorvane60/PackageTestSupport.hpp"
+#include "support/Process.hpp"
+#include "support/Servers.hpp"
+#include "support/TempDir.hpp"
 
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
@@ -10,7 +12,7 @@
 #include <cstdlib>
 #include <filesystem>
 
-using namespace PackageTestSupport;
+using namespace TestSupport;
 using nlohmann::json;
 
 namespace {
@@ -28,21 +30,17 @@ insert into customer values (1, 'Ann', 'Oslo');
 
 class UpdateSQLCommand : public ::testing::Test {
 protected:
-  void SetUp() override {
-    WriteFile(Registry / "registry.ini", "[Software\\Orvane]\nRootDir=" + Settings.Path() + "\n");
-  }
+  void SetUp() override { WriteRegistry(Registry / "registry.ini", Settings.Path().string()); }
 
   TRunResult Designer(std::vector<std::string> Args) const {
-    Args.insert(Args.begin(), OV_DESIGNER);
-    return PackageTestSupport::Run(Args, {{"ORVANE_REGISTRY", Registry / "registry.ini"},
-                                          {"ORVANE_PACKAGE", OV_PACKAGE_FILE}});
+    return RunDesigner(std::move(Args), Registry / "registry.ini");
   }
 
   // A SQLite database made from a script by the build's own tool.
   std::string MakeDatabase(const std::string& Script, const std::string& Name = "test.db") const {
     const std::string Db = Work / Name, Sql = Work / (Name + ".sql");
     WriteFile(Sql, Script);
-    const TRunResult R = PackageTestSupport::Run({OV_BINARY_DIR "/bin/ovsqlexec", Db, Sql});
+    const TRunResult R = TestSupport::Run({OV_BINARY_DIR "/bin/ovsqlexec", Db, Sql});
     EXPECT_EQ(R.ExitCode, 0) << R.Err;
     return Db;
   }
@@ -129,9 +127,9 @@ TEST_F(UpdateSQLCommand, BadInputIsNamedAndNothingIsPrinted) {
   ExpectError(Designer({"updatesql", "--connect", "mysql://x", "--table", "t"}), "mysql://x");
   ExpectError(Designer({"updatesql", "--connect", URI, "--all-tables", "--table", "customer"}),
               "--all-tables");
-  ExpectError(
-      Designer({"updatesql", "--connect", URI, "--table", "customer", "--out", Work.Path()}),
-      "--out");
+  ExpectError(Designer({"updatesql", "--connect", URI, "--table", "customer", "--out",
+                        Work.Path().string()}),
+              "--out");
   // The SQL the parser cannot follow: whatever it made out, then a clear no.
   ExpectError(Designer({"updatesql", "--connect", URI, "--sql", "select from where ("}),
               "names no table");
@@ -268,17 +266,12 @@ TEST_F(UpdateSQLCommand, DemoShowsTheGeneratedStatements) {
 }
 
 TEST_F(UpdateSQLCommand, PostgreSQLThroughItsURI) {
-  const char* URI = std::getenv("ORVANE_TEST_PG");
-  if (!URI) {
-    const char* CI = std::getenv("CI");
-    if (CI && std::string(CI) == "true")
-      FAIL() << "ORVANE_TEST_PG is not set; CI must run the PostgreSQL tests";
-    GTEST_SKIP() << "ORVANE_TEST_PG is not set";
-  }
+  OV_REQUIRE_PG();
+  const std::string URI = TestSupport::PgURI();
   const std::string Name = "ovupd_host_" + std::to_string(::getpid());
   const auto Psql = [&](const std::string& Target, const std::string& SQL) {
-    const TRunResult R = PackageTestSupport::Run(
-        {"/usr/bin/psql", "-q", "-v", "ON_ERROR_STOP=1", Target, "-c", SQL});
+    const TRunResult R =
+        TestSupport::Run({"/usr/bin/psql", "-q", "-v", "ON_ERROR_STOP=1", Target, "-c", SQL});
     EXPECT_EQ(R.ExitCode, 0) << R.Err;
   };
   std::string Target = URI;

@@ -4,6 +4,8 @@
 #pragma once
 
 #include "orvane60/drivers/OVDriver.hpp"
+#include "support/Servers.hpp"
+#include "support/TempDir.hpp"
 
 #include <gtest/gtest.h>
 
@@ -18,25 +20,7 @@ namespace DriverTestUtil {
 
 using namespace OVDriver;
 
-class TTempDir {
-public:
-  TTempDir() {
-    std::random_device Random;
-    FPath = std::filesystem::temp_directory_path() /
-            ("ovdrv-" + std::to_string(::getpid()) + "-" + std::to_string(Random()));
-    std::filesystem::create_directories(FPath);
-  }
-  ~TTempDir() {
-    std::error_code Ignored;
-    std::filesystem::remove_all(FPath, Ignored);
-  }
-  TTempDir(const TTempDir&) = delete;
-  TTempDir& operator=(const TTempDir&) = delete;
-  const std::filesystem::path& Path() const { return FPath; }
-
-private:
-  std::filesystem::path FPath;
-};
+using TestSupport::TTempDir;
 
 using TStrings = std::vector<std::string>;
 
@@ -99,10 +83,7 @@ protected:
 // One database per suite, so suites may run in parallel against one cluster.
 class TPgTest : public ::testing::Test {
 protected:
-  static std::string ClusterURI() {
-    const char* URI = std::getenv("ORVANE_TEST_PG");
-    return URI ? URI : "";
-  }
+  static std::string ClusterURI() { return TestSupport::PgURI(); }
 
   static std::unique_ptr<TConnection> ConnectTo(const std::string& Database) {
     TConnectParams Params;
@@ -136,12 +117,7 @@ protected:
   }
 
   void SetUp() override {
-    if (ClusterURI().empty()) {
-      const char* CI = std::getenv("CI");
-      if (CI && std::string(CI) == "true")
-        FAIL() << "ORVANE_TEST_PG is not set; CI must run the PostgreSQL tests";
-      GTEST_SKIP() << "ORVANE_TEST_PG is not set";
-    }
+    OV_REQUIRE_PG();
     FConn = ConnectTo(Database());
   }
 

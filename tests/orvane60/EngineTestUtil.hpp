@@ -5,6 +5,8 @@
 
 #include "orvane60/OVEngine.hpp"
 #include "orvane60/drivers/OVDriver.hpp"
+#include "support/Servers.hpp"
+#include "support/TempDir.hpp"
 
 #include <gtest/gtest.h>
 
@@ -19,41 +21,8 @@ namespace EngineTestUtil {
 
 using namespace OVEngine;
 
-inline std::string PgURI() {
-  const char* URI = std::getenv("ORVANE_TEST_PG");
-  return URI ? URI : "";
-}
-
-// Skips a PostgreSQL test when no cluster is named, except under CI.
-#define OV_REQUIRE_PG()                                                                            \
-  do {                                                                                             \
-    if (::EngineTestUtil::PgURI().empty()) {                                                       \
-      const char* CI = std::getenv("CI");                                                          \
-      if (CI && std::string(CI) == "true")                                                         \
-        FAIL() << "ORVANE_TEST_PG is not set; CI must run the PostgreSQL tests";                   \
-      GTEST_SKIP() << "ORVANE_TEST_PG is not set";                                                 \
-    }                                                                                              \
-  } while (0)
-
-class TTempDir {
-public:
-  TTempDir() {
-    std::random_device Random;
-    FPath = std::filesystem::temp_directory_path() /
-            ("ovrt-" + std::to_string(::getpid()) + "-" + std::to_string(Random()));
-    std::filesystem::create_directories(FPath);
-  }
-  ~TTempDir() {
-    std::error_code Ignored;
-    std::filesystem::remove_all(FPath, Ignored);
-  }
-  TTempDir(const TTempDir&) = delete;
-  TTempDir& operator=(const TTempDir&) = delete;
-  const std::filesystem::path& Path() const { return FPath; }
-
-private:
-  std::filesystem::path FPath;
-};
+using TestSupport::PgURI;
+using TestSupport::TTempDir;
 
 inline std::unique_ptr<OVDriver::TConnection> PgAdmin(const std::string& Database = {}) {
   OVDriver::TConnectParams Params;

@@ -5,6 +5,7 @@
 #include "orvane60/OVSqlParse.hpp"
 
 #include "SqlParseCorpus.hpp"
+#include "support/Servers.hpp"
 
 #include <gtest/gtest.h>
 
@@ -193,14 +194,8 @@ using TPgResult = std::unique_ptr<PGresult, TPgClear>;
 class SqlParseOraclePg : public ::testing::Test {
 protected:
   void SetUp() override {
-    const char* Uri = std::getenv("ORVANE_TEST_PG");
-    if (!Uri || !*Uri) {
-      const char* Ci = std::getenv("CI");
-      if (Ci && std::string(Ci) == "true")
-        GTEST_FAIL() << "ORVANE_TEST_PG is not set";
-      GTEST_SKIP() << "ORVANE_TEST_PG is not set";
-    }
-    FUri = Uri;
+    OV_REQUIRE_PG();
+    FUri = TestSupport::PgURI();
     FAdmin = Connect("");
     ASSERT_EQ(PQstatus(FAdmin.get()), CONNECTION_OK) << PQerrorMessage(FAdmin.get());
     std::random_device Random;

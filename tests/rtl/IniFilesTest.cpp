@@ -1,4 +1,6 @@
 #include "rtl/IniFiles.hpp"
+#include "support/Process.hpp"
+#include "support/TempDir.hpp"
 
 #include <atomic>
 #include <filesystem>
@@ -18,19 +20,13 @@ namespace {
 class IniFilesTest : public ::testing::Test {
 protected:
   void SetUp() override {
-    char Tmpl[] = "/tmp/ov-ini-XXXXXX";
-    ASSERT_NE(::mkdtemp(Tmpl), nullptr);
-    Dir = Tmpl;
+    Dir = Temp.Path().string();
     File = Dir + "/test.ini";
-  }
-  void TearDown() override {
-    std::error_code Ec;
-    fs::permissions(Dir, fs::perms::owner_all, Ec);
-    fs::remove_all(Dir, Ec);
   }
   void Put(const std::string& Text) const { std::ofstream(File, std::ios::binary) << Text; }
   std::string Get() const { return SysUtils::LoadFileToString(File); }
 
+  TestSupport::TTempDir Temp;
   std::string Dir, File;
 };
 
@@ -38,33 +34,7 @@ std::vector<std::string> Lines(const Classes::TStrings& S) {
   return S.ToVector();
 }
 
-// Runs Fn in a child process that cannot override file permissions (as
-// "nobody" when the tests run as root) and returns what it wrote to the pipe.
-std::string RunUnprivileged(const std::function<std::string()>& Fn) {
-  int Pipe[2];
-  if (::pipe(Pipe) != 0)
-    return "pipe failed";
-  const pid_t Pid = ::fork();
-  if (Pid == 0) {
-    ::close(Pipe[0]);
-    std::string Out;
-    if (::geteuid() == 0 && (::setgid(65534) != 0 || ::setuid(65534) != 0))
-      Out = "cannot drop privileges";
-    else
-      Out = Fn();
-    (void)!::write(Pipe[1], Out.data(), Out.size());
-    ::_exit(0);
-  }
-  ::close(Pipe[1]);
-  std::string Result;
-  char Buf[512];
-  for (ssize_t N; (N = ::read(Pipe[0], Buf, sizeof Buf)) > 0;)
-    Result.append(Buf, static_cast<size_t>(N));
-  ::close(Pipe[0]);
-  int Status = 0;
-  ::waitpid(Pid, &Status, 0);
-  return Result;
-}
+using TestSupport::RunUnprivileged;
 
 } // namespace
 

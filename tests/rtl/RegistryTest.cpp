@@ -1,4 +1,5 @@
 #include "rtl/Registry.hpp"
+#include "support/TempDir.hpp"
 
 #include <cstdlib>
 #include <filesystem>
@@ -16,9 +17,7 @@ namespace {
 class RegistryTest : public ::testing::Test {
 protected:
   void SetUp() override {
-    char Tmpl[] = "/tmp/ov-reg-XXXXXX";
-    ASSERT_NE(::mkdtemp(Tmpl), nullptr);
-    Dir = Tmpl;
+    Dir = Temp.Path().string();
     File = Dir + "/registry.ini";
     for (const char* Name : {"ORVANE_REGISTRY", "XDG_CONFIG_HOME", "HOME"}) {
       const char* V = std::getenv(Name);
@@ -33,11 +32,11 @@ protected:
       else
         ::unsetenv(Name.c_str());
     }
-    fs::remove_all(Dir);
   }
   void Put(const std::string& Text) const { std::ofstream(File, std::ios::binary) << Text; }
   std::string Get() const { return SysUtils::LoadFileToString(File); }
 
+  TestSupport::TTempDir Temp;
   std::string Dir, File;
   std::vector<std::pair<std::string, std::optional<std::string>>> Saved;
 };

@@ -1,4 +1,5 @@
 #include "rtl/ResFile.hpp"
+#include "support/TempDir.hpp"
 
 #include <gtest/gtest.h>
 
@@ -36,25 +37,7 @@ const std::vector<std::string> PaletteNames = {
     "TOVSESSION", "TOVDATABASE",  "TOVQUERY",  "TOVMACROQUERY", "TOVSTOREDPROC",
     "TOVTABLE",   "TOVUPDATESQL", "TOVSCRIPT", "TOVMONITOR",    "TOVSQLBASESERVER"};
 
-class TTempDir {
-public:
-  TTempDir() {
-    std::string Pattern = (fs::temp_directory_path() / "resfile-XXXXXX").string();
-    if (mkdtemp(Pattern.data()) == nullptr) {
-      throw std::runtime_error("mkdtemp failed");
-    }
-    FPath = Pattern;
-  }
-  ~TTempDir() {
-    std::error_code Ignored;
-    fs::remove_all(FPath, Ignored);
-  }
-  fs::path operator/(const std::string& Name) const { return FPath / Name; }
-  const fs::path& Path() const { return FPath; }
-
-private:
-  fs::path FPath;
-};
+using TestSupport::TTempDir;
 
 void WriteFile(const fs::path& Path, const std::string& Text) {
   std::ofstream(Path, std::ios::binary) << Text;
@@ -265,19 +248,20 @@ TEST_F(ModuleResources, MainProgramIsFoundAndHasNoResources) {
 
 TEST_F(ModuleResources, UnreadableFilesRaiseErrorsNamingTheFile) {
   TTempDir Dir;
-  auto Missing = (Dir / "missing.so").string();
+  auto Missing = (Dir.Path() / "missing.so").string();
   ExpectError([&] { ReadModuleResources(Missing); }, {Missing, "cannot open"});
   ExpectError([&] { ReadModuleResources(Dir.Path().string()); }, {"not a regular file"});
-  auto Text = Dir / "notes.txt";
+  auto Text = Dir.Path() / "notes.txt";
   WriteFile(Text, "just some text, long enough to hold an ELF header if it were one......");
   ExpectError([&] { ReadModuleResources(Text.string()); }, {Text.string(), "not an ELF"});
-  auto Empty = Dir / "empty.so";
+  auto Empty = Dir.Path() / "empty.so";
   WriteFile(Empty, "");
   ExpectError([&] { ReadModuleResources(Empty.string()); }, {"not an ELF"});
   auto Elf32 = ReadBytes(ModulePath);
   Elf32[4] = 1;
-  WriteBytes(Dir / "elf32.so", Elf32);
-  ExpectError([&] { ReadModuleResources((Dir / "elf32.so").string()); }, {"64-bit little-endian"});
+  WriteBytes(Dir.Path() / "elf32.so", Elf32);
+  ExpectError([&] { ReadModuleResources((Dir.Path() / "elf32.so").string()); },
+              {"64-bit little-endian"});
 }
 
 TEST_F(ModuleResources, TruncatedModulesRaiseErrorsNotCrashes) {
@@ -287,7 +271,7 @@ TEST_F(ModuleResources, TruncatedModulesRaiseErrorsNotCrashes) {
   std::set<std::size_t> Lengths = {
       3, 20, 63, 64, Whole.size() / 2, SectionTable + 10, Whole.size() - 1};
   for (auto Length : Lengths) {
-    auto Path = Dir / ("cut" + std::to_string(Length) + ".so");
+    auto Path = Dir.Path() / ("cut" + std::to_string(Length) + ".so");
     WriteBytes(Path, TBytes(Whole.begin(), Whole.begin() + static_cast<std::ptrdiff_t>(Length)));
     ExpectError([&] { ReadModuleResources(Path.string()); }, {Path.string(), "truncated"});
   }
@@ -297,7 +281,7 @@ TEST_F(ModuleResources, GarbageSectionTablesRaiseErrorsNotCrashes) {
   TTempDir Dir;
   auto Whole = ReadBytes(ModulePath);
   auto Write = [&](const std::string& Name, const TBytes& Bytes) {
-    auto Path = (Dir / Name).string();
+    auto Path = (Dir.Path() / Name).string();
     WriteBytes(Path, Bytes);
     return Path;
   };
@@ -339,7 +323,7 @@ TEST_F(ModuleResources, GarbageSectionTablesRaiseErrorsNotCrashes) {
 
 TEST_F(ModuleResources, CacheFollowsChangesOfTheFile) {
   TTempDir Dir;
-  auto Path = Dir / "module.so";
+  auto Path = Dir.Path() / "module.so";
   fs::copy_file(ModulePath, Path);
   auto First = ReadModuleResources(Path.string());
   EXPECT_EQ(First, ReadModuleResources(Path.string()));
@@ -432,7 +416,7 @@ protected:
   std::string FErrors;
 
   int Run(const std::string& Arguments) {
-    auto ErrorFile = FDir / "stderr.txt";
+    auto ErrorFile = FDir.Path() / "stderr.txt";
     auto Command = OvrcPath + " " + Arguments + " 2>" + ErrorFile.string();
     int Status = std::system(Command.c_str());
     std::ifstream Stream(ErrorFile);
@@ -441,10 +425,12 @@ protected:
   }
 
   TBytes Convert(const std::string& Pix) {
-    WriteFile(FDir / "p.pix", Pix);
-    EXPECT_EQ(Run("--bmp " + (FDir / "p.bmp").string() + " " + (FDir / "p.pix").string()), 0)
+    WriteFile(FDir.Path() / "p.pix", Pix);
+    EXPECT_EQ(
+        Run("--bmp " + (FDir.Path() / "p.bmp").string() + " " + (FDir.Path() / "p.pix").string()),
+        0)
         << FErrors;
-    return ReadBytes(FDir / "p.bmp");
+    return ReadBytes(FDir.Path() / "p.bmp");
   }
 };
 
@@ -572,23 +558,24 @@ TEST(VersionInfo, DamagedBlocksRaiseErrors) {
 // The resource compiler
 
 TEST_F(OvrcTest, CompilesAScriptAndListsItsFilesInTheDepfile) {
-  WriteFile(FDir / "dot.pix", "OVPIX 1 1 4\nx = red\npixels\nx\n");
-  WriteFile(FDir / "form.dfm", "object F: TForm\nend\n");
-  WriteFile(FDir / "s.rc", "DOT BITMAP \"dot.pix\"\nFORM RCDATA \"form.dfm\" // stored as is\n");
-  auto Out = FDir / "s.cpp";
-  ASSERT_EQ(Run("--depfile " + (FDir / "s.d").string() + " -o " + Out.string() + " " +
-                (FDir / "s.rc").string()),
+  WriteFile(FDir.Path() / "dot.pix", "OVPIX 1 1 4\nx = red\npixels\nx\n");
+  WriteFile(FDir.Path() / "form.dfm", "object F: TForm\nend\n");
+  WriteFile(FDir.Path() / "s.rc",
+            "DOT BITMAP \"dot.pix\"\nFORM RCDATA \"form.dfm\" // stored as is\n");
+  auto Out = FDir.Path() / "s.cpp";
+  ASSERT_EQ(Run("--depfile " + (FDir.Path() / "s.d").string() + " -o " + Out.string() + " " +
+                (FDir.Path() / "s.rc").string()),
             0)
       << FErrors;
   std::ifstream Source(Out);
   std::string Text((std::istreambuf_iterator<char>(Source)), std::istreambuf_iterator<char>());
   EXPECT_NE(Text.find("section(\".ovrsrc\")"), std::string::npos);
   EXPECT_NE(Text.find("OvResources_s["), std::string::npos);
-  std::ifstream Depfile(FDir / "s.d");
+  std::ifstream Depfile(FDir.Path() / "s.d");
   std::string Deps((std::istreambuf_iterator<char>(Depfile)), std::istreambuf_iterator<char>());
   EXPECT_EQ(Deps.rfind(Out.string() + ":", 0), 0u) << Deps;
   for (auto Name : {"s.rc", "dot.pix", "form.dfm"}) {
-    EXPECT_NE(Deps.find((FDir / Name).string()), std::string::npos) << Deps;
+    EXPECT_NE(Deps.find((FDir.Path() / Name).string()), std::string::npos) << Deps;
   }
 }
 
@@ -634,17 +621,17 @@ TEST_F(OvrcTest, ErrorsNameFileAndLineAndWriteNothing) {
       {"V VERSIONINFO\nBEGIN\nEND\nW VERSIONINFO\nBEGIN\nEND\n", nullptr,
        "s.rc:4: a script holds one VERSIONINFO resource only"},
   };
-  auto Out = FDir / "s.cpp";
-  auto Depfile = FDir / "s.d";
+  auto Out = FDir.Path() / "s.cpp";
+  auto Depfile = FDir.Path() / "s.d";
   for (const auto& Case : Cases) {
     SCOPED_TRACE(Case.Script);
-    fs::remove(FDir / "pic.pix");
-    WriteFile(FDir / "s.rc", Case.Script);
+    fs::remove(FDir.Path() / "pic.pix");
+    WriteFile(FDir.Path() / "s.rc", Case.Script);
     if (Case.Pix != nullptr) {
-      WriteFile(FDir / "pic.pix", Case.Pix);
+      WriteFile(FDir.Path() / "pic.pix", Case.Pix);
     }
     EXPECT_EQ(Run("--depfile " + Depfile.string() + " -o " + Out.string() + " " +
-                  (FDir / "s.rc").string()),
+                  (FDir.Path() / "s.rc").string()),
               1);
     EXPECT_NE(FErrors.find(Case.Expected), std::string::npos) << FErrors;
     EXPECT_FALSE(fs::exists(Out));
@@ -657,10 +644,10 @@ TEST_F(OvrcTest, ErrorsNameFileAndLineAndWriteNothing) {
 }
 
 TEST_F(OvrcTest, FailedRunLeavesAnEarlierOutputAlone) {
-  auto Out = FDir / "s.cpp";
+  auto Out = FDir.Path() / "s.cpp";
   WriteFile(Out, "// earlier output\n");
-  WriteFile(FDir / "s.rc", "A RCDATA \"missing\"\n");
-  EXPECT_EQ(Run("-o " + Out.string() + " " + (FDir / "s.rc").string()), 1);
+  WriteFile(FDir.Path() / "s.rc", "A RCDATA \"missing\"\n");
+  EXPECT_EQ(Run("-o " + Out.string() + " " + (FDir.Path() / "s.rc").string()), 1);
   std::ifstream Stream(Out);
   std::string Text((std::istreambuf_iterator<char>(Stream)), std::istreambuf_iterator<char>());
   EXPECT_EQ(Text, "// earlier output\n");

@@ -4,12 +4,13 @@
 // session through the rendered dialog.
 #include "QtTestSupport.hpp"
 
-#include "dclorvane60/PackageTestSupport.hpp"
 #include "designide/DesignPackages.hpp"
 #include "designide/DesignRegistry.hpp"
 #include "host/qt/QtDesigner.hpp"
 #include "orvane60/drivers/OVDriver.hpp"
 #include "rtl/TypInfo.hpp"
+#include "support/Process.hpp"
+#include "support/TempDir.hpp"
 #include "vcl/Windows.hpp"
 
 #include <QComboBox>
@@ -27,7 +28,7 @@
 #include <deque>
 
 using namespace QtTest;
-using namespace PackageTestSupport;
+using namespace TestSupport;
 using QtDesigner::TDesignerWindow;
 
 namespace {
@@ -81,7 +82,7 @@ class Designer : public ::testing::Test {
 protected:
   void SetUp() override {
     Env.Set("ORVANE_REGISTRY", Dir / "registry.ini");
-    WriteFile(Dir / "registry.ini", "[Software\\Orvane]\nRootDir=" + Dir.Path() + "\n");
+    WriteRegistry(Dir / "registry.ini", Dir.Path().string());
     Package = DesignPackages::TDesignPackage::Load(OV_PACKAGE_FILE);
     Scope = std::make_unique<UIService::TUIServiceScope>(&UI);
     // Message boxes are answered from the list (Cancel, else OK, when it is

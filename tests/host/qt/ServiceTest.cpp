@@ -4,6 +4,7 @@
 #include "QtTestSupport.hpp"
 
 #include "TestForms.hpp"
+#include "support/TempDir.hpp"
 #include "vcl/ExtCtrls.hpp"
 #include "vcl/Windows.hpp"
 
@@ -32,17 +33,7 @@ QStringList ButtonTexts(QMessageBox* Box) {
   return R;
 }
 
-// A folder of its own for a test, removed afterwards.
-struct TTempDir {
-  TTempDir() {
-    Path = std::filesystem::temp_directory_path() /
-           ("ovqt-" + std::to_string(::getpid()) + "-" + std::to_string(++Count));
-    std::filesystem::create_directories(Path);
-  }
-  ~TTempDir() { std::filesystem::remove_all(Path); }
-  std::filesystem::path Path;
-  static inline int Count = 0;
-};
+using TestSupport::TTempDir;
 
 } // namespace
 
@@ -124,12 +115,12 @@ TEST_F(Service, MessageBoxesHaveTheTypesCaptionIconAndButtonsInOrder) {
 
 TEST_F(Service, TheFileDialogKeepsTheModelsRulesAndRefusesAMissingFile) {
   TTempDir Dir;
-  const std::string Existing = (Dir.Path / "orders.dfm").string();
+  const std::string Existing = (Dir.Path() / "orders.dfm").string();
   std::ofstream(Existing) << "object DataModule1: TDataModule\nend\n";
   Dialogs::TOpenDialog Dialog(nullptr);
   Dialog.SetTitle("Open design file");
   Dialog.SetFilter("Design files (*.dfm)|*.dfm|All files|*.*");
-  Dialog.SetInitialDir(Dir.Path.string());
+  Dialog.SetInitialDir(Dir.Path().string());
   Dialog.SetOptions({Dialogs::TOpenOption::ofFileMustExist});
   QStringList Filters;
   QString Refusal;
