@@ -335,15 +335,7 @@ T* TargetAs(Forms::TCustomForm* Form, const std::string& Name, const char* What)
   throw EUIActionError(Format("%s (a %s) is not %s", Name, C->ClassName(), What));
 }
 
-Classes::TStrings* ItemsOf(TComponent* C) {
-  if (auto* L = dynamic_cast<StdCtrls::TCustomListBox*>(C))
-    return L->GetItems();
-  if (auto* B = dynamic_cast<StdCtrls::TCustomComboBox*>(C))
-    return B->GetItems();
-  if (auto* G = dynamic_cast<ExtCtrls::TCustomRadioGroup*>(C))
-    return G->GetItems();
-  return nullptr;
-}
+using UserInput::ItemsOf;
 
 // An item by index (a number) or by its text: exactly, then in any case,
 // then without accelerator marks.
@@ -382,7 +374,6 @@ std::string CommaText(const Classes::TStrings* S) {
 std::optional<std::string> PseudoProperty(TComponent* C, std::string_view P) {
   auto* Control = dynamic_cast<TControl*>(C);
   auto* List = dynamic_cast<StdCtrls::TCustomListBox*>(C);
-  auto* Combo = dynamic_cast<StdCtrls::TCustomComboBox*>(C);
   auto* Group = dynamic_cast<ExtCtrls::TCustomRadioGroup*>(C);
   auto* Memo = dynamic_cast<StdCtrls::TCustomMemo*>(C);
   auto* Form = dynamic_cast<Forms::TCustomForm*>(C);
@@ -417,8 +408,6 @@ std::optional<std::string> PseudoProperty(TComponent* C, std::string_view P) {
     if (SameText(P, "HorizontalExtent"))
       return std::to_string(List->HorizontalExtent());
   }
-  if (Combo && SameText(P, "ItemIndex"))
-    return std::to_string(Combo->GetItemIndex());
   if (Group && SameText(P, "Selected"))
     return Group->GetItemIndex() >= 0 ? Group->GetItems()->Get(Group->GetItemIndex())
                                       : std::string();
@@ -492,11 +481,12 @@ void ApplyAction(Forms::TCustomForm* Form, const TUIAction& A, const TActionCont
       auto* Control = dynamic_cast<TControl*>(C);
       if (!Control)
         throw EUIActionError(Format("%s (a %s) cannot be clicked", A.Target, C->ClassName()));
+      // Indexed by TMouseButton: mbLeft, mbRight, mbMiddle.
+      static constexpr const char* ButtonNames[] = {"left", "right", "middle"};
       Controls::TMouseButton Button = Controls::TMouseButton::mbLeft;
-      if (!A.Args.empty())
-        Button = SameText(Arg(0).Text, "right")    ? Controls::TMouseButton::mbRight
-                 : SameText(Arg(0).Text, "middle") ? Controls::TMouseButton::mbMiddle
-                                                   : Controls::TMouseButton::mbLeft;
+      for (size_t I = 0; !A.Args.empty() && I < std::size(ButtonNames); ++I)
+        if (SameText(Arg(0).Text, ButtonNames[I]))
+          Button = static_cast<Controls::TMouseButton>(I);
       UserInput::Click(Control, Button);
       return;
     }
@@ -601,39 +591,37 @@ void ApplyAction(Forms::TCustomForm* Form, const TUIAction& A, const TActionCont
 
 namespace {
 
+// What a person calls a component of the class; the most derived class
+// listed wins, and an unlisted class goes by its name.
+struct TKindName {
+  System::TClass (*Class)();
+  const char* Name;
+};
+
+constexpr TKindName KindNames[] = {
+    {&Forms::TCustomForm::StaticClass, "form"},
+    {&StdCtrls::TButton::StaticClass, "button"},
+    {&StdCtrls::TCustomCheckBox::StaticClass, "check box"},
+    {&ExtCtrls::TCustomRadioGroup::StaticClass, "radio group"},
+    {&StdCtrls::TCustomGroupBox::StaticClass, "group box"},
+    {&StdCtrls::TCustomMemo::StaticClass, "memo"},
+    {&StdCtrls::TCustomEdit::StaticClass, "edit"},
+    {&StdCtrls::TCustomComboBox::StaticClass, "combo box"},
+    {&StdCtrls::TCustomListBox::StaticClass, "list box"},
+    {&StdCtrls::TCustomLabel::StaticClass, "label"},
+    {&ComCtrls::TPageControl::StaticClass, "page control"},
+    {&ComCtrls::TTabSheet::StaticClass, "page"},
+    {&ExtCtrls::TCustomPanel::StaticClass, "panel"},
+    {&ExtCtrls::TBevel::StaticClass, "bevel"},
+    {&ExtCtrls::TImage::StaticClass, "image"},
+    {&Menus::TPopupMenu::StaticClass, "context menu"},
+};
+
 std::string KindOf(const TComponent* C) {
-  if (dynamic_cast<const Forms::TCustomForm*>(C))
-    return "form";
-  if (dynamic_cast<const StdCtrls::TButton*>(C))
-    return "button";
-  if (dynamic_cast<const StdCtrls::TCustomCheckBox*>(C))
-    return "check box";
-  if (dynamic_cast<const ExtCtrls::TCustomRadioGroup*>(C))
-    return "radio group";
-  if (dynamic_cast<const StdCtrls::TCustomGroupBox*>(C))
-    return "group box";
-  if (dynamic_cast<const StdCtrls::TCustomMemo*>(C))
-    return "memo";
-  if (dynamic_cast<const StdCtrls::TCustomEdit*>(C))
-    return "edit";
-  if (dynamic_cast<const StdCtrls::TCustomComboBox*>(C))
-    return "combo box";
-  if (dynamic_cast<const StdCtrls::TCustomListBox*>(C))
-    return "list box";
-  if (dynamic_cast<const StdCtrls::TCustomLabel*>(C))
-    return "label";
-  if (dynamic_cast<const ComCtrls::TPageControl*>(C))
-    return "page control";
-  if (dynamic_cast<const ComCtrls::TTabSheet*>(C))
-    return "page";
-  if (dynamic_cast<const ExtCtrls::TCustomPanel*>(C))
-    return "panel";
-  if (dynamic_cast<const ExtCtrls::TBevel*>(C))
-    return "bevel";
-  if (dynamic_cast<const ExtCtrls::TImage*>(C))
-    return "image";
-  if (dynamic_cast<const Menus::TPopupMenu*>(C))
-    return "context menu";
+  for (System::TClass Class = C->ClassType(); Class; Class = Class->Parent)
+    for (const TKindName& K : KindNames)
+      if (K.Class() == Class)
+        return K.Name;
   return C->ClassName();
 }
 
@@ -677,10 +665,11 @@ void DescribeControl(const TControl* C, const Forms::TCustomForm* Form, int Dept
     Out << "  " << Quote(Group->GetCaption()) << "  items: "
         << ItemsText(Group->GetItems(), [&](int I) { return I == Group->GetItemIndex(); });
   } else if (auto* Check = dynamic_cast<const StdCtrls::TCustomCheckBox*>(C)) {
+    // Indexed by TCheckBoxState: cbUnchecked, cbChecked, cbGrayed.
+    static constexpr const char* States[] = {"unchecked", "checked", "greyed"};
+    const auto State = static_cast<size_t>(Check->GetState());
     Out << "  " << Quote(Check->GetCaption()) << "  "
-        << (Check->GetState() == StdCtrls::TCheckBoxState::cbChecked  ? "checked"
-            : Check->GetState() == StdCtrls::TCheckBoxState::cbGrayed ? "greyed"
-                                                                      : "unchecked");
+        << (State < std::size(States) ? States[State] : "unchecked");
   } else if (auto* Button = dynamic_cast<const StdCtrls::TButton*>(C)) {
     Out << "  " << Quote(Button->GetCaption());
     if (Button->GetDefault())

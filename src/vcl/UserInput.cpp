@@ -105,10 +105,24 @@ void TypeText(TWinControl* Control, const std::string& Text) {
   Control->SetText(Edit ? Edit->TypedText(Text) : Combo->TypedText(Text));
 }
 
+Classes::TStrings* ItemsOf(const Classes::TComponent* Component) {
+  const TypInfo::TPropInfo* Items = TypInfo::GetPropInfo(Component, "Items");
+  if (!Items || Items->PropType->Kind != TypInfo::TTypeKind::tkClass)
+    return nullptr;
+  return dynamic_cast<Classes::TStrings*>(TypInfo::GetObjectProp(Component, Items));
+}
+
 void ChooseItem(TControl* Control, int Index) {
   Require(Control);
+  const auto NoItems = [&] {
+    return EUserInputError(
+        Format("%s (a %s) has no items to choose from", NameOf(Control), Control->ClassName()));
+  };
+  Classes::TStrings* Items = ItemsOf(Control);
+  if (!Items)
+    throw NoItems();
+  CheckItemIndex(Control, Index, Items->Count());
   if (auto* Group = dynamic_cast<ExtCtrls::TCustomRadioGroup*>(Control)) {
-    CheckItemIndex(Control, Index, Group->GetItems()->Count());
     if (!MoveFocus(Group))
       return;
     // Clicking the chosen button again still clicks.
@@ -119,7 +133,6 @@ void ChooseItem(TControl* Control, int Index) {
     return;
   }
   if (auto* Combo = dynamic_cast<StdCtrls::TCustomComboBox*>(Control)) {
-    CheckItemIndex(Control, Index, Combo->GetItems()->Count());
     if (!MoveFocus(Combo))
       return;
     Combo->SetItemIndex(Index);
@@ -128,19 +141,16 @@ void ChooseItem(TControl* Control, int Index) {
       Combo->OnSelect(Combo);
     return;
   }
-  if (auto* List = dynamic_cast<StdCtrls::TCustomListBox*>(Control)) {
-    CheckItemIndex(Control, Index, List->GetItems()->Count());
-    if (!MoveFocus(List))
-      return;
-    if (List->GetMultiSelect())
-      for (int I = 0; I < List->GetItems()->Count(); ++I)
-        List->SetSelected(I, I == Index);
-    List->SetItemIndex(Index);
-    List->Click();
+  auto* List = dynamic_cast<StdCtrls::TCustomListBox*>(Control);
+  if (!List)
+    throw NoItems();
+  if (!MoveFocus(List))
     return;
-  }
-  throw EUserInputError(
-      Format("%s (a %s) has no items to choose from", NameOf(Control), Control->ClassName()));
+  if (List->GetMultiSelect())
+    for (int I = 0; I < List->GetItems()->Count(); ++I)
+      List->SetSelected(I, I == Index);
+  List->SetItemIndex(Index);
+  List->Click();
 }
 
 void SelectItems(StdCtrls::TCustomListBox* ListBox, const std::vector<int>& Indexes) {

@@ -41,6 +41,9 @@ void DblClick(TControl* Control);
 // Typing a new text into an edit, memo or combo box (after selecting what
 // was there): the focus moves there, then the text changes once.
 void TypeText(TWinControl* Control, const std::string& Text);
+// The items a person chooses from: the component's published Items when
+// they are strings (list boxes, combo boxes, radio groups), else null.
+Classes::TStrings* ItemsOf(const Classes::TComponent* Component);
 // Choosing item Index of a radio group, combo box or list box (in a list
 // box with multiple selection, that item alone is then selected).
 void ChooseItem(TControl* Control, int Index);

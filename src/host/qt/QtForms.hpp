@@ -77,6 +77,7 @@ Qt::CursorShape ToCursorShape(int Cursor);
 QStringList ToNameFilters(const std::string& Filter);
 
 class TFormView;
+struct TBinding;
 
 // Hears when the components a view shows are freed.
 class TFreeNotifier : public Classes::TComponent {
@@ -137,16 +138,21 @@ public:
 
   bool eventFilter(QObject* Watched, QEvent* Event) override;
 
+  // For the control binders (QtForms/Binders.hpp): whether the view is
+  // bringing widgets up to date now (their signals are no person's doing),
+  // the binding of a control (null once it is gone), and whether a handler
+  // refused the control the focus (forgotten once asked: the click that
+  // tried to move the focus goes with it).
+  bool Syncing() const { return FSyncing > 0; }
+  TBinding* BindingOf(const Controls::TControl* Control) const;
+  bool TakeRefusedFocus(const Controls::TControl* Control);
+
 private:
   friend class TFreeNotifier;
-  struct TBinding;
 
   void ComponentFreed(Classes::TComponent* Component);
   TBinding* Bind(Controls::TControl* Control, QWidget* ParentWidget);
-  QWidget* CreateWidget(Controls::TControl* Control, QWidget* ParentWidget, TBinding& B);
-  void Connect(TBinding& B);
   void SyncControl(TBinding& B);
-  void SyncLabel(TBinding& B);
   void SyncChildren(Controls::TWinControl* Parent, QWidget* ParentWidget);
   void SyncTabOrder();
   void SyncFocus();
