@@ -1,6 +1,8 @@
 #include "dclorvane60/DclOrvane60.hpp"
 
+#include "dclorvane60/OVAbout.hpp"
 #include "dclorvane60/OVReg.hpp"
+#include "dclorvane60/OVUpdSEd.hpp"
 #include "orvane60/Orvane60.hpp"
 
 namespace DclOrvane60 {
@@ -20,6 +22,27 @@ const DesignPackages::TPackageInfoTable PackageInfo = {
     Description,
     Requires,
     Units,
+};
+
+bool ReadSettings(TSettingsView& View) {
+  OVReg::TDesignSettings* S = OVReg::DesignSettings;
+  if (!S)
+    return false;
+  // In the order the store reads them on first use: the recent list first,
+  // which also sets how many names are read.
+  View.RecentDatabases = S->GetRecentDatabases()->ToVector();
+  View.DefaultParams = S->GetDefaultParams()->ToVector();
+  View.RootDir = S->GetRootDir();
+  View.IniFileName = S->GetIniFileName();
+  View.SQLEditorEnabled = S->GetSQLEditorEnabled();
+  View.DefaultServerType = S->GetDefaultServerTypeName();
+  View.MaxRecentCount = S->GetMaxRecentCount();
+  return true;
+}
+
+const TPackageServices Services = {
+    sizeof(TPackageServices), ServicesVersion, OVUpdSEd::EditUpdateSQL,
+    OVAbout::ShowAboutBox,    ReadSettings,
 };
 
 // The library entry point: the module holds the package's resources (palette
@@ -68,6 +91,10 @@ void Finalize() {
 
 void Register() {
   OVReg::Register();
+}
+
+const DclOrvane60::TPackageServices* GetPackageServices() {
+  return &DclOrvane60::Services;
 }
 
 System::TObject* GetDesignSettings() {

@@ -5,13 +5,14 @@
 //   Initialize           start-up: the runtime package Orvane60 first, then OVReg
 //   Register             the registrations of OVReg
 //   Finalize             shut-down in reverse order: OVReg, then Orvane60
-//   GetDesignSettings    the settings object of OVReg (null outside start-up and
-//                        shut-down), for the host to show its values
+//   GetPackageServices   the package's services table (PackageServices.hpp)
 //
-// The library's constructor and destructor play the library entry point:
-// they register and unregister the package's module (for its resources).
+// The host reaches everything else it uses through the services table. The
+// library's constructor and destructor play the library entry point: they
+// register and unregister the package's module (for its resources).
 #pragma once
 
+#include "dclorvane60/PackageServices.hpp"
 #include "designide/DesignPackages.hpp"
 #include "rtl/System.hpp"
 
@@ -29,5 +30,8 @@ const DesignPackages::TPackageInfoTable* GetPackageInfoTable();
 void Initialize();
 void Finalize();
 void Register();
+const DclOrvane60::TPackageServices* GetPackageServices();
+// The settings object of OVReg (null outside start-up and shut-down); not
+// exported: the host reads the settings through the services table.
 System::TObject* GetDesignSettings();
 }

@@ -61,10 +61,7 @@ void OpenAddress(const std::string& Address);
 void ReadProductVersion(std::string& Name, std::string& Version);
 
 // Shows a new About box modally and frees it, also when showing it fails.
-__attribute__((visibility("default"))) void ShowAboutBox();
-
-// ShowAboutBox as the designer host finds it in the package library.
-inline constexpr const char* ShowAboutBoxSymbol = "_ZN7OVAbout12ShowAboutBoxEv";
-using TShowAboutBoxProc = void (*)();
+// The host reaches it through the package's services table.
+void ShowAboutBox();
 
 } // namespace OVAbout

@@ -175,11 +175,7 @@ private:
 // Opens the editor on the update object. True when the person confirmed with
 // OK and the four statements were written back; false after Cancel, with the
 // update object untouched. Exceptions pass on after the form is freed.
-__attribute__((visibility("default"))) bool EditUpdateSQL(OVEngine::TOVUpdateSQL* AUpdateSQL);
-
-// EditUpdateSQL as the designer host finds it in the package library.
-inline constexpr const char* EditUpdateSQLSymbol =
-    "_ZN8OVUpdSEd13EditUpdateSQLEPN8OVEngine12TOVUpdateSQLE";
-using TEditUpdateSQLProc = bool (*)(OVEngine::TOVUpdateSQL*);
+// The host reaches it through the package's services table.
+bool EditUpdateSQL(OVEngine::TOVUpdateSQL* AUpdateSQL);
 
 } // namespace OVUpdSEd

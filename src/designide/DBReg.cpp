@@ -17,18 +17,24 @@ std::string SDataSetDesignerVerb() {
   return "Fields Edi&tor...";
 }
 
+namespace {
+
+enum TDataSetVerb { dvFieldsEditor, dvCount };
+
+} // namespace
+
 void TDataSetEditor::ExecuteVerb(int Index) {
-  if (Index == 0)
+  if (Index == dvFieldsEditor)
     DSDesign::ShowFieldsEditor(GetDesigner(), System::As<DB::TDataSet>(Component()),
                                GetDSDesignerClass());
 }
 
 std::string TDataSetEditor::GetVerb(int Index) {
-  return Index == 0 ? SDataSetDesignerVerb() : std::string();
+  return Index == dvFieldsEditor ? SDataSetDesignerVerb() : std::string();
 }
 
 int TDataSetEditor::GetVerbCount() {
-  return 1;
+  return dvCount;
 }
 
 System::TClass TDataSetEditor::GetDSDesignerClass() {

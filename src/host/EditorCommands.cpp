@@ -260,8 +260,7 @@ private:
 } // namespace
 
 void About(THost& Host, const std::string& UIScript, std::ostream& Out) {
-  auto* Show = reinterpret_cast<OVAbout::TShowAboutBoxProc>(
-      Host.Package().Symbol(OVAbout::ShowAboutBoxSymbol));
+  const auto Show = Host.Services().ShowAboutBox;
   if (!Show)
     throw DesignPackages::EPackageError(
         Format("The package %s has no About box", Host.Package().FileName()));

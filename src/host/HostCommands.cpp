@@ -184,15 +184,13 @@ void PrintDocument(const ordered_json& J, std::ostream& Out) {
                        C["class"].get<std::string>(), C["owner"].get<std::string>());
 }
 
+// The text of a published property; EPropertyError naming the class and the
+// property when there is none.
 std::string PropText(const System::TObject* Obj, const char* Name) {
   const TypInfo::TPropInfo* P = TypInfo::GetPropInfo(Obj, Name);
+  if (!P)
+    throw TypInfo::EPropertyError(TypInfo::PropErrorMessage(Obj, Name, "does not exist"));
   return TypInfo::GetPropValueText(Obj, P);
-}
-
-std::vector<std::string> PropLines(const System::TObject* Obj, const char* Name) {
-  const auto* List = dynamic_cast<const Classes::TStrings*>(
-      TypInfo::GetObjectProp(Obj, TypInfo::GetPropInfo(Obj, Name)));
-  return List ? List->ToVector() : std::vector<std::string>{};
 }
 
 } // namespace
@@ -230,7 +228,29 @@ DesignPackages::TDesignPackage& THost::Package() {
   return *FPackage;
 }
 
+const DclOrvane60::TPackageServices& THost::Services() {
+  if (FServices)
+    return *FServices;
+  auto& P = Package();
+  const auto Get = reinterpret_cast<DclOrvane60::TGetPackageServicesProc>(
+      P.Symbol(DclOrvane60::GetPackageServicesName));
+  const DclOrvane60::TPackageServices* S = Get ? Get() : nullptr;
+  if (!S)
+    throw DesignPackages::EPackageError(Format("The package %s has no services table (%s)",
+                                               P.FileName(), DclOrvane60::GetPackageServicesName));
+  if (S->Size < sizeof(DclOrvane60::TPackageServices) || S->Version != DclOrvane60::ServicesVersion)
+    throw DesignPackages::EPackageError(
+        Format("The package %s has a services table of another build (size %u, version %u; "
+               "this host needs size %u, version %u)",
+               P.FileName(), S->Size, S->Version,
+               static_cast<unsigned>(sizeof(DclOrvane60::TPackageServices)),
+               DclOrvane60::ServicesVersion));
+  FServices = S;
+  return *FServices;
+}
+
 void THost::UnloadPackage() {
+  FServices = nullptr;
   if (const auto P = std::move(FPackage))
     P->Unload();
 }
@@ -286,23 +306,21 @@ void Registrations(THost& Host, std::ostream& Out) {
 }
 
 void Settings(THost& Host, std::ostream& Out) {
-  auto& P = Host.Package();
-  using TGetSettings = System::TObject* (*)();
-  const auto Get = reinterpret_cast<TGetSettings>(P.Symbol("GetDesignSettings"));
-  System::TObject* S = Get ? Get() : nullptr;
-  if (!S)
+  const auto& Services = Host.Services();
+  DclOrvane60::TSettingsView S;
+  if (!Services.ReadSettings || !Services.ReadSettings(S))
     throw DesignPackages::EPackageError(
-        Format("Package %s has no design settings to show", P.Info().Name));
-  const auto Recent = PropLines(S, "RecentDatabases");
-  const auto Params = PropLines(S, "DefaultParams");
+        Format("Package %s has no design settings to show", Host.Package().Info().Name));
+  const auto& Recent = S.RecentDatabases;
+  const auto& Params = S.DefaultParams;
   ordered_json J{{"registryFile", Registry::RegistryFileName()},
-                 {"settingsDirectory", PropText(S, "RootDir")},
-                 {"settingsFile", PropText(S, "IniFileName")},
-                 {"sqlEditorEnabled", PropText(S, "SQLEditorEnabled") == "True"},
-                 {"defaultServerType", PropText(S, "DefaultServerType")},
+                 {"settingsDirectory", S.RootDir},
+                 {"settingsFile", S.IniFileName},
+                 {"sqlEditorEnabled", S.SQLEditorEnabled},
+                 {"defaultServerType", S.DefaultServerType},
                  {"defaultParams", Params},
                  {"recentDatabases", Recent},
-                 {"maxRecentCount", std::stoi(PropText(S, "MaxRecentCount"))}};
+                 {"maxRecentCount", S.MaxRecentCount}};
   if (Host.Options().Json) {
     PrintJson(Out, J);
     return;

@@ -3,6 +3,7 @@
 // are raised as exceptions, which main reports.
 #pragma once
 
+#include "dclorvane60/PackageServices.hpp"
 #include "designide/DesignPackages.hpp"
 
 #include <iosfwd>
@@ -35,12 +36,17 @@ public:
 
   const TOptions& Options() const { return FOptions; }
   DesignPackages::TDesignPackage& Package();
+  // The package's services table (loading the package first), looked up
+  // once. Raises EPackageError naming the package file when it has none, or
+  // one of an older build (smaller) or of another version.
+  const DclOrvane60::TPackageServices& Services();
   // Unloads the package now, reporting a failed shut-down.
   void UnloadPackage();
 
 private:
   TOptions FOptions;
   std::unique_ptr<DesignPackages::TDesignPackage> FPackage;
+  const DclOrvane60::TPackageServices* FServices = nullptr;
 };
 
 void PackageInfo(THost& Host, std::ostream& Out);

@@ -1,6 +1,5 @@
 #include "host/UpdateSQLCommands.hpp"
 
-#include "dclorvane60/OVUpdSEd.hpp"
 #include "host/CommandOutput.hpp"
 #include "host/DesignDocument.hpp"
 #include "host/UpdateSQLTool.hpp"
@@ -30,15 +29,13 @@ using UpdateSQLTool::TResult;
 
 namespace {
 
-// EditUpdateSQL of the loaded package: the host reaches it the way it
-// reaches every entry of a package, by its exported name.
+// EditUpdateSQL of the loaded package, from its services table.
 UpdateSQLTool::TEditUpdateSQL PackageEditUpdateSQL(THost& Host) {
-  auto& Package = Host.Package();
-  void* Entry = Package.Symbol(OVUpdSEd::EditUpdateSQLSymbol);
+  const auto Entry = Host.Services().EditUpdateSQL;
   if (!Entry)
-    throw SysUtils::Exception(
-        Format("The package %s has no UpdateSQL editor (EditUpdateSQL)", Package.FileName()));
-  return reinterpret_cast<UpdateSQLTool::TEditUpdateSQL>(Entry);
+    throw SysUtils::Exception(Format("The package %s has no UpdateSQL editor (EditUpdateSQL)",
+                                     Host.Package().FileName()));
+  return Entry;
 }
 
 std::vector<std::string> SplitList(const std::string& Text, const char* Option) {

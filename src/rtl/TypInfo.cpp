@@ -358,6 +358,9 @@ bool IsDefaultPropValue(const TObject* Instance, const TPropInfo* Prop) {
 }
 
 std::string GetPropValueText(const TObject* Instance, const TPropInfo* Prop) {
+  // A misspelt name gives no property information: say so rather than crash.
+  if (!Prop)
+    throw EPropertyError(PropErrorMessage(Instance, "(unnamed)", "does not exist"));
   switch (Prop->PropType->Kind) {
   case TTypeKind::tkInteger:
   case TTypeKind::tkInt64: {

@@ -192,6 +192,18 @@ TEST_F(HostCommandTest, APackagePathThatIsNoPackageIsNamed) {
   ExpectError(Designer({"package-info", "--package", Work / "nothing.so"}), "nothing.so");
 }
 
+TEST_F(HostCommandTest, AServicesTableOfAnotherBuildIsRefusedBeforeAnyServiceRuns) {
+  const std::string Old = OV_OLD_SERVICES_PACKAGE;
+  for (const char* Command : {"settings", "about"})
+    ExpectError(Designer({"--package", Old, Command}),
+                "The package " + Old +
+                    " has a services table of another build (size 8, version 1; this host needs");
+  // What needs no service still works with such a package.
+  const auto R = Designer({"--package", Old, "package-info"});
+  EXPECT_EQ(R.ExitCode, 0) << R.Err;
+  EXPECT_NE(R.Out.find("OldServices"), std::string::npos) << R.Out;
+}
+
 TEST_F(HostCommandTest, BadUsageExitsWithTwo) {
   for (const auto& Args : std::vector<std::vector<std::string>>{
            {}, {"no-such-command"}, {"open"}, {"palette", "--bogus"}, {"save", "a", "b", "c"}}) {

@@ -1,7 +1,7 @@
+#include "dclorvane60/PackageServices.hpp"
 #include "designide/DesignPackages.hpp"
 #include "designide/DesignRegistry.hpp"
 #include "rtl/Classes.hpp"
-#include "rtl/TypInfo.hpp"
 #include "support/Process.hpp"
 #include "support/TempDir.hpp"
 
@@ -20,13 +20,17 @@ protected:
     WriteRegistry(Registry / "registry.ini", Settings.Path().string());
   }
 
-  static System::TObject* Settings_(TDesignPackage& P) {
-    using TGet = System::TObject* (*)();
-    const auto Get = reinterpret_cast<TGet>(P.Symbol("GetDesignSettings"));
+  // The package's services table, as the host finds it.
+  static const DclOrvane60::TPackageServices* Services(TDesignPackage& P) {
+    const auto Get = reinterpret_cast<DclOrvane60::TGetPackageServicesProc>(
+        P.Symbol(DclOrvane60::GetPackageServicesName));
     return Get ? Get() : nullptr;
   }
-  static std::string Prop(System::TObject* S, const char* Name) {
-    return TypInfo::GetPropValueText(S, TypInfo::GetPropInfo(S, Name));
+  static DclOrvane60::TSettingsView Settings_(TDesignPackage& P) {
+    DclOrvane60::TSettingsView View;
+    const auto* S = Services(P);
+    EXPECT_TRUE(S && S->ReadSettings && S->ReadSettings(View));
+    return View;
   }
   static std::string Message(const std::function<void()>& Fn) {
     try {
@@ -55,7 +59,12 @@ TEST_F(PackageLoadTest, LoadingStartsAndRegistersUnloadingRemovesEverything) {
     ASSERT_FALSE(Log.empty());
     EXPECT_EQ(Log.front().Call, "RegisterComponents");
     EXPECT_EQ(DesignRegistry::PalettePages().at(0).Items.size(), 10u);
-    EXPECT_NE(Settings_(*P), nullptr);
+    const auto* S = Services(*P);
+    ASSERT_NE(S, nullptr);
+    EXPECT_EQ(S->Size, sizeof(DclOrvane60::TPackageServices));
+    EXPECT_EQ(S->Version, DclOrvane60::ServicesVersion);
+    EXPECT_NE(S->EditUpdateSQL, nullptr);
+    EXPECT_NE(S->ShowAboutBox, nullptr);
     EXPECT_EQ(Message([] { TDesignPackage::Load(OV_PACKAGE_FILE); }),
               std::string("Cannot load package \"") + OV_PACKAGE_FILE +
                   "\": a package named DclOrvane60 is loaded already");
@@ -71,16 +80,17 @@ TEST_F(PackageLoadTest, AReloadReadsTheRegistryAndTheSettingsFileAgain) {
   WriteFile(Settings / "orvane.ini", "[SQLEditor]\nEnabled=0\n[RecentDatabases]\nItem00=first\n");
   {
     const auto P = TDesignPackage::Load(OV_PACKAGE_FILE);
-    System::TObject* S = Settings_(*P);
-    EXPECT_EQ(Prop(S, "RootDir"), Settings.Path().string());
-    EXPECT_EQ(Prop(S, "SQLEditorEnabled"), "False");
+    const auto S = Settings_(*P);
+    EXPECT_EQ(S.RootDir, Settings.Path().string());
+    EXPECT_FALSE(S.SQLEditorEnabled);
+    EXPECT_EQ(S.RecentDatabases, std::vector<std::string>{"first"});
   }
   TTempDir Other;
   WriteRegistry(Registry / "registry.ini", Other.Path().string());
   const auto P = TDesignPackage::Load(OV_PACKAGE_FILE);
-  System::TObject* S = Settings_(*P);
-  EXPECT_EQ(Prop(S, "RootDir"), Other.Path().string());
-  EXPECT_EQ(Prop(S, "SQLEditorEnabled"), "True");
+  const auto S = Settings_(*P);
+  EXPECT_EQ(S.RootDir, Other.Path().string());
+  EXPECT_TRUE(S.SQLEditorEnabled);
   P->Unload();
   EXPECT_FALSE(P->Loaded());
   EXPECT_EQ(P->Symbol("Register"), nullptr);

@@ -188,6 +188,16 @@ TEST(ObjectModel, BadValuesAreRefusedAndChangeNothing) {
   EXPECT_THROW(SetObjectProp(&W, GetPropInfo(&W, "Lines"), &W), SysUtils::EInvalidCast);
 }
 
+TEST(ObjectModel, TheTextOfAMisspeltPropertyIsAnErrorNotACrash) {
+  TWidget W(nullptr);
+  try {
+    GetPropValueText(&W, GetPropInfo(&W, "Knid"));
+    FAIL() << "no error";
+  } catch (const EPropertyError& E) {
+    EXPECT_EQ(E.Message(), "Property TWidget.(unnamed) does not exist");
+  }
+}
+
 TEST(ObjectModel, DefaultsDecideWhatIsStored) {
   TWidget W(nullptr);
   EXPECT_TRUE(IsDefaultPropValue(&W, GetPropInfo(&W, "Width")));

@@ -38,6 +38,16 @@ class TOVMacroQueryEditor : public TOVQueryEditor {
   int GetVerbCount() override;
 };
 
+// Verb indexes. An editor's own verbs follow its parent's, so they count
+// from the parent's verb count; the dataset editor's are its whole list.
+enum TDefaultVerb { fvAbout, fvCount };                        // after the component editor's
+enum TUpdateSQLVerb { uvSeparator, uvEditUpdateSQL, uvCount }; // after the default editor's
+enum TDataSetVerb { svAbout, svSeparator, svFieldsEditor, svCount };
+// After the dataset editor's; qvEditSQL only while the SQL editor is enabled.
+enum TQueryVerb { qvParams, qvEditSQL };
+enum TMacroQueryVerb { mvMacros, mvCount }; // after the query editor's
+enum TStoredProcVerb { pvParams, pvCount }; // after the dataset editor's
+
 bool SQLEditorEnabled() {
   return DesignSettings && DesignSettings->SQLEditorEnabled();
 }
@@ -113,12 +123,12 @@ void EditUpdateObject(DesignIntf::IDesigner* Designer, TOVUpdateSQL* UpdateSQL) 
 // TOVDefaultEditor ------------------------------------------------------------
 
 int TOVDefaultEditor::GetVerbCount() {
-  return inherited::GetVerbCount() + 1;
+  return inherited::GetVerbCount() + fvCount;
 }
 
 std::string TOVDefaultEditor::GetVerb(int Index) {
   const int Base = inherited::GetVerbCount();
-  if (Index == Base)
+  if (Index - Base == fvAbout)
     return GetVersionVerbCaption();
   if (Index < Base)
     return inherited::GetVerb(Index);
@@ -127,84 +137,84 @@ std::string TOVDefaultEditor::GetVerb(int Index) {
 
 void TOVDefaultEditor::ExecuteVerb(int Index) {
   const int Base = inherited::GetVerbCount();
-  if (Index == Base)
+  if (Index - Base == fvAbout)
     OVAbout::ShowAboutBox();
   else if (Index < Base)
     inherited::ExecuteVerb(Index);
 }
 
 void TOVDefaultEditor::Edit() {
-  ExecuteVerb(inherited::GetVerbCount());
+  ExecuteVerb(inherited::GetVerbCount() + fvAbout);
 }
 
 // TOVUpdateSQLEditor ----------------------------------------------------------
 
 int TOVUpdateSQLEditor::GetVerbCount() {
-  return inherited::GetVerbCount() + 2;
+  return inherited::GetVerbCount() + uvCount;
 }
 
 std::string TOVUpdateSQLEditor::GetVerb(int Index) {
   const int Base = inherited::GetVerbCount();
-  if (Index == Base)
+  if (Index - Base == uvSeparator)
     return "-";
-  if (Index == Base + 1)
+  if (Index - Base == uvEditUpdateSQL)
     return OVConsts::SUpdateSQLEditor();
   return inherited::GetVerb(Index);
 }
 
 void TOVUpdateSQLEditor::ExecuteVerb(int Index) {
-  if (Index == inherited::GetVerbCount() + 1)
+  if (Index - inherited::GetVerbCount() == uvEditUpdateSQL)
     EditUpdateObject(GetDesigner(), As<TOVUpdateSQL>(Component()));
   else
     inherited::ExecuteVerb(Index);
 }
 
 void TOVUpdateSQLEditor::Edit() {
-  ExecuteVerb(inherited::GetVerbCount() + 1);
+  ExecuteVerb(inherited::GetVerbCount() + uvEditUpdateSQL);
 }
 
 // TOVDataSetEditor --------------------------------------------------------------
 
 int TOVDataSetEditor::GetVerbCount() {
-  return 3;
+  return svCount;
 }
 
 std::string TOVDataSetEditor::GetVerb(int Index) {
   switch (Index) {
-  case 0:
+  case svAbout:
     return GetVersionVerbCaption();
-  case 1:
+  case svSeparator:
     return "-";
-  case 2:
+  case svFieldsEditor:
     return OVConsts::SDatasetDesignerVerb();
   }
   return {};
 }
 
 void TOVDataSetEditor::ExecuteVerb(int Index) {
-  if (Index == 0)
+  if (Index == svAbout)
     OVAbout::ShowAboutBox();
-  else if (Index == 2)
+  else if (Index == svFieldsEditor)
     DSDesign::ShowFieldsEditor(GetDesigner(), As<DB::TDataSet>(Component()), GetDSDesignerClass());
 }
 
 void TOVDataSetEditor::Edit() {
-  ExecuteVerb(2);
+  ExecuteVerb(svFieldsEditor);
 }
 
 // TOVQueryEditor -----------------------------------------------------------------
 
 int TOVQueryEditor::GetVerbCount() {
-  return inherited::GetVerbCount() + 1 + (SQLEditorEnabled() ? 1 : 0);
+  return inherited::GetVerbCount() + (SQLEditorEnabled() ? qvEditSQL + 1 : qvParams + 1);
 }
 
 std::string TOVQueryEditor::GetVerb(int Index) {
   const int Base = inherited::GetVerbCount();
-  if (Index == Base)
+  if (Index - Base == qvParams)
     return OVConsts::SBindVerb();
   // The SQL verb exists only while the SQL editor is enabled; past the
   // count there is no caption to give.
-  if (Index == Base + 1 && SQLEditorEnabled())
+  if (Index - Base == qvEditSQL && SQLEditorEnabled())
     return OVConsts::SEditSQLVerb();
   return inherited::GetVerb(Index);
 }
@@ -212,11 +222,11 @@ std::string TOVQueryEditor::GetVerb(int Index) {
 void TOVQueryEditor::ExecuteVerb(int Index) {
   TOVQuery* Query = As<TOVQuery>(Component());
   const int Base = inherited::GetVerbCount();
-  if (Index == Base) {
+  if (Index - Base == qvParams) {
     EditQueryParams(GetDesigner(), Query);
     return;
   }
-  if (Index != Base + 1 || !SQLEditorEnabled()) {
+  if (Index - Base != qvEditSQL || !SQLEditorEnabled()) {
     inherited::ExecuteVerb(Index);
     return;
   }
@@ -237,17 +247,17 @@ void TOVQueryEditor::ShowCodeEditor(Classes::TStrings* Strings, bool Modified) {
 // TOVMacroQueryEditor ------------------------------------------------------------
 
 int TOVMacroQueryEditor::GetVerbCount() {
-  return inherited::GetVerbCount() + 1;
+  return inherited::GetVerbCount() + mvCount;
 }
 
 std::string TOVMacroQueryEditor::GetVerb(int Index) {
-  if (Index == inherited::GetVerbCount())
+  if (Index - inherited::GetVerbCount() == mvMacros)
     return OVConsts::SBindMacrosVerb();
   return inherited::GetVerb(Index);
 }
 
 void TOVMacroQueryEditor::ExecuteVerb(int Index) {
-  if (Index == inherited::GetVerbCount())
+  if (Index - inherited::GetVerbCount() == mvMacros)
     EditQueryMacros(GetDesigner(), As<TOVMacroQuery>(Component()));
   else
     inherited::ExecuteVerb(Index);
@@ -256,18 +266,18 @@ void TOVMacroQueryEditor::ExecuteVerb(int Index) {
 // TOVStoredProcEditor ------------------------------------------------------------
 
 int TOVStoredProcEditor::GetVerbCount() {
-  return inherited::GetVerbCount() + 1;
+  return inherited::GetVerbCount() + pvCount;
 }
 
 std::string TOVStoredProcEditor::GetVerb(int Index) {
-  if (Index == inherited::GetVerbCount())
+  if (Index - inherited::GetVerbCount() == pvParams)
     return OVConsts::SBindVerb();
   return inherited::GetVerb(Index);
 }
 
 void TOVStoredProcEditor::ExecuteVerb(int Index) {
   TOVStoredProc* Proc = As<TOVStoredProc>(Component());
-  if (Index == inherited::GetVerbCount())
+  if (Index - inherited::GetVerbCount() == pvParams)
     EditStoredProcParams(GetDesigner(), Proc);
   else
     inherited::ExecuteVerb(Index);

@@ -13,22 +13,31 @@ using OVEngine::TOVDesignDBOptions;
 
 OV_CLASS_IMPL(TOVDatabaseEditor, TOVDefaultEditor, "OVReg")
 
+namespace {
+
+// The editor's own verbs, after the default editor's.
+enum TDatabaseVerb { dvSeparator, dvEditDatabase, dvParams, dvCount };
+
+} // namespace
+
 TOVDatabaseEditor::~TOVDatabaseEditor() = default;
 
 int TOVDatabaseEditor::GetVerbCount() {
-  return inherited::GetVerbCount() + 3;
+  return inherited::GetVerbCount() + dvCount;
 }
 
 std::string TOVDatabaseEditor::GetVerb(int Index) {
   const int Base = inherited::GetVerbCount();
-  if (Index == Base)
-    return "-";
-  if (Index == Base + 1)
-    return OVConsts::SEditDatabaseVerb();
-  if (Index == Base + 2)
-    return OVConsts::SBindVerb();
   if (Index < Base)
     return inherited::GetVerb(Index);
+  switch (Index - Base) {
+  case dvSeparator:
+    return "-";
+  case dvEditDatabase:
+    return OVConsts::SEditDatabaseVerb();
+  case dvParams:
+    return OVConsts::SBindVerb();
+  }
   return {};
 }
 
@@ -38,12 +47,12 @@ void TOVDatabaseEditor::ExecuteVerb(int Index) {
     inherited::ExecuteVerb(Index);
     return;
   }
-  if (Index == Base + 1) {
+  if (Index - Base == dvEditDatabase) {
     if (EditDatabase(System::As<TOVDatabase>(Component())) && GetDesigner())
       GetDesigner()->Modified();
     return;
   }
-  if (Index != Base + 2)
+  if (Index - Base != dvParams)
     return;
   auto* Database = System::As<TOVDatabase>(Component());
   if (!CloseStringsModule(GetDesigner(), Component(), "Params"))
@@ -60,7 +69,7 @@ void TOVDatabaseEditor::ExecuteVerb(int Index) {
 }
 
 void TOVDatabaseEditor::Edit() {
-  ExecuteVerb(inherited::GetVerbCount() + 1);
+  ExecuteVerb(inherited::GetVerbCount() + dvEditDatabase);
 }
 
 bool TOVDatabaseEditor::EditDatabase(TOVDatabase* Database) {
