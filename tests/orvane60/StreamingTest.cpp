@@ -116,6 +116,61 @@ TEST_F(TStreamingTest, ComponentsReadBackAsTheyWereWritten) {
   EXPECT_EQ(DfmStream::WriteComponentToText(&Module), Text);
 }
 
+// Reading a file no longer tells every component of every other one read
+// with it; what the components depend on must still reach them: references
+// resolved, and every departure heard by those that refer to it.
+TEST_F(TStreamingTest, LoadedComponentsFindAndLoseWhatTheyReferTo) {
+  const std::string Text = "object DataModule1: TDataModule\n"
+                           "  object Src: TDataSource\n"
+                           "    DataSet = Q\n"
+                           "  end\n"
+                           "  object T: TOVTable\n"
+                           "    DatabaseName = 'Main'\n"
+                           "    TableName = 'd'\n"
+                           "    MasterSource = Src\n"
+                           "  end\n"
+                           "  object Q: TOVQuery\n"
+                           "    DatabaseName = 'Main'\n"
+                           "    SQL.Strings = (\n"
+                           "      'select id, name from t')\n"
+                           "    UpdateObject = U\n"
+                           "  end\n"
+                           "  object U: TOVUpdateSQL\n"
+                           "  end\n"
+                           "  object Db: TOVDatabase\n"
+                           "    DatabaseName = 'Main'\n"
+                           "    RemoteDatabase = '" +
+                           File() +
+                           "'\n"
+                           "  end\n"
+                           "end\n";
+  Classes::TDataModule Module(nullptr);
+  DfmStream::ReadComponentFromText(Text, &Module, "Links.dfm");
+  auto* Db = Module.FindComponentAs<TOVDatabase>("Db");
+  auto* Q = Module.FindComponentAs<TOVQuery>("Q");
+  auto* U = Module.FindComponentAs<TOVUpdateSQL>("U");
+  auto* T = Module.FindComponentAs<TOVTable>("T");
+  auto* Src = Module.FindComponentAs<DB::TDataSource>("Src");
+  ASSERT_TRUE(Db && Q && U && T && Src);
+  EXPECT_EQ(Q->GetUpdateObject(), U);
+  EXPECT_EQ(U->GetDataSet(), Q);
+  EXPECT_EQ(Src->GetDataSet(), Q);
+  EXPECT_EQ(T->GetMasterSource(), Src);
+  EXPECT_EQ(Q->FindDatabase(), Db);
+  Q->Open();
+  EXPECT_EQ(Q->Database(), Db);
+
+  delete U;
+  EXPECT_EQ(Q->GetUpdateObject(), nullptr);
+  delete Src;
+  EXPECT_EQ(T->GetMasterSource(), nullptr);
+  delete Db;
+  EXPECT_EQ(Q->Database(), nullptr);
+  EXPECT_FALSE(Q->GetActive());
+  EXPECT_EQ(Q->FindDatabase(), nullptr);
+  EXPECT_EQ(Module.ComponentCount(), 2);
+}
+
 TEST_F(TStreamingTest, AQueryReadBeforeItsDatabaseStillOpens) {
   const std::string Text = "object DataModule1: TDataModule\n"
                            "  object Q: TOVQuery\n"

@@ -27,6 +27,13 @@ protected:
   }
 };
 
+// Counts the components freed.
+int Freed = 0;
+struct TCounted : public TComponent {
+  using TComponent::TComponent;
+  ~TCounted() override { ++Freed; }
+};
+
 class TItem : public TCollectionItem {
   OV_CLASS(TItem, TCollectionItem)
   explicit TItem(TCollection* C) : TCollectionItem(C) {}
@@ -46,11 +53,7 @@ OV_CLASS_IMPL(TWatcher, TComponent, "ComponentTest")
 OV_CLASS_IMPL(TItem, TCollectionItem, "ComponentTest")
 
 TEST(Component, OwnerFreesWhatItOwns) {
-  static int Freed = 0;
-  struct TCounted : public TComponent {
-    using TComponent::TComponent;
-    ~TCounted() override { ++Freed; }
-  };
+  Freed = 0;
   auto* Owner = new TComponent(nullptr);
   auto* A = new TCounted(Owner);
   new TCounted(A);
@@ -112,6 +115,36 @@ TEST(Component, InsertTellsOwnerAndMovesBetweenOwners) {
   Clash->SetName("c");
   EXPECT_THROW(Owner2.InsertComponent(Clash), EComponentError);
   delete Clash;
+}
+
+TEST(Component, WhileLoadingInsertsReachOnlyTheOwnerAndRemovalsReachAll) {
+  TWatcher Owner(nullptr);
+  auto* Sibling = new TWatcher(&Owner);
+  Owner.SetLoading(true);
+  auto* Read = new TComponent(&Owner);
+  EXPECT_EQ(Owner.Seen, (std::vector<std::string>{"insert", "insert"}));
+  EXPECT_TRUE(Sibling->Seen.empty());
+  Sibling->Watched = Read;
+  delete Read;
+  EXPECT_EQ(Sibling->Watched, nullptr);
+  EXPECT_EQ(Sibling->Seen, (std::vector<std::string>{"remove"}));
+  Owner.Loaded();
+  new TComponent(&Owner);
+  EXPECT_EQ(Sibling->Seen, (std::vector<std::string>{"remove", "insert"}));
+}
+
+TEST(Component, FreeingAnOwnerOfManyComponentsFreesEachOnce) {
+  Freed = 0;
+  auto* Owner = new TComponent(nullptr);
+  std::vector<TComponent*> Made;
+  for (int I = 0; I < 20000; ++I)
+    Made.push_back(new TCounted(Owner));
+  delete Made[100];
+  EXPECT_EQ(Owner->ComponentCount(), 19999);
+  EXPECT_EQ(Owner->Components(100), Made[101]);
+  EXPECT_EQ(Made[101]->ComponentIndex(), 100);
+  delete Owner;
+  EXPECT_EQ(Freed, 20000);
 }
 
 TEST(Component, DesigningSpreadsToOwnedComponents) {

@@ -181,8 +181,11 @@ void TComponent::Insert(TComponent* AComponent) {
 }
 
 void TComponent::Remove(TComponent* AComponent) {
-  FComponents.erase(std::remove(FComponents.begin(), FComponents.end(), AComponent),
-                    FComponents.end());
+  // A component is owned once; searched from the back, where the newest ones
+  // and those freed with their owner are, so freeing a module stays linear.
+  const auto It = std::find(FComponents.rbegin(), FComponents.rend(), AComponent);
+  if (It != FComponents.rend())
+    FComponents.erase(std::next(It).base());
   AComponent->FOwner = nullptr;
   IndexName(AComponent, false);
 }
@@ -190,6 +193,13 @@ void TComponent::Remove(TComponent* AComponent) {
 void TComponent::Notification(TComponent* AComponent, TOperation Operation) {
   if (Operation == TOperation::opRemove && AComponent)
     RemoveFreeNotification(AComponent);
+  // While a form file is read into this component, what it owns learns of
+  // the components read with it through their resolved references and
+  // Loaded, not by hearing of every insert: passing each insert on to every
+  // sibling made reading a file grow with the square of its components.
+  // The owner itself still hears of each insert, and of every removal.
+  if (Operation == TOperation::opInsert && IsLoading())
+    return;
   // The owner passes the news on to what it owns, as the platform does, so a
   // sibling's reference to the departing component is cleared.
   for (size_t I = FComponents.size(); I-- > 0;) {
