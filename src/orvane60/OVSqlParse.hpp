@@ -203,7 +203,13 @@ struct TSelectInfo {
   std::vector<TSelectField> Fields;
   std::vector<TSelectTable> Tables;
   std::vector<std::string> Problems; // "line L, column C: ..."
+  // The statement gives more fields than MaxSelectFields: those past the
+  // limit are left out, with a problem note.
+  bool TooManyFields = false;
 };
+
+// The most fields a parsed statement gives: more than either engine returns.
+inline constexpr std::size_t MaxSelectFields = 4096;
 
 // The column names of a base table as the live catalog knows them, or nullopt
 // when they are unknown. Called at most once per table reference.

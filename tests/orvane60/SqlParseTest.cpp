@@ -2,11 +2,13 @@
 #include "orvane60/OVSqlParse.hpp"
 
 #include "SqlParseCorpus.hpp"
+#include "rtl/SysUtils.hpp"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <random>
+#include <set>
 
 using namespace OVSqlParse;
 using ::testing::ElementsAre;
@@ -440,18 +442,62 @@ TEST(SqlParser, DeepNestingIsBoundedAndReported) {
   EXPECT_THAT(FieldNames(Info), ElementsAre("case"));
 }
 
-TEST(SqlParser, HugeSelectListsStayLinear) {
+TEST(SqlParser, HugeSelectListsStayLinearUpToTheFieldLimit) {
   std::string Sql = "select ";
   std::vector<std::string> Columns;
-  for (int I = 0; I < 20000; ++I) {
+  for (std::size_t I = 0; I < MaxSelectFields; ++I) {
     Columns.push_back(std::string(1, 'c').append(std::to_string(I)));
     Sql.append(I ? ", " : "").append(Columns.back());
   }
   Sql += " from t";
   TSelectInfo Info = ParseSelect(Sql, Lite, FixedLookup({{"t", Columns}}));
-  ASSERT_THAT(Info.Fields, SizeIs(20000));
-  EXPECT_EQ(Info.Fields.back().FieldName, "c19999");
+  ASSERT_THAT(Info.Fields, SizeIs(MaxSelectFields));
+  EXPECT_EQ(Info.Fields.back().FieldName, "c4095");
   EXPECT_TRUE(Info.Fields.back().HasOrigin);
+  EXPECT_FALSE(Info.TooManyFields);
+  EXPECT_THAT(Info.Problems, IsEmpty());
+
+  Info = ParseSelect("select c0, " + Sql.substr(7), Lite, FixedLookup({{"t", Columns}}));
+  EXPECT_THAT(Info.Fields, SizeIs(MaxSelectFields));
+  EXPECT_TRUE(Info.TooManyFields);
+  EXPECT_THAT(Info.Problems, ElementsAre(HasSubstr("more than 4096 fields")));
+}
+
+// 8,000 duplicate names took seconds and 20,000 did not finish; a 16 KB
+// statement of stars over a narrow table made 32,000 fields.
+TEST(SqlParser, RepeatedNamesAndStarsAreBoundedAndLinear) {
+  std::string Sql = "select ";
+  for (std::size_t I = 0; I < MaxSelectFields; ++I)
+    Sql += I % 3 == 0 ? "a, " : I % 3 == 1 ? "A, " : "a_2, ";
+  Sql += "b from t";
+  TSelectInfo Info = ParseSelect(Sql, Lite);
+  ASSERT_THAT(Info.Fields, SizeIs(MaxSelectFields));
+  std::set<std::string> Seen;
+  for (const TSelectField& F : Info.Fields)
+    EXPECT_TRUE(Seen.insert(SysUtils::UpperCase(F.FieldName)).second) << F.FieldName;
+  const std::vector<std::string> Names = FieldNames(Info);
+  EXPECT_THAT(std::vector<std::string>(Names.begin(), Names.begin() + 7),
+              ElementsAre("a", "A_1", "a_2", "a_3", "A_4", "a_2_1", "a_5"));
+  EXPECT_TRUE(Info.TooManyFields); // b is the field past the limit
+
+  std::string Stars = "select ";
+  for (int I = 0; I < 8000; ++I)
+    Stars += I ? ", *" : "*";
+  Stars += " from t";
+  for (TSqlDialect D : {Lite, Pg}) {
+    Info = ParseSelect(Stars, D, FixedLookup({{"t", {"id", "name", "city", "zip"}}}));
+    EXPECT_THAT(Info.Fields, SizeIs(MaxSelectFields));
+    EXPECT_TRUE(Info.TooManyFields);
+    EXPECT_THAT(Info.Problems, ElementsAre(HasSubstr("line 1, column 3080: the statement gives "
+                                                     "more than 4096 fields")));
+  }
+  // Stars in many subqueries count together.
+  std::string Nested = "select * from t";
+  for (int I = 0; I < 40; ++I)
+    Nested = "select * from (" + Nested + ") s" + std::to_string(I) + ", t t" + std::to_string(I);
+  Info = ParseSelect(Nested, Lite, FixedLookup({{"t", std::vector<std::string>(1000, "c")}}));
+  EXPECT_TRUE(Info.TooManyFields);
+  EXPECT_LE(Info.Fields.size(), MaxSelectFields);
 }
 
 TEST(SqlParser, FieldAndTableInfoEntries) {

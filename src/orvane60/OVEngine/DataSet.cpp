@@ -314,6 +314,10 @@ void TOVDataSet::ParseFieldInfoFromSQL(const std::string& SQL, TStrings* FieldIn
     };
   }
   const OVSqlParse::TSelectInfo Info = OVSqlParse::ParseSelect(SQL, Dialect, Lookup);
+  if (Info.TooManyFields)
+    DB::DatabaseError(Format("The statement gives more than %d fields, more than a dataset holds",
+                             static_cast<int>(OVSqlParse::MaxSelectFields)),
+                      this);
   if (FieldInfo) {
     FieldInfo->Clear();
     for (const auto& [Name, Origin] : OVSqlParse::FieldInfoEntries(Info))

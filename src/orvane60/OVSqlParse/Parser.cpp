@@ -22,6 +22,11 @@ namespace {
 
 constexpr int MaxNesting = 100;
 constexpr std::size_t MaxProblems = 100;
+// A result holds at most MaxSelectFields fields, and a statement makes at
+// most MaxColumns columns over all its SELECTs, so that a short statement of
+// many '*' over wide tables cannot make millions.
+constexpr std::size_t MaxFields = MaxSelectFields;
+constexpr std::size_t MaxColumns = 16 * MaxFields;
 constexpr std::uint32_t NoMatch = UINT32_MAX;
 
 char LowerAscii(char C) {
@@ -143,6 +148,7 @@ private:
   }
 
   void Problem(const TCompactToken& At, const std::string& Message);
+  bool RoomFor(TBlock& Block, std::size_t Count, const TCompactToken& At);
   void Tokenize();
   void BuildMatches();
 
@@ -186,6 +192,8 @@ private:
   std::size_t FPos = 0;
   int FDepth = 0;
   int FQuiet = 0;
+  std::size_t FColumnsMade = 0;
+  bool FTooManyFields = false;
   std::vector<std::shared_ptr<TCte>> FCtes;
   // Base table names as written, one per table reference, at stable
   // addresses: every column of a table points to its name instead of
@@ -265,6 +273,21 @@ void TParser::Problem(const TCompactToken& At, const std::string& Message) {
     FProblems.push_back(Where + Message);
 }
 
+// Whether Count more columns fit into Block; past the limits the columns are
+// left out, the block is incomplete and the statement says so once.
+bool TParser::RoomFor(TBlock& Block, std::size_t Count, const TCompactToken& At) {
+  if (Block.Columns.size() + Count <= MaxFields && FColumnsMade + Count <= MaxColumns) {
+    FColumnsMade += Count;
+    return true;
+  }
+  if (!FTooManyFields)
+    Problem(At, "the statement gives more than " + std::to_string(MaxFields) +
+                    " fields; the rest are left out");
+  FTooManyFields = true;
+  Block.Complete = false;
+  return false;
+}
+
 std::string Quoted(std::string_view Text) {
   constexpr std::size_t Longest = 40;
   if (Text.size() > Longest)
@@ -333,15 +356,21 @@ TSelectInfo TParser::Run() {
   // SQLite reports those of the first SELECT, which is what we read.
   const bool KeepOrigins = !(Block->Compound && Pg());
   TNameSet Seen(Block->Columns.size());
+  // The last suffix given to each repeated name (in lower case): the next
+  // repeat goes on from it, so n repeats cost n tries, not n * n / 2.
+  std::unordered_map<std::string, std::size_t> LastSuffix;
   Info.Fields.reserve(Block->Columns.size());
   for (TColumn& C : Block->Columns) {
     TSelectField F;
     // Datasets name a repeated field Name_1, Name_2, ..., comparing without
-    // regard to case and skipping suffixes that a later column already took.
+    // regard to case and skipping suffixes that another column already took.
     if (!Seen.Contains(C.Name, Info.Fields)) {
       F.FieldName = std::move(C.Name);
     } else {
-      std::size_t Suffix = 0;
+      std::string Lower = C.Name;
+      for (char& Ch : Lower)
+        Ch = LowerAscii(Ch);
+      std::size_t& Suffix = LastSuffix[Lower];
       do
         F.FieldName = C.Name + "_" + std::to_string(++Suffix);
       while (Seen.Contains(F.FieldName, Info.Fields));
@@ -354,6 +383,7 @@ TSelectInfo TParser::Run() {
     }
     Info.Fields.push_back(std::move(F));
   }
+  Info.TooManyFields = FTooManyFields;
   Info.Problems = std::move(FProblems);
   return Info;
 }
@@ -492,7 +522,7 @@ std::shared_ptr<TBlock> TParser::ParseValues() {
         ++Count;
       I = (Is(I, TTokenKind::LeftParen) || Is(I, TTokenKind::LeftBracket)) ? After(I) : I + 1;
     }
-    for (std::size_t C = 1; C <= Count; ++C) {
+    for (std::size_t C = 1; C <= Count && RoomFor(*Block, 1, Tok(FPos)); ++C) {
       TColumn Col;
       Col.Name = Col.RefName = "column" + std::to_string(C);
       Block->Columns.push_back(std::move(Col));
@@ -1052,7 +1082,8 @@ void TParser::ExpandStar(std::vector<TFromItem>& From, TFromItem* Only, const TC
     const auto& Cols = ColumnsOf(*Only);
     if (!Cols)
       return Unknown(*Only);
-    Block.Columns.insert(Block.Columns.end(), Cols->begin(), Cols->end());
+    if (RoomFor(Block, Cols->size(), At))
+      Block.Columns.insert(Block.Columns.end(), Cols->begin(), Cols->end());
     return;
   }
   if (From.empty()) {
@@ -1060,9 +1091,14 @@ void TParser::ExpandStar(std::vector<TFromItem>& From, TFromItem* Only, const TC
     Block.Complete = false;
     return;
   }
-  for (TFromItem& Item : From)
+  std::size_t Count = 0;
+  for (TFromItem& Item : From) {
     if (!ColumnsOf(Item))
       return Unknown(Item);
+    Count += ColumnsOf(Item)->size();
+  }
+  if (!RoomFor(Block, Count, At))
+    return;
   // The expansion is built in place at the end of the block's columns.
   const std::size_t Start = Block.Columns.size();
   std::vector<TColumn>& Result = Block.Columns;
@@ -1328,7 +1364,8 @@ void TParser::ResolveItems(const std::vector<std::pair<std::size_t, std::size_t>
     }
     if (Alias != NoMatch)
       Col.Name = Col.RefName = Norm(Alias);
-    Block.Columns.push_back(std::move(Col));
+    if (RoomFor(Block, 1, Tok(B)))
+      Block.Columns.push_back(std::move(Col));
   }
 }
 
