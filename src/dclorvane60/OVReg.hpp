@@ -73,8 +73,11 @@ class TDesignSettings : public System::TObject {
   // give them back, and an empty item would hide the ones after it.
   void AddRecentDatabase(const std::string& Name);
   void ReadRecentDatabases();
-  // Rewrites the recent section from the list, unless the list is empty.
-  // Failures are swallowed: this runs while the package unloads.
+  // Writes the recent list when a name was added to it since it was read:
+  // one replacement of the file that rewrites the items where they stand,
+  // keeping the file's order, comments and other keys, and drops items the
+  // list does not hold. A session that only read the list (a report) writes
+  // nothing. Failures are swallowed: this runs while the package unloads.
   void WriteRecentDatabases();
 
   // The saved default server type, or the runtime's current one.
@@ -101,6 +104,7 @@ private:
   std::unique_ptr<IniFiles::TIniFile> FIniFile;
   std::unique_ptr<Classes::TStringList> FRecentDatabases;
   int32_t FMaxRecentCount = 0;
+  bool FRecentChanged = false; // a name was added since the list was read
   std::unique_ptr<Classes::TStringList> FDefaultParams;
   int32_t FSQLEditorState = 2; // 0 disabled, 1 enabled, 2 not read yet
 };

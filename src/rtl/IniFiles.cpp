@@ -193,9 +193,23 @@ public:
       }
       Lines.push_back(std::move(L));
     }
+    Reindex();
+  }
+
+  // Classifies the lines anew and rebuilds the section index from them,
+  // after lines were changed, inserted or removed.
+  void Reindex() {
+    Sections.clear();
+    SectionIndex.clear();
     int Current = -1;
-    for (size_t I = 0; I < Lines.size(); ++I)
-      Classify(Lines[I], I == 0, Current);
+    for (size_t I = 0; I < Lines.size(); ++I) {
+      TLine& L = Lines[I];
+      L.Kind = TLineKind::lkOther;
+      L.Section = -1;
+      L.Name.clear();
+      L.Value.clear();
+      Classify(L, I == 0, Current);
+    }
   }
 
   void Classify(TLine& L, bool First, int& Current) {
@@ -418,10 +432,10 @@ void TIniFile::Store(const TContent& Content) {
     Save(Content);
     return;
   }
-  // The index of the gathered content must follow its lines.
-  auto Pending = std::make_shared<TContent>();
-  Pending->Stamp = Content.Stamp;
-  Pending->Parse(Content.Serialize());
+  // The index of the gathered content must follow its lines; they are
+  // classified again, not read again from text.
+  auto Pending = std::make_shared<TContent>(Content);
+  Pending->Reindex();
   FPending = std::move(Pending);
 }
 

@@ -155,27 +155,54 @@ TEST_F(DesignSettingsTest, AllNamesAreWrittenAndTheNextSessionReadsTheFirstMaxCo
       S.AddRecentDatabase(Name);
     S.WriteRecentDatabases();
   }
-  EXPECT_EQ(GetIni(), "[Other]\nkeep=1\n\n" + Recent({"n4", "n3", "n2", "n1", "old1", "old2"}, 3));
+  // Items are rewritten where they stand; new ones follow the section's keys.
+  EXPECT_EQ(GetIni(), "[Other]\nkeep=1\n[RecentDatabases]\nItem00=n4\nItem01=n3\nMaxCount=3\n"
+                      "Item02=n2\nItem03=n1\nItem04=old1\nItem05=old2\n");
   TDesignSettings Next;
   EXPECT_EQ(Lines(Next.RecentDatabaseList()), (std::vector<std::string>{"n4", "n3", "n2"}));
 }
 
-TEST_F(DesignSettingsTest, ASessionThatReadsTheListRewritesItFromWhatItRead) {
-  PutIni(Recent({"a", "b", "c", "d"}, 2));
+// The settings report read the list and rewrote the file at unload,
+// reordering its sections and dropping its comments.
+TEST_F(DesignSettingsTest, ASessionThatOnlyReadsTheListWritesNothing) {
+  const std::string Text =
+      "; mine\n" + Recent({"a", "b", "c", "d"}, 2) + "[SQLEditor]\nEnabled=1\n";
+  PutIni(Text);
+  struct stat Before {};
+  ASSERT_EQ(::stat(Ini().c_str(), &Before), 0);
   {
     TDesignSettings S;
     S.RecentDatabaseList();
+    S.AddRecentDatabase("A"); // already first: no change
     S.WriteRecentDatabases();
   }
-  EXPECT_EQ(GetIni(), Recent({"a", "b"}, 2));
+  struct stat After {};
+  ASSERT_EQ(::stat(Ini().c_str(), &After), 0);
+  EXPECT_EQ(After.st_ino, Before.st_ino); // not even replaced by the same text
+  EXPECT_EQ(GetIni(), Text);
+}
+
+TEST_F(DesignSettingsTest, WritingTheRecentListKeepsOrderCommentsAndOtherKeys) {
+  PutIni("; my settings\n[RecentDatabases]\n; most recent first\nItem00=a\nMaxCount=3\n"
+         "Item01=b\nItem02=c\nItem03=d\nother=x\n\n[SQLEditor]\nEnabled=1\n");
+  {
+    TDesignSettings S;
+    S.AddRecentDatabase("n");
+    S.WriteRecentDatabases();
+  }
+  // d was never read (MaxCount 3): the list holds n, a, b, c.
+  EXPECT_EQ(GetIni(), "; my settings\n[RecentDatabases]\n; most recent first\nItem00=n\n"
+                      "MaxCount=3\nItem01=a\nItem02=b\nItem03=c\nother=x\n\n[SQLEditor]\n"
+                      "Enabled=1\n");
 
   PutIni("[RecentDatabases]\nItem00=a\nItem02=c\nMaxCount=8\n");
   {
     TDesignSettings S;
-    S.RecentDatabaseList();
+    S.AddRecentDatabase("z");
     S.WriteRecentDatabases();
   }
-  EXPECT_EQ(GetIni(), Recent({"a"}));
+  // Item02 stood behind a gap; a MaxCount of 8 is the default and goes.
+  EXPECT_EQ(GetIni(), "[RecentDatabases]\nItem00=z\nItem01=a\n");
 }
 
 TEST_F(DesignSettingsTest, DefaultParametersAreCachedAndWrittenAsAWholeSection) {

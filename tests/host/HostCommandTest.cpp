@@ -71,9 +71,13 @@ TEST_F(HostCommandTest, PaletteAndRegistrationsComeInOrder) {
 }
 
 TEST_F(HostCommandTest, SettingsShowsWhereTheyLiveAndWhatTheyHold) {
-  WriteFile(Ini(), "[TOVDatabase]\nServerType=PostgreSQL\n[TOVDatabase_Params]\nHOST=db\n"
-                   "[RecentDatabases]\nItem00=sales\nItem01=stock\nMaxCount=5\n");
+  // A report: the file stays as it was, order and comments and all.
+  const std::string Text = "[RecentDatabases]\n; newest first\nItem00=sales\nItem01=stock\n"
+                           "MaxCount=5\n[TOVDatabase]\nServerType=PostgreSQL\n"
+                           "[TOVDatabase_Params]\nHOST=db\n";
+  WriteFile(Ini(), Text);
   const auto J = nlohmann::json::parse(Designer({"settings", "--json"}).Out);
+  EXPECT_EQ(ReadFile(Ini()), Text);
   EXPECT_EQ(J["settingsDirectory"], Settings.Path().string());
   EXPECT_EQ(J["settingsFile"], Ini());
   EXPECT_EQ(J["sqlEditorEnabled"], true);

@@ -136,10 +136,12 @@ void TDesignSettings::AddRecentDatabase(const std::string& Name) {
     FRecentDatabases->Insert(0, Name);
   else if (Index > 0)
     FRecentDatabases->Move(Index, 0);
+  FRecentChanged = FRecentChanged || Index != 0;
 }
 
 void TDesignSettings::ReadRecentDatabases() {
   FRecentDatabases->Clear();
+  FRecentChanged = false;
   FMaxRecentCount = FIniFile->ReadInteger(RecentSection, MaxCountKey, 0);
   if (FMaxRecentCount == 0)
     FMaxRecentCount = DefaultMaxRecentCount;
@@ -152,16 +154,32 @@ void TDesignSettings::ReadRecentDatabases() {
 }
 
 void TDesignSettings::WriteRecentDatabases() {
-  if (FRecentDatabases->Count() == 0)
+  if (!FRecentChanged || FRecentDatabases->Count() == 0)
     return;
   try {
     TIniUpdate Update(*FIniFile);
-    FIniFile->EraseSection(RecentSection);
-    for (int I = 0; I < FRecentDatabases->Count(); ++I)
+    const int Count = FRecentDatabases->Count();
+    // Items are rewritten where they stand; keys of the item form that the
+    // list does not hold (not read, or behind a gap) go.
+    Classes::TStringList Keys;
+    FIniFile->ReadSection(RecentSection, &Keys);
+    for (int I = 0; I < Keys.Count(); ++I) {
+      const std::string& Key = Keys[I];
+      if (Key.size() <= 4 || Key.size() > 12 || !SysUtils::SameText(Key.substr(0, 4), "Item") ||
+          Key.find_first_not_of("0123456789", 4) != std::string::npos)
+        continue;
+      const int Index = std::stoi(Key.substr(4));
+      if (Index >= Count || !SysUtils::SameText(Key, RecentItemKey(Index)))
+        FIniFile->DeleteKey(RecentSection, Key);
+    }
+    for (int I = 0; I < Count; ++I)
       FIniFile->WriteString(RecentSection, RecentItemKey(I), FRecentDatabases->Get(I));
     if (FMaxRecentCount > 0 && FMaxRecentCount != DefaultMaxRecentCount)
       FIniFile->WriteInteger(RecentSection, MaxCountKey, FMaxRecentCount);
+    else
+      FIniFile->DeleteKey(RecentSection, MaxCountKey);
     Update.Commit();
+    FRecentChanged = false;
   } catch (...) {
     // The package is unloading; a list that cannot be saved is not worth
     // stopping that for.
