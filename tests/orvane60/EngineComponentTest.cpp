@@ -7,6 +7,7 @@
 #include "orvane60/EngineTestUtil.hpp"
 
 #include <fstream>
+#include <sys/stat.h>
 
 using namespace OVEngine;
 using namespace EngineTestUtil;
@@ -292,6 +293,41 @@ TEST(Connect, ParamsFileSuppliesWhatParamsLeaveOut) {
   Db.SetParamsFileName((Dir.Path() / "absent.txt").string());
   EXPECT_NE(ErrorOf([&] { Db.Open(); }).find("Cannot read the parameter file"), std::string::npos);
   EXPECT_FALSE(Db.GetConnected());
+}
+
+// A parameter file chosen by a design file from elsewhere: errors name the
+// file and line but never quote it (a .pgpass line holds a password); a
+// device, a FIFO, a folder or a huge file is refused at once, nothing read.
+TEST(Connect, ParamsFileErrorsNeverQuoteTheFileAndOnlyRegularFilesAreRead) {
+  TTempDir Dir;
+  const auto PgPass = Dir.Path() / "pgpass";
+  std::ofstream(PgPass) << "# servers\ndb.example.com:5432:*:alice:TopSecret9\n";
+  TOVDatabase Db(nullptr);
+  Db.SetServerType(TOVServerType::stSQLite);
+  Db.SetRemoteDatabase((Dir.Path() / "p.db").string());
+  Db.SetParamsFileName(PgPass.string());
+  std::string Error = ErrorOf([&] { Db.Open(); });
+  EXPECT_NE(Error.find("Line 2"), std::string::npos) << Error;
+  EXPECT_NE(Error.find(PgPass.string()), std::string::npos) << Error;
+  EXPECT_EQ(Error.find("TopSecret9"), std::string::npos) << Error;
+  EXPECT_EQ(Error.find("alice"), std::string::npos) << Error;
+
+  const auto Fifo = Dir.Path() / "fifo";
+  ASSERT_EQ(::mkfifo(Fifo.c_str(), 0600), 0);
+  const auto Huge = Dir.Path() / "huge.txt";
+  std::ofstream(Huge) << std::string(2 << 20, 'x');
+  for (const auto& [Name, Why] : std::vector<std::pair<std::string, std::string>>{
+           {"/dev/zero", "not a regular file"},
+           {Fifo.string(), "not a regular file"},
+           {Dir.Path().string(), "not a regular file"},
+           {Huge.string(), "larger than 1048576 bytes"}}) {
+    Db.SetParamsFileName(Name);
+    Error = ErrorOf([&] { Db.Open(); });
+    EXPECT_NE(Error.find("Cannot read the parameter file \"" + Name + "\""), std::string::npos)
+        << Error;
+    EXPECT_NE(Error.find(Why), std::string::npos) << Error;
+    EXPECT_FALSE(Db.GetConnected());
+  }
 }
 
 TEST(Connect, PostgreSQLWrongDatabaseAndUnreachableSocketFailClearly) {

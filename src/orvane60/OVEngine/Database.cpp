@@ -5,7 +5,12 @@
 #include "orvane60/OVSqlParse.hpp"
 
 #include <algorithm>
+#include <cerrno>
+#include <cstdint>
+#include <fcntl.h>
 #include <map>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace OVEngine {
 
@@ -411,6 +416,52 @@ OVSqlParse::TSqlDialect TOVDatabase::Dialect() const {
   return ServerDialect(FServerType);
 }
 
+namespace {
+
+// A file that a design file names: only a regular file of at most MaxSize
+// bytes is read. A device, a FIFO (opened without waiting for a writer), a
+// folder or a larger file raise EInOutError naming the file and why.
+std::string ReadParamsFile(const std::string& FileName, std::size_t MaxSize) {
+  using SysUtils::EInOutError;
+  using SysUtils::SysErrorMessage;
+  const int Fd = ::open(FileName.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
+  if (Fd < 0)
+    throw EInOutError(Format("Cannot open file \"%s\": %s", FileName, SysErrorMessage(errno)));
+  struct TClose {
+    int Fd;
+    ~TClose() { ::close(Fd); }
+  } Close{Fd};
+  struct stat St {};
+  if (::fstat(Fd, &St) != 0)
+    throw EInOutError(Format("Cannot read file \"%s\": %s", FileName, SysErrorMessage(errno)));
+  if (!S_ISREG(St.st_mode))
+    throw EInOutError(Format("Cannot read file \"%s\": it is not a regular file", FileName));
+  const std::string TooLarge = Format("Cannot read file \"%s\": it is larger than %s bytes",
+                                      FileName, std::to_string(MaxSize));
+  if (static_cast<std::uintmax_t>(St.st_size) > MaxSize)
+    throw EInOutError(TooLarge);
+  // The file may grow while it is read: never more than MaxSize bytes.
+  std::string Data(MaxSize + 1, '\0');
+  std::size_t Got = 0;
+  while (Got < Data.size()) {
+    const ssize_t N = ::read(Fd, Data.data() + Got, Data.size() - Got);
+    if (N == 0)
+      break;
+    if (N < 0) {
+      if (errno == EINTR)
+        continue;
+      throw EInOutError(Format("Cannot read file \"%s\": %s", FileName, SysErrorMessage(errno)));
+    }
+    Got += static_cast<std::size_t>(N);
+  }
+  if (Got > MaxSize)
+    throw EInOutError(TooLarge);
+  Data.resize(Got);
+  return Data;
+}
+
+} // namespace
+
 std::vector<std::pair<std::string, std::string>> TOVDatabase::EffectiveParams() const {
   std::vector<std::pair<std::string, std::string>> Result;
   const auto Put = [&Result](const std::string& Name, const std::string& Value) {
@@ -425,9 +476,13 @@ std::vector<std::pair<std::string, std::string>> TOVDatabase::EffectiveParams() 
     Result.emplace_back(Key, Value);
   };
   if (!FParamsFileName.empty()) {
+    // The file is the design file's choice: a device, a FIFO or a huge file
+    // is refused, and errors name the line, never its text (it may hold a
+    // password, as a .pgpass line does).
+    constexpr std::size_t MaxParamsFileSize = 1 << 20;
     Classes::TStringList File;
     try {
-      File.LoadFromFile(FParamsFileName);
+      File.SetText(ReadParamsFile(FParamsFileName, MaxParamsFileSize));
     } catch (const SysUtils::Exception& E) {
       DB::DatabaseError(
           Format("Cannot read the parameter file \"%s\": %s", FParamsFileName, E.Message()), this);
@@ -437,8 +492,8 @@ std::vector<std::pair<std::string, std::string>> TOVDatabase::EffectiveParams() 
       if (Line.empty() || Line[0] == ';' || Line[0] == '#')
         continue;
       if (Line.find('=') == std::string::npos)
-        DB::DatabaseError(Format("Line %d of the parameter file \"%s\" is no name=value line: %s",
-                                 I + 1, FParamsFileName, Line),
+        DB::DatabaseError(Format("Line %d of the parameter file \"%s\" is no name=value line",
+                                 I + 1, FParamsFileName),
                           this);
       Put(File.Names(I), File.ValueFromIndex(I));
     }
