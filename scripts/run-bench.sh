@@ -1,8 +1,9 @@
 #!/bin/sh
 # Runs the benchmarks of one build tree (built with -DOV_BUILD_BENCH=ON)
 # against a throwaway PostgreSQL cluster, then the side-by-side UpdateSQL
-# comparison. One benchmark alone: scripts/run-bench.sh BUILD NAME
-# (e.g. DfmBench); extra arguments go to it (--benchmark_filter=...).
+# comparison and the design-file commands as whole processes. One benchmark
+# alone: scripts/run-bench.sh BUILD NAME (e.g. DfmBench, designfile-bench);
+# extra arguments go to it (--benchmark_filter=...).
 set -eu
 build=${1:-build}
 only=${2:-}
@@ -29,6 +30,11 @@ if [ -z "$only" ] || [ "$only" = updatesql-bench ]; then
   found=1
   echo "== updatesql-bench (side by side)"
   "$here/../bench/updatesql-bench.sh" "$build" || failed="$failed updatesql-bench"
+fi
+if [ -z "$only" ] || [ "$only" = designfile-bench ]; then
+  found=1
+  echo "== designfile-bench (whole processes)"
+  "$here/../bench/designfile-bench.sh" "$build" || failed="$failed designfile-bench"
 fi
 if [ "$found" = 0 ]; then
   echo "run-bench: no benchmark named $only in $build/bin" >&2
