@@ -7,7 +7,7 @@ PG_DIR     ?= $(CURDIR)/$(BUILD)/pgtest
 # A compiler cache, where one is installed, makes rebuilds of other checkouts cheap.
 CMAKE_ARGS ?= $(if $(shell command -v ccache),-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
 
-.PHONY: all setup build run test test-asan asan bench format clean
+.PHONY: all setup build run test test-asan asan bench fuzz format clean
 
 all: build
 
@@ -41,8 +41,15 @@ bench: setup
 	cmake --build $(BUILD) -j $(JOBS)
 	@./scripts/run-bench.sh $(BUILD)
 
+# Each fuzz target for FUZZ_SECONDS (default 60) under the sanitizers, in a
+# tree of its own built with clang; never part of `make test`.
+FUZZ_SECONDS ?= 60
+fuzz:
+	@./scripts/setup.sh fuzz
+	@./scripts/run-fuzz.sh $(FUZZ_SECONDS)
+
 format:
 	@git ls-files '*.cpp' '*.hpp' | xargs clang-format -i
 
 clean:
-	rm -rf $(BUILD) $(ASAN_BUILD)
+	rm -rf $(BUILD) $(ASAN_BUILD) build-fuzz

@@ -1,6 +1,7 @@
 #!/bin/sh
 # Installs what building, testing and running need on Debian 12. Idempotent:
 # packages already present are skipped, so a second run does nothing.
+# `setup.sh fuzz` adds what the fuzz targets need (clang and its libFuzzer).
 set -eu
 
 PACKAGES="cmake ninja-build g++ make pkg-config git
@@ -8,6 +9,9 @@ libgtest-dev libgmock-dev libbenchmark-dev
 libsqlite3-dev sqlite3 libpq-dev postgresql-15
 libfmt-dev libcli11-dev nlohmann-json3-dev
 qt6-base-dev fonts-liberation clang-format python3 python3-sqlalchemy python3-psycopg2"
+if [ "${1:-}" = fuzz ]; then
+  PACKAGES="$PACKAGES clang libclang-rt-dev"
+fi
 
 missing=""
 for p in $PACKAGES; do

@@ -1,0 +1,1 @@
+select $$x$$, E'a\'b', 1::int, [col], `c`, x'00', /* nested /* c */ */ 1e+5 from a.b.c
