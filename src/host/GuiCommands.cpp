@@ -2,26 +2,80 @@
 
 #include "host/CommandOutput.hpp"
 #include "host/qt/QtHost.hpp"
+#include "rtl/SysUtils.hpp"
 
+#include <dlfcn.h>
 #include <ostream>
 
 namespace HostCommands {
 
+namespace {
+
+using SysUtils::Format;
+
+std::string GuiLibraryFile() {
+  if (std::string Env = SysUtils::GetEnvironmentVariable("ORVANE_GUI_LIBRARY"); !Env.empty())
+    return Env;
+  return NormalPath(ExecutableDir() + "../lib/" + OV_GUI_LIBRARY_NAME);
+}
+
+std::string LoaderError() {
+  const char* Text = ::dlerror();
+  return Text ? Text : "unknown reason";
+}
+
+// The Qt side, loaded on first use. It stays loaded for the life of the
+// process: Qt cannot be unloaded and loaded again.
+const QtHost::TEntryPoints& GuiLibrary() {
+  static const QtHost::TEntryPoints* Loaded = nullptr;
+  if (Loaded)
+    return *Loaded;
+  const std::string File = GuiLibraryFile();
+  ::dlerror();
+  void* Handle = ::dlopen(File.c_str(), RTLD_NOW | RTLD_LOCAL);
+  if (!Handle)
+    throw SysUtils::Exception(
+        Format("Cannot load the designer window's library %s: %s (the commands that show no "
+               "window work without it)",
+               File, LoaderError()));
+  using TGet = const QtHost::TEntryPoints* (*)();
+  const auto Get = reinterpret_cast<TGet>(::dlsym(Handle, QtHost::EntryPointsSymbol));
+  const QtHost::TEntryPoints* EntryPoints = Get ? Get() : nullptr;
+  if (!EntryPoints || EntryPoints->Version != QtHost::EntryPointsVersion) {
+    ::dlclose(Handle);
+    throw SysUtils::Exception(
+        Format("%s is not the designer window's library of this ovdesigner (%s)", File,
+               EntryPoints ? "built for another version" : "it lacks its entry points"));
+  }
+  Loaded = EntryPoints;
+  return *Loaded;
+}
+
+} // namespace
+
 void Gui(THost& Host, const std::string& FileName) {
+  // Asked before Qt is loaded: without a display there is nothing to load
+  // it for.
+  if (!QtHost::DisplayAvailable())
+    throw SysUtils::Exception(
+        "There is no display to show the designer on (set DISPLAY or WAYLAND_DISPLAY); the "
+        "command line commands work without one");
+  const QtHost::TEntryPoints& Qt = GuiLibrary();
   QtHost::TDesignerRun Run;
   Run.PackageFile = Host.Package().FileName();
   Run.FileName = FileName;
-  QtHost::RunDesigner(Run);
+  Qt.RunDesigner(Run);
 }
 
 void Screenshot(THost& Host, const std::string& FileName, const std::string& Dialog,
                 const std::string& OutFile, std::ostream& Out) {
+  const QtHost::TEntryPoints& Qt = GuiLibrary();
   QtHost::TScreenshot Shot;
   Shot.PackageFile = Host.Package().FileName();
   Shot.FileName = FileName;
   Shot.Dialog = Dialog;
   Shot.OutFile = OutFile;
-  QtHost::Screenshot(Shot);
+  Qt.Screenshot(Shot);
   if (Host.Options().Json) {
     PrintJson(Out, {{"file", FileName},
                     {"dialog", Dialog.empty() ? "designer" : Dialog},

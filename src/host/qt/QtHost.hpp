@@ -1,14 +1,24 @@
 // The host's way into its Qt side, without Qt in sight: the designer window
-// run as a program, and pictures of it and of the package's dialogs.
+// run as a program, and pictures of it and of the package's dialogs. The Qt
+// side is a library of its own (libovdesignerqt.so) that the host loads with
+// dlopen and enters through OVQtHostEntryPoints, so that the commands that
+// show no window never map Qt.
 #pragma once
 
+#include <cstdlib>
 #include <string>
 
 namespace QtHost {
 
 // Whether a window system is there to show windows on: DISPLAY or
-// WAYLAND_DISPLAY is set, or QT_QPA_PLATFORM names a platform.
-bool DisplayAvailable();
+// WAYLAND_DISPLAY is set, or QT_QPA_PLATFORM names a platform. Asked before
+// Qt is loaded.
+inline bool DisplayAvailable() {
+  for (const char* Name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
+    if (const char* Value = std::getenv(Name); Value && *Value)
+      return true;
+  return false;
+}
 
 struct TDesignerRun {
   // The design package's file, whose bitmaps the palette shows (the host
@@ -45,4 +55,17 @@ inline constexpr const char* ScreenshotDialogs[] = {"updatesql", "about", "datab
 // that cannot be written.
 void Screenshot(const TScreenshot& Options);
 
+// The library's functions, as a host that loaded it with dlopen finds them:
+// OVQtHostEntryPoints returns them, and Version tells a library built for
+// another host apart.
+struct TEntryPoints {
+  int Version;
+  void (*RunDesigner)(const TDesignerRun& Options);
+  void (*Screenshot)(const TScreenshot& Options);
+};
+inline constexpr int EntryPointsVersion = 1;
+inline constexpr const char* EntryPointsSymbol = "OVQtHostEntryPoints";
+
 } // namespace QtHost
+
+extern "C" __attribute__((visibility("default"))) const QtHost::TEntryPoints* OVQtHostEntryPoints();

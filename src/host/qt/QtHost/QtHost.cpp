@@ -9,6 +9,8 @@
 
 #include <QApplication>
 #include <QBuffer>
+#include <QFileInfo>
+#include <QLibraryInfo>
 #include <QTimer>
 
 #include <cstdio>
@@ -21,11 +23,6 @@ using SysUtils::Format;
 
 namespace {
 
-bool EnvSet(const char* Name) {
-  const char* V = std::getenv(Name);
-  return V && *V;
-}
-
 // Offscreen, Qt's notes about what the platform lacks (raising windows,
 // grabbing the keyboard, a runtime folder) say nothing about the picture:
 // only critical messages are passed on.
@@ -35,6 +32,26 @@ void QuietMessages(QtMsgType Type, const QMessageLogContext& Context, const QStr
   (void)Context;
 }
 
+// Qt ends the process when it finds no plugin for its platform; the command
+// names the missing plugin instead. The places are Qt's own:
+// QT_QPA_PLATFORM_PLUGIN_PATH, then platforms/ under each QT_PLUGIN_PATH entry,
+// under Qt's plugin folder and next to the program.
+void RequirePlatformPlugin(const QString& Platform) {
+  QStringList Dirs;
+  if (const QString Dir = qEnvironmentVariable("QT_QPA_PLATFORM_PLUGIN_PATH"); !Dir.isEmpty())
+    Dirs << Dir;
+  for (const QString& Dir :
+       qEnvironmentVariable("QT_PLUGIN_PATH").split(QLatin1Char(':'), Qt::SkipEmptyParts))
+    Dirs << Dir + "/platforms";
+  Dirs << QLibraryInfo::path(QLibraryInfo::PluginsPath) + "/platforms"
+       << QFileInfo("/proc/self/exe").canonicalPath() + "/platforms";
+  for (const QString& Dir : Dirs)
+    if (QFileInfo::exists(Dir + "/libq" + Platform + ".so"))
+      return;
+  throw SysUtils::Exception(Format("Qt's platform plugin \"%s\" is not installed (looked in %s)",
+                                   Platform.toStdString(), Dirs.join(", ").toStdString()));
+}
+
 // The application object for a run: the one that exists, else a new one.
 class TApplicationScope {
 public:
@@ -42,6 +59,7 @@ public:
     if (qApp)
       return;
     if (Offscreen) {
+      RequirePlatformPlugin("offscreen");
       setenv("QT_QPA_PLATFORM", "offscreen", 1);
       qInstallMessageHandler(QuietMessages);
     }
@@ -76,10 +94,6 @@ void SavePng(const QPixmap& Picture, const std::string& OutFile) {
 }
 
 } // namespace
-
-bool DisplayAvailable() {
-  return EnvSet("DISPLAY") || EnvSet("WAYLAND_DISPLAY") || EnvSet("QT_QPA_PLATFORM");
-}
 
 void RunDesigner(const TDesignerRun& Options) {
   if (!qApp && !DisplayAvailable())
@@ -209,3 +223,9 @@ void Screenshot(const TScreenshot& Options) {
 }
 
 } // namespace QtHost
+
+const QtHost::TEntryPoints* OVQtHostEntryPoints() {
+  static const QtHost::TEntryPoints EntryPoints{QtHost::EntryPointsVersion, &QtHost::RunDesigner,
+                                                &QtHost::Screenshot};
+  return &EntryPoints;
+}
