@@ -202,23 +202,6 @@ void AllTables(benchmark::State& State, const std::string& URI) {
   State.counters["output_bytes"] = static_cast<double>(Bytes);
 }
 
-// The four statements of the floor: plain concatenation, no quoting.
-std::string FloorStatements(const std::string& Table,
-                            const std::vector<CatalogFloor::TColumn>& Columns,
-                            const std::vector<std::string>& Keys) {
-  std::string Fields, Set, Params, Where;
-  for (const auto& C : Columns) {
-    Fields += (Fields.empty() ? "" : ", ") + C.Name;
-    Set += (Set.empty() ? "  " : ",\n  ") + C.Name + " = :" + C.Name;
-    Params += (Params.empty() ? ":" : ", :") + C.Name;
-  }
-  for (const auto& K : Keys)
-    Where += (Where.empty() ? "  " : " and\n  ") + K + " = :OLD_" + K;
-  return "select " + Fields + "\r\nfrom " + Table + "\nwhere\n" + Where + "\n" + "update " + Table +
-         "\nset\n" + Set + "\nwhere\n" + Where + "\n" + "insert into " + Table + "\n  (" + Fields +
-         ")\nvalues\n  (" + Params + ")\n" + "delete from " + Table + "\nwhere\n" + Where + "\n";
-}
-
 // Connecting is part of each run, as it is of the command's.
 template <typename TFloor, typename... TArgs>
 void Floor(benchmark::State& State, bool PerTable, const TArgs&... Args) {
@@ -229,15 +212,10 @@ void Floor(benchmark::State& State, bool PerTable, const TArgs&... Args) {
     std::string Out;
     Tables = 0;
     for (const auto& [Table, Columns] : Catalog.Columns) {
-      std::vector<std::string> Keys;
-      const auto Index = Catalog.Indexes.find(Table);
-      if (Index != Catalog.Indexes.end())
-        for (const auto& I : Index->second)
-          if (I.Type & 4)
-            Keys.push_back(I.Column);
+      const std::vector<std::string> Keys = CatalogFloor::PrimaryKey(Catalog, Table);
       if (Keys.empty())
         continue;
-      Out += FloorStatements(Table, Columns, Keys);
+      CatalogFloor::AppendStatements(Out, Table, Columns, Keys);
       ++Tables;
     }
     Bytes = Out.size();

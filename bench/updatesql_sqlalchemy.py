@@ -24,16 +24,18 @@ def table_ddl(index, postgres):
             f"flag boolean, ratio double precision, data {blob}, ref_id bigint, updated date)")
 
 
-def make_sqlite(path):
+def make_sqlite(path, statements=None):
     import sqlite3
     con = sqlite3.connect(path)
     with con:
-        for i in range(TABLES):
-            con.execute(table_ddl(i, False))
+        for ddl in statements or (table_ddl(i, False) for i in range(TABLES)):
+            con.execute(ddl)
     con.close()
 
 
-def make_pg(conninfo, dbname):
+def make_pg(conninfo, dbname, statements=None):
+    """The database dbname made afresh in the cluster, with the 2,000 tables
+    or the statements given."""
     import psycopg2
     admin = psycopg2.connect(conninfo)
     admin.autocommit = True
@@ -43,8 +45,8 @@ def make_pg(conninfo, dbname):
     admin.close()
     con = psycopg2.connect(conninfo, dbname=dbname)
     with con.cursor() as cur:
-        for i in range(TABLES):
-            cur.execute(table_ddl(i, True))
+        for i, ddl in enumerate(statements or (table_ddl(i, True) for i in range(TABLES))):
+            cur.execute(ddl)
             if i % 200 == 199:
                 con.commit()
         con.commit()

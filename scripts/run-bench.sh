@@ -1,9 +1,10 @@
 #!/bin/sh
 # Runs the benchmarks of one build tree (built with -DOV_BUILD_BENCH=ON)
 # against a throwaway PostgreSQL cluster, then the side-by-side UpdateSQL
-# comparison and the design-file commands as whole processes. One benchmark
-# alone: scripts/run-bench.sh BUILD NAME (e.g. DfmBench, designfile-bench);
-# extra arguments go to it (--benchmark_filter=...).
+# comparison, the design-file commands as whole processes and the whole-process
+# comparison with the floor (startup-bench). One benchmark alone:
+# scripts/run-bench.sh BUILD NAME (e.g. DfmBench, designfile-bench,
+# startup-bench); extra arguments go to it (--benchmark_filter=...).
 set -eu
 build=${1:-build}
 only=${2:-}
@@ -35,6 +36,11 @@ if [ -z "$only" ] || [ "$only" = designfile-bench ]; then
   found=1
   echo "== designfile-bench (whole processes)"
   "$here/../bench/designfile-bench.sh" "$build" || failed="$failed designfile-bench"
+fi
+if [ -z "$only" ] || [ "$only" = startup-bench ]; then
+  found=1
+  echo "== startup-bench (whole processes against the floor)"
+  "$here/../bench/startup-bench.py" "$build" || failed="$failed startup-bench"
 fi
 if [ "$found" = 0 ]; then
   echo "run-bench: no benchmark named $only in $build/bin" >&2

@@ -8,7 +8,8 @@ PACKAGES="cmake ninja-build g++ make pkg-config git
 libgtest-dev libgmock-dev libbenchmark-dev
 libsqlite3-dev sqlite3 libpq-dev postgresql-15
 libfmt-dev libcli11-dev nlohmann-json3-dev
-qt6-base-dev fonts-liberation clang-format python3 python3-sqlalchemy python3-psycopg2"
+qt6-base-dev fonts-liberation clang-format python3 python3-sqlalchemy python3-psycopg2
+time"
 if [ "${1:-}" = fuzz ]; then
   PACKAGES="$PACKAGES clang libclang-rt-dev"
 fi
