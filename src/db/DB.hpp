@@ -717,6 +717,7 @@ class TDataSet : public TComponent, public IProviderSupport {
   void SetFieldValue(TField* Field, const TVariant& Value);
   // Replaces a value of the current row as stored (a row read again from the
   // server), in the edit buffer too while editing; no edit state needed.
+  // While inserting, the value goes to the new row's buffer only.
   void RefreshFieldValue(const TField* Field, const TVariant& Value);
 
 protected:

@@ -15,7 +15,10 @@
 #include "vcl/Menus.hpp"
 #include "vcl/StdCtrls.hpp"
 
+#include <functional>
 #include <memory>
+#include <optional>
+#include <set>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -24,8 +27,10 @@ namespace DB {
 class TDataSet;
 }
 namespace OVEngine {
+class TOVDatabase;
 class TOVUpdateSQL;
-}
+struct TOVTableInfo;
+} // namespace OVEngine
 
 namespace OVUpdSEd {
 
@@ -40,11 +45,33 @@ struct TStatementInputs {
   bool QuoteFields = false;                     // "Quote Field Names"
   const Classes::TStrings* FieldInfo = nullptr; // field name = table.column, may be null
   bool ObjOwnerSupported = false;
+
+  // What the connected database's catalogue adds; without a connection all
+  // stay empty and names are written as typed (quoted only on request).
+  //
+  // WriteName: an identifier as the server must read it, in quotes where
+  // the quote option or the server asks for them.
+  std::function<std::string(const std::string& Name)> WriteName;
+  // The table as the catalogue stores it, so written; "" when unknown.
+  std::string WrittenTable;
+  // Columns the server computes: insert and modify never write them.
+  std::set<std::string> ComputedFields;
+  // Key columns that may hold null (outside the primary key): compared with
+  // NullSafeEquals, so that a row whose key is null is found.
+  std::set<std::string> NullableKeyFields;
+  std::string NullSafeEquals;
+  // Columns whose values the server assigns; when not empty, insert and
+  // modify end by returning them.
+  std::vector<std::string> ReturningFields;
 };
 
 // The identifier as written into a statement: QuoteIdentifier with the
-// quote option.
+// quote option; where the database is connected, also in quotes when the
+// server would read it otherwise only so.
 std::string QuoteName(const TStatementInputs& Inputs, const std::string& Name);
+// A parameter name after its colon: quoted on request, or where the
+// database is connected and it is no plain identifier.
+std::string QuoteParam(const TStatementInputs& Inputs, const std::string& Name);
 
 // The dataset field under which column FieldName of table TableName shows:
 // the name of the first field info entry whose value splits, at its last dot
@@ -143,7 +170,7 @@ class TOVUpdateSQLEditForm : public Forms::TForm {
   void SelectAllFields();
 
   // The generator over the dialog's current inputs; each replaces its buffer.
-  std::string QuoteName(const std::string& Name) const;
+  std::string QuoteName(const std::string& Name);
   std::string FindFieldAlias(const std::string& TableName, const std::string& FieldName) const;
   void GenerateRefreshSQL();
   void GenerateModifySQL();
@@ -159,8 +186,22 @@ class TOVUpdateSQLEditForm : public Forms::TForm {
   const Classes::TStrings* TableInfo() const { return FTableInfo.get(); }
   bool ObjOwnerSupported() const { return FObjOwnerSupported; }
 
+  // Published (no control shows it): insert and modify end by returning the
+  // values the server assigns (identity, serial and defaulted key columns,
+  // generated columns), where the connected server takes a RETURNING clause.
+  bool GetReturnServerValues() const { return FReturnServerValues; }
+  void SetReturnServerValues(bool Value) { FReturnServerValues = Value; }
+
+  // The dataset's database when it is connected, else null.
+  OVEngine::TOVDatabase* ConnectedDatabase() const;
+  // What that database's catalogue says of the table the table box names,
+  // read once for the text as it stands; null when not connected or when
+  // there is no such table.
+  const OVEngine::TOVTableInfo* TableDescription();
+
 private:
-  TStatementInputs Inputs() const;
+  TStatementInputs Inputs();
+  void ForgetTableDescription();
 
   std::unique_ptr<Classes::TStringList> FRefreshSQL;
   std::unique_ptr<Classes::TStringList> FModifySQL;
@@ -170,6 +211,10 @@ private:
   std::unique_ptr<Classes::TStringList> FFieldInfo;
   std::unique_ptr<Classes::TStringList> FTableInfo;
   bool FObjOwnerSupported = false;
+  bool FReturnServerValues = false;
+  bool FTableDescribed = false;
+  std::string FDescribedText;
+  std::unique_ptr<OVEngine::TOVTableInfo> FTableDescription;
 };
 
 // Opens the editor on the update object. True when the person confirmed with

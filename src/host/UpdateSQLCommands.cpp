@@ -72,13 +72,22 @@ std::string ResultText(const TResult& R) {
 
 // A file name for a table: letters, digits, '_', '-' and '.' kept, anything
 // else (a blank, a slash, a quote) as '_', never hidden; names that come out
-// alike are told apart by a number.
+// alike are told apart by a number. A long name is cut and ends in a hash of
+// the whole name, so that it fits a file system's limit, and the same table
+// gets the same file name on every run.
 std::string TableFileName(const std::string& Table, std::set<std::string>& Taken) {
+  constexpr size_t MaxBase = 180;
   std::string Base;
   for (const unsigned char C : Table)
     Base += std::isalnum(C) || C == '_' || C == '-' || C == '.' ? static_cast<char>(C) : '_';
   if (Base.empty() || Base[0] == '.')
     Base = "_" + Base;
+  if (Base.size() > MaxBase) {
+    uint32_t Hash = 2166136261u; // FNV-1a
+    for (const unsigned char C : Table)
+      Hash = (Hash ^ C) * 16777619u;
+    Base = Base.substr(0, MaxBase) + fmt::format("~{:08x}", Hash);
+  }
   std::string Name = Base + ".sql";
   for (int N = 2; !Taken.insert(SysUtils::LowerCase(Name)).second; ++N)
     Name = Base + "~" + std::to_string(N) + ".sql";
@@ -146,6 +155,55 @@ void EditUpdateSQL(THost& Host, const std::string& FileName, const std::string& 
     Out << fmt::format("{}: cancelled; {} was not written\n", Component, FileName);
 }
 
+namespace {
+
+std::string VerifyText(const OVEngine::TOVVerifyResult& V) {
+  if (!V.Error.empty())
+    return "failed: " + V.Error;
+  return V.Note.empty() ? "ok" : "ok (" + V.Note + ")";
+}
+
+ordered_json VerifyJson(const OVEngine::TOVVerifyResult& V) {
+  ordered_json J{{"ok", V.Error.empty()}};
+  if (!V.Error.empty())
+    J["error"] = V.Error;
+  if (!V.Note.empty())
+    J["note"] = V.Note;
+  return J;
+}
+
+// Fails the command when a table's statements did not pass, after its
+// output: the one line names how many and which.
+void ThrowIfFailed(const std::vector<std::string>& Failed, size_t Checked) {
+  if (Failed.empty())
+    return;
+  std::string Names;
+  for (size_t I = 0; I < Failed.size() && I < 5; ++I)
+    Names += (I ? ", " : "") + Failed[I];
+  if (Failed.size() > 5)
+    Names += ", ...";
+  throw SysUtils::Exception(Format("The statements of %d of %d tables do not run: %s",
+                                   static_cast<int>(Failed.size()), static_cast<int>(Checked),
+                                   Names));
+}
+
+// The progress line on a terminal's stderr, rewritten in place.
+UpdateSQLTool::TWorkbench::TProgress ProgressLine(const char* What) {
+  if (!StderrIsTerminal())
+    return {};
+  return [What](int Index, int Count, const std::string& Table) {
+    std::cerr << fmt::format("\rupdatesql: {}{}/{} {}\033[K", What, Index, Count, Table)
+              << std::flush;
+  };
+}
+
+void ClearProgress() {
+  if (StderrIsTerminal())
+    std::cerr << "\r\033[K" << std::flush;
+}
+
+} // namespace
+
 void UpdateSQL(THost& Host, const TUpdateSQLOptions& Options, std::ostream& Out) {
   if (Options.Connect.empty())
     throw SysUtils::Exception("updatesql needs the database: --connect URI");
@@ -169,46 +227,80 @@ void UpdateSQL(THost& Host, const TUpdateSQLOptions& Options, std::ostream& Out)
     if (!Options.UpdateFields.empty())
       Request.UpdateFields = SplitList(Options.UpdateFields, "--update-fields");
     Request.Quote = Options.Quote;
+    Request.Returning = Options.Returning;
     const TResult R = Bench.Generate(Request);
-    if (Json)
-      PrintJson(Out, ResultJson(R));
-    else
+    std::optional<OVEngine::TOVVerifyResult> Verified;
+    if (Options.Verify)
+      Verified = Bench.Verify({R}).front();
+    if (Json) {
+      ordered_json J = ResultJson(R);
+      if (Verified)
+        J["verify"] = VerifyJson(*Verified);
+      PrintJson(Out, J);
+    } else {
       Out << ResultText(R);
+      if (Verified)
+        Out << "\n-- verify: " << VerifyText(*Verified) << '\n';
+    }
+    if (Verified && !Verified->Error.empty())
+      ThrowIfFailed({R.Table}, 1);
     return;
   }
 
-  const bool Progress = StderrIsTerminal();
-  const auto Results =
-      Bench.GenerateAll(Options.Quote, [Progress](int Index, int Count, const std::string& Table) {
-        if (Progress)
-          std::cerr << fmt::format("\rupdatesql: {}/{} {}\033[K", Index, Count, Table)
-                    << std::flush;
-      });
-  if (Progress)
-    std::cerr << "\r\033[K" << std::flush;
+  UpdateSQLTool::TRequest AllOptions;
+  AllOptions.Quote = Options.Quote;
+  AllOptions.Returning = Options.Returning;
+  const auto Results = Bench.GenerateAll(AllOptions, ProgressLine(""));
+  ClearProgress();
+  std::vector<OVEngine::TOVVerifyResult> Verified;
+  if (Options.Verify) {
+    Verified = Bench.Verify(Results, ProgressLine("verifying "));
+    ClearProgress();
+  }
 
-  // Every statement is made before anything is written, so that a failure
-  // half-way leaves no files behind.
+  // Every statement is made (and verified) before anything is written, so
+  // that a failure half-way leaves no files behind; a table whose statements
+  // do not run gets no file.
   ordered_json Tables = ordered_json::array(), Skipped = ordered_json::array();
   std::string Text;
   std::set<std::string> Taken;
   std::vector<std::pair<std::string, std::string>> Files;
-  for (const TResult& R : Results) {
+  std::vector<std::string> Failed;
+  size_t Checked = 0;
+  for (size_t I = 0; I < Results.size(); ++I) {
+    const TResult& R = Results[I];
     if (!R.Skipped.empty()) {
       Skipped.push_back({{"table", R.Table}, {"reason", R.Skipped}});
       std::cerr << fmt::format("updatesql: skipped {}: {}\n", R.Table, R.Skipped);
       continue;
     }
     ordered_json J = ResultJson(R);
+    const OVEngine::TOVVerifyResult* V = Verified.empty() ? nullptr : &Verified[I];
+    if (V) {
+      ++Checked;
+      J["verify"] = VerifyJson(*V);
+      if (!V->Error.empty())
+        Failed.push_back(R.Table);
+    }
+    const bool Runs = !V || V->Error.empty();
     if (!Options.OutDir.empty()) {
-      const std::string Path =
-          (std::filesystem::path(Options.OutDir) / TableFileName(R.Table, Taken)).string();
-      Files.emplace_back(Path, ResultText(R));
-      J["file"] = Path;
-      if (!Json)
-        Text += fmt::format("{} -> {}\n", R.Table, Path);
+      if (Runs) {
+        const std::string Path =
+            (std::filesystem::path(Options.OutDir) /
+             TableFileName(R.Ref.Display.empty() ? R.Table : R.Ref.Display, Taken))
+                .string();
+        Files.emplace_back(Path, ResultText(R));
+        J["file"] = Path;
+        if (!Json)
+          Text += fmt::format("{} -> {}{}\n", R.Table, Path,
+                              V ? " (verify: " + VerifyText(*V) + ")" : "");
+      } else if (!Json) {
+        Text += fmt::format("{}: no file (verify: {})\n", R.Table, VerifyText(*V));
+      }
     } else if (!Json) {
       Text += fmt::format("{}-- table {}\n{}", Tables.empty() ? "" : "\n", R.Table, ResultText(R));
+      if (V)
+        Text += "-- verify: " + VerifyText(*V) + "\n";
     }
     Tables.push_back(std::move(J));
   }
@@ -223,12 +315,14 @@ void UpdateSQL(THost& Host, const TUpdateSQLOptions& Options, std::ostream& Out)
   }
   if (Json) {
     PrintJson(Out, {{"tables", Tables}, {"skipped", Skipped}});
-    return;
+  } else {
+    Out << Text;
+    if (!Options.OutDir.empty())
+      Out << fmt::format("{} tables written to {}, {} skipped{}\n", Files.size(), Options.OutDir,
+                         Skipped.size(),
+                         Failed.empty() ? "" : fmt::format(", {} failed", Failed.size()));
   }
-  Out << Text;
-  if (!Options.OutDir.empty())
-    Out << fmt::format("{} tables written to {}, {} skipped\n", Tables.size(), Options.OutDir,
-                       Skipped.size());
+  ThrowIfFailed(Failed, Checked);
 }
 
 void FieldInfo(THost& Host, const TFieldInfoOptions& Options, std::ostream& Out) {
@@ -274,12 +368,9 @@ void FieldInfo(THost& Host, const TFieldInfoOptions& Options, std::ostream& Out)
   if (Db->GetConnected())
     Lookup = [Db, Dialect](
                  const OVSqlParse::TSelectTable& Table) -> std::optional<std::vector<std::string>> {
-      std::string Name;
-      for (const std::string& Part : OVSqlParse::SplitName(Table.Name, Dialect))
-        Name += (Name.empty() ? "" : ".") + Part;
       std::vector<std::string> Columns;
-      if (!Name.empty())
-        Columns = Db->FieldNames(Name);
+      if (!OVSqlParse::SplitName(Table.Name, Dialect).empty())
+        Columns = Db->FieldNames(Table.Name);
       if (Columns.empty())
         return std::nullopt;
       return Columns;
@@ -377,7 +468,12 @@ TUpdateSQLCommandLine::TUpdateSQLCommandLine(CLI::App& App) : FImpl(std::make_un
   I.Update->add_option("--update-fields", U.UpdateFields,
                        "The refresh/update fields, A,B (default: all)");
   I.Update->add_flag("--quote", U.Quote, "Check \"Quote Field Names\"");
+  I.Update->add_flag("--returning", U.Returning,
+                     "Insert and modify return the values the server assigns");
   I.Update->add_flag("--all-tables", U.AllTables, "Every table of the database");
+  I.Update->add_flag("--verify", U.Verify,
+                     "Prepare the statements on the server and run them for one row of each "
+                     "table in a transaction that is rolled back");
   I.Update->add_option("--out", U.OutDir, "With --all-tables: one file per table in DIR");
 
   TFieldInfoOptions& F = I.InfoOptions;

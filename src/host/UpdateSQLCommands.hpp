@@ -5,9 +5,11 @@
 //     editor opens it; on OK the file is saved (atomically), on Cancel it
 //     stays as it was.
 //   updatesql --connect URI [--sql SQL] [--table T] [--keys primary|A,B]
-//             [--update-fields A,B] [--quote] [--all-tables [--out DIR]]
+//             [--update-fields A,B] [--quote] [--returning] [--verify]
+//             [--all-tables [--out DIR]]
 //     the editor driven as a person would drive it on a throwaway session,
-//     database, query and update object; prints the four statements.
+//     database, query and update object; prints the four statements, and
+//     with --verify whether they run on the server.
 //   fieldinfo (--server-type NAME | --connect URI) --sql SQL
 //     the field info and table info the runtime parses from a SELECT.
 #pragma once
@@ -36,6 +38,8 @@ struct TUpdateSQLOptions {
   std::string Keys;         // "primary" (also when empty) or field names separated by commas
   std::string UpdateFields; // field names separated by commas; empty: all
   bool Quote = false;
+  bool Returning = false;
+  bool Verify = false;
   bool AllTables = false;
   std::string OutDir; // --all-tables: one file per table there
 };

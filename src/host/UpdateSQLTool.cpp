@@ -3,6 +3,7 @@
 #include "orvane60/OVCommon.hpp"
 #include "orvane60/OVEngine.hpp"
 #include "orvane60/drivers/OVDriver.hpp"
+#include "rtl/TypInfo.hpp"
 #include "vcl/ComCtrls.hpp"
 #include "vcl/Dialogs.hpp"
 #include "vcl/ExtCtrls.hpp"
@@ -109,11 +110,29 @@ std::string StatementText(const Classes::TStrings* Lines) {
   for (int I = 0, N = Lines->Count(); I < N; ++I) {
     if (I > 0)
       Text += '\n';
-    Text += Lines->Get(I);
+    // The refresh statement's first entry holds two lines joined by CR LF;
+    // a lone CR belongs to a name and stays.
+    const std::string Line = Lines->Get(I);
+    size_t Start = 0;
+    for (size_t Break = Line.find("\r\n"); Break != std::string::npos;
+         Break = Line.find("\r\n", Start)) {
+      Text.append(Line, Start, Break - Start).append("\n");
+      Start = Break + 2;
+    }
+    Text.append(Line, Start);
   }
-  // The refresh statement's first entry holds two lines joined by CR LF.
-  std::erase(Text, '\r');
   return Text;
+}
+
+// Why a name cannot be written into a statement at all, or "": a statement
+// is kept as lines, and a CR LF inside a name would split it into two.
+std::string UnwritableName(const std::string& Name, const char* What) {
+  if (Name.find("\r\n") != std::string::npos)
+    return Format("%s \"%s\" holds a line break (CR LF), which no statement line can keep", What,
+                  Name);
+  if (Name.find('\0') != std::string::npos)
+    return Format("%s holds a NUL character, which no statement can hold", What);
+  return {};
 }
 
 // One table in the open dialog, up to "Generate SQL": the table typed, its
@@ -145,10 +164,10 @@ TResult PlanTable(Forms::TCustomForm* Form, TPlannedUI& UI, const TRequest& Requ
     throw EUpdateSQLToolError("The query's SQL names no table: name the table to use");
   if (std::string Message = Press("btGetTableFields"); !Message.empty())
     return Fail(Message, true);
+  for (const std::string& Field : Control<TListBox>(Form, "lbUpdateFields")->GetItems()->ToVector())
+    if (std::string Why = UnwritableName(Field, "the column"); !Why.empty())
+      return Fail(Why);
   if (Request.KeyFields.empty()) {
-    // Without any index "Select Primary Keys" would leave every field
-    // selected; cleared first, no selection means no key.
-    UserInput::Popup(Keys, Control<Menus::TMenuItem>(Form, "miClearAll"));
     if (std::string Message = Press("btSelectPrimKeys"); !Message.empty())
       return Fail(Message, true);
     if (Keys->SelCount() <= 0)
@@ -164,6 +183,9 @@ TResult PlanTable(Forms::TCustomForm* Form, TPlannedUI& UI, const TRequest& Requ
   auto* QuoteBox = Control<StdCtrls::TCheckBox>(Form, "cbQuotedFields");
   if (QuoteBox->GetChecked() != Request.Quote)
     UserInput::Click(QuoteBox);
+  // No control shows it; the form publishes it.
+  TypInfo::SetPropValueText(Form, TypInfo::GetPropInfo(Form, "ReturnServerValues"),
+                            Request.Returning ? "True" : "False");
   if (std::string Message = Press("btGenerateSQL"); !Message.empty())
     return Fail(Message, true);
   Result.KeyFields = Selected(Keys);
@@ -213,7 +235,15 @@ TResult TWorkbench::Generate(const TRequest& Request) {
   if (Request.SQL.empty() && Trim(Request.Table).empty())
     throw EUpdateSQLToolError("Neither SQL nor a table is given: name the table, or give the "
                               "query's SQL");
-  FQuery->GetSQL()->SetText(Request.SQL.empty() ? "select * from " + Request.Table : Request.SQL);
+  if (Request.SQL.empty()) {
+    // One entry: a line break inside a quoted name is part of the name.
+    FQuery->GetSQL()->Clear();
+    FQuery->GetSQL()->Add("select * from " + Request.Table);
+  } else {
+    FQuery->GetSQL()->SetText(Request.SQL);
+  }
+  if (Request.Returning)
+    CheckReturning();
   for (int I = 0; I < 4; ++I)
     FUpdateSQL->GetSQLIndex(I)->Clear();
   TResult Result;
@@ -231,33 +261,49 @@ TResult TWorkbench::Generate(const TRequest& Request) {
   if (FEdit(FUpdateSQL))
     for (int I = 0; I < 4; ++I)
       Result.Statements[static_cast<size_t>(I)] = StatementText(FUpdateSQL->GetSQLIndex(I));
+  Result.Query = StatementText(FQuery->GetSQL());
   return Result;
 }
 
-std::vector<TResult> TWorkbench::GenerateAll(bool Quote, const TProgress& Progress) {
+void TWorkbench::CheckReturning() {
+  if (!FDatabase->SupportsReturning())
+    throw EUpdateSQLToolError(
+        Format("--returning needs INSERT and UPDATE with RETURNING, which this %s does not take",
+               FDatabase->Connection().ServerVersion()));
+}
+
+std::vector<TResult> TWorkbench::GenerateAll(const TRequest& Options, const TProgress& Progress) {
   std::vector<TResult> Results;
+  if (Options.Returning)
+    CheckReturning();
   FDatabase->BeginCatalogBatch();
   try {
-    const std::vector<std::string> Tables = FDatabase->TableNames();
+    const std::vector<OVDriver::TTableRef> Tables = FDatabase->Tables();
     const int Count = static_cast<int>(Tables.size());
     if (Count > 0) {
       // One dialog for the whole batch, as a person would keep it open:
       // each table's statements are read off the SQL page, and the dialog
       // is cancelled at the end.
-      FQuery->GetSQL()->SetText("select * from " + OVCommon::QuoteIdentifier(Tables[0], true));
+      FQuery->GetSQL()->Clear();
+      FQuery->GetSQL()->Add("select * from " +
+                            OVDriver::WriteTableName(FDatabase->Connection(), Tables[0], false));
       TPlannedUI UI;
       UI.Plan = [&](Forms::TCustomForm* Form) {
         Results.reserve(Tables.size());
         for (int I = 0; I < Count; ++I) {
-          const std::string& Table = Tables[static_cast<size_t>(I)];
+          const OVDriver::TTableRef& Table = Tables[static_cast<size_t>(I)];
           if (Progress)
-            Progress(I + 1, Count, Table);
-          TRequest Request;
-          Request.Table = Table;
-          Request.Quote = Quote;
-          TResult Result = PlanTable(Form, UI, Request, true);
-          if (Result.Skipped.empty())
-            ReadSQLPage(Form, Result);
+            Progress(I + 1, Count, Table.Display);
+          TResult Result = TableFor(Table);
+          if (Result.Skipped.empty()) {
+            TRequest Request = Options;
+            Request.Table = Result.Table;
+            Result = PlanTable(Form, UI, Request, true);
+            if (Result.Skipped.empty())
+              ReadSQLPage(Form, Result);
+          }
+          Result.Ref = Table;
+          Result.Query = "select * from " + Result.Table;
           Results.push_back(std::move(Result));
         }
         UserInput::Click(Control<StdCtrls::TButton>(Form, "btCancel"));
@@ -272,6 +318,38 @@ std::vector<TResult> TWorkbench::GenerateAll(bool Quote, const TProgress& Progre
   }
   FDatabase->EndCatalogBatch();
   return Results;
+}
+
+std::vector<OVEngine::TOVVerifyResult> TWorkbench::Verify(const std::vector<TResult>& Results,
+                                                          const TProgress& Progress) {
+  std::vector<OVEngine::TOVUpdateStatements> Tables;
+  std::vector<size_t> From;
+  for (size_t I = 0; I < Results.size(); ++I) {
+    const TResult& R = Results[I];
+    if (!R.Skipped.empty())
+      continue;
+    Tables.push_back({R.Table, R.Ref, R.Query, R.Statements});
+    From.push_back(I);
+  }
+  const auto Answers = OVEngine::VerifyUpdateStatements(*FDatabase, Tables, Progress);
+  std::vector<OVEngine::TOVVerifyResult> Result(Results.size());
+  for (size_t N = 0; N < From.size(); ++N)
+    Result[From[N]] = Answers[N];
+  return Result;
+}
+
+TResult TWorkbench::TableFor(const OVDriver::TTableRef& Table) {
+  TResult Result;
+  Result.Table = OVDriver::WriteTableName(FDatabase->Connection(), Table, false);
+  if (Table.Kind == OVDriver::TTableKind::View ||
+      Table.Kind == OVDriver::TTableKind::MaterializedView)
+    Result.Skipped = Format("it is a %s, not a table", OVDriver::TableKindName(Table.Kind));
+  else if (std::string Why = UnwritableName(Table.Name, "the name"); !Why.empty())
+    Result.Skipped = Why;
+  else if (std::string WhySchema = UnwritableName(Table.Schema, "the schema name");
+           !WhySchema.empty())
+    Result.Skipped = WhySchema;
+  return Result;
 }
 
 } // namespace UpdateSQLTool

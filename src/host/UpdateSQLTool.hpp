@@ -7,6 +7,7 @@
 // What the dialog wrote into the update object is the result.
 #pragma once
 
+#include "orvane60/drivers/OVDriver.hpp"
 #include "rtl/SysUtils.hpp"
 
 #include <array>
@@ -22,6 +23,7 @@ namespace OVEngine {
 class TOVDatabase;
 class TOVQuery;
 class TOVUpdateSQL;
+struct TOVVerifyResult;
 } // namespace OVEngine
 
 namespace UpdateSQLTool {
@@ -41,6 +43,8 @@ struct TRequest {
   // The update fields to keep selected; empty: all.
   std::vector<std::string> UpdateFields;
   bool Quote = false;
+  // Insert and modify end by returning the values the server assigns.
+  bool Returning = false;
 };
 
 struct TResult {
@@ -50,8 +54,13 @@ struct TResult {
   // Refresh, modify, insert, delete: the update object's statements, one line
   // per line ("\n"), without a line break at the end.
   std::array<std::string, 4> Statements;
-  // For a table the batch passes over: why (no key); the statements are empty.
+  // For a table the batch passes over: why (a view, no key, a name no
+  // statement can hold); the statements are empty.
   std::string Skipped;
+  // The batch's table as the catalogue stores it.
+  OVDriver::TTableRef Ref;
+  // The query's SQL the statements were made for.
+  std::string Query;
 };
 
 // Names of the four statements, in statement index order.
@@ -75,15 +84,28 @@ public:
 
   // Every table of the database (system tables excluded), in the catalog's
   // order, with the catalog read once for the batch, in one opening of the
-  // dialog: each table's statements are read off its SQL page, and the
-  // dialog is cancelled at the end. Tables without a primary key or unique
-  // index (or whose fields cannot be read) come back with Skipped set.
-  // Progress is called before each table with its number (from 1) and the
-  // count.
+  // dialog: each table's name is typed as SQL writes it (in quotes where the
+  // server needs them), its statements are read off its SQL page, and the
+  // dialog is cancelled at the end. Views, tables without a primary key or
+  // unique index, tables whose fields cannot be read and tables whose names
+  // no statement can hold come back with Skipped set. Options gives the
+  // quote and returning options. Progress is called before each table with
+  // its number (from 1), the count and its display name.
   using TProgress = std::function<void(int Index, int Count, const std::string& Table)>;
-  std::vector<TResult> GenerateAll(bool Quote, const TProgress& Progress = {});
+  std::vector<TResult> GenerateAll(const TRequest& Options, const TProgress& Progress = {});
+
+  // Whether each result's statements run on the server (see
+  // OVEngine::VerifyUpdateStatements); one answer per result, an empty one
+  // for a skipped table.
+  std::vector<OVEngine::TOVVerifyResult> Verify(const std::vector<TResult>& Results,
+                                                const TProgress& Progress = {});
 
 private:
+  // EUpdateSQLToolError when the server takes no RETURNING clause.
+  void CheckReturning();
+  // The table as typed into the table box, or why it is passed over.
+  TResult TableFor(const OVDriver::TTableRef& Table);
+
   TEditUpdateSQL FEdit;
   std::unique_ptr<Classes::TDataModule> FModule;
   OVEngine::TOVDatabase* FDatabase = nullptr;

@@ -223,6 +223,13 @@ std::string QuoteWhole(std::string_view Name) {
 
 } // namespace
 
+bool IsPlainIdentifier(std::string_view Name) {
+  if (Name.empty() || !IsIdentStart(static_cast<unsigned char>(Name.front())))
+    return false;
+  return std::all_of(Name.begin(), Name.end(),
+                     [](char C) { return IsIdentChar(static_cast<unsigned char>(C)); });
+}
+
 std::vector<std::string> SplitObjName(std::string_view Name) {
   std::vector<std::string> Parts;
   if (!SplitClean(Name, Parts))

@@ -76,6 +76,11 @@ std::string GetModuleFileNameStr(const void* ModuleHandle);
 // version resource or cannot be read.
 void ReadFileVersInfo(const std::string& FileName, std::string& Name, std::string& Version);
 
+// Whether Name is a plain identifier: letters, digits, '_' and '$' (bytes
+// above 127 count as letters), not starting with a digit or '$'. Such a
+// name needs no quotes after a parameter's colon.
+bool IsPlainIdentifier(std::string_view Name);
+
 // Splits a dotted name into its parts as QuoteIdentifier sees them (quotes
 // kept); a single part when the name is not cleanly dotted.
 std::vector<std::string> SplitObjName(std::string_view Name);

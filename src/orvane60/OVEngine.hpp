@@ -29,8 +29,10 @@
 #pragma once
 
 #include "db/DB.hpp"
+#include "orvane60/drivers/OVDriver.hpp"
 #include "rtl/Classes.hpp"
 
+#include <array>
 #include <functional>
 #include <map>
 #include <memory>
@@ -38,13 +40,6 @@
 #include <string>
 #include <string_view>
 #include <vector>
-
-namespace OVDriver {
-class TConnection;
-class TDriver;
-struct TColumnInfo;
-struct TIndexColumn;
-} // namespace OVDriver
 
 namespace OVSqlParse {
 enum class TSqlDialect;
@@ -67,7 +62,9 @@ std::string GetServerTypeName(TOVServerType ServerType);
 // identifier ("stSQLite"), in any letter case; Default for an empty or unknown
 // name.
 TOVServerType StrToServerTypeDef(std::string_view Name, TOVServerType Default);
-// The server type that new database components start with.
+// The server type that new database components start with. A database read
+// from a design file that leaves ServerType out gets the property's declared
+// default (stSQLite), whatever this holds.
 extern TOVServerType DefServerType;
 // The driver of a server type.
 OVDriver::TDriver& ServerDriver(TOVServerType ServerType);
@@ -172,6 +169,16 @@ TOVSession* Session();
 
 // Databases --------------------------------------------------------------------
 
+// What the catalogue says of one table: which table a table text names, its
+// columns (with what the server computes) and its indexes.
+struct TOVTableInfo {
+  OVDriver::TTableRef Table;
+  // The text named the table's schema (sales.orders), so statements do too.
+  bool Qualified = false;
+  std::vector<OVDriver::TColumnInfo> Columns;
+  std::vector<OVDriver::TIndexColumn> Indexes;
+};
+
 // Sizes of one batch read of a database's catalog, for tools that report it.
 struct TOVCatalogBatchInfo {
   int Tables = 0;
@@ -233,7 +240,7 @@ class TOVDatabase : public TComponent {
   // the rows TABLE_NAME, INDEX_NAME, COLUMN_NAME, COLUMN_POSITION and
   // INDEX_TYPE (itPrimary | itUnique for the primary key, itUnique, or
   // itNonUnique; null for a column that is an expression), the primary key
-  // first; null when the table has no index (or does not exist). siTables and
+  // first; no rows when the table has no index, null when it does not exist. siTables and
   // siSysTables: TABLE_NAME; siProcedures: PROC_NAME; siColumns (ObjName a
   // table): COLUMN_NAME, TYPE_NAME, FIELD_TYPE, SIZE, NULLABLE;
   // siProcedureParams (ObjName a procedure): PARAM_NAME, PARAM_TYPE,
@@ -244,6 +251,25 @@ class TOVDatabase : public TComponent {
   std::vector<std::string> TableNames(std::string_view Pattern = {}, bool SystemTables = false);
   std::vector<std::string> StoredProcNames();
   std::vector<std::string> FieldNames(std::string_view TableName);
+  // The tables and views (system tables excluded) with their schemas,
+  // names and kinds, in the order of TableNames.
+  std::vector<OVDriver::TTableRef> Tables();
+  // The table a table text designates, as a catalogue call reads the text
+  // (SQL's reading first: PostgreSQL folds a bare part, quotes keep a part
+  // whole), with its columns and indexes; nothing when there is no such
+  // table.
+  std::optional<TOVTableInfo> DescribeTable(std::string_view TableText);
+
+  // Names as SQL writes them on this connection's server: in identifier
+  // quotes when Quote is set or the server reads the name otherwise only
+  // quoted; a table as the catalogue stores it, each part so written.
+  // Raise EDatabaseError when not connected.
+  std::string WriteName(std::string_view Name, bool Quote);
+  std::string WriteTableName(const TOVTableInfo& Table, bool Quote);
+  // The comparison true for equal values and for two nulls, blanks around.
+  std::string NullSafeEquals() const;
+  // Whether INSERT and UPDATE take a RETURNING clause on this server.
+  bool SupportsReturning();
 
   // Batch catalog mode; calls nest. Leaving the outermost drops the cached
   // catalog.
@@ -273,6 +299,9 @@ private:
   std::vector<OVDriver::TColumnInfo> Columns(std::string_view TableName);
   std::vector<OVDriver::TIndexColumn> Indexes(std::string_view TableName);
   struct TCatalogCache;
+  // The key of a table text's rows in the batch (nullptr when the batch does
+  // not hold them) and, in Ref, the table when the batch's catalogue knows it.
+  const std::string* BatchKey(std::string_view TableName, const OVDriver::TTableRef** Ref);
   // Answers from the batch, or nothing when the batch does not know the name.
   const std::vector<OVDriver::TColumnInfo>* BatchColumns(std::string_view TableName);
   const std::vector<OVDriver::TIndexColumn>* BatchIndexes(std::string_view TableName, bool& Known);
@@ -287,10 +316,49 @@ private:
   bool FKeepConnection = true;
   TOVDesignDBOptions FDesignOptions;
   bool FStreamedConnected = false;
+  bool FServerTypeStreamed = false;
+  bool FStreamedBefore = false;
   std::vector<TOVDataSet*> FDataSets;
   int FBatchLevel = 0;
   std::unique_ptr<TCatalogCache> FBatch;
 };
+
+// The statements of one update object, to check against its database.
+struct TOVUpdateStatements {
+  // The table as the statements name it, and as the catalogue stores it
+  // where that is known (else it is looked up).
+  std::string Table;
+  OVDriver::TTableRef Ref;
+  // The dataset's SQL: its fields give the statements' parameters their
+  // values, OLD_x and x both the field x's.
+  std::string Query;
+  // Refresh, modify, insert, delete.
+  std::array<std::string, 4> Statements;
+};
+
+struct TOVVerifyResult {
+  // "" when every check passed; else what failed, the statement named
+  // ("modify: column \"x\" does not exist").
+  std::string Error;
+  // What the checks could not do, for a table that passed ("prepared only:
+  // the table has no row to run the statements on").
+  std::string Note;
+};
+
+using TOVVerifyProgress = std::function<void(int Index, int Count, const std::string& Table)>;
+
+// Whether update statements run on the database's server. Each statement is
+// prepared without running (PostgreSQL also plans it, which checks the
+// privileges it needs), all in one batch (one pipeline on PostgreSQL). Where
+// the query yields a row (one no other table's foreign key keeps, when
+// there is such), the four then run for it in a transaction that is always
+// rolled back: refresh returns exactly that row, modify and delete each
+// change exactly one row, insert puts it back and refresh finds it again.
+// Nothing is ever committed. One answer per entry; a lost connection fails
+// every entry not yet checked. Progress is called before each row run.
+std::vector<TOVVerifyResult> VerifyUpdateStatements(TOVDatabase& Database,
+                                                    const std::vector<TOVUpdateStatements>& Tables,
+                                                    const TOVVerifyProgress& Progress = {});
 
 // Keeps a database connected for one catalogue call: connects it when it is
 // not, and disconnects it again at the end unless KeepConnection is set.

@@ -19,6 +19,7 @@ create unique index uniq2_y on uniq2 (y);
 create unique index uniq2_x on uniq2 (x);
 create table plain (p integer, q integer);
 create index plain_p on plain (p);
+create table bare (u integer, v text);
 create table "My Table" ("Key Col" integer primary key, "Other" text);
 create table padded ("ID  " integer primary key, "NAME " varchar(10));
 insert into customer values (1, 'Ann', 'Oslo');
@@ -175,6 +176,22 @@ click btOk
                                       "  city = :city", "where", "  id = :OLD_id"}));
   EXPECT_EQ(D.Update->GetRefreshSQL()->GetText(),
             "select id, name, city\r\nfrom customer\nwhere\n  id = :OLD_id\n");
+}
+
+TEST_F(UpdateSQLDialog, TheRefreshStatementPassedThroughTheTextBoxComesBackAsTwoLines) {
+  TDesign D(*FServer, "select * from customer");
+  const TRun Run = RunEditor(D.Update, R"(form OVUpdateSQLEditForm
+click btGetTableFields
+click btSelectPrimKeys
+click btGenerateSQL
+page tsSQL
+focus meSQLText
+click btOk
+)");
+  EXPECT_TRUE(Run.Result) << LogText(Run);
+  EXPECT_EQ(D.Update->GetRefreshSQL()->ToVector(),
+            (std::vector<std::string>{"select id, name, city", "from customer", "where",
+                                      "  id = :OLD_id"}));
 }
 
 TEST_F(UpdateSQLDialog, EmptyModifyStatementAsksBeforeClosing) {
@@ -410,7 +427,9 @@ TEST_F(UpdateSQLDialog, SelectPrimaryKeysPrefersThePrimaryKeyThenTheFirstUniqueI
   EXPECT_EQ(KeysOf("pair_key"), (std::vector<std::string>{"a", "b"}));
   EXPECT_EQ(KeysOf("uniq2"), (std::vector<std::string>{"y"}));
   EXPECT_EQ(KeysOf("plain"), std::vector<std::string>{});
-  // No index at all: the selection stays as it was.
+  // A table without any index: no key.
+  EXPECT_EQ(KeysOf("bare"), std::vector<std::string>{});
+  // No table at all: the selection stays as it was.
   Form->cbTableName->SetText("customer");
   Form->btGetTableFields->Click();
   Form->cbTableName->SetText("no_such_table");

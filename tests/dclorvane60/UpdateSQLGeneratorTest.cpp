@@ -142,3 +142,45 @@ TEST(UpdateSQLGenerator, GeneratingReplacesWhatTheBufferHeld) {
   GenerateDeleteSQL(In, Buffer);
   EXPECT_EQ(Buffer.ToVector(), (Lines{"delete from T", "where", "  A = :OLD_A"}));
 }
+
+// What a connected catalogue adds: the table and every name written as the
+// server must read them, computed columns left out of insert and modify,
+// nullable keys compared so that null finds null, and the server's values
+// returned.
+TEST(UpdateSQLGenerator, WhatTheCatalogueSaysShapesTheStatements) {
+  TStringList Info;
+  Info.Add("who=\"Order Lines\".user");
+  TStatementInputs In;
+  In.TableText = "\"Order Lines\"";
+  In.UpdateFields = {"id", "user", "total"};
+  In.KeyFields = {"id", "code"};
+  In.FieldInfo = &Info;
+  In.WriteName = [](const std::string& Name) {
+    return Name == "user" || Name == "Order Lines" || Name == "who" ? "\"" + Name + "\"" : Name;
+  };
+  In.WrittenTable = "public.\"Order Lines\"";
+  In.ComputedFields = {"total"};
+  In.NullableKeyFields = {"code"};
+  In.NullSafeEquals = " is not distinct from ";
+  In.ReturningFields = {"id", "user", "total"};
+  const TGenerated G = GenerateAll(In);
+  EXPECT_EQ(G.Refresh,
+            (Lines{"select id, \"user\" as \"who\", total\r\nfrom public.\"Order Lines\"", "where",
+                   "  id = :OLD_id and", "  code is not distinct from :OLD_code"}));
+  EXPECT_EQ(G.Modify,
+            (Lines{"update public.\"Order Lines\"", "set", "  id = :id,", "  \"user\" = :who",
+                   "where", "  id = :OLD_id and", "  code is not distinct from :OLD_code",
+                   "returning id, \"user\" as \"who\", total"}));
+  EXPECT_EQ(G.Insert, (Lines{"insert into public.\"Order Lines\"", "  (id, \"user\")", "values",
+                             "  (:id, :who)", "returning id, \"user\" as \"who\", total"}));
+  // Parameters are quoted only when they are no plain name, or on request.
+  EXPECT_EQ(QuoteParam(In, "OLD_first name"), "\"OLD_first name\"");
+  EXPECT_EQ(QuoteParam(In, "OLD_a.b"), "\"OLD_a.b\"");
+  EXPECT_EQ(QuoteParam(In, "OLD_ab"), "OLD_ab");
+  In.QuoteFields = true;
+  EXPECT_EQ(QuoteParam(In, "OLD_ab"), "\"OLD_ab\"");
+  // Without a connection, a name is written as typed.
+  TStatementInputs Plain;
+  EXPECT_EQ(QuoteParam(Plain, "OLD_first name"), "OLD_first name");
+  EXPECT_EQ(QuoteName(Plain, "user"), "user");
+}

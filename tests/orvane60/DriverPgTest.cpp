@@ -4,6 +4,9 @@
 
 #include <chrono>
 #include <cmath>
+#include <fcntl.h>
+#include <fstream>
+#include <unistd.h>
 
 using namespace OVDriver;
 using namespace DriverTestUtil;
@@ -127,6 +130,105 @@ TEST_F(TPgStatementTest, FailedTransactionIsNeverReportedAsCommitted) {
   EXPECT_TRUE(HasAll(ErrorOf([&] { FConn->Rollback(); }), {"no transaction"}));
 }
 
+TEST_F(TPgStatementTest, CheckStatementsPlansInOnePipelineAndNamesEachFailure) {
+  FConn->ExecuteScript("drop table if exists checked; create table checked(id int primary key, v "
+                       "text); insert into checked values (1, 'kept')");
+  std::vector<std::string> SQL = {
+      "update checked set v = $1 where id = $2", "update checked set gone = $1 where id = $2",
+      "insert into missing values ($1)", "delete from checked where id is not distinct from $1",
+      "select v from checked where id = $1"};
+  std::vector<int> Counts = {2, 2, 1, 1, 1};
+  // Enough statements that sending them all at once fills the socket.
+  for (int I = 0; I < 3000; ++I) {
+    SQL.push_back("select v, '" + std::string(200, 'x') + "' from checked where id = $1");
+    Counts.push_back(1);
+  }
+  const auto Errors = FConn->CheckStatements(SQL, Counts);
+  ASSERT_EQ(Errors.size(), SQL.size());
+  EXPECT_EQ(Errors[0], "");
+  EXPECT_TRUE(HasAll(Errors[1], {"gone"}));
+  EXPECT_TRUE(HasAll(Errors[2], {"missing"}));
+  EXPECT_EQ(Errors[3], "");
+  EXPECT_EQ(Errors[4], "");
+  EXPECT_EQ(std::count(Errors.begin(), Errors.end(), ""), static_cast<long>(SQL.size()) - 2);
+  // Nothing ran, nothing stays prepared, and the connection works as before.
+  EXPECT_EQ(Scalar(*FConn, "select count(*) from checked where v = 'kept'"), 1);
+  EXPECT_EQ(Scalar(*FConn, "select count(*) from pg_prepared_statements where name like "
+                           "'ov\\_check%'"),
+            0);
+
+  // A role that may read but not write: planning the writes says so.
+  FConn->ExecuteScript("drop role if exists ovdrv_reader_" + std::to_string(::getpid()) +
+                       "; create role ovdrv_reader_" + std::to_string(::getpid()) +
+                       " login; grant "
+                       "select on checked to ovdrv_reader_" +
+                       std::to_string(::getpid()) + "");
+  TConnectParams Params;
+  Params.RemoteDatabase = ClusterURI();
+  Params.UserName = "ovdrv_reader_" + std::to_string(::getpid()) + "";
+  Params.Extra = {{"dbname", Database()}};
+  {
+    auto Reader = FindDriver("PostgreSQL")->Connect(Params);
+    const auto Denied = Reader->CheckStatements(
+        {"select v from checked where id = $1", "update checked set v = $1 where id = $2"}, {1, 2});
+    EXPECT_EQ(Denied[0], "");
+    EXPECT_TRUE(HasAll(Denied[1], {"permission denied", "checked"}));
+  }
+  FConn->ExecuteScript("drop owned by ovdrv_reader_" + std::to_string(::getpid()) +
+                       "; drop role ovdrv_reader_" + std::to_string(::getpid()) + "");
+
+  const auto Rows = FConn->FirstRows({"select id, v from checked", "select * from missing",
+                                      "select id from checked where false", "select 2 as two"});
+  ASSERT_EQ(Rows.size(), 4u);
+  EXPECT_TRUE(Rows[0].Found);
+  EXPECT_EQ(Rows[0].Columns, (TStrings{"id", "v"}));
+  EXPECT_EQ(Rows[0].Values[1].AsString(), "kept");
+  EXPECT_TRUE(HasAll(Rows[1].Error, {"missing"}));
+  EXPECT_FALSE(Rows[2].Found);
+  EXPECT_EQ(Rows[2].Error, "");
+  EXPECT_EQ(Rows[3].Values[0].AsInteger(), 2);
+  EXPECT_TRUE(FConn->Alive());
+}
+
+TEST_F(TPgStatementTest, ALostConnectionEndsAPipelineWithAnError) {
+  const std::int64_t Pid = Scalar(*FConn, "select pg_backend_pid()");
+  ConnectTo(Database())->Query("select pg_terminate_backend(" + std::to_string(Pid) + ")");
+  EXPECT_NE(ErrorOf([&] { FConn->CheckStatements({"select 1"}, {0}); }), "(no error)");
+  EXPECT_FALSE(FConn->Alive());
+}
+
+TEST_F(TPgStatementTest, WarningsWhileConnectingNeverReachStderr) {
+  // A setting of the database that the server cannot apply at the start of
+  // a session becomes a WARNING then.
+  FConn->ExecuteScript("drop text search configuration if exists ovdrv_gone; create text search "
+                       "configuration ovdrv_gone (copy = simple)");
+  FConn->ExecuteScript("alter database " + FConn->Driver().QuoteIdentifier(Database()) +
+                       " set default_text_search_config = 'public.ovdrv_gone'");
+  FConn->ExecuteScript("drop text search configuration ovdrv_gone");
+  TTempDir Dir;
+  const std::string Captured = (Dir.Path() / "stderr").string();
+  std::fflush(stderr);
+  const int Saved = ::dup(2);
+  const int File = ::open(Captured.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+  ::dup2(File, 2);
+  ::close(File);
+  std::string Error;
+  try {
+    ConnectTo(Database())->Query("select 1");
+  } catch (const std::exception& E) {
+    Error = E.what();
+  }
+  std::fflush(stderr);
+  ::dup2(Saved, 2);
+  ::close(Saved);
+  FConn->ExecuteScript("alter database " + FConn->Driver().QuoteIdentifier(Database()) +
+                       " reset default_text_search_config");
+  EXPECT_EQ(Error, "");
+  std::ifstream In(Captured);
+  const std::string Text((std::istreambuf_iterator<char>(In)), std::istreambuf_iterator<char>());
+  EXPECT_EQ(Text, "");
+}
+
 TEST_F(TPgStatementTest, DescribeDoesNotRunAndResultsOutliveTheConnection) {
   FConn->ExecuteScript("create table item(id serial primary key, name varchar(40) not null)");
   const auto Columns = FConn->Describe("select name as label, id + 1 as next from item");
@@ -224,8 +326,10 @@ TEST_F(TPgCatalogTest, FieldNamesForEveryKindOfName) {
   // A quoted mixed-case name is found as written, not from its lower case.
   EXPECT_EQ(ColumnNames(FConn->GetFieldNames("Customers")), (TStrings{"Id"}));
   EXPECT_TRUE(FConn->GetFieldNames("customers").empty());
-  // A whole dotted name wins over the schema reading.
-  EXPECT_EQ(ColumnNames(FConn->GetFieldNames("sales.invoices")), (TStrings{"literal"}));
+  // A dot parts schema and name only outside quotes, as the server reads it.
+  EXPECT_EQ(ColumnNames(FConn->GetFieldNames("sales.invoices")), (TStrings{"no", "total"}));
+  EXPECT_EQ(ColumnNames(FConn->GetFieldNames("\"sales.invoices\"")), (TStrings{"literal"}));
+  EXPECT_EQ(ColumnNames(FConn->GetFieldNames("public.\"sales.invoices\"")), (TStrings{"literal"}));
   EXPECT_TRUE(FConn->GetFieldNames("nosuch").empty());
   EXPECT_TRUE(FConn->GetFieldNames("nosuch.order_lines").empty());
 
@@ -293,7 +397,12 @@ TEST_F(TPgCatalogTest, BatchCatalogMatchesTheOneTableCalls) {
   for (const std::string Table : {"order_lines", "Order Items", "uniq_only", "select", "typed",
                                   "order_view", "products", "sales.invoices"}) {
     SCOPED_TRACE(Table);
-    const auto One = FConn->GetFieldNames(Table);
+    // The batch keeps, of two tables listed alike, the one of the current
+    // schema; asked by schema and name, nothing else can answer.
+    const auto Ref = FConn->FindTable("public." + FConn->Driver().QuoteIdentifier(Table));
+    ASSERT_TRUE(Ref);
+    const std::string Exact = WriteTableName(*FConn, *Ref, true, true);
+    const auto One = FConn->GetFieldNames(Exact);
     const auto& Batch = AllColumns.at(Table);
     ASSERT_EQ(ColumnNames(Batch), ColumnNames(One));
     for (std::size_t I = 0; I < One.size(); ++I) {
@@ -303,8 +412,60 @@ TEST_F(TPgCatalogTest, BatchCatalogMatchesTheOneTableCalls) {
     }
     const auto Found = AllIndexes.find(Table);
     EXPECT_EQ(Found == AllIndexes.end() ? std::vector<std::string>{} : IndexRows(Found->second),
-              IndexRows(FConn->GetIndexInfo(Table)));
+              IndexRows(FConn->GetIndexInfo(Exact)));
   }
+}
+
+TEST_F(TPgCatalogTest, TablesTellSchemaNameKindAndHowAnUnqualifiedNameReachesThem) {
+  std::vector<std::string> Seen;
+  for (const TTableRef& T : FConn->GetTables())
+    if (T.Name.find("invoices") != std::string::npos || T.Name == "order_view" ||
+        T.Name == "Customers")
+      Seen.push_back(T.Schema + "|" + T.Name + "|" + T.Display + "|" +
+                     std::string(TableKindName(T.Kind)) + "|" + (T.SearchOrder < 0 ? "-" : "+"));
+  EXPECT_EQ(Seen,
+            (TStrings{"public|Customers|Customers|table|+", "public|order_view|order_view|view|+",
+                      "public|sales.invoices|sales.invoices|table|+",
+                      "sales|invoices|sales.invoices|table|-"}));
+  const auto Literal = FConn->FindTable("\"sales.invoices\"");
+  ASSERT_TRUE(Literal);
+  EXPECT_EQ(Literal->Schema, "public");
+  EXPECT_EQ(WriteTableName(*FConn, *Literal, false), "\"sales.invoices\"");
+  const auto Other = FConn->FindTable("SALES.Invoices");
+  ASSERT_TRUE(Other);
+  EXPECT_EQ(Other->Schema, "sales");
+  EXPECT_EQ(WriteTableName(*FConn, *Other, false), "sales.invoices");
+  const auto Mixed = FConn->FindTable("Customers");
+  ASSERT_TRUE(Mixed);
+  EXPECT_EQ(WriteTableName(*FConn, *Mixed, false), "\"Customers\"");
+  EXPECT_EQ(WriteTableName(*FConn, *Mixed, false, true), "public.\"Customers\"");
+  EXPECT_FALSE(FConn->FindTable("nosuch"));
+}
+
+TEST_F(TPgCatalogTest, ColumnsTellWhatTheServerComputes) {
+  FConn->ExecuteScript(R"(
+    create table computed(id int generated always as identity primary key,
+                          b int generated by default as identity, s serial,
+                          g int generated always as (b * 2) stored, d text default 'x', p int))");
+  const TStrings Expected{"id:GAD", "b:AD", "s:AD", "g:GD", "d:D", "p:"};
+  EXPECT_EQ(ColumnFlags(FConn->GetFieldNames("computed")), Expected);
+  EXPECT_EQ(ColumnFlags(FConn->GetAllFieldNames().at("computed")), Expected);
+  FConn->ExecuteScript("drop table computed");
+}
+
+TEST_F(TPgCatalogTest, NamesNeedQuotesWhereTheServerWouldReadThemOtherwise) {
+  for (const char* Plain : {"customer", "name", "a$b", "_x", "na\xc3\xafve", "x1", "key"})
+    EXPECT_FALSE(FConn->NeedsQuotes(Plain)) << Plain;
+  for (const char* Odd : {"Customer", "user", "order", "between", "left", "My Table", "1st", "$a",
+                          "", "a\"b", "a.b", "a\rb"})
+    EXPECT_TRUE(FConn->NeedsQuotes(Odd)) << Odd;
+  EXPECT_EQ(WriteName(*FConn, "user", false), "\"user\"");
+  EXPECT_EQ(WriteName(*FConn, "qty", false), "qty");
+  EXPECT_EQ(WriteName(*FConn, "qty", true), "\"qty\"");
+  EXPECT_EQ(FConn->NullSafeEquals(), " is not distinct from ");
+  // What the list says, the server does: each written name reads back.
+  for (const char* Name : {"user", "Customer", "My Table", "1st", "a\"b", "x"})
+    EXPECT_EQ(FConn->Query("select 1 as " + WriteName(*FConn, Name, false))->ColumnName(0), Name);
 }
 
 TEST_F(TPgCatalogTest, HostileNamesAreOnlyEverData) {

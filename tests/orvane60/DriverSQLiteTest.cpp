@@ -309,13 +309,112 @@ TEST_F(TSQLiteCatalogTest, MainWinsOverTempForUnqualifiedNames) {
   EXPECT_TRUE(Contains(FConn->GetTableNames(), "temp.no_index"));
 }
 
-TEST_F(TSQLiteCatalogTest, DottedTableNameBeatsSchemaReading) {
-  FConn->ExecuteScript(R"(create table "aux.archive"(literal); create table "a.b.c"(dots))");
-  EXPECT_EQ(ColumnNames(FConn->GetFieldNames("aux.archive")), (TStrings{"literal"}));
+TEST_F(TSQLiteCatalogTest, NamesAreReadAsSQLWritesThemBeforeAsCatalogueNames) {
+  FConn->ExecuteScript(
+      R"(create table "aux.archive"(literal); create table "a.b.c"(dots); create table "q""t"(q))");
+  // A dot parts schema and name only outside quotes, as SQLite reads it.
+  EXPECT_EQ(ColumnNames(FConn->GetFieldNames("aux.archive")), (TStrings{"id", "kept"}));
+  EXPECT_EQ(ColumnNames(FConn->GetFieldNames("\"aux\".\"ARCHIVE\"")), (TStrings{"id", "kept"}));
+  EXPECT_EQ(ColumnNames(FConn->GetFieldNames("\"aux.archive\"")), (TStrings{"literal"}));
+  EXPECT_EQ(ColumnNames(FConn->GetFieldNames("main.\"aux.archive\"")), (TStrings{"literal"}));
+  EXPECT_EQ(IndexRows(FConn->GetIndexInfo("\"aux.archive\"")), (TStrings{}));
+  EXPECT_EQ(IndexRows(FConn->GetIndexInfo("aux.archive")), (TStrings{"PRIMARY:id:6:1"}));
+  EXPECT_EQ(ColumnNames(FConn->GetFieldNames("\"q\"\"t\"")), (TStrings{"q"}));
+  EXPECT_EQ(ColumnNames(FConn->GetFieldNames("[Order Items]")),
+            (TStrings{"Item Id", "Unit Price"}));
+  EXPECT_EQ(ColumnNames(FConn->GetFieldNames("main.\"Order Items\"")),
+            (TStrings{"Item Id", "Unit Price"}));
+  // What no SQL reading names is looked for as the catalogue lists it.
   EXPECT_EQ(ColumnNames(FConn->GetFieldNames("a.b.c")), (TStrings{"dots"}));
+  EXPECT_EQ(ColumnNames(FConn->GetFieldNames("Order Items")), (TStrings{"Item Id", "Unit Price"}));
+  EXPECT_EQ(ColumnNames(FConn->GetFieldNames("q\"t")), (TStrings{"q"}));
+  // The batch keeps one table per listed name, the one of main.
   EXPECT_EQ(ColumnNames(FConn->GetAllFieldNames().at("aux.archive")), (TStrings{"literal"}));
-  EXPECT_EQ(IndexRows(FConn->GetIndexInfo("aux.archive")), (TStrings{}));
   EXPECT_EQ(FConn->GetAllIndexInfo().count("aux.archive"), 0u);
+
+  const auto Literal = FConn->FindTable("\"aux.archive\"");
+  ASSERT_TRUE(Literal);
+  EXPECT_EQ(Literal->Schema, "main");
+  EXPECT_EQ(Literal->Name, "aux.archive");
+  EXPECT_EQ(WriteTableName(*FConn, *Literal, false), "\"aux.archive\"");
+  const auto Attached = FConn->FindTable("AUX.Archive");
+  ASSERT_TRUE(Attached);
+  EXPECT_EQ(Attached->Schema, "aux");
+  EXPECT_EQ(WriteTableName(*FConn, *Attached, false), "aux.archive");
+  EXPECT_EQ(WriteTableName(*FConn, *Attached, true), "\"aux\".\"archive\"");
+  EXPECT_FALSE(FConn->FindTable("nosuch"));
+}
+
+TEST_F(TSQLiteCatalogTest, TablesTellSchemaNameAndKind) {
+  std::vector<std::string> Seen;
+  for (const TTableRef& T : FConn->GetTables())
+    Seen.push_back(T.Schema + "|" + T.Name + "|" + T.Display + "|" +
+                   std::string(TableKindName(T.Kind)) + "|" + std::to_string(T.SearchOrder));
+  EXPECT_EQ(Seen,
+            (TStrings{"main|Customers|Customers|table|0", "main|Order Items|Order Items|table|0",
+                      "aux|archive|aux.archive|table|2", "main|no_index|no_index|table|0",
+                      "main|order_lines|order_lines|table|0", "main|order_view|order_view|view|0",
+                      "main|select|select|table|0", "main|uniq_only|uniq_only|table|0"}));
+}
+
+TEST_F(TSQLiteCatalogTest, ColumnsTellWhatTheServerComputes) {
+  FConn->ExecuteScript(R"(
+    create table computed(id integer primary key, a int, twice int generated always as (a * 2)
+                          stored, next int as (a + 1), d text default 'x', e INTEGER);
+    create table keyed(id integer primary key, v) without rowid;
+    create table pair(a integer, b integer, primary key (a, b));
+    create table intkey(id int primary key);
+  )");
+  const TStrings Computed{"id:A", "a:", "twice:G", "next:G", "d:D", "e:"};
+  EXPECT_EQ(ColumnFlags(FConn->GetFieldNames("computed")), Computed);
+  const auto All = FConn->GetAllFieldNames();
+  EXPECT_EQ(ColumnFlags(All.at("computed")), Computed);
+  // Only the sole INTEGER column of a rowid table's key is the rowid.
+  for (const char* Table : {"keyed", "pair", "intkey"}) {
+    SCOPED_TRACE(Table);
+    for (const TColumnInfo& C : FConn->GetFieldNames(Table))
+      EXPECT_FALSE(C.AutoIncrement) << C.Name;
+    for (const TColumnInfo& C : All.at(Table))
+      EXPECT_FALSE(C.AutoIncrement) << C.Name;
+  }
+}
+
+TEST_F(TSQLiteTest, NamesNeedQuotesWhereSQLiteWouldReadThemOtherwise) {
+  for (const char* Plain : {"customer", "Customer", "a$b", "_x", "na\xc3\xafve", "x1"})
+    EXPECT_FALSE(FConn->NeedsQuotes(Plain)) << Plain;
+  for (const char* Odd :
+       {"order", "SELECT", "key", "My Table", "1st", "$a", "", "a\"b", "a.b", "a\rb", " "})
+    EXPECT_TRUE(FConn->NeedsQuotes(Odd)) << Odd;
+  EXPECT_EQ(WriteName(*FConn, "order", false), "\"order\"");
+  EXPECT_EQ(WriteName(*FConn, "Name", false), "Name");
+  EXPECT_EQ(WriteName(*FConn, "Name", true), "\"Name\"");
+  EXPECT_EQ(WriteName(*FConn, "a\"b", false), "\"a\"\"b\"");
+  EXPECT_EQ(FConn->NullSafeEquals(), " is ");
+  EXPECT_TRUE(FConn->SupportsReturning());
+}
+
+TEST_F(TSQLiteTest, CheckStatementsPreparesWithoutRunning) {
+  FConn->ExecuteScript("create table t(id integer primary key, v text); insert into t values (1, "
+                       "'kept')");
+  const auto Errors = FConn->CheckStatements(
+      {"update t set v = ? where id = ?", "delete from t where id = ?",
+       "update t set gone = ? where id = ?", "insert into missing values (?)", "select"},
+      {2, 1, 2, 1, 0});
+  EXPECT_EQ(Errors[0], "");
+  EXPECT_EQ(Errors[1], "");
+  EXPECT_TRUE(HasAll(Errors[2], {"gone"}));
+  EXPECT_TRUE(HasAll(Errors[3], {"missing"}));
+  EXPECT_FALSE(Errors[4].empty());
+  EXPECT_EQ(Scalar(*FConn, "select count(*) from t"), 1);
+  // On a database opened for reading, writing statements cannot run.
+  TConnectParams Params;
+  Params.RemoteDatabase = FPath;
+  Params.Extra = {{"READONLY", "TRUE"}};
+  auto ReadOnly = FindDriver("SQLite")->Connect(Params);
+  const auto ReadOnlyErrors =
+      ReadOnly->CheckStatements({"select v from t where id = ?", "delete from t"}, {1, 0});
+  EXPECT_EQ(ReadOnlyErrors[0], "");
+  EXPECT_TRUE(HasAll(ReadOnlyErrors[1], {"readonly"}));
 }
 
 TEST_F(TSQLiteCatalogTest, IndexInfoPutsPrimaryKeyFirstThenIndexesInCreationOrder) {

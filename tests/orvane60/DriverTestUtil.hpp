@@ -44,6 +44,16 @@ inline bool Contains(const std::vector<std::string>& List, const std::string& It
   return std::find(List.begin(), List.end(), Item) != List.end();
 }
 
+// What the server computes of each column, as "name:" then G (generated), A
+// (auto-increment) and D (has a default).
+inline std::vector<std::string> ColumnFlags(const std::vector<TColumnInfo>& Columns) {
+  std::vector<std::string> Result;
+  for (const TColumnInfo& C : Columns)
+    Result.push_back(C.Name + ":" + (C.Generated ? "G" : "") + (C.AutoIncrement ? "A" : "") +
+                     (C.HasDefault ? "D" : ""));
+  return Result;
+}
+
 // Index rows as "index:column:type:position", easy to compare whole.
 inline std::vector<std::string> IndexRows(const std::vector<TIndexColumn>& Rows) {
   std::vector<std::string> Result;

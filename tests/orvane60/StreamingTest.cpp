@@ -232,4 +232,43 @@ TEST_F(TStreamingTest, ADesignFileWhoseServerIsGoneStillOpensInTheDesigner) {
   EXPECT_THROW(DfmStream::ReadComponentFromText(Text, &Module, "Gone.dfm"), std::exception);
 }
 
+TEST_F(TStreamingTest, AFileWithoutServerTypeMeansTheDeclaredDefaultWhateverTheSetting) {
+  const std::string Text = "object DataModule1: TDataModule\n"
+                           "  object Db: TOVDatabase\n"
+                           "    DatabaseName = 'Main'\n"
+                           "    RemoteDatabase = '" +
+                           File() +
+                           "'\n"
+                           "  end\n"
+                           "  object Pg: TOVDatabase\n"
+                           "    DatabaseName = 'Other'\n"
+                           "    ServerType = stPostgreSQL\n"
+                           "  end\n"
+                           "end\n";
+  const TOVServerType Saved = DefServerType;
+  DefServerType = TOVServerType::stPostgreSQL;
+  std::string Written;
+  TOVServerType New = TOVServerType::stSQLite;
+  {
+    Classes::TDataModule Module(nullptr);
+    DfmStream::ReadComponentFromText(Text, &Module, "Demo.dfm");
+    auto* Db = Module.FindComponentAs<TOVDatabase>("Db");
+    EXPECT_EQ(Db->GetServerType(), TOVServerType::stSQLite);
+    Db->Open();
+    EXPECT_TRUE(Db->GetConnected());
+    EXPECT_EQ(Module.FindComponentAs<TOVDatabase>("Pg")->GetServerType(),
+              TOVServerType::stPostgreSQL);
+    Db->Close();
+    Written = DfmStream::WriteComponentToText(&Module);
+    // A component made now still starts with the session's default.
+    New = (new TOVDatabase(&Module))->GetServerType();
+  }
+  DefServerType = Saved;
+  EXPECT_EQ(New, TOVServerType::stPostgreSQL);
+  // Saved again, the file says what it said.
+  const auto Db = Written.find("object Db"), Pg = Written.find("object Pg");
+  ASSERT_LT(Db, Pg);
+  EXPECT_EQ(Written.substr(Db, Pg - Db).find("ServerType"), std::string::npos) << Written;
+}
+
 } // namespace

@@ -312,7 +312,18 @@ void TDataSet::SetFieldValue(TField* Field, const TVariant& Value) {
 void TDataSet::RefreshFieldValue(const TField* Field, const TVariant& Value) {
   CheckActive();
   const size_t Col = static_cast<size_t>(Field->FieldNo() - 1);
-  if (FCurrent < 0 || FCurrent >= RecordCount() || Field->FieldNo() == 0)
+  if (Field->FieldNo() == 0)
+    return;
+  // A row being inserted is not among the records yet: only its buffer
+  // takes the value (an insert that returns what the server assigned).
+  if (FState == TDataSetState::dsInsert) {
+    if (Col >= FEditBuffer.size())
+      FEditBuffer.resize(Col + 1);
+    FEditBuffer[Col] = Value.IsNull() ? Value : Field->Coerce(Value);
+    DataEvent(TDataEvent::deRecordChange);
+    return;
+  }
+  if (FCurrent < 0 || FCurrent >= RecordCount())
     return;
   TRecord& R = FRecords[static_cast<size_t>(FCurrent)];
   if (Col >= R.size())

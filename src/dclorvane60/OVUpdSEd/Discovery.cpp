@@ -6,6 +6,7 @@
 #include "orvane60/OVCommon.hpp"
 #include "orvane60/OVConsts.hpp"
 #include "orvane60/OVEngine.hpp"
+#include "orvane60/OVSqlParse.hpp"
 #include "vcl/Dialogs.hpp"
 #include "vcl/Windows.hpp"
 
@@ -101,11 +102,20 @@ void TOVUpdateSQLEditForm::GetTableFieldsClick(System::TObject*) {
   TOVDataSet* DataSet = FUpdateSQL ? FUpdateSQL->GetDataSet() : nullptr;
   if (!DataSet)
     SysUtils::AssertFailed("", "src\\OVUpdSEd", 542);
-  const std::string TableText = RemoveQuoteChars(cbTableName->GetText());
+  ForgetTableDescription();
+  const std::string Typed = cbTableName->GetText();
+  const std::string TableText = RemoveQuoteChars(Typed);
+  // A table text that reads as a name in SQL reaches the catalogue as
+  // written: without its quotes, "sch.tab" (one name holding a dot) would
+  // become the table tab of schema sch, and "a""b" would lose a quote.
+  const bool SQLName =
+      !OVSqlParse::SplitName(SysUtils::Trim(Typed), OVEngine::ServerDialect(DataSet->ServerType()))
+           .empty();
   TStringList Names;
-  DataSet->GetDBSession()->GetFieldNames(DataSet->GetDatabaseName(),
-                                         OVCommon::GetValidObjName(TableText, !FObjOwnerSupported),
-                                         &Names);
+  DataSet->GetDBSession()->GetFieldNames(
+      DataSet->GetDatabaseName(),
+      OVCommon::GetValidObjName(SQLName ? SysUtils::Trim(Typed) : TableText, !FObjOwnerSupported),
+      &Names);
   if (Names.Count() == 0) {
     MessageDlg(Format(OVConsts::SSQLDataSetOpen(), TableText), TMsgDlgType::mtError,
                {TMsgDlgBtn::mbOK}, 0);
@@ -130,6 +140,18 @@ void TOVUpdateSQLEditForm::GetTableFieldsClick(System::TObject*) {
     lbUpdateFields->Perform(Windows::LB_SETHORIZONTALEXTENT, UpdateWidth, 0);
   }
   SelectAllFields();
+  // Columns the server computes are listed but not selected for update:
+  // no statement may write them.
+  if (Names.Count() > 0)
+    if (const OVEngine::TOVTableInfo* Table = TableDescription())
+      for (const OVDriver::TColumnInfo& C : Table->Columns) {
+        if (!C.Generated)
+          continue;
+        const std::string Shown = Trim(C.Name);
+        for (int I = 0, N = lbUpdateFields->GetItems()->Count(); I < N; ++I)
+          if (lbUpdateFields->GetItems()->Get(I) == Shown)
+            lbUpdateFields->SetSelected(I, false);
+      }
   btDataSetDefaults->SetEnabled(true);
 }
 
@@ -147,6 +169,7 @@ void TOVUpdateSQLEditForm::btSelectPrimKeysClick(System::TObject*) {
                TMsgDlgType::mtError, {TMsgDlgBtn::mbOK}, 0);
     return;
   }
+  ForgetTableDescription();
   std::unique_ptr<DB::TDataSet> IndexInfo(
       Database->GetSchemaInfo(OVEngine::TOVSchemaType::siIndexes, cbTableName->GetText()));
   if (!IndexInfo)

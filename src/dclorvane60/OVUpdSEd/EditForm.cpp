@@ -4,7 +4,11 @@
 
 #include "orvane60/OVConsts.hpp"
 #include "orvane60/OVEngine.hpp"
+#include "orvane60/drivers/OVDriver.hpp"
 #include "vcl/Dialogs.hpp"
+
+#include <algorithm>
+#include <map>
 
 namespace OVUpdSEd {
 
@@ -40,6 +44,9 @@ B.Field("rgrStatementType", &TOVUpdateSQLEditForm::rgrStatementType);
 B.Field("btGetTableFields", &TOVUpdateSQLEditForm::btGetTableFields);
 B.Field("cbQuotedFields", &TOVUpdateSQLEditForm::cbQuotedFields);
 B.Field("btSelectPrimKeys", &TOVUpdateSQLEditForm::btSelectPrimKeys);
+B.Property("ReturnServerValues", &TOVUpdateSQLEditForm::GetReturnServerValues,
+           &TOVUpdateSQLEditForm::SetReturnServerValues)
+    .Default(0);
 B.Method("FormCreate", &TOVUpdateSQLEditForm::FormCreate);
 B.Method("FormDestroy", &TOVUpdateSQLEditForm::FormDestroy);
 B.Method("FormCloseQuery", &TOVUpdateSQLEditForm::FormCloseQuery);
@@ -145,11 +152,57 @@ void TOVUpdateSQLEditForm::StatementTypeClick(System::TObject*) {
 }
 
 void TOVUpdateSQLEditForm::SQLTextExit(System::TObject*) {
-  if (TStrings* Buffer = Statement(rgrStatementType->GetItemIndex()))
-    Buffer->Assign(meSQLText->GetLines());
+  TStrings* Buffer = Statement(rgrStatementType->GetItemIndex());
+  if (!Buffer)
+    return;
+  // The text box holds lines: an entry that holds a line break (the first
+  // entry of a generated refresh statement) comes back as the lines it
+  // shows. Only CR LF breaks a line there, so a name holding a lone CR or
+  // LF stays whole.
+  const Classes::TStringsUpdate Updating(Buffer);
+  Buffer->Clear();
+  const TStrings* Lines = meSQLText->GetLines();
+  for (int I = 0, N = Lines->Count(); I < N; ++I) {
+    const std::string Line = Lines->Get(I);
+    size_t Start = 0;
+    for (size_t Break = Line.find("\r\n"); Break != std::string::npos;
+         Break = Line.find("\r\n", Start)) {
+      Buffer->Add(Line.substr(Start, Break - Start));
+      Start = Break + 2;
+    }
+    Buffer->Add(Line.substr(Start));
+  }
 }
 
-TStatementInputs TOVUpdateSQLEditForm::Inputs() const {
+OVEngine::TOVDatabase* TOVUpdateSQLEditForm::ConnectedDatabase() const {
+  OVEngine::TOVDataSet* DataSet = FUpdateSQL ? FUpdateSQL->GetDataSet() : nullptr;
+  if (!DataSet)
+    return nullptr;
+  OVEngine::TOVDatabase* Database = DataSet->FindDatabase();
+  return Database && Database->GetConnected() ? Database : nullptr;
+}
+
+void TOVUpdateSQLEditForm::ForgetTableDescription() {
+  FTableDescribed = false;
+  FTableDescription.reset();
+}
+
+const OVEngine::TOVTableInfo* TOVUpdateSQLEditForm::TableDescription() {
+  OVEngine::TOVDatabase* Database = ConnectedDatabase();
+  if (!Database)
+    return nullptr;
+  const std::string Text = cbTableName->GetText();
+  if (!FTableDescribed || FDescribedText != Text) {
+    ForgetTableDescription();
+    if (auto Found = Database->DescribeTable(SysUtils::Trim(Text)))
+      FTableDescription = std::make_unique<OVEngine::TOVTableInfo>(std::move(*Found));
+    FTableDescribed = true;
+    FDescribedText = Text;
+  }
+  return FTableDescription.get();
+}
+
+TStatementInputs TOVUpdateSQLEditForm::Inputs() {
   TStatementInputs In;
   In.TableText = cbTableName->GetText();
   const auto Selected = [](const StdCtrls::TListBox* ListBox) {
@@ -164,12 +217,53 @@ TStatementInputs TOVUpdateSQLEditForm::Inputs() const {
   In.QuoteFields = cbQuotedFields->GetChecked();
   In.FieldInfo = FFieldInfo.get();
   In.ObjOwnerSupported = FObjOwnerSupported;
+  // Connected, the server's catalogue says how each name must be written,
+  // which columns the server computes and which keys may be null.
+  const OVEngine::TOVTableInfo* Table = TableDescription();
+  if (!Table)
+    return In;
+  OVEngine::TOVDatabase* Database = ConnectedDatabase();
+  // The field lists show column names without the blanks around them; a
+  // statement names the column the catalogue has, byte for byte.
+  std::map<std::string, std::string> Untrimmed;
+  for (const OVDriver::TColumnInfo& C : Table->Columns)
+    if (const std::string Shown = SysUtils::Trim(C.Name); Shown != C.Name) {
+      const auto [It, New] = Untrimmed.emplace(Shown, C.Name);
+      if (!New)
+        It->second.clear();
+    }
+  for (std::vector<std::string>* Fields : {&In.UpdateFields, &In.KeyFields})
+    for (std::string& F : *Fields)
+      if (const auto It = Untrimmed.find(F);
+          It != Untrimmed.end() && !It->second.empty() &&
+          std::none_of(Table->Columns.begin(), Table->Columns.end(),
+                       [&](const auto& C) { return C.Name == F; }))
+        F = It->second;
+  const bool Quote = In.QuoteFields;
+  In.WriteName = [Database, Quote](const std::string& Name) {
+    return Database->WriteName(Name, Quote);
+  };
+  In.WrittenTable = Database->WriteTableName(*Table, Quote);
+  In.NullSafeEquals = Database->NullSafeEquals();
+  std::set<std::string> PrimaryKey;
+  for (const OVDriver::TIndexColumn& C : Table->Indexes)
+    if (C.IndexType & OVEngine::itPrimary)
+      PrimaryKey.insert(C.ColumnName);
+  const bool Returning = FReturnServerValues && Database->SupportsReturning();
+  for (const OVDriver::TColumnInfo& C : Table->Columns) {
+    const bool InPrimaryKey = PrimaryKey.count(C.Name) > 0;
+    if (C.Generated)
+      In.ComputedFields.insert(C.Name);
+    if (C.Nullable && !InPrimaryKey)
+      In.NullableKeyFields.insert(C.Name);
+    if (Returning && (C.Generated || C.AutoIncrement || (C.HasDefault && InPrimaryKey)))
+      In.ReturningFields.push_back(C.Name);
+  }
   return In;
 }
 
-std::string TOVUpdateSQLEditForm::QuoteName(const std::string& Name) const {
-  TStatementInputs In;
-  In.QuoteFields = cbQuotedFields->GetChecked();
+std::string TOVUpdateSQLEditForm::QuoteName(const std::string& Name) {
+  TStatementInputs In = Inputs();
   return OVUpdSEd::QuoteName(In, Name);
 }
 
@@ -207,6 +301,7 @@ void TOVUpdateSQLEditForm::GenerateSQLClick(System::TObject*) {
 }
 
 void TOVUpdateSQLEditForm::cbTableNameChange(System::TObject*) {
+  ForgetTableDescription();
   const bool Missing =
       !FUpdateSQL || !FUpdateSQL->GetDataSet() || SysUtils::Trim(cbTableName->GetText()).empty();
   btGetTableFields->SetEnabled(!Missing);

@@ -12,7 +12,21 @@ using Classes::TStrings;
 using SysUtils::Format;
 
 std::string QuoteName(const TStatementInputs& Inputs, const std::string& Name) {
+  if (Inputs.WriteName)
+    return Inputs.WriteName(Name);
   return OVCommon::QuoteIdentifier(Name, Inputs.QuoteFields);
+}
+
+std::string QuoteParam(const TStatementInputs& Inputs, const std::string& Name) {
+  if (!Inputs.WriteName)
+    return OVCommon::QuoteIdentifier(Name, Inputs.QuoteFields);
+  if (!Inputs.QuoteFields && OVCommon::IsPlainIdentifier(Name))
+    return Name;
+  // A parameter name is one name, dots and all.
+  std::string Result = "\"";
+  for (const char C : Name)
+    Result += C == '"' ? std::string(2, C) : std::string(1, C);
+  return Result + "\"";
 }
 
 namespace {
@@ -83,7 +97,27 @@ private:
 };
 
 std::string TableName(const TStatementInputs& Inputs) {
+  if (!Inputs.WrittenTable.empty())
+    return Inputs.WrittenTable;
   return QuoteName(Inputs, OVCommon::GetValidObjName(Inputs.TableText, !Inputs.ObjOwnerSupported));
+}
+
+bool Computed(const TStatementInputs& Inputs, const std::string& Field) {
+  return Inputs.ComputedFields.count(Field) > 0;
+}
+
+// " returning" and the columns the server assigns, each under the name the
+// dataset knows it by; empty without such columns.
+std::string ReturningClause(const TStatementInputs& Inputs, const TAliases& Aliases) {
+  std::string Fields;
+  for (const std::string& F : Inputs.ReturningFields) {
+    Fields += Fields.empty() ? "returning " : ", ";
+    Fields += QuoteName(Inputs, F);
+    const std::string& A = Aliases.Of(F);
+    if (A != F)
+      Fields += " as " + QuoteName(Inputs, A);
+  }
+  return Fields;
 }
 
 // Appends a list line after Keyword's entry, first ending the buffer's last
@@ -98,10 +132,15 @@ void AppendListLine(TStrings& Buffer, const char* Keyword, const char* Separator
 
 void AppendKeyConditions(const TStatementInputs& Inputs, const TAliases& Aliases,
                          TStrings& Buffer) {
-  for (const std::string& F : Inputs.KeyFields)
+  for (const std::string& F : Inputs.KeyFields) {
+    // A key column that may be null matches its row only through a
+    // comparison that finds null equal to null.
+    const std::string Equals =
+        Inputs.NullableKeyFields.count(F) ? Inputs.NullSafeEquals : std::string(" = ");
     AppendListLine(Buffer, "where", " and",
-                   Format("%s%s = :%s", "  ", QuoteName(Inputs, F),
-                          QuoteName(Inputs, "OLD_" + Aliases.Of(F))));
+                   Format("%s%s%s:%s", "  ", QuoteName(Inputs, F), Equals,
+                          QuoteParam(Inputs, "OLD_" + Aliases.Of(F))));
+  }
 }
 
 } // namespace
@@ -131,11 +170,14 @@ void GenerateModifySQL(const TStatementInputs& Inputs, TStrings& Buffer) {
   Buffer.Add("update " + TableName(Inputs));
   Buffer.Add("set");
   for (const std::string& F : Inputs.UpdateFields)
-    AppendListLine(
-        Buffer, "set", ",",
-        Format("%s%s = :%s", "  ", QuoteName(Inputs, F), QuoteName(Inputs, Aliases.Of(F))));
+    if (!Computed(Inputs, F))
+      AppendListLine(
+          Buffer, "set", ",",
+          Format("%s%s = :%s", "  ", QuoteName(Inputs, F), QuoteParam(Inputs, Aliases.Of(F))));
   Buffer.Add("where");
   AppendKeyConditions(Inputs, Aliases, Buffer);
+  if (const std::string Returning = ReturningClause(Inputs, Aliases); !Returning.empty())
+    Buffer.Add(Returning);
 }
 
 void GenerateInsertSQL(const TStatementInputs& Inputs, TStrings& Buffer) {
@@ -145,16 +187,20 @@ void GenerateInsertSQL(const TStatementInputs& Inputs, TStrings& Buffer) {
   std::string Columns, Params;
   Buffer.Add("insert into " + TableName(Inputs));
   for (const std::string& F : Inputs.UpdateFields) {
+    if (Computed(Inputs, F))
+      continue;
     if (!Columns.empty())
       Columns += ", ";
     Columns += QuoteName(Inputs, F);
     if (!Params.empty())
       Params += ", ";
-    Params += ":" + QuoteName(Inputs, Aliases.Of(F));
+    Params += ":" + QuoteParam(Inputs, Aliases.Of(F));
   }
   Buffer.Add("  (" + Columns + ")");
   Buffer.Add("values");
   Buffer.Add("  (" + Params + ")");
+  if (const std::string Returning = ReturningClause(Inputs, Aliases); !Returning.empty())
+    Buffer.Add(Returning);
 }
 
 void GenerateDeleteSQL(const TStatementInputs& Inputs, TStrings& Buffer) {

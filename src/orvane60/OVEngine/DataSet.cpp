@@ -301,13 +301,10 @@ void TOVDataSet::ParseFieldInfoFromSQL(const std::string& SQL, TStrings* FieldIn
   if (Db && Db->GetConnected()) {
     Lookup = [Db, Dialect](
                  const OVSqlParse::TSelectTable& Table) -> std::optional<std::vector<std::string>> {
-      const auto Parts = OVSqlParse::SplitName(Table.Name, Dialect);
-      if (Parts.empty())
+      // The catalogue reads the name as the statement writes it.
+      if (OVSqlParse::SplitName(Table.Name, Dialect).empty())
         return std::nullopt;
-      std::string Name;
-      for (const std::string& P : Parts)
-        Name += (Name.empty() ? "" : ".") + P;
-      std::vector<std::string> Columns = Db->FieldNames(Name);
+      std::vector<std::string> Columns = Db->FieldNames(Table.Name);
       if (Columns.empty())
         return std::nullopt;
       return Columns;

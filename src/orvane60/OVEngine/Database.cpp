@@ -11,6 +11,7 @@
 #include <map>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <unordered_map>
 
 namespace OVEngine {
 
@@ -198,10 +199,58 @@ void RaiseDriverError(const OVDriver::EDriverError& E, const TComponent* Compone
 struct TOVDatabase::TCatalogCache {
   std::optional<OVDriver::TTableColumns> Columns;
   std::optional<OVDriver::TTableIndexes> Indexes;
+  std::optional<std::vector<OVDriver::TTableRef>> Tables;
+  // Name (PostgreSQL: as stored; SQLite: in lower case) -> place in Tables.
+  std::unordered_multimap<std::string, std::size_t> ByName;
+  // Display name -> how many tables share it.
+  std::unordered_map<std::string, int> Displays;
   // Lower-case table name -> the catalog's name, "" when two names share it.
   std::map<std::string, std::string> Folded;
 
-  const std::string* Resolve(std::string_view Name, TOVServerType ServerType) {
+  void IndexTables(bool Pg) {
+    for (std::size_t I = 0; I < Tables->size(); ++I) {
+      const OVDriver::TTableRef& T = (*Tables)[I];
+      ByName.emplace(Pg ? T.Name : OVDriver::LowerCase(T.Name), I);
+      ++Displays[T.Display];
+    }
+  }
+
+  // The table an exact reading names: with a schema, the table of that
+  // schema; without, the one an unqualified name reaches first.
+  const OVDriver::TTableRef* Find(const OVDriver::TNameReading& Reading, bool Pg) const {
+    const auto Same = [Pg](const std::string& A, const std::string& B) {
+      return Pg ? A == B : SameText(A, B);
+    };
+    const OVDriver::TTableRef* Best = nullptr;
+    const auto [From, To] =
+        ByName.equal_range(Pg ? Reading.Name : OVDriver::LowerCase(Reading.Name));
+    for (auto It = From; It != To; ++It) {
+      const OVDriver::TTableRef& T = (*Tables)[It->second];
+      if (Reading.Schema) {
+        if (Same(T.Schema, *Reading.Schema))
+          return &T;
+      } else if (T.SearchOrder >= 0 && (!Best || T.SearchOrder < Best->SearchOrder)) {
+        Best = &T;
+      }
+    }
+    return Best;
+  }
+
+  // The key of the table's rows in the batch's maps: its display name, when
+  // the rows under that name are its own. Of two tables sharing a display
+  // name the batch keeps the one of the default schema.
+  const std::string* KeyOf(const OVDriver::TTableRef& T) const {
+    const auto It = Columns->find(T.Display);
+    if (It == Columns->end())
+      return nullptr;
+    if (T.Display != T.Name && Displays.at(T.Display) > 1)
+      return nullptr;
+    return &It->first;
+  }
+
+  // A text taken as a display name: as written, then (PostgreSQL) folded to
+  // lower case, else (SQLite) in any letter case when only one name matches.
+  const std::string* ResolveDisplay(std::string_view Name, TOVServerType ServerType) {
     if (Columns->count(std::string(Name)))
       return &Columns->find(std::string(Name))->first;
     if (Folded.empty())
@@ -215,8 +264,6 @@ struct TOVDatabase::TCatalogCache {
     if (ServerType == TOVServerType::stSQLite && Lower.rfind("main.", 0) == 0)
       Lower = Lower.substr(5);
     if (ServerType == TOVServerType::stPostgreSQL) {
-      // PostgreSQL folds an unquoted name: "Customer" is customer, and a
-      // mixed-case table must be asked for exactly as it is spelled.
       const auto It = Columns->find(Lower);
       return It == Columns->end() ? nullptr : &It->first;
     }
@@ -224,6 +271,14 @@ struct TOVDatabase::TCatalogCache {
     if (It == Folded.end() || It->second.empty())
       return nullptr;
     return &Columns->find(It->second)->first;
+  }
+
+  const OVDriver::TTableRef* RefOfDisplay(const std::string& Display) const {
+    const OVDriver::TTableRef* Found = nullptr;
+    for (const OVDriver::TTableRef& T : *Tables)
+      if (T.Display == Display && (!Found || T.Display == T.Name))
+        Found = &T;
+    return Found;
   }
 };
 
@@ -239,24 +294,50 @@ void TOVDatabase::EndCatalogBatch() {
     FBatch.reset();
 }
 
-const std::vector<OVDriver::TColumnInfo>* TOVDatabase::BatchColumns(std::string_view TableName) {
+const std::string* TOVDatabase::BatchKey(std::string_view TableName,
+                                         const OVDriver::TTableRef** Ref) {
+  if (Ref)
+    *Ref = nullptr;
   if (!FBatch)
     return nullptr;
-  if (!FBatch->Columns) {
-    try {
+  try {
+    if (!FBatch->Columns)
       FBatch->Columns = Connection().GetAllFieldNames();
-    } catch (const OVDriver::EDriverError& E) {
-      Internal::RaiseDriverError(E, this);
+    if (!FBatch->Tables) {
+      FBatch->Tables = Connection().GetTables();
+      FBatch->IndexTables(FServerType == TOVServerType::stPostgreSQL);
+    }
+  } catch (const OVDriver::EDriverError& E) {
+    Internal::RaiseDriverError(E, this);
+  }
+  const bool Pg = FServerType == TOVServerType::stPostgreSQL;
+  // As SQL reads the text first; the readings that follow take it literally.
+  for (const OVDriver::TNameReading& Reading :
+       OVDriver::NameReadings(TableName, ServerDriver(FServerType).Dialect())) {
+    if (!Reading.Exact)
+      break;
+    if (const OVDriver::TTableRef* T = FBatch->Find(Reading, Pg)) {
+      if (Ref)
+        *Ref = T;
+      return FBatch->KeyOf(*T);
     }
   }
-  const std::string* Key = FBatch->Resolve(TableName, FServerType);
+  const std::string* Key = FBatch->ResolveDisplay(TableName, FServerType);
+  if (Key && Ref)
+    *Ref = FBatch->RefOfDisplay(*Key);
+  return Key;
+}
+
+const std::vector<OVDriver::TColumnInfo>* TOVDatabase::BatchColumns(std::string_view TableName) {
+  const std::string* Key = BatchKey(TableName, nullptr);
   return Key ? &FBatch->Columns->at(*Key) : nullptr;
 }
 
 const std::vector<OVDriver::TIndexColumn>* TOVDatabase::BatchIndexes(std::string_view TableName,
                                                                      bool& Known) {
   Known = false;
-  if (!FBatch || !BatchColumns(TableName))
+  const std::string* Key = BatchKey(TableName, nullptr);
+  if (!Key)
     return nullptr;
   if (!FBatch->Indexes) {
     try {
@@ -266,7 +347,6 @@ const std::vector<OVDriver::TIndexColumn>* TOVDatabase::BatchIndexes(std::string
     }
   }
   Known = true;
-  const std::string* Key = FBatch->Resolve(TableName, FServerType);
   const auto It = FBatch->Indexes->find(*Key);
   return It == FBatch->Indexes->end() ? nullptr : &It->second;
 }
@@ -275,10 +355,14 @@ TOVCatalogBatchInfo TOVDatabase::CatalogBatchInfo() {
   TOVCatalogBatchInfo Info;
   if (!FBatch)
     return Info;
-  BatchColumns("");
-  bool Known = false;
-  if (!FBatch->Columns->empty())
-    BatchIndexes(FBatch->Columns->begin()->first, Known);
+  BatchKey("", nullptr);
+  if (!FBatch->Indexes) {
+    try {
+      FBatch->Indexes = Connection().GetAllIndexInfo();
+    } catch (const OVDriver::EDriverError& E) {
+      Internal::RaiseDriverError(E, this);
+    }
+  }
   Info.Tables = static_cast<int>(FBatch->Columns->size());
   Info.IndexedTables = FBatch->Indexes ? static_cast<int>(FBatch->Indexes->size()) : 0;
   return Info;
@@ -296,6 +380,8 @@ B.Property("LoginPrompt", &TOVDatabase::GetLoginPrompt, &TOVDatabase::SetLoginPr
 B.Property("Params", &TOVDatabase::GetParams, &TOVDatabase::SetParams);
 B.Property("ParamsFileName", &TOVDatabase::GetParamsFileName, &TOVDatabase::SetParamsFileName);
 B.Property("RemoteDatabase", &TOVDatabase::GetRemoteDatabase, &TOVDatabase::SetRemoteDatabase);
+// The declared default is stSQLite, which Loaded gives a file that leaves
+// the property out.
 B.Property("ServerType", &TOVDatabase::GetServerType, &TOVDatabase::SetServerType).Default(0);
 B.Property("SessionName", &TOVDatabase::GetSessionName, &TOVDatabase::SetSessionName);
 // Last, so that reading a design file has every setting before it connects.
@@ -343,6 +429,14 @@ void TOVDatabase::SetConnected(bool Value) {
 
 void TOVDatabase::Loaded() {
   TComponent::Loaded();
+  // A design file that leaves ServerType out means the property's declared
+  // default: the default type of this session is for components created
+  // in it, and a file must not change meaning with a setting. (A component
+  // an ancestor's file made already has its type.)
+  if (!FServerTypeStreamed && !FStreamedBefore)
+    FServerType = TOVServerType::stSQLite;
+  FServerTypeStreamed = false;
+  FStreamedBefore = true;
   if (FStreamedConnected) {
     FStreamedConnected = false;
     DB::RestoreStreamedState(this, [this] { SetConnected(true); });
@@ -387,6 +481,8 @@ void TOVDatabase::SetRemoteDatabase(const std::string& Value) {
 }
 
 void TOVDatabase::SetServerType(TOVServerType Value) {
+  if (IsLoading())
+    FServerTypeStreamed = true;
   if (Value == FServerType)
     return;
   CheckInactive(this);
@@ -634,6 +730,74 @@ std::vector<std::string> TOVDatabase::FieldNames(std::string_view TableName) {
   return Result;
 }
 
+std::vector<OVDriver::TTableRef> TOVDatabase::Tables() {
+  TOVDatabaseUse Use(this);
+  if (FBatch) {
+    BatchKey("", nullptr);
+    return *FBatch->Tables;
+  }
+  try {
+    return Connection().GetTables();
+  } catch (const OVDriver::EDriverError& E) {
+    Internal::RaiseDriverError(E, this);
+  }
+}
+
+std::optional<TOVTableInfo> TOVDatabase::DescribeTable(std::string_view TableText) {
+  TOVDatabaseUse Use(this);
+  TOVTableInfo Info;
+  const std::vector<OVDriver::TNameReading> Readings =
+      OVDriver::NameReadings(TableText, ServerDriver(FServerType).Dialect());
+  Info.Qualified = Readings.front().Exact && Readings.front().Schema.has_value();
+  const OVDriver::TTableRef* Cached = nullptr;
+  if (const std::string* Key = BatchKey(TableText, &Cached)) {
+    Info.Table = *Cached;
+    Info.Columns = FBatch->Columns->at(*Key);
+    bool Known = false;
+    if (const auto* Rows = BatchIndexes(*Key, Known))
+      Info.Indexes = *Rows;
+    return Info;
+  }
+  try {
+    std::optional<OVDriver::TTableRef> Found =
+        Cached ? std::optional<OVDriver::TTableRef>(*Cached) : Connection().FindTable(TableText);
+    if (!Found)
+      return std::nullopt;
+    Info.Table = std::move(*Found);
+    // Asked by its schema and name in quotes, nothing can read it as another.
+    const std::string Exact = OVDriver::WriteTableName(Connection(), Info.Table, true, true);
+    Info.Columns = Connection().GetFieldNames(Exact);
+    Info.Indexes = Connection().GetIndexInfo(Exact);
+  } catch (const OVDriver::EDriverError& E) {
+    Internal::RaiseDriverError(E, this);
+  }
+  return Info;
+}
+
+std::string TOVDatabase::WriteName(std::string_view Name, bool Quote) {
+  try {
+    return OVDriver::WriteName(Connection(), Name, Quote);
+  } catch (const OVDriver::EDriverError& E) {
+    Internal::RaiseDriverError(E, this);
+  }
+}
+
+std::string TOVDatabase::WriteTableName(const TOVTableInfo& Table, bool Quote) {
+  try {
+    return OVDriver::WriteTableName(Connection(), Table.Table, Quote, Table.Qualified);
+  } catch (const OVDriver::EDriverError& E) {
+    Internal::RaiseDriverError(E, this);
+  }
+}
+
+std::string TOVDatabase::NullSafeEquals() const {
+  return std::string(Connection().NullSafeEquals());
+}
+
+bool TOVDatabase::SupportsReturning() {
+  return Connection().SupportsReturning();
+}
+
 namespace {
 
 DB::TMemDataSet* NewSchemaDataSet(const std::vector<std::pair<std::string, TFieldType>>& Columns) {
@@ -701,7 +865,9 @@ DB::TDataSet* TOVDatabase::GetSchemaInfo(TOVSchemaType SchemaType, std::string_v
   }
   case TOVSchemaType::siIndexes: {
     const auto Rows = Indexes(ObjName);
-    if (Rows.empty())
+    // A table without indexes answers with no rows; only a table that is
+    // not there answers with nothing.
+    if (Rows.empty() && Columns(ObjName).empty())
       return nullptr;
     DS.reset(NewSchemaDataSet({{"TABLE_NAME", TFieldType::ftString},
                                {"INDEX_NAME", TFieldType::ftString},

@@ -126,12 +126,32 @@ DB::TField* TOVTable::GetIndexField(int Index) const {
 
 namespace {
 
-// The table's name as the catalog spells it, or nothing.
+// The table a TableName designates (the catalogue's display name, as written
+// or in another letter case), written as SQL names it beyond doubt: its
+// schema and its name, each in quotes. Nothing when there is none.
 std::optional<std::string> CatalogTableName(TOVDatabase& Db, const std::string& TableName) {
   const std::string Name = SysUtils::Trim(TableName);
-  if (auto Found = Internal::ResolveCatalogName(Db.TableNames(), Name, Db.GetServerType()))
-    return Found;
-  return Internal::ResolveCatalogName(Db.TableNames({}, true), Name, Db.GetServerType());
+  for (const bool SystemTables : {false, true}) {
+    std::vector<OVDriver::TTableRef> Tables;
+    try {
+      Tables = Db.Connection().GetTables(SystemTables);
+    } catch (const OVDriver::EDriverError& E) {
+      Internal::RaiseDriverError(E, &Db);
+    }
+    std::vector<std::string> Names;
+    for (const OVDriver::TTableRef& T : Tables)
+      Names.push_back(T.Display);
+    const auto Found = Internal::ResolveCatalogName(Names, Name, Db.GetServerType());
+    if (!Found)
+      continue;
+    // Of two tables listed alike, the one of the default schema.
+    const OVDriver::TTableRef* Table = nullptr;
+    for (const OVDriver::TTableRef& T : Tables)
+      if (T.Display == *Found && (!Table || T.Display == T.Name))
+        Table = &T;
+    return OVDriver::WriteTableName(Db.Connection(), *Table, true, true);
+  }
+  return std::nullopt;
 }
 
 } // namespace
@@ -227,7 +247,7 @@ std::string TOVTable::OpenStatement(std::vector<TVariant>& Values) {
   std::string OrderBy;
   for (const std::string& F : IndexFields)
     OrderBy += (OrderBy.empty() ? " order by " : ", ") + Column(F);
-  return "select * from " + Internal::QuoteCatalogName(Driver, *Name) + Where + OrderBy;
+  return "select * from " + *Name + Where + OrderBy;
 }
 
 void TOVTable::DoAfterOpen() {

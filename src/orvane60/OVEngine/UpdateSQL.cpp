@@ -80,6 +80,22 @@ const char* KindName(TUpdateKind Kind) {
   return "";
 }
 
+// Whether a statement ends by returning rows (RETURNING outside brackets).
+bool Returns(std::string_view SQL, OVSqlParse::TSqlDialect Dialect) {
+  OVSqlParse::TTokenizer Tokens(SQL, Dialect, false);
+  int Depth = 0;
+  for (OVSqlParse::TToken T = Tokens.Next(); T.Kind != OVSqlParse::TTokenKind::End;
+       T = Tokens.Next()) {
+    if (T.Kind == OVSqlParse::TTokenKind::LeftParen)
+      ++Depth;
+    else if (T.Kind == OVSqlParse::TTokenKind::RightParen)
+      --Depth;
+    else if (Depth == 0 && T.Keyword == OVSqlParse::TKeyword::Returning)
+      return true;
+  }
+  return false;
+}
+
 } // namespace
 
 int64_t TOVUpdateSQL::RunStatement(TStrings* Statement, bool Query) {
@@ -118,17 +134,26 @@ int64_t TOVUpdateSQL::RunStatement(TStrings* Statement, bool Query) {
       });
   OVCommon::MonitorSQL(SQL);
   try {
-    if (!Query)
+    // An insert or modify that returns the values the server assigned
+    // hands them to the row's fields, as a refresh does.
+    const bool Returning = !Query && Returns(SQL, Db->Dialect());
+    if (!Query && !Returning)
       return Db->Connection().Execute(SQL, Internal::ToDriverValues(Values));
     auto Rows = Db->Connection().Query(SQL, Internal::ToDriverValues(Values));
-    if (!Rows->Next())
+    if (!Rows->Next()) {
+      if (Returning)
+        return 0;
       DB::DatabaseError("The row to refresh was not found: it may have been deleted by another "
                         "user",
                         this);
+    }
     for (int I = 0; I < Rows->ColumnCount(); ++I)
       if (DB::TField* F = DS->FindField(Rows->ColumnName(I)))
         DS->RefreshFieldValue(F, Internal::ToVariant(Rows->Value(I), F->DataType()));
-    return 1;
+    int64_t Count = 1;
+    while (Returning && Rows->Next())
+      ++Count;
+    return Count;
   } catch (const OVDriver::EDriverError& E) {
     Internal::RaiseDriverError(E, this);
   }

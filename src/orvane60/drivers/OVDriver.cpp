@@ -1,5 +1,6 @@
 #include "orvane60/drivers/OVDriver.hpp"
 
+#include "orvane60/OVSqlParse.hpp"
 #include "orvane60/drivers/postgres/OVPgDriver.hpp"
 #include "orvane60/drivers/sqlite/OVSQLiteDriver.hpp"
 
@@ -210,6 +211,25 @@ int TResultSet::FindColumn(std::string_view Name) const {
   return -1;
 }
 
+std::vector<TConnection::TFirstRow>
+TConnection::FirstRows(const std::vector<std::string>& Queries) {
+  std::vector<TFirstRow> Result(Queries.size());
+  for (std::size_t I = 0; I < Queries.size(); ++I) {
+    TFirstRow& Row = Result[I];
+    try {
+      auto Rows = Query(Queries[I]);
+      for (int C = 0; C < Rows->ColumnCount(); ++C)
+        Row.Columns.push_back(Rows->ColumnName(C));
+      Row.Found = Rows->Next();
+      for (int C = 0; Row.Found && C < Rows->ColumnCount(); ++C)
+        Row.Values.push_back(Rows->Value(C));
+    } catch (const EDriverError& E) {
+      Row.Error = E.ServerMessage().empty() ? E.what() : E.ServerMessage();
+    }
+  }
+  return Result;
+}
+
 std::string TConnection::PlaceholderFor(int Index) const {
   return FDriver.PlaceholderFor(Index);
 }
@@ -275,12 +295,54 @@ std::string LowerCase(std::string_view Text) {
   return Result;
 }
 
-std::vector<std::pair<std::string, std::string>> QualifiedNameCandidates(std::string_view Text) {
-  std::vector<std::pair<std::string, std::string>> Result;
-  Result.emplace_back(std::string(), std::string(Text));
+std::string_view TableKindName(TTableKind Kind) {
+  switch (Kind) {
+  case TTableKind::Table:
+    return "table";
+  case TTableKind::View:
+    return "view";
+  case TTableKind::MaterializedView:
+    return "materialized view";
+  case TTableKind::ForeignTable:
+    return "foreign table";
+  case TTableKind::Virtual:
+    return "virtual table";
+  }
+  return "table";
+}
+
+std::vector<TNameReading> NameReadings(std::string_view Text, TDialect Dialect) {
+  std::vector<TNameReading> Result;
+  const auto SqlDialect = Dialect == TDialect::PostgreSQL ? OVSqlParse::TSqlDialect::PostgreSQL
+                                                          : OVSqlParse::TSqlDialect::SQLite;
+  std::vector<std::string> Parts = OVSqlParse::SplitName(Text, SqlDialect);
+  // A catalogue part of a three-part name is the database itself; SQLite has
+  // no such reading.
+  if (Parts.size() == 3 && Dialect == TDialect::PostgreSQL)
+    Parts.erase(Parts.begin());
+  if (Parts.size() == 1)
+    Result.push_back({std::nullopt, std::move(Parts[0]), true});
+  else if (Parts.size() == 2)
+    Result.push_back({std::move(Parts[0]), std::move(Parts[1]), true});
+  Result.push_back({std::nullopt, std::string(Text), false});
   for (auto Dot = Text.find('.'); Dot != std::string_view::npos; Dot = Text.find('.', Dot + 1))
     if (Dot > 0 && Dot + 1 < Text.size())
-      Result.emplace_back(std::string(Text.substr(0, Dot)), std::string(Text.substr(Dot + 1)));
+      Result.push_back(
+          {std::string(Text.substr(0, Dot)), std::string(Text.substr(Dot + 1)), false});
+  return Result;
+}
+
+std::string WriteName(TConnection& Connection, std::string_view Name, bool Quote) {
+  if (Quote || Connection.NeedsQuotes(Name))
+    return Connection.Driver().QuoteIdentifier(Name);
+  return std::string(Name);
+}
+
+std::string WriteTableName(TConnection& Connection, const TTableRef& Table, bool Quote,
+                           bool Qualified) {
+  std::string Result = WriteName(Connection, Table.Name, Quote);
+  if (Qualified || Table.Display != Table.Name)
+    Result = WriteName(Connection, Table.Schema, Quote) + "." + Result;
   return Result;
 }
 

@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <map>
 #include <memory>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -124,7 +125,36 @@ struct TColumnInfo {
   // database gives the table text as the call gave it (SQLite ignores its case).
   std::string OriginTable;
   std::string OriginColumn;
+  // What the catalogue calls (GetFieldNames, GetAllFieldNames) know of a
+  // table column. Generated: the server always computes the value (a
+  // generated column, an identity column GENERATED ALWAYS), so no statement
+  // may write it. AutoIncrement: the server assigns a value when none is
+  // given (an identity column, a serial column, SQLite's INTEGER PRIMARY
+  // KEY). HasDefault: the column has a default of any kind.
+  bool Generated = false;
+  bool AutoIncrement = false;
+  bool HasDefault = false;
 };
+
+enum class TTableKind { Table, View, MaterializedView, ForeignTable, Virtual };
+
+// A table or view as the catalogue stores it.
+struct TTableRef {
+  std::string Schema; // SQLite: "main", "temp" or an attached database
+  std::string Name;
+  // The name GetTableNames gives: Name alone in the default schema (SQLite's
+  // main, PostgreSQL's current schema), else "Schema.Name". Two tables can
+  // share it (a table "sales.orders" beside the table orders of schema
+  // sales); Schema and Name never are ambiguous.
+  std::string Display;
+  TTableKind Kind = TTableKind::Table;
+  // Where an unqualified name reaches the table: lower first; -1 when an
+  // unqualified name never does (a schema off PostgreSQL's search path).
+  int SearchOrder = -1;
+};
+
+// "table", "view", "materialized view", "foreign table", "virtual table".
+std::string_view TableKindName(TTableKind Kind);
 
 // Bits of TIndexColumn::IndexType.
 constexpr int itNonUnique = 1;
@@ -171,8 +201,11 @@ using TTableColumns = std::map<std::string, std::vector<TColumnInfo>>;
 using TTableIndexes = std::map<std::string, std::vector<TIndexColumn>>;
 
 // Table and procedure names travel as the catalog calls return them: tables of
-// the default schema unqualified, others as "schema.table". A name given to a
-// catalog call is looked up as written first; see each driver for the rest.
+// the default schema unqualified, others as "schema.table". A table name given
+// to a catalog call is read first as SQL writes a name (see NameReadings): a
+// bare part as the server folds it, a quoted part exactly, a dot between
+// parts only outside quotes. Only when that reading names no table is the
+// text taken as a catalogue name: as written, then split at a dot.
 class TConnection {
 public:
   virtual ~TConnection() = default;
@@ -216,6 +249,52 @@ public:
   // Parameters in declaration order, a function's result first; empty when
   // there is no such procedure.
   virtual std::vector<TProcParam> GetProcParams(std::string_view Proc) = 0;
+  // The tables and views of GetTableNames, in its order, with what the
+  // catalogue stores of each.
+  virtual std::vector<TTableRef> GetTables(bool SystemTables = false) = 0;
+  // The table or view a table text designates (read as for GetFieldNames),
+  // or nothing.
+  virtual std::optional<TTableRef> FindTable(std::string_view Table) = 0;
+
+  // Whether the server reads Name as itself only in identifier quotes: a
+  // name it would fold or could not read bare (PostgreSQL: anything but
+  // lower-case letters, digits, '_' and '$'; SQLite: other characters than
+  // letters, digits, '_' and '$'), one that starts with a digit or '$', or
+  // one of the server's keywords.
+  virtual bool NeedsQuotes(std::string_view Name) = 0;
+  // The comparison that is true when both sides are equal or both are null
+  // (" is not distinct from ", " is "), blanks around it.
+  virtual std::string_view NullSafeEquals() const = 0;
+  // Whether INSERT and UPDATE take a RETURNING clause.
+  virtual bool SupportsReturning() = 0;
+
+  // Checks statements without running them: each is prepared and, where the
+  // server can, planned, so that a missing table or column, a value that
+  // cannot go where it is put and a missing privilege show. SQL[I] holds
+  // ParamCounts[I] placeholders as PlaceholderFor writes them. One answer per
+  // statement: "" when it passed, else the server's message. PostgreSQL
+  // sends them all in one pipeline.
+  virtual std::vector<std::string> CheckStatements(const std::vector<std::string>& SQL,
+                                                   const std::vector<int>& ParamCounts) = 0;
+  // The first row of each query, or why it failed; PostgreSQL sends them all
+  // in one pipeline.
+  struct TFirstRow {
+    std::string Error;
+    bool Found = false;
+    std::vector<std::string> Columns;
+    TValues Values;
+  };
+  virtual std::vector<TFirstRow> FirstRows(const std::vector<std::string>& Queries);
+  // For each table, a condition on its rows (the row named by Alias) that
+  // holds for a row no foreign key refers to, so that deleting it touches
+  // no other table; "" where no key refers to the table (SQLite enforces
+  // none unless told to). One catalogue question for all.
+  virtual std::vector<std::string> DeletableRowConditions(const std::vector<TTableRef>& Tables,
+                                                          std::string_view Alias) {
+    return std::vector<std::string>(Tables.size());
+  }
+  // False once the connection to the server is lost.
+  virtual bool Alive() { return true; }
 
   // The same for every table at once, one query per kind, keyed by the names
   // GetTableNames gives (system tables excluded). Tables without indexes are
@@ -283,10 +362,28 @@ TConnectionURI ParseConnectionURI(std::string_view URI);
 // Helpers the drivers share.
 bool SameText(std::string_view A, std::string_view B) noexcept;
 std::string LowerCase(std::string_view Text);
-// Ways to read a table text, most literal first: the whole text, then each
-// split at a dot into (schema, name) from the first dot on. The schema is empty
-// for the unqualified reading.
-std::vector<std::pair<std::string, std::string>> QualifiedNameCandidates(std::string_view Text);
+
+// One way to read a table text: a schema (absent for an unqualified name)
+// and a name. Exact: both are the names as the catalogue stores them (read
+// as SQL); otherwise they are the text's own spelling.
+struct TNameReading {
+  std::optional<std::string> Schema;
+  std::string Name;
+  bool Exact = false;
+};
+// Ways to read a table text, in order: as SQL writes a name in the dialect
+// (one part, or schema and name, or catalogue, schema and name), when the
+// text is one; then as a catalogue name: the whole text, then split into
+// schema and name at each dot from the first on.
+std::vector<TNameReading> NameReadings(std::string_view Text, TDialect Dialect);
+// Name as SQL writes it: in identifier quotes (quotes inside doubled) when
+// Quote is set or the connection's server needs them, else as it is.
+std::string WriteName(TConnection& Connection, std::string_view Name, bool Quote);
+// The table as SQL writes it: its schema, a dot and its name where the
+// catalogue's display name is qualified or Qualified asks for it, else
+// its name; each part through WriteName.
+std::string WriteTableName(TConnection& Connection, const TTableRef& Table, bool Quote,
+                           bool Qualified = false);
 // A connection URI or conninfo string with any password replaced by "***".
 std::string URIForDisplay(std::string_view URI);
 // Statement text shortened for an error message.

@@ -2,12 +2,18 @@
 
 #include "orvane60/drivers/postgres/OVPgLib.hpp"
 
+#include <algorithm>
+#include <cerrno>
 #include <charconv>
+#include <chrono>
 #include <cmath>
+#include <cstdlib>
 #include <cstring>
 #include <limits>
 #include <map>
 #include <optional>
+#include <poll.h>
+#include <set>
 
 namespace OVDriver::OVPg {
 
@@ -205,9 +211,9 @@ template <typename T> std::string NumberArray(const std::vector<T>& Items) {
   return Result + "}";
 }
 
-// Readings of a name, most literal first: as written and folded to lower case,
-// then split at each dot into schema and name. A missing schema (nullopt)
-// stands for the unqualified reading.
+// Readings of a name (NameReadings), in order of preference; a reading of the
+// text's own spelling is also tried folded to lower case. A missing schema
+// (nullopt) stands for the unqualified reading.
 void NameCandidates(std::string_view Text, std::string& Schemas, std::string& Names) {
   std::vector<std::optional<std::string>> S, N;
   const auto Add = [&](std::optional<std::string> Schema, std::string Name) {
@@ -217,14 +223,11 @@ void NameCandidates(std::string_view Text, std::string& Schemas, std::string& Na
     S.push_back(std::move(Schema));
     N.push_back(std::move(Name));
   };
-  const auto Candidates = QualifiedNameCandidates(Text);
-  for (const auto& [Schema, Name] : Candidates) {
-    const std::optional<std::string> Exact =
-        Schema.empty() ? std::nullopt : std::optional<std::string>(Schema);
-    const std::optional<std::string> Folded =
-        Schema.empty() ? std::nullopt : std::optional<std::string>(LowerCase(Schema));
-    Add(Exact, Name);
-    Add(Folded, LowerCase(Name));
+  for (const TNameReading& Reading : NameReadings(Text, TDialect::PostgreSQL)) {
+    Add(Reading.Schema, Reading.Name);
+    if (!Reading.Exact)
+      Add(Reading.Schema ? std::optional<std::string>(LowerCase(*Reading.Schema)) : std::nullopt,
+          LowerCase(Reading.Name));
   }
   Schemas = ArrayLiteral(S);
   Names = ArrayLiteral(N);
@@ -247,13 +250,19 @@ const std::string UserSchemas =
 
 constexpr std::string_view RelKinds = "c.relkind in ('r', 'v', 'm', 'f', 'p')";
 
+// Where an unqualified name reaches a relation of schema n: its place on the
+// search path, -1 off it.
+const std::string SearchOrderSQL =
+    "coalesce(array_position(current_schemas(true), n.nspname), 0) - 1";
+
 // The relation a name designates; $1 and $2 are the candidate schemas (null
 // for unqualified) and names, in order of preference.
 std::string TargetRelationCTE() {
   return "cand as (select * from unnest($1::text[], $2::text[]) with ordinality as x(sch, rel, "
          "prio)), target as (select c.oid, " +
          Display("c.relname") +
-         " as display, true as preferred from cand join pg_class c on c.relname = cand.rel "
+         " as display, true as preferred, n.nspname, c.relname, c.relkind, " + SearchOrderSQL +
+         " as search_order from cand join pg_class c on c.relname = cand.rel "
          "join pg_namespace n on n.oid = c.relnamespace where " +
          std::string(RelKinds) +
          " and case when cand.sch is null then n.nspname = current_schema() or "
@@ -262,15 +271,18 @@ std::string TargetRelationCTE() {
 }
 
 // Columns of relations: display, name, type name, base type oid, base typmod,
-// not null. Domains report their base type.
-// Columns of relations: display, name, type name, base type oid, base typmod,
-// not null, then the relation's preference and oid (see TBatchOwners).
+// not null, then the relation's preference and oid (see TBatchOwners), then
+// identity ('a' always, 'd' by default), generated ('s' stored), whether
+// there is a default and whether it draws from a sequence (serial).
 // Domains report their base type.
 const std::string ColumnsSelect =
     "select t.display, a.attname, format_type(a.atttypid, a.atttypmod), "
     "case when ty.typtype = 'd' then ty.typbasetype else a.atttypid end, "
     "case when ty.typtype = 'd' then ty.typtypmod else a.atttypmod end, a.attnotnull, "
-    "t.preferred, t.oid from rel t join pg_attribute a on a.attrelid = t.oid "
+    "t.preferred, t.oid, a.attidentity, a.attgenerated, a.atthasdef, "
+    "a.atthasdef and coalesce((select pg_get_expr(d.adbin, d.adrelid) like 'nextval(%' "
+    "from pg_attrdef d where d.adrelid = a.attrelid and d.adnum = a.attnum), false) "
+    "from rel t join pg_attribute a on a.attrelid = t.oid "
     "join pg_type ty on ty.oid = a.atttypid "
     "where a.attnum > 0 and not a.attisdropped order by t.oid, a.attnum";
 
@@ -604,6 +616,152 @@ public:
     return Result;
   }
 
+  std::vector<TTableRef> GetTables(bool SystemTables) override {
+    auto Rows =
+        RunRows("select * from (select n.nspname, c.relname, " + Display("c.relname") +
+                    " as full_name, c.relkind, " + SearchOrderSQL +
+                    " from pg_class c join pg_namespace n on n.oid = c.relnamespace where " +
+                    std::string(RelKinds) + " and n.nspname not like 'pg\\_toast%' " +
+                    "and (n.nspname not like 'pg\\_temp\\_%' or n.oid = pg_my_temp_schema()) " +
+                    "and ($1::bool or n.nspname not in ('pg_catalog', 'information_schema'))) x "
+                    "order by full_name collate \"C\", nspname collate \"C\"",
+                {SystemTables}, "Reading the tables");
+    std::vector<TTableRef> Result;
+    for (int Row = 0; Row < Lib::Api().PQntuples(Rows.get()); ++Row)
+      Result.push_back(TableRef(Rows.get(), Row, 0));
+    return Result;
+  }
+
+  std::optional<TTableRef> FindTable(std::string_view Table) override {
+    std::string Schemas, Names;
+    NameCandidates(Table, Schemas, Names);
+    auto Rows = RunRows("with " + TargetRelationCTE() +
+                            " select nspname, relname, display, relkind, search_order from target",
+                        {Schemas, Names}, "Looking up the table \"" + std::string(Table) + "\"");
+    if (Lib::Api().PQntuples(Rows.get()) == 0)
+      return std::nullopt;
+    return TableRef(Rows.get(), 0, 0);
+  }
+
+  bool NeedsQuotes(std::string_view Name) override {
+    if (Name.empty())
+      return true;
+    const auto Letter = [](unsigned char C) {
+      return (C >= 'a' && C <= 'z') || C == '_' || C >= 0x80;
+    };
+    if (!Letter(static_cast<unsigned char>(Name.front())))
+      return true;
+    for (const unsigned char C : Name)
+      if (!Letter(C) && !(C >= '0' && C <= '9') && C != '$')
+        return true;
+    // The server's own list, read once: a keyword that is not unreserved
+    // cannot stand bare wherever a name can.
+    if (!FKeywords) {
+      FKeywords.emplace();
+      for (std::string& Word : Strings("select word from pg_get_keywords() where catcode <> 'U'",
+                                       {}, "Reading the server's keywords"))
+        FKeywords->insert(std::move(Word));
+    }
+    return FKeywords->count(std::string(Name)) > 0;
+  }
+
+  std::string_view NullSafeEquals() const override { return " is not distinct from "; }
+
+  bool SupportsReturning() override { return true; }
+
+  bool Alive() override { return Lib::Api().PQstatus(Conn()) == CONNECTION_OK; }
+
+  // Each statement is prepared under a name of its own and planned with
+  // nulls for its parameters (EXPLAIN runs nothing, but the server checks
+  // the privileges it would need), then released in a group of its own, so
+  // that a statement that fails leaves no prepared name behind.
+  std::vector<std::string> CheckStatements(const std::vector<std::string>& SQL,
+                                           const std::vector<int>& ParamCounts) override {
+    std::vector<std::string> Result(SQL.size());
+    const auto Name = [](std::size_t I) { return "ov_check_" + std::to_string(I); };
+    Pipeline(
+        SQL.size() * 2,
+        [&](std::size_t Group) {
+          const std::size_t I = Group / 2;
+          if (Group % 2 == 1)
+            return SendQuery("deallocate " + Name(I));
+          std::string Explain = "explain execute " + Name(I);
+          for (int P = 0; P < ParamCounts[I]; ++P)
+            Explain += P == 0 ? "(null" : ", null";
+          if (ParamCounts[I] > 0)
+            Explain += ")";
+          return Lib::Api().PQsendPrepare(Conn(), Name(I).c_str(), SQL[I].c_str(), 0, nullptr) ==
+                     1 &&
+                 SendQuery(Explain);
+        },
+        [&](std::size_t Group, std::vector<PResult>& Results) {
+          if (Group % 2 == 1)
+            return;
+          for (const PResult& R : Results)
+            if (std::string Error = ErrorOf(R.get()); !Error.empty()) {
+              Result[Group / 2] = Error;
+              return;
+            }
+        },
+        "Checking statements");
+    return Result;
+  }
+
+  std::vector<std::string> DeletableRowConditions(const std::vector<TTableRef>& Tables,
+                                                  std::string_view Alias) override {
+    // Every key that refers to the table, each as a "not exists" over the
+    // referring table: a key that refuses the delete, or sets a column that
+    // may not be null, or cascades into rows other keys keep, would each
+    // stop it.
+    auto Rows = RunRows(
+        "select n.nspname, r.relname, string_agg(format('not exists (select 1 from %s ov_ref "
+        "where %s)', c.conrelid::regclass, (select string_agg(format('ov_ref.%I = %s.%I', "
+        "ca.attname, $1::text, pa.attname), ' and ' order by k.n) from unnest(c.conkey, c.confkey) "
+        "with ordinality as k(ck, pk, n) join pg_attribute ca on ca.attrelid = c.conrelid and "
+        "ca.attnum = k.ck join pg_attribute pa on pa.attrelid = c.confrelid and "
+        "pa.attnum = k.pk)), ' and ' order by c.oid) from pg_constraint c "
+        "join pg_class r on r.oid = c.confrelid join pg_namespace n on n.oid = r.relnamespace "
+        "where c.contype = 'f' group by n.nspname, r.relname",
+        {std::string(Alias)}, "Reading the foreign keys");
+    std::map<std::pair<std::string, std::string>, std::string> Conditions;
+    for (int Row = 0; Row < Lib::Api().PQntuples(Rows.get()); ++Row)
+      Conditions[{Lib::Api().PQgetvalue(Rows.get(), Row, 0),
+                  Lib::Api().PQgetvalue(Rows.get(), Row, 1)}] =
+          Lib::Api().PQgetvalue(Rows.get(), Row, 2);
+    std::vector<std::string> Result;
+    for (const TTableRef& T : Tables) {
+      const auto It = Conditions.find({T.Schema, T.Name});
+      Result.push_back(It == Conditions.end() ? std::string() : It->second);
+    }
+    return Result;
+  }
+
+  std::vector<TFirstRow> FirstRows(const std::vector<std::string>& Queries) override {
+    std::vector<TFirstRow> Result(Queries.size());
+    Pipeline(
+        Queries.size(), [&](std::size_t I) { return SendQuery(Queries[I]); },
+        [&](std::size_t I, std::vector<PResult>& Results) {
+          TFirstRow& Row = Result[I];
+          for (PResult& R : Results) {
+            if (std::string Error = ErrorOf(R.get()); !Error.empty()) {
+              Row.Error = Error;
+              return;
+            }
+            if (Lib::Api().PQresultStatus(R.get()) != PGRES_TUPLES_OK)
+              continue;
+            TPgResultSet Rows(FHandle, std::move(R), "Reading a first row");
+            for (int C = 0; C < Rows.ColumnCount(); ++C)
+              Row.Columns.push_back(Rows.ColumnName(C));
+            Row.Found = Rows.Next();
+            for (int C = 0; Row.Found && C < Rows.ColumnCount(); ++C)
+              Row.Values.push_back(Rows.Value(C));
+            return;
+          }
+        },
+        "Reading first rows");
+    return Result;
+  }
+
   std::vector<TProcParam> GetProcParams(std::string_view Proc) override {
     std::string Schemas, Names;
     NameCandidates(Proc, Schemas, Names);
@@ -756,6 +914,89 @@ private:
                  Context);
   }
 
+  bool SendQuery(const std::string& SQL) {
+    return Lib::Api().PQsendQueryParams(Conn(), SQL.c_str(), 0, nullptr, nullptr, nullptr, nullptr,
+                                        0) == 1;
+  }
+
+  // The server's message of a failed result, "" for any other.
+  static std::string ErrorOf(PGresult* Result) {
+    if (Lib::Api().PQresultStatus(Result) != PGRES_FATAL_ERROR)
+      return {};
+    const char* Primary = Lib::Api().PQresultErrorField(Result, PG_DIAG_MESSAGE_PRIMARY);
+    return Primary ? Primary : FirstLine(Lib::Api().PQresultErrorMessage(Result));
+  }
+
+  // Sends Groups groups of commands (Send(G) sends group G's) in one
+  // pipeline, each ended by a sync point, so that an error skips only the
+  // rest of its own group; then hands each group's results to Read. Sending
+  // does not block: what the server answers meanwhile is read in, so that
+  // neither side waits on a full buffer.
+  template <typename TSend, typename TRead>
+  void Pipeline(std::size_t Groups, TSend Send, TRead Read, const std::string& Context) {
+    PGconn* C = Conn();
+    const auto Fail = [&] { throw EDriverError(Context, FirstLine(Lib::Api().PQerrorMessage(C))); };
+    if (Groups == 0)
+      return;
+    if (Lib::Api().PQenterPipelineMode(C) != 1)
+      Fail();
+    struct TLeave {
+      PGconn* C;
+      ~TLeave() {
+        Lib::Api().PQsetnonblocking(C, 0);
+        // A pipeline left by an error still holds results; they go first.
+        for (int Empty = 0; Lib::Api().PQexitPipelineMode(C) != 1 && Empty <= 4;) {
+          PGresult* Rest = Lib::Api().PQgetResult(C);
+          Empty = Rest ? 0 : Empty + 1;
+          Lib::Api().PQclear(Rest);
+        }
+      }
+    } Leave{C};
+    Lib::Api().PQsetnonblocking(C, 1);
+    const auto Flush = [&](bool Whole) {
+      for (;;) {
+        const int Left = Lib::Api().PQflush(C);
+        if (Left < 0)
+          Fail();
+        if (Left == 0)
+          return;
+        pollfd Wait{Lib::Api().PQsocket(C), static_cast<short>(POLLIN | POLLOUT), 0};
+        if (::poll(&Wait, 1, Whole ? -1 : 0) < 0 && errno != EINTR)
+          Fail();
+        if ((Wait.revents & POLLIN) && Lib::Api().PQconsumeInput(C) != 1)
+          Fail();
+        if (!Whole)
+          return;
+      }
+    };
+    for (std::size_t G = 0; G < Groups; ++G) {
+      if (!Send(G) || Lib::Api().PQpipelineSync(C) != 1)
+        Fail();
+      Flush(false);
+    }
+    Flush(true);
+    for (std::size_t G = 0; G < Groups; ++G) {
+      std::vector<PResult> Results;
+      for (int Empty = 0;;) {
+        PGresult* Raw = Lib::Api().PQgetResult(C);
+        if (!Raw) {
+          // Each command's results end in a null; many in a row mean the
+          // server is gone.
+          if (++Empty > 4)
+            Fail();
+          continue;
+        }
+        Empty = 0;
+        if (Lib::Api().PQresultStatus(Raw) == PGRES_PIPELINE_SYNC) {
+          Lib::Api().PQclear(Raw);
+          break;
+        }
+        Results.emplace_back(Raw);
+      }
+      Read(G, Results);
+    }
+  }
+
   PResult RunRows(const std::string& SQL, const TValues& Params, const std::string& Context) {
     return Run(SQL, Params, Context, true);
   }
@@ -778,7 +1019,35 @@ private:
     ApplyType(Info, static_cast<Oid>(std::stoul(Lib::Api().PQgetvalue(Rows, Row, 3))),
               std::stoi(Lib::Api().PQgetvalue(Rows, Row, 4)));
     Info.Nullable = Lib::Api().PQgetvalue(Rows, Row, 5)[0] != 't';
+    const char Identity = Lib::Api().PQgetvalue(Rows, Row, 8)[0];
+    Info.Generated = Identity == 'a' || Lib::Api().PQgetvalue(Rows, Row, 9)[0] == 's';
+    Info.HasDefault = Identity != '\0' || Lib::Api().PQgetvalue(Rows, Row, 10)[0] == 't';
+    Info.AutoIncrement = Identity != '\0' || Lib::Api().PQgetvalue(Rows, Row, 11)[0] == 't';
     return Info;
+  }
+
+  // Row from column From on: schema, name, display name, relkind, search
+  // order.
+  static TTableRef TableRef(PGresult* Rows, int Row, int From) {
+    TTableRef Ref;
+    Ref.Schema = Lib::Api().PQgetvalue(Rows, Row, From);
+    Ref.Name = Lib::Api().PQgetvalue(Rows, Row, From + 1);
+    Ref.Display = Lib::Api().PQgetvalue(Rows, Row, From + 2);
+    switch (Lib::Api().PQgetvalue(Rows, Row, From + 3)[0]) {
+    case 'v':
+      Ref.Kind = TTableKind::View;
+      break;
+    case 'm':
+      Ref.Kind = TTableKind::MaterializedView;
+      break;
+    case 'f':
+      Ref.Kind = TTableKind::ForeignTable;
+      break;
+    default:
+      Ref.Kind = TTableKind::Table;
+    }
+    Ref.SearchOrder = std::stoi(Lib::Api().PQgetvalue(Rows, Row, From + 4));
+    return Ref;
   }
 
   static TIndexColumn IndexRow(PGresult* Rows, int Row) {
@@ -803,6 +1072,7 @@ private:
 
   PHandle FHandle;
   std::map<std::string, std::string> FCatalogStatements;
+  std::optional<std::set<std::string>> FKeywords;
 };
 
 void IgnoreNotice(void*, const char*) {}
@@ -855,14 +1125,59 @@ public:
     Values.push_back(nullptr);
 
     auto Handle = std::make_shared<THandle>();
-    Handle->Conn = Lib::Api().PQconnectdbParams(Names.data(), Values.data(), 1);
+    // Started rather than made in one call, so that the notice processor is
+    // in place before the server says anything: a server's warnings while
+    // the session starts (a setting of the database it cannot apply, a
+    // collation version that changed) would otherwise go raw to stderr.
+    Handle->Conn = Lib::Api().PQconnectStartParams(Names.data(), Values.data(), 1);
     if (!Handle->Conn)
       throw EDriverError("Cannot connect to the PostgreSQL server", "out of memory");
-    if (Lib::Api().PQstatus(Handle->Conn) != CONNECTION_OK)
-      throw EDriverError("Cannot connect to the PostgreSQL server",
-                         FirstLine(Lib::Api().PQerrorMessage(Handle->Conn)));
     Lib::Api().PQsetNoticeProcessor(Handle->Conn, IgnoreNotice, nullptr);
+    CompleteConnection(Handle->Conn);
     return std::make_unique<TPgConnection>(*this, std::move(Handle));
+  }
+
+private:
+  // Drives a started connection to its end, within its connect_timeout for
+  // the whole (libpq's own loop allows that much per host). Raises the
+  // client library's reason when it fails.
+  static void CompleteConnection(PGconn* Conn) {
+    const auto Fail = [Conn](const std::string& Why) {
+      throw EDriverError("Cannot connect to the PostgreSQL server",
+                         Why.empty() ? FirstLine(Lib::Api().PQerrorMessage(Conn)) : Why);
+    };
+    if (Lib::Api().PQstatus(Conn) == CONNECTION_BAD)
+      Fail({});
+    int TimeoutSeconds = 0;
+    if (PQconninfoOption* Options = Lib::Api().PQconninfo(Conn)) {
+      for (PQconninfoOption* O = Options; O->keyword; ++O)
+        if (std::strcmp(O->keyword, "connect_timeout") == 0 && O->val)
+          TimeoutSeconds = std::atoi(O->val);
+      Lib::Api().PQconninfoFree(Options);
+    }
+    // As libpq: no limit for 0, and at least two seconds otherwise.
+    if (TimeoutSeconds > 0 && TimeoutSeconds < 2)
+      TimeoutSeconds = 2;
+    const auto Deadline = std::chrono::steady_clock::now() + std::chrono::seconds(TimeoutSeconds);
+    PostgresPollingStatusType State = PGRES_POLLING_WRITING;
+    while (State != PGRES_POLLING_OK) {
+      if (State == PGRES_POLLING_FAILED)
+        Fail({});
+      pollfd Wait{Lib::Api().PQsocket(Conn),
+                  static_cast<short>(State == PGRES_POLLING_READING ? POLLIN : POLLOUT), 0};
+      int Millis = -1;
+      if (TimeoutSeconds > 0) {
+        const auto Left = std::chrono::duration_cast<std::chrono::milliseconds>(
+            Deadline - std::chrono::steady_clock::now());
+        Millis = static_cast<int>(std::max<std::int64_t>(0, Left.count()));
+      }
+      const int Ready = ::poll(&Wait, 1, Millis);
+      if (Ready < 0 && errno != EINTR)
+        Fail(std::string("waiting for the server: ") + std::strerror(errno));
+      if (Ready == 0)
+        Fail("timeout expired");
+      State = Lib::Api().PQconnectPoll(Conn);
+    }
   }
 };
 

@@ -12,15 +12,21 @@ namespace OVDriver::OVPg::Lib {
   X(PQclear)                                                                                       \
   X(PQcmdStatus)                                                                                   \
   X(PQcmdTuples)                                                                                   \
-  X(PQconnectdbParams)                                                                             \
+  X(PQconnectPoll)                                                                                 \
+  X(PQconnectStartParams)                                                                          \
+  X(PQconninfo)                                                                                    \
+  X(PQconsumeInput)                                                                                \
   X(PQconninfoFree)                                                                                \
   X(PQconninfoParse)                                                                               \
   X(PQdescribePrepared)                                                                            \
+  X(PQenterPipelineMode)                                                                           \
   X(PQerrorMessage)                                                                                \
   X(PQexec)                                                                                        \
   X(PQexecParams)                                                                                  \
   X(PQexecPrepared)                                                                                \
+  X(PQexitPipelineMode)                                                                            \
   X(PQfinish)                                                                                      \
+  X(PQflush)                                                                                       \
   X(PQfmod)                                                                                        \
   X(PQfname)                                                                                       \
   X(PQfreemem)                                                                                     \
@@ -35,12 +41,17 @@ namespace OVDriver::OVPg::Lib {
   X(PQnfields)                                                                                     \
   X(PQntuples)                                                                                     \
   X(PQparameterStatus)                                                                             \
+  X(PQpipelineSync)                                                                                \
   X(PQprepare)                                                                                     \
   X(PQputCopyEnd)                                                                                  \
   X(PQresultErrorField)                                                                            \
   X(PQresultErrorMessage)                                                                          \
   X(PQresultStatus)                                                                                \
+  X(PQsendPrepare)                                                                                 \
+  X(PQsendQueryParams)                                                                             \
   X(PQsetNoticeProcessor)                                                                          \
+  X(PQsetnonblocking)                                                                              \
+  X(PQsocket)                                                                                      \
   X(PQstatus)                                                                                      \
   X(PQtransactionStatus)                                                                           \
   X(PQunescapeBytea)

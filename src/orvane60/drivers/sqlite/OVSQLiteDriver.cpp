@@ -315,41 +315,95 @@ public:
 
   std::vector<TColumnInfo> GetFieldNames(std::string_view Table) override {
     const std::string Context = "Reading the columns of the table \"" + std::string(Table) + "\"";
-    // Most names are tables of main: one pragma answers, found or not.
-    std::vector<TColumnInfo> Result = ReadColumns("main", std::string(Table), Context);
-    if (!Result.empty())
-      return Result;
     if (const auto Target = Resolve(Table, Context))
-      return ReadColumns(Target->first, Target->second, Context);
+      return ReadColumns(Target->Schema, Target->Name, Context);
     return {};
   }
 
   std::vector<TIndexColumn> GetIndexInfo(std::string_view Table) override {
     const std::string Context = "Reading the indexes of the table \"" + std::string(Table) + "\"";
     bool Found = false;
-    std::vector<TIndexColumn> Result = ReadIndexes("main", std::string(Table), Context, Found);
-    if (Found)
-      return Result;
     if (const auto Target = Resolve(Table, Context))
-      return ReadIndexes(Target->first, Target->second, Context, Found);
+      return ReadIndexes(Target->Schema, Target->Name, Context, Found);
     return {};
   }
+
+  std::vector<TTableRef> GetTables(bool SystemTables) override {
+    std::vector<TTableRef> Result;
+    EachRow("select t.schema, t.name, t.type, d.seq, case when t.schema = 'main' then t.name "
+            "else t.schema || '.' || t.name end as full_name "
+            "from pragma_table_list t join pragma_database_list d on d.name = t.schema "
+            "where t.type in ('table', 'view', 'virtual', 'shadow') "
+            "and (?1 or (t.type <> 'shadow' and t.name not like 'sqlite\\_%' escape '\\')) "
+            "order by full_name",
+            {SystemTables}, "Reading the tables",
+            [&](sqlite3_stmt* Row) { Result.push_back(TableRef(Row, 0)); });
+    return Result;
+  }
+
+  std::optional<TTableRef> FindTable(std::string_view Table) override {
+    return Resolve(Table, "Looking up the table \"" + std::string(Table) + "\"");
+  }
+
+  bool NeedsQuotes(std::string_view Name) override {
+    if (Name.empty())
+      return true;
+    const auto Letter = [](unsigned char C) {
+      return (C >= 'a' && C <= 'z') || (C >= 'A' && C <= 'Z') || C == '_' || C >= 0x80;
+    };
+    if (!Letter(static_cast<unsigned char>(Name.front())))
+      return true;
+    for (const unsigned char C : Name)
+      if (!Letter(C) && !(C >= '0' && C <= '9') && C != '$')
+        return true;
+    return sqlite3_keyword_check(Name.data(), static_cast<int>(Name.size())) != 0;
+  }
+
+  std::string_view NullSafeEquals() const override { return " is "; }
+
+  std::vector<std::string> CheckStatements(const std::vector<std::string>& SQL,
+                                           const std::vector<int>&) override {
+    std::vector<std::string> Result;
+    for (const std::string& Text : SQL) {
+      sqlite3_stmt* Raw = nullptr;
+      const char* Tail = nullptr;
+      if (sqlite3_prepare_v2(Db(), Text.data(), static_cast<int>(Text.size()), &Raw, &Tail) !=
+          SQLITE_OK) {
+        Result.emplace_back(sqlite3_errmsg(Db()));
+        continue;
+      }
+      const PStatement Stmt(Raw);
+      if (!Stmt)
+        Result.emplace_back("the text holds no statement");
+      else if (!sqlite3_stmt_readonly(Raw) && sqlite3_db_readonly(Db(), "main") == 1)
+        Result.emplace_back("attempt to write a readonly database");
+      else
+        Result.emplace_back();
+    }
+    return Result;
+  }
+
+  bool SupportsReturning() override { return sqlite3_libversion_number() >= 3035000; }
 
   std::vector<TProcParam> GetProcParams(std::string_view) override { return {}; }
 
   TTableColumns GetAllFieldNames() override {
     static const std::string SQL =
-        "with tables as (" + std::string(UserTablesSQL) +
-        ") select t.schema, t.name, c.name, c.type, c.\"notnull\" from tables t "
-        "cross join pragma_table_xinfo(t.name, t.schema) c "
+        "with tables as (" + std::string(UserTablesSQL) + ") select t.schema, t.name, " +
+        std::string(ColumnsSQL) +
+        ", t.wr from tables t cross join pragma_table_xinfo(t.name, t.schema) c "
         "where c.hidden <> 1";
     TTableColumns Result;
     try {
       TGrouper<TColumnInfo> Group(Result);
+      TRowidAliases Aliases;
       EachRow(SQL, {}, "Reading the columns of all tables", [&](sqlite3_stmt* Row) {
-        if (auto* Columns = Group.Add(Row))
+        if (auto* Columns = Group.Add(Row)) {
           Columns->push_back(CatalogColumn(Row, 2, Group.Key()));
+          Aliases.Add(*Columns, Row, 2);
+        }
       });
+      Aliases.Mark();
       return Result;
     } catch (const EDriverError&) {
       // One view over a dropped table (or a virtual table whose module is not
@@ -406,16 +460,22 @@ private:
   // (temp before main, attached databases by attachment). ?1 is the name,
   // ?2 the schema or null.
   static constexpr std::string_view ResolveSQL =
-      "select t.schema, t.name from pragma_table_list(?1) t "
+      "select t.schema, t.name, t.type, d.seq from pragma_table_list(?1) t "
       "cross join pragma_database_list d "
       "where d.name = t.schema and (?2 is null or t.schema = ?2 collate nocase) "
       "and t.type in ('table', 'view', 'virtual', 'shadow') "
       "order by t.schema = 'main' desc, case when t.schema = 'temp' then -1 else d.seq end "
       "limit 1";
 
+  // The columns of a column row of pragma_table_xinfo (as c): name, declared
+  // type, not null, has a default, place in the primary key, hidden (2 and 3
+  // for generated columns).
+  static constexpr std::string_view ColumnsSQL =
+      "c.name, c.type, c.\"notnull\", c.dflt_value is not null, c.pk, c.hidden";
+
   // User tables of all schemas.
   static constexpr std::string_view UserTablesSQL =
-      "select t.schema, t.name, t.type from pragma_table_list t "
+      "select t.schema, t.name, t.type, t.wr from pragma_table_list t "
       "where t.type in ('table', 'view', 'virtual') and t.name not like 'sqlite\\_%' escape '\\'";
 
   // The columns of an index row: index name, column name (null for an
@@ -477,30 +537,48 @@ private:
     return Raw;
   }
 
-  // The table a name designates when it is no table of main (looked up
-  // first by the callers): the whole text in SQLite's search order (temp,
-  // main, attached databases), then each schema.table reading.
-  std::optional<std::pair<std::string, std::string>> Resolve(std::string_view Table,
-                                                             const std::string& Context) {
+  // The table a name designates: the first of its readings (NameReadings)
+  // that names one.
+  std::optional<TTableRef> Resolve(std::string_view Table, const std::string& Context) {
     static const std::string SQL = std::string(ResolveSQL);
-    std::optional<std::pair<std::string, std::string>> Found;
-    for (const auto& [Schema, Name] : QualifiedNameCandidates(Table)) {
-      EachRow(SQL, {Name, Schema.empty() ? TValue() : TValue(Schema)}, Context,
-              [&](sqlite3_stmt* Row) { Found.emplace(Text(Row, 0), Text(Row, 1)); });
+    std::optional<TTableRef> Found;
+    for (const TNameReading& Reading : NameReadings(Table, TDialect::SQLite)) {
+      EachRow(SQL, {Reading.Name, Reading.Schema ? TValue(*Reading.Schema) : TValue()}, Context,
+              [&](sqlite3_stmt* Row) { Found = TableRef(Row, 0); });
       if (Found)
         break;
     }
     return Found;
   }
 
+  // Row from column From on: schema, name, type, database number.
+  static TTableRef TableRef(sqlite3_stmt* Row, int From) {
+    TTableRef Ref;
+    Ref.Schema = Text(Row, From);
+    Ref.Name = Text(Row, From + 1);
+    Ref.Display = DisplayName(Ref.Schema, Ref.Name);
+    const std::string_view Type = View(Row, From + 2);
+    Ref.Kind = Type == "view"      ? TTableKind::View
+               : Type == "virtual" ? TTableKind::Virtual
+                                   : TTableKind::Table;
+    Ref.SearchOrder = sqlite3_column_int(Row, From + 3);
+    return Ref;
+  }
+
   std::vector<TColumnInfo> ReadColumns(const std::string& Schema, const std::string& Table,
                                        const std::string& Context) {
-    static const std::string SQL = "select c.name, c.type, c.\"notnull\" from "
-                                   "pragma_table_xinfo(?1, ?2) c where c.hidden <> 1";
+    static const std::string SQL =
+        "select " + std::string(ColumnsSQL) +
+        ", coalesce((select wr from pragma_table_list(?1) where schema = ?2), 0) "
+        "from pragma_table_xinfo(?1, ?2) c where c.hidden <> 1";
     const std::string Display = DisplayName(Schema, Table);
     std::vector<TColumnInfo> Result;
-    EachRow(SQL, {Table, Schema}, Context,
-            [&](sqlite3_stmt* Row) { Result.push_back(CatalogColumn(Row, 0, Display)); });
+    TRowidAliases Aliases;
+    EachRow(SQL, {Table, Schema}, Context, [&](sqlite3_stmt* Row) {
+      Result.push_back(CatalogColumn(Row, 0, Display));
+      Aliases.Add(Result, Row, 0);
+    });
+    Aliases.Mark();
     return Result;
   }
 
@@ -607,15 +685,52 @@ private:
     std::string FSchema, FName;
   };
 
-  // Row from column From on: column name, declared type, notnull.
+  // Row from column From on: the columns of ColumnsSQL.
   static TColumnInfo CatalogColumn(sqlite3_stmt* Row, int From, const std::string& Table) {
     TColumnInfo Info = ColumnTypeFromDeclaration(View(Row, From + 1));
     Info.Name = Text(Row, From);
     Info.Nullable = sqlite3_column_int(Row, From + 2) == 0;
+    Info.HasDefault = sqlite3_column_int(Row, From + 3) != 0;
+    const int Hidden = sqlite3_column_int(Row, From + 5);
+    Info.Generated = Hidden == 2 || Hidden == 3;
     Info.OriginTable = Table;
     Info.OriginColumn = Info.Name;
     return Info;
   }
+
+  // Finds the column that is the table's rowid: the only column of the
+  // primary key, declared exactly INTEGER, of a table with a rowid. SQLite
+  // gives it a value when an insert gives none. Rows come table by table,
+  // each followed (column From + 6) by whether the table has no rowid.
+  class TRowidAliases {
+  public:
+    void Add(std::vector<TColumnInfo>& Columns, sqlite3_stmt* Row, int From) {
+      if (&Columns != FColumns) {
+        Mark();
+        FColumns = &Columns;
+        FKeyColumns = 0;
+        FCandidate = -1;
+      }
+      const int Pk = sqlite3_column_int(Row, From + 4);
+      if (Pk == 0)
+        return;
+      ++FKeyColumns;
+      if (Pk == 1 && sqlite3_column_int(Row, From + 6) == 0 &&
+          SameText(View(Row, From + 1), "INTEGER"))
+        FCandidate = static_cast<int>(Columns.size()) - 1;
+    }
+    void Mark() {
+      if (FColumns && FKeyColumns == 1 && FCandidate >= 0 &&
+          static_cast<std::size_t>(FCandidate) < FColumns->size())
+        (*FColumns)[static_cast<std::size_t>(FCandidate)].AutoIncrement = true;
+      FColumns = nullptr;
+    }
+
+  private:
+    std::vector<TColumnInfo>* FColumns = nullptr;
+    int FKeyColumns = 0;
+    int FCandidate = -1;
+  };
 
   // An index over an expression cannot serve as a key made of columns.
   static void DowngradeExpressionIndexes(std::vector<TIndexColumn>& Columns) {
