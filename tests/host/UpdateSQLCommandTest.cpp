@@ -503,7 +503,7 @@ TEST_F(RealSchemas, ChinookAndSakilaOnPostgreSQL) {
     std::vector<std::string> Command = {"/usr/bin/psql",   "-q",  "-X", "-v",
                                         "ON_ERROR_STOP=1", Target};
     Command.insert(Command.end(), Args.begin(), Args.end());
-    const TRunResult R = PackageTestSupport::Run(Command);
+    const TRunResult R = TestSupport::Run(Command);
     EXPECT_EQ(R.ExitCode, 0) << R.Err;
   };
   const auto Database = [&](const std::string& Name) {
