@@ -242,7 +242,8 @@ TEST_F(UpdateSQLCommand, VerifyRunsTheStatementsAndFailsWhenTheyDoNot) {
 
   R = Designer({"--json", "updatesql", "--connect", URI, "--all-tables", "--verify"});
   ASSERT_EQ(R.ExitCode, 0) << R.Err;
-  for (const json& T : json::parse(R.Out)["tables"])
+  const json Report = json::parse(R.Out);
+  for (const json& T : Report["tables"])
     EXPECT_EQ(T["verify"]["ok"], true) << T.dump();
 }
 
