@@ -4,14 +4,14 @@
 #include "designide/DesignEditors.hpp"
 #include "designide/DesignIntf/Designer.hpp"
 #include "designide/IDEServices.hpp"
-#include "host/CommandOutput.hpp"
-#include "host/DesignDocument.hpp"
+#include "host/CommandSupport.hpp"
 #include "rtl/StrUtils.hpp"
 #include "rtl/SysUtils.hpp"
 #include "vcl/ScriptedUI.hpp"
 #include "vcl/StdCtrls.hpp"
 #include "vcl/TerminalUI.hpp"
 
+#include <CLI/CLI.hpp>
 #include <fmt/format.h>
 #include <functional>
 #include <iostream>
@@ -25,41 +25,6 @@ using nlohmann::ordered_json;
 using SysUtils::Format;
 
 namespace {
-
-// A design file opened for one command, with its designer.
-class TDesign {
-public:
-  // ForUpdate for commands that may save the file (its update lock).
-  TDesign(THost& Host, const std::string& FileName, bool ForUpdate = false) {
-    Host.Package();
-    FDocument = DesignDocument::TDesignDocument::Open(FileName, ForUpdate);
-    FDesigner =
-        System::TInterfaceRef<DesignIntf::TDesigner>(new DesignIntf::TDesigner(FDocument->Root()));
-  }
-  TDesign(const TDesign&) = delete;
-  TDesign& operator=(const TDesign&) = delete;
-
-  DesignIntf::TDesigner* Designer() const { return FDesigner.Get(); }
-  const std::string& FileName() const { return FDocument->FileName(); }
-
-  Classes::TComponent* Component(const std::string& Name) const {
-    if (Classes::TComponent* C = FDesigner->GetComponent(Name))
-      return C;
-    throw Classes::EComponentError(
-        Format("%s has no component named %s", FileName(), StrUtils::Excerpt(Name)));
-  }
-  // Saves the file when the designer was told of a change; whether it did.
-  bool SaveIfModified() {
-    if (!FDesigner->IsModified())
-      return false;
-    FDocument->Save();
-    return true;
-  }
-
-private:
-  std::unique_ptr<DesignDocument::TDesignDocument> FDocument;
-  System::TInterfaceRef<DesignIntf::TDesigner> FDesigner;
-};
 
 // The person's own editor. One that does not finish successfully leaves the
 // module as it was, and the command says so instead of reporting that
@@ -118,8 +83,8 @@ void ReportRun(THost& Host, const TDesign& Design, const std::string& Component,
                 : std::string("Nothing changed; the file was not written\n"));
 }
 
-} // namespace
-
+// The verbs of the component's editor: index and caption, "-" for a
+// separator.
 void Verbs(THost& Host, const std::string& FileName, const std::string& Component,
            std::ostream& Out) {
   TDesign Design(Host, FileName);
@@ -145,6 +110,8 @@ void Verbs(THost& Host, const std::string& FileName, const std::string& Componen
     Out << fmt::format("  {}  {}\n", V["index"].get<int>(), V["caption"].get<std::string>());
 }
 
+// Executes verb Index (as the verbs command numbers them). An index outside
+// the editor's verbs is an error naming the range.
 void Verb(THost& Host, const std::string& FileName, const std::string& Component, int Index,
           const std::string& UIScript, std::ostream& Out) {
   TDesign Design(Host, FileName, true);
@@ -164,6 +131,7 @@ void Verb(THost& Host, const std::string& FileName, const std::string& Component
             {{"component", Component}, {"index", Index}, {"caption", Caption}});
 }
 
+// The double-click on the component.
 void EditComponent(THost& Host, const std::string& FileName, const std::string& Component,
                    const std::string& UIScript, std::ostream& Out) {
   TDesign Design(Host, FileName, true);
@@ -174,8 +142,6 @@ void EditComponent(THost& Host, const std::string& FileName, const std::string& 
   ReportRun(Host, Design, Component, "double-click done", Saved, Log, Out,
             {{"component", Component}, {"editor", Editor->ClassName()}});
 }
-
-namespace {
 
 struct TAboutLink {
   const char* Label;
@@ -196,30 +162,13 @@ struct TAboutTexts {
 
 // Passes everything to the inner user interface; a modal form is read, and
 // printed when asked, before the inner interface shows it.
-class TAboutReader : public UIService::IUIService {
+class TAboutReader : public TForwardingUI {
 public:
   TAboutReader(UIService::IUIService* AInner, std::ostream* APrint)
-      : FInner(AInner), FPrint(APrint) {}
+      : TForwardingUI(AInner), FPrint(APrint) {}
   void RunModal(Forms::TCustomForm* Form) override {
     Read(Form);
-    FInner->RunModal(Form);
-  }
-  void FormShown(Forms::TCustomForm* Form) override { FInner->FormShown(Form); }
-  void FormHidden(Forms::TCustomForm* Form) override { FInner->FormHidden(Form); }
-  int MessageBox(const UIService::TMessageBoxRequest& Request) override {
-    return FInner->MessageBox(Request);
-  }
-  bool ExecuteOpenDialog(UIService::TFileDialogRequest& Request) override {
-    return FInner->ExecuteOpenDialog(Request);
-  }
-  bool IsKeyDown(int VirtualKey) override { return FInner->IsKeyDown(VirtualKey); }
-  bool OpenDocument(const std::string& Document) override { return FInner->OpenDocument(Document); }
-  Types::TSize MeasureText(const Graphics::TFont& Font, std::string_view Text) override {
-    return FInner->MeasureText(Font, Text);
-  }
-  void ShowCursor(int Cursor) override { FInner->ShowCursor(Cursor); }
-  bool EditTextModule(UIService::TTextModuleRequest& Request) override {
-    return FInner->EditTextModule(Request);
+    TForwardingUI::RunModal(Form);
   }
 
   const TAboutTexts& Texts() const { return FTexts; }
@@ -252,13 +201,13 @@ private:
     FPrint->flush();
   }
 
-  UIService::IUIService* FInner;
   std::ostream* FPrint;
   TAboutTexts FTexts;
 };
 
-} // namespace
-
+// The About box of the package: its texts and links are printed, then the
+// box is shown to the person at the terminal, or to the script. Without a
+// script and without a terminal to read from, it is closed at once.
 void About(THost& Host, const std::string& UIScript, std::ostream& Out) {
   const auto Show = Host.Services().ShowAboutBox;
   if (!Show)
@@ -298,6 +247,45 @@ void About(THost& Host, const std::string& UIScript, std::ostream& Out) {
   if (!UIScript.empty())
     J["ui"] = Scripted->Log();
   PrintJson(Out, J);
+}
+
+} // namespace
+
+void AddEditorCommands(CLI::App& App, THost& Host) {
+  struct TArgs {
+    std::string File, Component, UIScript;
+    int VerbIndex = 0;
+  };
+  const auto A = std::make_shared<TArgs>();
+  auto* VerbsCommand = App.add_subcommand("verbs", "The context-menu verbs of a component");
+  VerbsCommand->add_option("FILE", A->File, "The design file (.dfm)")->required();
+  VerbsCommand->add_option("COMPONENT", A->Component, "The component")->required();
+  VerbsCommand->callback([&Host, A] { Verbs(Host, A->File, A->Component, std::cout); });
+
+  auto* VerbCommand = App.add_subcommand(
+      "verb", "Execute a context-menu verb of a component; the file is saved when it changed");
+  VerbCommand->add_option("FILE", A->File, "The design file (.dfm)")->required();
+  VerbCommand->add_option("COMPONENT", A->Component, "The component")->required();
+  VerbCommand->add_option("INDEX", A->VerbIndex, "The verb's index, as verbs lists it")->required();
+  VerbCommand->add_option("--ui-script", A->UIScript,
+                          "Act on the dialogs as this script says (default: at the terminal)");
+  VerbCommand->callback(
+      [&Host, A] { Verb(Host, A->File, A->Component, A->VerbIndex, A->UIScript, std::cout); });
+
+  auto* EditCommand =
+      App.add_subcommand("edit", "Double-click a component; the file is saved when it changed");
+  EditCommand->add_option("FILE", A->File, "The design file (.dfm)")->required();
+  EditCommand->add_option("COMPONENT", A->Component, "The component")->required();
+  EditCommand->add_option("--ui-script", A->UIScript,
+                          "Act on the dialogs as this script says (default: at the terminal)");
+  EditCommand->callback(
+      [&Host, A] { EditComponent(Host, A->File, A->Component, A->UIScript, std::cout); });
+
+  auto* AboutCommand = App.add_subcommand("about", "The package's About box");
+  AboutCommand->add_option("--ui-script", A->UIScript,
+                           "Act on the box as this script says (default: at the terminal; "
+                           "with no terminal to read from it is closed at once)");
+  AboutCommand->callback([&Host, A] { About(Host, A->UIScript, std::cout); });
 }
 
 } // namespace HostCommands

@@ -15,25 +15,9 @@
 
 #include "host/HostCommands.hpp"
 
-#include <iosfwd>
-#include <string>
-
 namespace HostCommands {
 
-// The verbs of the component's editor: index and caption, "-" for a
-// separator.
-void Verbs(THost& Host, const std::string& FileName, const std::string& Component,
-           std::ostream& Out);
-// Executes verb Index (as the verbs command numbers them). An index outside
-// the editor's verbs is an error naming the range.
-void Verb(THost& Host, const std::string& FileName, const std::string& Component, int Index,
-          const std::string& UIScript, std::ostream& Out);
-// The double-click on the component.
-void EditComponent(THost& Host, const std::string& FileName, const std::string& Component,
-                   const std::string& UIScript, std::ostream& Out);
-// The About box of the package: its texts and links are printed, then the
-// box is shown to the person at the terminal, or to the script. Without a
-// script and without a terminal to read from, it is closed at once.
-void About(THost& Host, const std::string& UIScript, std::ostream& Out);
+// The commands verbs, verb, edit and about.
+void AddEditorCommands(CLI::App& App, THost& Host);
 
 } // namespace HostCommands

@@ -4,7 +4,9 @@
 #include "host/qt/QtHost.hpp"
 #include "rtl/SysUtils.hpp"
 
+#include <CLI/CLI.hpp>
 #include <dlfcn.h>
+#include <iostream>
 #include <ostream>
 
 namespace HostCommands {
@@ -51,8 +53,8 @@ const QtHost::TEntryPoints& GuiLibrary() {
   return *Loaded;
 }
 
-} // namespace
-
+// Loads the package and runs the designer window on FileName (empty: a new
+// data module) until it is closed.
 void Gui(THost& Host, const std::string& FileName) {
   // Asked before Qt is loaded: without a display there is nothing to load
   // it for.
@@ -67,6 +69,9 @@ void Gui(THost& Host, const std::string& FileName) {
   Qt.RunDesigner(Run);
 }
 
+// Loads the package and renders the designer window with FileName open, or
+// one of the package's dialogs on it (Dialog: updatesql, about, database,
+// sql), into the PNG file OutFile, on Qt's offscreen platform.
 void Screenshot(THost& Host, const std::string& FileName, const std::string& Dialog,
                 const std::string& OutFile, std::ostream& Out) {
   const QtHost::TEntryPoints& Qt = GuiLibrary();
@@ -83,6 +88,30 @@ void Screenshot(THost& Host, const std::string& FileName, const std::string& Dia
     return;
   }
   Out << "Wrote " << OutFile << '\n';
+}
+
+} // namespace
+
+void AddGuiCommands(CLI::App& App, THost& Host) {
+  struct TArgs {
+    std::string File, OutFile, Dialog;
+  };
+  const auto A = std::make_shared<TArgs>();
+  auto* GuiCommand =
+      App.add_subcommand("gui", "The designer window on a design file (or a new data module)");
+  GuiCommand->add_option("FILE", A->File, "The design file (.dfm)");
+  GuiCommand->callback([&Host, A] { Gui(Host, A->File); });
+
+  auto* ScreenshotCommand = App.add_subcommand(
+      "screenshot", "Render the designer window or a dialog into a PNG file (offscreen)");
+  ScreenshotCommand->add_option("FILE", A->File, "The design file (.dfm)")->required();
+  ScreenshotCommand->add_option("OUT", A->OutFile, "The PNG file to write")->required();
+  ScreenshotCommand
+      ->add_option("--dialog", A->Dialog,
+                   "updatesql, about, database or sql (default: the designer window)")
+      ->check(CLI::IsMember({"updatesql", "about", "database", "sql"}));
+  ScreenshotCommand->callback(
+      [&Host, A] { Screenshot(Host, A->File, A->Dialog, A->OutFile, std::cout); });
 }
 
 } // namespace HostCommands

@@ -4,18 +4,9 @@
 
 #include "host/HostCommands.hpp"
 
-#include <iosfwd>
-#include <string>
-
 namespace HostCommands {
 
-// Loads the package and runs the designer window on FileName (empty: a new
-// data module) until it is closed.
-void Gui(THost& Host, const std::string& FileName);
-// Loads the package and renders the designer window with FileName open, or
-// one of the package's dialogs on it (Dialog: updatesql, about, database,
-// sql), into the PNG file OutFile, on Qt's offscreen platform.
-void Screenshot(THost& Host, const std::string& FileName, const std::string& Dialog,
-                const std::string& OutFile, std::ostream& Out);
+// The commands gui and screenshot (built with the Qt side only).
+void AddGuiCommands(CLI::App& App, THost& Host);
 
 } // namespace HostCommands

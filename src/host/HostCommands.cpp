@@ -2,8 +2,7 @@
 
 #include "db/DB.hpp"
 #include "designide/DesignRegistry.hpp"
-#include "host/CommandOutput.hpp"
-#include "host/DesignDocument.hpp"
+#include "host/CommandSupport.hpp"
 #include "host/UpdateSQLCommands.hpp"
 #include "rtl/DfmStream.hpp"
 #include "rtl/Registry.hpp"
@@ -11,9 +10,11 @@
 #include "rtl/SysUtils.hpp"
 #include "rtl/TypInfo.hpp"
 
+#include <CLI/CLI.hpp>
 #include <algorithm>
 #include <filesystem>
 #include <fmt/format.h>
+#include <iostream>
 #include <nlohmann/json.hpp>
 #include <ostream>
 #include <unistd.h>
@@ -28,16 +29,6 @@ namespace {
 constexpr const char* PackageLibraryName = "libdclorvane60.so";
 // Rows of each dataset the demo prints.
 constexpr int DemoSampleRows = 5;
-
-std::string Join(const std::vector<std::string>& Items, const char* Sep = ", ") {
-  std::string R;
-  for (const auto& I : Items) {
-    if (!R.empty())
-      R += Sep;
-    R += I;
-  }
-  return R;
-}
 
 // The size and colour depth of a bitmap resource, from its file header.
 struct TBitmapInfo {
@@ -255,6 +246,8 @@ void THost::UnloadPackage() {
     P->Unload();
 }
 
+namespace {
+
 void PackageInfo(THost& Host, std::ostream& Out) {
   auto& P = Host.Package();
   ordered_json J{{"package", PackageJson(P)}, {"version", VersionJson(P.FileName())}};
@@ -467,6 +460,55 @@ void Demo(THost& Host, const std::string& FormFile, const std::string& DatabaseF
       Out << "  " << Join(Row.get<std::vector<std::string>>(), " | ") << '\n';
   }
   DemoUpdateSQL(Host, Root, false, Out);
+}
+
+} // namespace
+
+void AddHostCommands(CLI::App& App, THost& Host) {
+  TOptions& Options = Host.Options();
+  App.add_option("--package", Options.PackagePath,
+                 "The design package to load (default: $ORVANE_PACKAGE, else "
+                 "../lib/libdclorvane60.so next to this program)");
+  App.add_flag("--json", Options.Json, "Machine-readable output");
+
+  App.add_subcommand("package-info", "The package's description, kind, units and version")
+      ->callback([&Host] { PackageInfo(Host, std::cout); });
+  App.add_subcommand("palette", "The palette pages with their components")->callback([&Host] {
+    Palette(Host, std::cout);
+  });
+  App.add_subcommand("registrations", "Every registration the package made, in call order")
+      ->callback([&Host] { Registrations(Host, std::cout); });
+  App.add_subcommand("settings", "Where the design settings live and their values")
+      ->callback([&Host] { Settings(Host, std::cout); });
+
+  struct TArgs {
+    std::string File, OutFile, DemoForm, DemoDatabase;
+    bool Check = false;
+  };
+  const auto A = std::make_shared<TArgs>();
+  auto* OpenCommand = App.add_subcommand("open", "Load a design file and list its components");
+  OpenCommand->add_option("FILE", A->File, "The design file (.dfm)")->required();
+  OpenCommand->callback([&Host, A] { Open(Host, A->File, std::cout); });
+  auto* SaveCommand = App.add_subcommand("save", "Load a design file and write it back");
+  SaveCommand->add_option("FILE", A->File, "The design file (.dfm)")->required();
+  SaveCommand->add_option("OUT", A->OutFile, "Where to write it (default: FILE itself)");
+  SaveCommand->callback([&Host, A] { Save(Host, A->File, A->OutFile, std::cout); });
+
+  auto* DfmCommand =
+      App.add_subcommand("dfm", "Parse any text form file and print it in canonical form");
+  DfmCommand->add_option("FILE", A->File, "The form file")->required();
+  DfmCommand->add_flag("--check", A->Check, "Only report whether the file parses");
+  DfmCommand->callback([&Host, A] { Dfm(Host, A->File, A->Check, std::cout); });
+
+  const std::string Share = NormalPath(ExecutableDir() + "../share/orvane/");
+  A->DemoForm = Share + "demo.dfm";
+  A->DemoDatabase = Share + "demo.db";
+  auto* DemoCommand = App.add_subcommand(
+      "demo", "Load the package, show it, and open the demo data module on the demo database");
+  DemoCommand->add_option("--form", A->DemoForm, "The demo design file")->capture_default_str();
+  DemoCommand->add_option("--database", A->DemoDatabase, "The demo SQLite database")
+      ->capture_default_str();
+  DemoCommand->callback([&Host, A] { Demo(Host, A->DemoForm, A->DemoDatabase, std::cout); });
 }
 
 } // namespace HostCommands

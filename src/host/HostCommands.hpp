@@ -1,6 +1,7 @@
-// The commands of the designer host's command line. Each writes its result to
-// Out, as text for a person or, with Json set, as one JSON document; failures
-// are raised as exceptions, which main reports.
+// The designer host's session, its global options, and the commands on the
+// package and on whole design files. Each command writes its result to
+// standard output, as text for a person or, with --json, as one JSON
+// document; failures are raised as exceptions, which main reports.
 #pragma once
 
 #include "dclorvane60/PackageServices.hpp"
@@ -9,6 +10,10 @@
 #include <iosfwd>
 #include <memory>
 #include <string>
+
+namespace CLI {
+class App;
+}
 
 namespace HostCommands {
 
@@ -29,12 +34,14 @@ std::string NormalPath(const std::string& Path);
 // (shut down, its registrations removed) when the session ends.
 class THost {
 public:
-  explicit THost(TOptions Options);
+  explicit THost(TOptions Options = {});
   ~THost();
   THost(const THost&) = delete;
   THost& operator=(const THost&) = delete;
 
   const TOptions& Options() const { return FOptions; }
+  // Filled in by the command line while it is parsed.
+  TOptions& Options() { return FOptions; }
   DesignPackages::TDesignPackage& Package();
   // The package's services table (loading the package first), looked up
   // once. Raises EPackageError naming the package file when it has none, or
@@ -49,16 +56,8 @@ private:
   const DclOrvane60::TPackageServices* FServices = nullptr;
 };
 
-void PackageInfo(THost& Host, std::ostream& Out);
-void Palette(THost& Host, std::ostream& Out);
-void Registrations(THost& Host, std::ostream& Out);
-void Settings(THost& Host, std::ostream& Out);
-void Open(THost& Host, const std::string& FileName, std::ostream& Out);
-void Save(THost& Host, const std::string& FileName, const std::string& OutFile, std::ostream& Out);
-// Parses any text form file, whatever classes it names, and prints it back in
-// canonical form; with Check only says that it parses.
-void Dfm(THost& Host, const std::string& FileName, bool Check, std::ostream& Out);
-void Demo(THost& Host, const std::string& FormFile, const std::string& DatabaseFile,
-          std::ostream& Out);
+// The global options (--package, --json) and the commands package-info,
+// palette, registrations, settings, open, save, dfm and demo.
+void AddHostCommands(CLI::App& App, THost& Host);
 
 } // namespace HostCommands

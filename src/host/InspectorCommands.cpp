@@ -5,8 +5,7 @@
 #include "designide/IDEServices.hpp"
 #include "designide/ObjectInspector.hpp"
 #include "designide/TreeIntf/Sprigs.hpp"
-#include "host/CommandOutput.hpp"
-#include "host/DesignDocument.hpp"
+#include "host/CommandSupport.hpp"
 #include "rtl/StrUtils.hpp"
 #include "rtl/SysUtils.hpp"
 #include "rtl/TypInfo.hpp"
@@ -14,6 +13,7 @@
 #include "vcl/TerminalUI.hpp"
 #include "vcl/Windows.hpp"
 
+#include <CLI/CLI.hpp>
 #include <algorithm>
 #include <fmt/format.h>
 #include <iostream>
@@ -34,42 +34,6 @@ namespace {
 // properties and theirs).
 constexpr int MaxPropertyDepth = 4;
 
-// A design file opened for one command, with its designer.
-class TDesign {
-public:
-  // ForUpdate for commands that may save the file (its update lock).
-  TDesign(THost& Host, const std::string& FileName, bool ForUpdate = false) {
-    Host.Package();
-    FDocument = DesignDocument::TDesignDocument::Open(FileName, ForUpdate);
-    FDesigner =
-        System::TInterfaceRef<DesignIntf::TDesigner>(new DesignIntf::TDesigner(FDocument->Root()));
-  }
-  TDesign(const TDesign&) = delete;
-  TDesign& operator=(const TDesign&) = delete;
-
-  DesignIntf::TDesigner* Designer() const { return FDesigner.Get(); }
-  Classes::TComponent* Root() const { return FDocument->Root(); }
-  const std::string& FileName() const { return FDocument->FileName(); }
-
-  Classes::TComponent* Component(const std::string& Name) const {
-    if (Classes::TComponent* C = FDesigner->GetComponent(Name))
-      return C;
-    throw Classes::EComponentError(
-        Format("%s has no component named %s", FileName(), StrUtils::Excerpt(Name)));
-  }
-  // Saves the file when the designer was told of a change; whether it did.
-  bool SaveIfModified() {
-    if (!FDesigner->IsModified())
-      return false;
-    FDocument->Save();
-    return true;
-  }
-
-private:
-  std::unique_ptr<DesignDocument::TDesignDocument> FDocument;
-  System::TInterfaceRef<DesignIntf::TDesigner> FDesigner;
-};
-
 std::vector<std::string> AttributeNames(DesignIntf::TPropertyAttributes Attributes) {
   const TypInfo::TTypeInfo* Info = TypInfo::TypeInfoOf<TPropertyAttribute>();
   std::vector<std::string> Names;
@@ -77,13 +41,6 @@ std::vector<std::string> AttributeNames(DesignIntf::TPropertyAttributes Attribut
     if (Attributes.Contains(static_cast<TPropertyAttribute>(I)))
       Names.push_back(Info->EnumNames[I]);
   return Names;
-}
-
-std::string Join(const std::vector<std::string>& Items, const char* Sep = ", ") {
-  std::string R;
-  for (const auto& I : Items)
-    R += (R.empty() ? "" : Sep) + I;
-  return R;
 }
 
 void AddRows(TInspectorProperty& Row, int Depth, ordered_json& Rows) {
@@ -112,34 +69,16 @@ std::unique_ptr<UIService::IUIService> MakeUI(const std::string& Script, bool Js
 
 // A user interface that holds keys down: the person pressed the ellipsis
 // with Alt held. Everything else is the inner interface's.
-class THeldKeysUI : public UIService::IUIService {
+class THeldKeysUI : public TForwardingUI {
 public:
   THeldKeysUI(UIService::IUIService* AInner, std::vector<int> AKeys)
-      : FInner(AInner), FKeys(std::move(AKeys)) {}
-  void RunModal(Forms::TCustomForm* Form) override { FInner->RunModal(Form); }
-  void FormShown(Forms::TCustomForm* Form) override { FInner->FormShown(Form); }
-  void FormHidden(Forms::TCustomForm* Form) override { FInner->FormHidden(Form); }
-  int MessageBox(const UIService::TMessageBoxRequest& Request) override {
-    return FInner->MessageBox(Request);
-  }
-  bool ExecuteOpenDialog(UIService::TFileDialogRequest& Request) override {
-    return FInner->ExecuteOpenDialog(Request);
-  }
+      : TForwardingUI(AInner), FKeys(std::move(AKeys)) {}
   bool IsKeyDown(int VirtualKey) override {
     return std::find(FKeys.begin(), FKeys.end(), VirtualKey) != FKeys.end() ||
-           FInner->IsKeyDown(VirtualKey);
-  }
-  bool OpenDocument(const std::string& Document) override { return FInner->OpenDocument(Document); }
-  Types::TSize MeasureText(const Graphics::TFont& Font, std::string_view Text) override {
-    return FInner->MeasureText(Font, Text);
-  }
-  void ShowCursor(int Cursor) override { FInner->ShowCursor(Cursor); }
-  bool EditTextModule(UIService::TTextModuleRequest& Request) override {
-    return FInner->EditTextModule(Request);
+           Inner()->IsKeyDown(VirtualKey);
   }
 
 private:
-  UIService::IUIService* FInner;
   std::vector<int> FKeys;
 };
 
@@ -186,8 +125,14 @@ std::string NodeText(TSprig* S) {
   return S->Item() ? S->Item()->GetName() : S->UniqueName();
 }
 
-} // namespace
+struct TEditOptions {
+  bool Alt = false;     // the Alt key is held down while the ellipsis is pressed
+  std::string UIScript; // the scripted user; empty: the person at the terminal
+};
 
+// Every property the Object Inspector shows for the components (one, or a
+// multiple selection): value, editor class, attributes, category, and the
+// sub-properties it unfolds into.
 void Inspect(THost& Host, const std::string& FileName, const std::vector<std::string>& Components,
              std::ostream& Out) {
   TDesign Design(Host, FileName);
@@ -234,6 +179,7 @@ void Inspect(THost& Host, const std::string& FileName, const std::vector<std::st
   }
 }
 
+// The drop-down list of a property, sorted where the editor asks for it.
 void Values(THost& Host, const std::string& FileName, const std::string& Component,
             const std::string& Property, std::ostream& Out) {
   TDesign Design(Host, FileName);
@@ -256,6 +202,7 @@ void Values(THost& Host, const std::string& FileName, const std::string& Compone
     Out << V << '\n';
 }
 
+// Sets a property through its editor.
 void SetProperty(THost& Host, const std::string& FileName, const std::string& Component,
                  const std::string& Property, const std::string& Value, std::ostream& Out) {
   TDesign Design(Host, FileName, true);
@@ -285,6 +232,8 @@ void SetProperty(THost& Host, const std::string& FileName, const std::string& Co
                 : std::string("Nothing changed; the file was not written\n"));
 }
 
+// Presses the ellipsis of a property. Code editor modules open in the
+// person's own editor ($VISUAL, else $EDITOR).
 void EditProperty(THost& Host, const std::string& FileName, const std::string& Component,
                   const std::string& Property, const TEditOptions& Options, std::ostream& Out) {
   TDesign Design(Host, FileName, true);
@@ -322,6 +271,7 @@ void EditProperty(THost& Host, const std::string& FileName, const std::string& C
                 : std::string("Nothing changed; the file was not written\n"));
 }
 
+// The object tree: each node's caption, kind, problem mark and children.
 void Tree(THost& Host, const std::string& FileName, std::ostream& Out) {
   TDesign Design(Host, FileName);
   TreeIntf::TRootSprig Root(Design.Root(), Design.Designer());
@@ -334,6 +284,8 @@ void Tree(THost& Host, const std::string& FileName, std::ostream& Out) {
   PrintNode(J, 0, Out);
 }
 
+// Drags the node Node onto Target (nodes named by component, unique name or
+// name).
 void Drop(THost& Host, const std::string& FileName, const std::string& Node,
           const std::string& Target, std::ostream& Out) {
   TDesign Design(Host, FileName, true);
@@ -364,6 +316,7 @@ void Drop(THost& Host, const std::string& FileName, const std::string& Node,
     Out << fmt::format("Saved {}\n", Design.FileName());
 }
 
+// Places a new component of a palette class onto the node Target.
 void Place(THost& Host, const std::string& FileName, const std::string& ClassName,
            const std::string& Target, std::ostream& Out) {
   TDesign Design(Host, FileName, true);
@@ -392,6 +345,76 @@ void Place(THost& Host, const std::string& FileName, const std::string& ClassNam
   Out << fmt::format("Placed {}: {} under {}\n", C->GetName(), C->ClassName(), Parent);
   if (Saved)
     Out << fmt::format("Saved {}\n", Design.FileName());
+}
+
+} // namespace
+
+void AddInspectorCommands(CLI::App& App, THost& Host) {
+  struct TArgs {
+    std::vector<std::string> Selection;
+    std::string File, Component, Property, Value, Node, Target, ClassName;
+    TEditOptions EditOptions;
+  };
+  const auto A = std::make_shared<TArgs>();
+  auto* InspectCommand = App.add_subcommand(
+      "inspect", "What the Object Inspector shows for one component or a multiple selection");
+  InspectCommand->add_option("FILE", A->File, "The design file (.dfm)")->required();
+  InspectCommand->add_option("COMPONENT", A->Selection, "The selected components")->required();
+  InspectCommand->callback([&Host, A] { Inspect(Host, A->File, A->Selection, std::cout); });
+
+  auto* ValuesCommand = App.add_subcommand("values", "The drop-down list of a property");
+  ValuesCommand->add_option("FILE", A->File, "The design file (.dfm)")->required();
+  ValuesCommand->add_option("COMPONENT", A->Component, "The component")->required();
+  ValuesCommand->add_option("PROPERTY", A->Property, "The property (Font.Name for a sub-property)")
+      ->required();
+  ValuesCommand->callback(
+      [&Host, A] { Values(Host, A->File, A->Component, A->Property, std::cout); });
+
+  auto* SetCommand = App.add_subcommand(
+      "set", "Set a property through its property editor; the file is saved when it changed");
+  SetCommand->add_option("FILE", A->File, "The design file (.dfm)")->required();
+  SetCommand->add_option("COMPONENT", A->Component, "The component")->required();
+  SetCommand->add_option("PROPERTY", A->Property, "The property (Font.Name for a sub-property)")
+      ->required();
+  SetCommand->add_option("VALUE", A->Value, "The value as the Object Inspector takes it")
+      ->required();
+  SetCommand->callback(
+      [&Host, A] { SetProperty(Host, A->File, A->Component, A->Property, A->Value, std::cout); });
+
+  auto* EditPropertyCommand = App.add_subcommand(
+      "edit-property",
+      "Press the ellipsis button of a property; the file is saved when it changed");
+  EditPropertyCommand->add_option("FILE", A->File, "The design file (.dfm)")->required();
+  EditPropertyCommand->add_option("COMPONENT", A->Component, "The component")->required();
+  EditPropertyCommand->add_option("PROPERTY", A->Property, "The property")->required();
+  EditPropertyCommand->add_flag("--alt", A->EditOptions.Alt,
+                                "Hold the Alt key down while pressing it");
+  EditPropertyCommand->add_option(
+      "--ui-script", A->EditOptions.UIScript,
+      "Act on the dialogs as this script says (default: at the terminal)");
+  EditPropertyCommand->callback([&Host, A] {
+    EditProperty(Host, A->File, A->Component, A->Property, A->EditOptions, std::cout);
+  });
+
+  auto* TreeCommand =
+      App.add_subcommand("tree", "The object tree: captions, kinds, problems and children");
+  TreeCommand->add_option("FILE", A->File, "The design file (.dfm)")->required();
+  TreeCommand->callback([&Host, A] { Tree(Host, A->File, std::cout); });
+
+  auto* DropCommand = App.add_subcommand(
+      "drop", "Drag a node of the object tree onto another; the file is saved when it changed");
+  DropCommand->add_option("FILE", A->File, "The design file (.dfm)")->required();
+  DropCommand->add_option("NODE", A->Node, "The node dragged (a component's name or a node's name)")
+      ->required();
+  DropCommand->add_option("TARGET", A->Target, "The node it is dropped onto")->required();
+  DropCommand->callback([&Host, A] { Drop(Host, A->File, A->Node, A->Target, std::cout); });
+
+  auto* PlaceCommand = App.add_subcommand(
+      "place", "Place a new component from the palette onto a node of the object tree");
+  PlaceCommand->add_option("FILE", A->File, "The design file (.dfm)")->required();
+  PlaceCommand->add_option("CLASS", A->ClassName, "The component class (TOVQuery)")->required();
+  PlaceCommand->add_option("TARGET", A->Target, "The node it goes under")->required();
+  PlaceCommand->callback([&Host, A] { Place(Host, A->File, A->ClassName, A->Target, std::cout); });
 }
 
 } // namespace HostCommands

@@ -1,7 +1,6 @@
 #include "host/UpdateSQLCommands.hpp"
 
-#include "host/CommandOutput.hpp"
-#include "host/DesignDocument.hpp"
+#include "host/CommandSupport.hpp"
 #include "host/UpdateSQLTool.hpp"
 #include "orvane60/OVEngine.hpp"
 #include "orvane60/OVSqlParse.hpp"
@@ -28,6 +27,25 @@ using UpdateSQLTool::StatementNames;
 using UpdateSQLTool::TResult;
 
 namespace {
+
+struct TUpdateSQLOptions {
+  std::string Connect;
+  std::string SQL;
+  std::string Table;
+  std::string Keys;         // "primary" (also when empty) or field names separated by commas
+  std::string UpdateFields; // field names separated by commas; empty: all
+  bool Quote = false;
+  bool Returning = false;
+  bool Verify = false;
+  bool AllTables = false;
+  std::string OutDir; // --all-tables: one file per table there
+};
+
+struct TFieldInfoOptions {
+  std::string ServerType;
+  std::string Connect;
+  std::string SQL;
+};
 
 // EditUpdateSQL of the loaded package, from its services table.
 UpdateSQLTool::TEditUpdateSQL PackageEditUpdateSQL(THost& Host) {
@@ -110,8 +128,6 @@ std::unique_ptr<UIService::IUIService> MakeUI(const std::string& Script, bool Js
   return std::make_unique<TerminalUI::TTerminalUI>(std::cin, FormsOutput(Json));
 }
 
-} // namespace
-
 void EditUpdateSQL(THost& Host, const std::string& FileName, const std::string& Component,
                    const std::string& UIScript, std::ostream& Out) {
   const auto Edit = PackageEditUpdateSQL(Host);
@@ -154,8 +170,6 @@ void EditUpdateSQL(THost& Host, const std::string& FileName, const std::string& 
   else
     Out << fmt::format("{}: cancelled; {} was not written\n", Component, FileName);
 }
-
-namespace {
 
 std::string VerifyText(const OVEngine::TOVVerifyResult& V) {
   if (!V.Error.empty())
@@ -201,8 +215,6 @@ void ClearProgress() {
   if (StderrIsTerminal())
     std::cerr << "\r\033[K" << std::flush;
 }
-
-} // namespace
 
 void UpdateSQL(THost& Host, const TUpdateSQLOptions& Options, std::ostream& Out) {
   if (Options.Connect.empty())
@@ -388,6 +400,8 @@ void FieldInfo(THost& Host, const TFieldInfoOptions& Options, std::ostream& Out)
     Out << T << '\n';
 }
 
+} // namespace
+
 ordered_json DemoUpdateSQL(THost& Host, Classes::TComponent* Root, bool Json, std::ostream& Out) {
   static constexpr const char* Script = "form OVUpdateSQLEditForm\n"
                                         "click btGetTableFields\n"
@@ -432,71 +446,55 @@ ordered_json DemoUpdateSQL(THost& Host, Classes::TComponent* Root, bool Json, st
   return List;
 }
 
-// The command line ---------------------------------------------------------------
-
-struct TUpdateSQLCommandLine::TImpl {
-  CLI::App* Edit = nullptr;
-  CLI::App* Update = nullptr;
-  CLI::App* Info = nullptr;
-  std::string File, Component, UIScript;
-  TUpdateSQLOptions UpdateOptions;
-  TFieldInfoOptions InfoOptions;
-};
-
-TUpdateSQLCommandLine::TUpdateSQLCommandLine(CLI::App& App) : FImpl(std::make_unique<TImpl>()) {
-  TImpl& I = *FImpl;
-  I.Edit = App.add_subcommand(
+void AddUpdateSQLCommands(CLI::App& App, THost& Host) {
+  struct TArgs {
+    std::string File, Component, UIScript;
+    TUpdateSQLOptions Update;
+    TFieldInfoOptions Info;
+  };
+  const auto A = std::make_shared<TArgs>();
+  auto* EditCommand = App.add_subcommand(
       "edit-updatesql", "Open the UpdateSQL editor on an update object; on OK the file is saved");
-  I.Edit->add_option("FILE", I.File, "The design file (.dfm)")->required();
-  I.Edit->add_option("UPDATEOBJECT", I.Component, "The update object (a TOVUpdateSQL)")->required();
-  I.Edit->add_option("--ui-script", I.UIScript,
-                     "Act on the dialog as this script says (default: at the terminal)");
+  EditCommand->add_option("FILE", A->File, "The design file (.dfm)")->required();
+  EditCommand->add_option("UPDATEOBJECT", A->Component, "The update object (a TOVUpdateSQL)")
+      ->required();
+  EditCommand->add_option("--ui-script", A->UIScript,
+                          "Act on the dialog as this script says (default: at the terminal)");
+  EditCommand->callback(
+      [&Host, A] { EditUpdateSQL(Host, A->File, A->Component, A->UIScript, std::cout); });
 
-  TUpdateSQLOptions& U = I.UpdateOptions;
-  I.Update = App.add_subcommand(
+  TUpdateSQLOptions& U = A->Update;
+  auto* UpdateCommand = App.add_subcommand(
       "updatesql", "Generate the refresh, modify, insert and delete statements of a table "
                    "through the UpdateSQL editor");
-  I.Update
+  UpdateCommand
       ->add_option("--connect", U.Connect,
                    "The database: sqlite:PATH or postgresql://user@host:port/db")
       ->required();
-  I.Update->add_option("--sql", U.SQL, "The query's SQL (default: select * from TABLE)");
-  I.Update->add_option("--table", U.Table,
-                       "Typed into the table box (default: the first table of the SQL)");
-  I.Update->add_option("--keys", U.Keys,
-                       "primary (Select Primary Keys, the default) or the key fields, A,B");
-  I.Update->add_option("--update-fields", U.UpdateFields,
-                       "The refresh/update fields, A,B (default: all)");
-  I.Update->add_flag("--quote", U.Quote, "Check \"Quote Field Names\"");
-  I.Update->add_flag("--returning", U.Returning,
-                     "Insert and modify return the values the server assigns");
-  I.Update->add_flag("--all-tables", U.AllTables, "Every table of the database");
-  I.Update->add_flag("--verify", U.Verify,
-                     "Prepare the statements on the server and run them for one row of each "
-                     "table in a transaction that is rolled back");
-  I.Update->add_option("--out", U.OutDir, "With --all-tables: one file per table in DIR");
+  UpdateCommand->add_option("--sql", U.SQL, "The query's SQL (default: select * from TABLE)");
+  UpdateCommand->add_option("--table", U.Table,
+                            "Typed into the table box (default: the first table of the SQL)");
+  UpdateCommand->add_option("--keys", U.Keys,
+                            "primary (Select Primary Keys, the default) or the key fields, A,B");
+  UpdateCommand->add_option("--update-fields", U.UpdateFields,
+                            "The refresh/update fields, A,B (default: all)");
+  UpdateCommand->add_flag("--quote", U.Quote, "Check \"Quote Field Names\"");
+  UpdateCommand->add_flag("--returning", U.Returning,
+                          "Insert and modify return the values the server assigns");
+  UpdateCommand->add_flag("--all-tables", U.AllTables, "Every table of the database");
+  UpdateCommand->add_flag("--verify", U.Verify,
+                          "Prepare the statements on the server and run them for one row of each "
+                          "table in a transaction that is rolled back");
+  UpdateCommand->add_option("--out", U.OutDir, "With --all-tables: one file per table in DIR");
+  UpdateCommand->callback([&Host, A] { UpdateSQL(Host, A->Update, std::cout); });
 
-  TFieldInfoOptions& F = I.InfoOptions;
-  I.Info = App.add_subcommand(
+  TFieldInfoOptions& F = A->Info;
+  auto* InfoCommand = App.add_subcommand(
       "fieldinfo", "The field info and table info the runtime parses from a SELECT statement");
-  I.Info->add_option("--server-type", F.ServerType, "SQLite or PostgreSQL (no connection)");
-  I.Info->add_option("--connect", F.Connect, "A database whose catalog expands *");
-  I.Info->add_option("--sql", F.SQL, "The SELECT statement")->required();
-}
-
-TUpdateSQLCommandLine::~TUpdateSQLCommandLine() = default;
-
-bool TUpdateSQLCommandLine::Run(THost& Host, std::ostream& Out) {
-  TImpl& I = *FImpl;
-  if (I.Edit->parsed())
-    EditUpdateSQL(Host, I.File, I.Component, I.UIScript, Out);
-  else if (I.Update->parsed())
-    UpdateSQL(Host, I.UpdateOptions, Out);
-  else if (I.Info->parsed())
-    FieldInfo(Host, I.InfoOptions, Out);
-  else
-    return false;
-  return true;
+  InfoCommand->add_option("--server-type", F.ServerType, "SQLite or PostgreSQL (no connection)");
+  InfoCommand->add_option("--connect", F.Connect, "A database whose catalog expands *");
+  InfoCommand->add_option("--sql", F.SQL, "The SELECT statement")->required();
+  InfoCommand->callback([&Host, A] { FieldInfo(Host, A->Info, std::cout); });
 }
 
 } // namespace HostCommands
