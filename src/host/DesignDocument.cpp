@@ -1,11 +1,22 @@
 #include "host/DesignDocument.hpp"
 
+#include "designide/DesignIntf/DesignSpots.hpp"
 #include "rtl/DfmStream.hpp"
 #include "rtl/StrUtils.hpp"
 #include "rtl/SysUtils.hpp"
+#include "rtl/TypInfo.hpp"
+
+#include <algorithm>
+#include <unordered_map>
+#include <unordered_set>
 
 namespace DesignDocument {
 
+using Classes::TComponent;
+using DfmText::TDfmObject;
+using DfmText::TDfmProperty;
+using DfmText::TDfmValue;
+using DfmText::TValueKind;
 using SysUtils::Format;
 
 void RegisterRootClasses() {
@@ -48,6 +59,311 @@ std::string TDesignDocument::Text() const {
 
 void TDesignDocument::Save(const std::string& FileName) const {
   SysUtils::SaveFileAtomically(FileName.empty() ? FFileName : FileName, Text());
+}
+
+// --- history -------------------------------------------------------------------------
+
+std::string TDesignDocument::ChangeName(const std::string& Verb, const TNames& Components) {
+  if (Components.empty())
+    return Verb;
+  if (Components.size() == 1)
+    return Verb + " " + Components.front();
+  return Format("%s %d components", Verb, static_cast<int>(Components.size()));
+}
+
+TNames TDesignDocument::SelectionNames() const {
+  return OnGetSelection ? OnGetSelection() : TNames{};
+}
+
+bool TDesignDocument::Change(const std::string& Name, const std::function<void()>& Action) {
+  auto Before = std::make_shared<const std::string>(Text());
+  // What changed without the history since its last entry becomes an entry
+  // of its own, so that undoing this change undoes only this change.
+  if (FCurrent && *FCurrent != *Before)
+    Record({"Change", FCurrent, Before, SelectionNames(), SelectionNames()});
+  const TNames SelectionBefore = SelectionNames();
+  const auto Finish = [&] {
+    auto After = std::make_shared<const std::string>(Text());
+    if (*After == *Before) {
+      FCurrent = Before;
+      return false;
+    }
+    Record({Name, Before, After, SelectionBefore, SelectionNames()});
+    return true;
+  };
+  try {
+    Action();
+  } catch (...) {
+    Finish();
+    throw;
+  }
+  return Finish();
+}
+
+void TDesignDocument::Record(THistoryEntry Entry) {
+  FCurrent = Entry.After;
+  FUndo.push_back(std::move(Entry));
+  FRedo.clear();
+  Trim();
+}
+
+void TDesignDocument::Trim() {
+  const auto Bytes = [this] {
+    // Neighbouring entries share a text: each counted once.
+    std::unordered_set<const std::string*> Seen;
+    size_t N = 0;
+    for (const auto* List : {&FUndo, &FRedo})
+      for (const THistoryEntry& E : *List)
+        for (const auto& T : {E.Before, E.After})
+          if (T && Seen.insert(T.get()).second)
+            N += T->size();
+    return N;
+  };
+  size_t Drop = FUndo.size() > MaxHistoryEntries ? FUndo.size() - MaxHistoryEntries : 0;
+  FUndo.erase(FUndo.begin(), FUndo.begin() + static_cast<std::ptrdiff_t>(Drop));
+  while (FUndo.size() > 1 && Bytes() > MaxHistoryBytes)
+    FUndo.erase(FUndo.begin());
+}
+
+std::string TDesignDocument::UndoCaption() const {
+  return FUndo.empty() ? std::string("Undo") : "Undo " + FUndo.back().Name;
+}
+
+std::string TDesignDocument::RedoCaption() const {
+  return FRedo.empty() ? std::string("Redo") : "Redo " + FRedo.back().Name;
+}
+
+void TDesignDocument::ClearHistory() {
+  FUndo.clear();
+  FRedo.clear();
+  FCurrent.reset();
+}
+
+std::string TDesignDocument::Undo() {
+  if (FUndo.empty())
+    throw SysUtils::EInvalidOperation("Nothing to undo");
+  THistoryEntry& E = FUndo.back();
+  if (Text() != *E.After)
+    throw SysUtils::EInvalidOperation(
+        Format("Cannot undo \"%s\": the design changed since, outside the history", E.Name));
+  Restore(*E.Before);
+  FCurrent = E.Before;
+  if (OnSetSelection)
+    OnSetSelection(E.SelectionBefore);
+  FRedo.push_back(std::move(E));
+  FUndo.pop_back();
+  return FRedo.back().Name;
+}
+
+std::string TDesignDocument::Redo() {
+  if (FRedo.empty())
+    throw SysUtils::EInvalidOperation("Nothing to redo");
+  THistoryEntry& E = FRedo.back();
+  if (Text() != *E.Before)
+    throw SysUtils::EInvalidOperation(
+        Format("Cannot redo \"%s\": the design changed since, outside the history", E.Name));
+  Restore(*E.After);
+  FCurrent = E.After;
+  if (OnSetSelection)
+    OnSetSelection(E.SelectionAfter);
+  FUndo.push_back(std::move(E));
+  FRedo.pop_back();
+  return FUndo.back().Name;
+}
+
+void TDesignDocument::Restore(const std::string& Text) {
+  const TDfmObject Tree = DfmStream::Parse(Text, FFileName);
+  TComponent* Root = FRoot.get();
+  Root->DestroyComponents();
+  // The root's own properties go back to their defaults (a fresh root's
+  // values): the text holds only what differs from them.
+  const std::unique_ptr<TComponent> Fresh(Classes::CreateComponent(Root->ClassType(), nullptr));
+  for (const TypInfo::TPropInfo* P : TypInfo::GetPropList(Root->ClassType())) {
+    if (SysUtils::SameText(P->Name, "Name") || !P->IsWritable())
+      continue;
+    if (P->PropType->Kind == TypInfo::TTypeKind::tkMethod) {
+      if (!TypInfo::GetMethodProp(Root, P).empty())
+        TypInfo::SetMethodProp(Root, P, Root, "");
+    } else if (P->PropType->Kind != TypInfo::TTypeKind::tkClass) {
+      // (What a root holds as objects the text sets whole.)
+      const std::string Default = TypInfo::GetPropValueText(Fresh.get(), P);
+      if (TypInfo::GetPropValueText(Root, P) != Default)
+        TypInfo::SetPropValueText(Root, P, Default);
+    }
+  }
+  DfmStream::ReadComponent(Tree, Root, FFileName);
+}
+
+// --- clipboard -------------------------------------------------------------------------
+
+std::string TDesignDocument::CopyText(const std::vector<TComponent*>& Components) const {
+  const TDfmObject Tree = DfmStream::WriteComponent(FRoot.get());
+  std::unordered_map<std::string, const TDfmObject*> ByName;
+  for (const TDfmObject& Child : Tree.Children)
+    ByName.emplace(SysUtils::UpperCase(Child.Name), &Child);
+  std::string Text;
+  for (const TComponent* C : Components) {
+    const auto It = ByName.find(SysUtils::UpperCase(C->GetName()));
+    if (It != ByName.end())
+      Text += DfmStream::WriteText(*It->second);
+  }
+  return Text;
+}
+
+namespace {
+
+// The names of the objects of a tree and its children.
+void CollectNames(const TDfmObject& Obj, std::vector<std::string>& Names) {
+  if (!Obj.Name.empty())
+    Names.push_back(Obj.Name);
+  for (const TDfmObject& Child : Obj.Children)
+    CollectNames(Child, Names);
+}
+
+// The property of a (possibly dotted) name of Class that holds a component
+// reference, or null.
+const TypInfo::TPropInfo* ReferenceProp(System::TClass Class, const std::string& Name) {
+  const TypInfo::TPropInfo* Info = nullptr;
+  for (const std::string& Part : SysUtils::SplitString(Name, '.')) {
+    if (!Class)
+      return nullptr;
+    Info = Class->FindProp(Part);
+    if (!Info)
+      return nullptr;
+    Class =
+        Info->PropType->Kind == TypInfo::TTypeKind::tkClass ? Info->PropType->ClassType : nullptr;
+  }
+  return Info && Class && Class->InheritsFrom(TComponent::StaticClass()) ? Info : nullptr;
+}
+
+// Renames the pasted objects (Renames: upper-case name -> name to take, for
+// every object pasted) and
+// points their references along; a reference to a component that neither the
+// paste nor the design holds is dropped.
+void Rename(TDfmObject& Obj, const std::unordered_map<std::string, std::string>& Renames,
+            const TComponent* Root) {
+  if (const auto It = Renames.find(SysUtils::UpperCase(Obj.Name)); It != Renames.end())
+    Obj.Name = It->second;
+  const System::TClass Class = Classes::GetClass(Obj.ClassName);
+  std::erase_if(Obj.Props, [&](TDfmProperty& P) {
+    if (P.Value.Kind != TValueKind::vaIdent || SysUtils::SameText(P.Value.Str, "nil") ||
+        !ReferenceProp(Class, P.Name))
+      return false;
+    const std::string First = SysUtils::SplitString(P.Value.Str, '.').front();
+    if (const auto It = Renames.find(SysUtils::UpperCase(First)); It != Renames.end()) {
+      P.Value.Str = It->second + P.Value.Str.substr(First.size());
+      return false;
+    }
+    return !(Root->FindComponent(First) || SysUtils::SameText(First, Root->GetName()));
+  });
+  for (TDfmObject& Child : Obj.Children)
+    Rename(Child, Renames, Root);
+}
+
+// A name not taken in the design nor by Taken: Name when it is free, else
+// its stem with the smallest number from 1 (OVQuery1 -> OVQuery2, since 1 is
+// taken).
+std::string FreeName(const std::string& Name, const TComponent* Root,
+                     const std::unordered_set<std::string>& Taken) {
+  const auto Free = [&](const std::string& N) {
+    return !Root->FindComponent(N) && !SysUtils::SameText(N, Root->GetName()) &&
+           !Taken.contains(SysUtils::UpperCase(N));
+  };
+  if (Free(Name))
+    return Name;
+  size_t Stem = Name.size();
+  while (Stem > 0 && std::isdigit(static_cast<unsigned char>(Name[Stem - 1])))
+    --Stem;
+  const std::string Base = Name.substr(0, Stem);
+  for (int N = 1;; ++N)
+    if (const std::string Candidate = Base + std::to_string(N); Free(Candidate))
+      return Candidate;
+}
+
+} // namespace
+
+std::vector<TComponent*> TDesignDocument::Paste(const std::string& Text) {
+  static const std::string Source = "the pasted text";
+  if (Text.size() > MaxPasteBytes)
+    throw Classes::EReadError(Format("The pasted text is too large (%d MiB; at most %d MiB)",
+                                     static_cast<int>(Text.size() >> 20),
+                                     static_cast<int>(MaxPasteBytes >> 20)));
+  std::vector<TDfmObject> Objects = DfmStream::ParseObjects(Text, Source);
+  // A whole form file: its components.
+  if (Objects.size() == 1 && Objects[0].ClassName.size() > 0) {
+    const System::TClass Class = Classes::GetClass(Objects[0].ClassName);
+    if (Class && Class->InheritsFrom(Classes::TDataModule::StaticClass())) {
+      std::vector<TDfmObject> Children = std::move(Objects[0].Children);
+      Objects = std::move(Children);
+    }
+  }
+  for (const TDfmObject& Obj : Objects) {
+    if (Obj.Kind != DfmText::TObjectKind::okObject)
+      throw Classes::EReadError(Format("%s:%d:%d: only objects can be pasted, not an inherited "
+                                       "or inline one",
+                                       Source, Obj.Line, Obj.Column));
+    if (!Classes::GetClass(Obj.ClassName))
+      throw Classes::EClassNotFound(Format("%s:%d:%d: Class %s not found", Source, Obj.Line,
+                                           Obj.Column, StrUtils::Excerpt(Obj.ClassName)));
+  }
+  // Free names for every object pasted, children (a dataset's fields) too.
+  std::vector<std::string> Names;
+  for (const TDfmObject& Obj : Objects)
+    CollectNames(Obj, Names);
+  std::unordered_map<std::string, std::string> Renames;
+  std::unordered_set<std::string> Taken;
+  for (const std::string& Name : Names) {
+    const std::string New = FreeName(Name, FRoot.get(), Taken);
+    Taken.insert(SysUtils::UpperCase(New));
+    Renames.emplace(SysUtils::UpperCase(Name), New);
+  }
+  TDfmObject Tree;
+  Tree.ClassName = FRoot->ClassName();
+  Tree.Name = FRoot->GetName();
+  for (TDfmObject& Obj : Objects) {
+    Rename(Obj, Renames, FRoot.get());
+    Tree.Children.push_back(std::move(Obj));
+  }
+  std::vector<TComponent*> Pasted;
+  TNames PastedNames;
+  for (const TDfmObject& Obj : Tree.Children)
+    PastedNames.push_back(Obj.Name);
+  Change(ChangeName("Paste", PastedNames), [&] {
+    const int Count = FRoot->ComponentCount();
+    DfmStream::ReadComponent(Tree, FRoot.get(), Source);
+    std::unordered_set<std::string> TopLevel;
+    for (const std::string& N : PastedNames)
+      TopLevel.insert(SysUtils::UpperCase(N));
+    for (int I = Count; I < FRoot->ComponentCount(); ++I)
+      if (TComponent* C = FRoot->Components(I);
+          TopLevel.contains(SysUtils::UpperCase(C->GetName())))
+        Pasted.push_back(C);
+    // The components whose spot is taken go to the next free ones.
+    std::vector<TComponent*> Moving;
+    for (TComponent* C : Pasted) {
+      if (C->HasParent())
+        continue;
+      const DesignIntf::TDesignSpot Spot{C->DesignLeft(), C->DesignTop()};
+      for (int I = 0; I < FRoot->ComponentCount(); ++I) {
+        const TComponent* Other = FRoot->Components(I);
+        if (Other != C && !Other->HasParent() &&
+            DesignIntf::DesignSpotsOverlap(Spot, {Other->DesignLeft(), Other->DesignTop()})) {
+          Moving.push_back(C);
+          break;
+        }
+      }
+    }
+    if (!Moving.empty()) {
+      const std::vector<DesignIntf::TDesignSpot> Spots = DesignIntf::NextFreeDesignSpots(
+          FRoot.get(), static_cast<int>(Moving.size()),
+          std::unordered_set<const TComponent*>(Moving.begin(), Moving.end()));
+      for (size_t I = 0; I < Moving.size(); ++I)
+        Moving[I]->SetDesignPosition(Spots[I].Left, Spots[I].Top);
+    }
+    if (OnSetSelection)
+      OnSetSelection(PastedNames);
+  });
+  return Pasted;
 }
 
 } // namespace DesignDocument

@@ -1,14 +1,33 @@
 // A design document of the host: a text form file read into a root component
-// (a data module, later a form) that is being designed, and written back.
+// (a data module, later a form) that is being designed, and written back;
+// the history of the changes a person made to it (undo and redo); and the
+// clipboard form of components (their text, as the file holds them).
 #pragma once
 
 #include "rtl/Classes.hpp"
 #include "rtl/IOUtils.hpp"
 
+#include <cstddef>
+#include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace DesignDocument {
+
+// The names of selected components, as a document remembers a selection.
+using TNames = std::vector<std::string>;
+
+// One entry of the history: the design's text before and after a change, and
+// the selection before and after it. Texts are shared between neighbouring
+// entries (the text after one change is the text before the next).
+struct THistoryEntry {
+  std::string Name; // "Move OVQuery1", "Delete 3 components"
+  std::shared_ptr<const std::string> Before;
+  std::shared_ptr<const std::string> After;
+  TNames SelectionBefore;
+  TNames SelectionAfter;
+};
 
 class TDesignDocument {
 public:
@@ -36,12 +55,91 @@ public:
   // file and a rename: the old file stays whole until the new one is.
   void Save(const std::string& FileName = {}) const;
 
+  // --- history -------------------------------------------------------------
+  //
+  // Every change a person makes runs through Change, which keeps the design's
+  // text before and after it; Undo and Redo put the design back to one of
+  // them (the root stays the same object; its components are made anew from
+  // the text, with every property and every reference among them). The
+  // selection travels by name through the two hooks below, which whoever
+  // shows the design sets (the designer window, a command).
+
+  // The names of the components selected now, and selecting by names.
+  std::function<TNames()> OnGetSelection;
+  std::function<void(const TNames&)> OnSetSelection;
+
+  // Runs Action as one change named Name. When the design's text differs
+  // afterwards, the change becomes the newest entry of the history (the redo
+  // list is dropped) and true is returned; a change that changed nothing
+  // leaves no entry. When Action throws after changing the design, what it
+  // changed is recorded all the same (so it can be undone) and the exception
+  // goes on. A change made without Change since the last entry is recorded
+  // first, as an entry of its own ("Change").
+  bool Change(const std::string& Name, const std::function<void()>& Action);
+
+  bool CanUndo() const { return !FUndo.empty(); }
+  bool CanRedo() const { return !FRedo.empty(); }
+  // "Undo Move OVQuery1" / "Redo Delete 3 components"; "Undo" and "Redo"
+  // when there is nothing to undo or redo.
+  std::string UndoCaption() const;
+  std::string RedoCaption() const;
+  const std::vector<THistoryEntry>& UndoList() const { return FUndo; }
+  const std::vector<THistoryEntry>& RedoList() const { return FRedo; }
+  // Reverts the newest change (the selection returns to what it was before
+  // it) and returns its name; raises SysUtils::EInvalidOperation "Nothing to
+  // undo" when there is none, and when the design was changed outside the
+  // history since ("the design changed since ..."), leaving it as it is.
+  std::string Undo();
+  // Makes the newest undone change again; the same errors ("Nothing to redo").
+  std::string Redo();
+  // Forgets the history (after the document was reloaded from its file).
+  void ClearHistory();
+
+  // The history keeps at most this many entries, and drops the oldest ones
+  // while its texts take more than MaxHistoryBytes (one entry always stays).
+  static constexpr size_t MaxHistoryEntries = 100;
+  static constexpr size_t MaxHistoryBytes = size_t{256} << 20;
+
+  // A change's name over the components it changes: "Move OVQuery1" for one,
+  // "Move 3 components" for several, Verb alone for none.
+  static std::string ChangeName(const std::string& Verb, const TNames& Components);
+
+  // --- clipboard -----------------------------------------------------------
+
+  // The text form of Components (each of the root's), one object each, in
+  // the order given, as the design file writes them.
+  std::string CopyText(const std::vector<Classes::TComponent*>& Components) const;
+  // Reads components from Text (one or more objects, as CopyText writes
+  // them, or a whole form file, whose root's components are taken) into the
+  // root as one change "Paste ...", and selects them. Names already taken
+  // become free ones (OVQuery1 -> OVQuery2) and references among the pasted
+  // components follow them; references to components of the design stay,
+  // others are dropped. A pasted component whose spot is taken goes to the
+  // next free spot of the surface. Returns the pasted components. Text that
+  // does not parse, names a class the host does not know or does not read
+  // raises an exception naming what and where, and the design is unchanged.
+  std::vector<Classes::TComponent*> Paste(const std::string& Text);
+  // Pasted text larger than this is refused before it is read.
+  static constexpr size_t MaxPasteBytes = size_t{64} << 20;
+
 private:
   TDesignDocument() = default;
+  // Puts the design back to Text: the root's components are freed, the
+  // root's own properties go back to their defaults, and Text is read into
+  // it. Text is parsed first: a text that does not parse changes nothing.
+  void Restore(const std::string& Text);
+  TNames SelectionNames() const;
+  void Record(THistoryEntry Entry);
+  void Trim();
 
   std::string FFileName;
   std::unique_ptr<IOUtils::TFileUpdateLock> FLock;
   std::unique_ptr<Classes::TComponent> FRoot;
+  std::vector<THistoryEntry> FUndo;
+  std::vector<THistoryEntry> FRedo;
+  // The design's text as the history last left it (null before the first
+  // change is recorded).
+  std::shared_ptr<const std::string> FCurrent;
 };
 
 // Registers the root classes the host designs (TDataModule), once.

@@ -12,6 +12,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace DfmStream {
 
@@ -29,6 +30,8 @@ inline constexpr int MaxNesting = 200;
 // text in error messages.
 DfmText::TDfmObject Parse(std::string_view Text, const std::string& SourceName);
 DfmText::TDfmObject ParseFile(const std::string& FileName);
+// One or more objects one after another (components on the clipboard).
+std::vector<DfmText::TDfmObject> ParseObjects(std::string_view Text, const std::string& SourceName);
 
 // Tree -> canonical text: two spaces per level, long strings split at 64
 // characters, floats in the shortest text that reads back the same. A tree

@@ -32,6 +32,11 @@ bool DesignSpotsOverlap(TDesignSpot A, TDesignSpot B) {
 }
 
 TDesignSpot NextFreeDesignSpot(const TComponent* Root) {
+  return NextFreeDesignSpots(Root, 1, {}).front();
+}
+
+std::vector<TDesignSpot> NextFreeDesignSpots(const TComponent* Root, int Count,
+                                             const std::unordered_set<const TComponent*>& Ignored) {
   int Width = 0;
   if (const auto* Module = dynamic_cast<const Classes::TDataModule*>(Root))
     Width = Module->GetWidth();
@@ -49,7 +54,7 @@ TDesignSpot NextFreeDesignSpot(const TComponent* Root) {
   };
   for (int I = 0; Root && I < Root->ComponentCount(); ++I) {
     const TComponent* C = Root->Components(I);
-    if (C->HasParent())
+    if (C->HasParent() || Ignored.contains(C))
       continue;
     const TDesignSpot At{C->DesignLeft(), C->DesignTop()};
     const int64_t Column = FirstNear(At.Left, IconSize + 2 * NameOverhang, CellWidth);
@@ -61,10 +66,11 @@ TDesignSpot NextFreeDesignSpot(const TComponent* Root) {
           Blocked.insert(Cell);
       }
   }
-  int64_t Cell = 0;
-  while (Blocked.count(Cell))
-    ++Cell;
-  return SpotOf(Cell);
+  std::vector<TDesignSpot> Spots;
+  for (int64_t Cell = 0; static_cast<int>(Spots.size()) < std::max(1, Count); ++Cell)
+    if (!Blocked.count(Cell))
+      Spots.push_back(SpotOf(Cell));
+  return Spots;
 }
 
 } // namespace DesignIntf

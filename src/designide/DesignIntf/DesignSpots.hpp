@@ -4,6 +4,9 @@
 
 #include "rtl/Classes.hpp"
 
+#include <unordered_set>
+#include <vector>
+
 namespace DesignIntf {
 
 // A spot on the design surface: the design position (Left, Top) of a
@@ -20,6 +23,11 @@ struct TDesignSpot {
 // root's components that have no parent of their own (fields under their
 // dataset have no icon).
 TDesignSpot NextFreeDesignSpot(const Classes::TComponent* Root);
+// The first Count such cells (at least one), in order, as if the Ignored
+// components were not there: where several components placed at once go.
+std::vector<TDesignSpot>
+NextFreeDesignSpots(const Classes::TComponent* Root, int Count,
+                    const std::unordered_set<const Classes::TComponent*>& Ignored);
 // Whether icons (with their names below) at the two spots overlap.
 bool DesignSpotsOverlap(TDesignSpot A, TDesignSpot B);
 

@@ -494,6 +494,15 @@ public:
       Expected("end of file");
     return Root;
   }
+  std::vector<TDfmObject> ParseObjects() {
+    std::vector<TDfmObject> Objects;
+    do {
+      if (!IsObjectKeyword())
+        Expected("'object', 'inherited' or 'inline'");
+      ParseObject(Objects.emplace_back(), 1);
+    } while (FTok.Kind != TTokenKind::tkEnd);
+    return Objects;
+  }
 
 private:
   void Next() { FLex.Next(FTok); }
@@ -722,6 +731,13 @@ DfmText::TDfmObject Parse(std::string_view Text, const std::string& SourceName) 
   if (Text.size() >= static_cast<size_t>(INT_MAX))
     throw EParserError(Position(SourceName, 1, 1) + "the text is too large for a form file");
   return TParser(Text, SourceName).ParseRoot();
+}
+
+std::vector<DfmText::TDfmObject> ParseObjects(std::string_view Text,
+                                              const std::string& SourceName) {
+  if (Text.size() >= static_cast<size_t>(INT_MAX))
+    throw EParserError(Position(SourceName, 1, 1) + "the text is too large for a form file");
+  return TParser(Text, SourceName).ParseObjects();
 }
 
 DfmText::TDfmObject ParseFile(const std::string& FileName) {
