@@ -76,6 +76,12 @@ TNames TDesignDocument::SelectionNames() const {
 }
 
 bool TDesignDocument::Change(const std::string& Name, const std::function<void()>& Action) {
+  return Change(Name, [&](std::string&) { Action(); });
+}
+
+bool TDesignDocument::Change(const std::string& Name,
+                             const std::function<void(std::string& Name)>& Action) {
+  std::string Named = Name;
   auto Before = std::make_shared<const std::string>(Text());
   // What changed without the history since its last entry becomes an entry
   // of its own, so that undoing this change undoes only this change.
@@ -88,11 +94,11 @@ bool TDesignDocument::Change(const std::string& Name, const std::function<void()
       FCurrent = Before;
       return false;
     }
-    Record({Name, Before, After, SelectionBefore, SelectionNames()});
+    Record({Named, Before, After, SelectionBefore, SelectionNames()});
     return true;
   };
   try {
-    Action();
+    Action(Named);
   } catch (...) {
     Finish();
     throw;

@@ -76,6 +76,9 @@ public:
   // goes on. A change made without Change since the last entry is recorded
   // first, as an entry of its own ("Change").
   bool Change(const std::string& Name, const std::function<void()>& Action);
+  // The same for a change whose name is known only once it is made (the
+  // name of a placed component): Action may rename it.
+  bool Change(const std::string& Name, const std::function<void(std::string& Name)>& Action);
 
   bool CanUndo() const { return !FUndo.empty(); }
   bool CanRedo() const { return !FRedo.empty(); }

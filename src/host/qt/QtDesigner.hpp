@@ -234,8 +234,7 @@ public:
   bool MoveSelection(const QPoint& Offset);
   bool DeleteSelection();
   bool RenameComponent(TComponent* Component, const std::string& NewName);
-  // Sets a property of the selection through its editor; the old value can
-  // be undone.
+  // Sets a property of the selection through its editor.
   bool SetPropertyValue(const std::string& Path, const std::string& Value);
   // The ellipsis of a property (Alt held down: what the editor does then).
   bool EditProperty(const std::string& Path);
@@ -243,13 +242,30 @@ public:
   bool DefaultAction(TComponent* Component);
   // The verbs of a component as a menu (separators for "-").
   void AddVerbs(QMenu* Menu, TComponent* Component);
-  // Undoes the last property change; false when there is none.
+  // The design document's history: every design action above is one named
+  // change of it. Undo and Redo report an error in a message box and return
+  // false when there is nothing to undo or redo.
   bool Undo();
-  bool CanUndo() const { return !FUndo.empty(); }
+  bool Redo();
+  bool CanUndo() const { return FDocument && FDocument->CanUndo(); }
+  bool CanRedo() const { return FDocument && FDocument->CanRedo(); }
+  DesignDocument::TDesignDocument* Document() const { return FDocument.get(); }
 
-  // Runs Action as a step of the design: an exception is shown as the
-  // application shows errors, and the views are brought up to date after.
-  bool Run(const std::function<void()>& Action);
+  // The clipboard: the selected components as their text form (what the
+  // design file holds), on the system clipboard. Paste reports text that
+  // cannot be pasted in one message box and changes nothing.
+  bool CopySelection();
+  bool CutSelection();
+  bool PasteFromClipboard();
+
+  // Runs Action as a step of the design, recorded in the history as one
+  // change named ChangeName (Action may rename it once it knows more): an
+  // exception is shown as the application shows errors, and the views are
+  // brought up to date after.
+  bool Run(const std::string& ChangeName, const std::function<void(std::string& Name)>& Action);
+  bool Run(const std::string& ChangeName, const std::function<void()>& Action);
+  // The names of the selected components (the history's selection).
+  DesignDocument::TNames SelectedNames() const;
   // Brings the palette, tree, surface, inspector and title up to date.
   void RefreshNow();
 
@@ -277,11 +293,6 @@ protected:
 
 private:
   class TWatcher;
-  struct TUndoStep {
-    std::vector<std::string> Components;
-    std::string Path;
-    std::string OldValue;
-  };
   struct TModuleTab {
     std::string ModuleName;
     System::TInterfaceRef<ToolsAPI::IOTAModule> Module;
@@ -296,6 +307,8 @@ private:
   void DesignModified();
   void ScheduleRefresh();
   void UpdateTitle();
+  // Runs Action with exceptions shown, then brings the views up to date.
+  bool Step(const std::function<void()>& Action);
   void AddRecentFile(const std::string& FileName);
   void FillRecentMenu();
   void SaveAsAsked();
@@ -320,7 +333,6 @@ private:
   bool FModified = false;
   bool FRefreshPending = false;
   std::vector<TPersistent*> FSelection;
-  std::vector<TUndoStep> FUndo;
   std::vector<std::unique_ptr<TModuleTab>> FModuleTabs;
 
   TPalette* FPalette;
@@ -331,6 +343,7 @@ private:
   QTabWidget* FTabs;
   QMenu* FRecentMenu = nullptr;
   QAction* FUndoAction = nullptr;
+  QAction* FRedoAction = nullptr;
   QLabel* FStatus = nullptr;
 };
 

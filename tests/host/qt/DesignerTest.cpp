@@ -13,6 +13,7 @@
 #include "support/TempDir.hpp"
 #include "vcl/Windows.hpp"
 
+#include <QClipboard>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -44,6 +45,10 @@ std::string Prop(Classes::TComponent* C, const char* Name) {
       Text += (I ? "\n" : "") + Lines->Get(I);
     return Text;
   }
+  if (auto* Ref = dynamic_cast<Classes::TComponent*>(TypInfo::GetObjectProp(C, Info)))
+    return Ref->GetName();
+  if (!TypInfo::GetObjectProp(C, Info))
+    return "";
   return TypInfo::GetPropValueText(C, Info);
 }
 
@@ -236,6 +241,86 @@ TEST_F(Designer, PlacingSelectingMovingAndDeletingOnTheSurface) {
   EXPECT_EQ(Window->Designer()->GetComponent("CustomerQuery"), nullptr);
   EXPECT_TRUE(Window->Selection().empty());
   EXPECT_FALSE(TreeCaptions().join(" ").contains("CustomerQuery"));
+}
+
+TEST_F(Designer, TheEditMenuUndoesAndRedoesEachActionByNameWithItsKeys) {
+  const std::string File = OpenShop();
+  const std::string Opened = Window->Document()->Text();
+  Window->show();
+  Pump();
+  auto* UndoAction = Window->findChild<QAction*>("actUndo");
+  auto* RedoAction = Window->findChild<QAction*>("actRedo");
+  ASSERT_NE(UndoAction, nullptr);
+  ASSERT_NE(RedoAction, nullptr);
+  EXPECT_FALSE(UndoAction->isEnabled());
+  EXPECT_EQ(RedoAction->shortcuts(),
+            (QList<QKeySequence>{QKeySequence("Ctrl+Shift+Z"), QKeySequence("Ctrl+Y")}));
+  Classes::TComponent* Made = Window->PlaceComponent(Classes::GetClass("TOVQuery"), {300, 200});
+  ASSERT_NE(Made, nullptr);
+  EXPECT_EQ(UndoAction->text(), "Undo Place OVQuery1");
+  ASSERT_TRUE(Window->SetPropertyValue("DatabaseName", "shop"));
+  Window->Select({C("CustomerQuery"), C("CustomerUpdate")});
+  ASSERT_TRUE(Window->MoveSelection({10, 20}));
+  EXPECT_EQ(UndoAction->text(), "Undo Move 2 components");
+  ASSERT_TRUE(Window->DeleteSelection());
+  EXPECT_EQ(UndoAction->text(), "Undo Delete 2 components");
+  // The menu item, then the keys.
+  UndoAction->trigger();
+  Pump();
+  EXPECT_EQ(Prop(C("CustomerQuery"), "UpdateObject"), "CustomerUpdate");
+  EXPECT_EQ(Window->Selection().size(), 2u);
+  EXPECT_EQ(RedoAction->text(), "Redo Delete 2 components");
+  QTest::keyClick(Window.get(), Qt::Key_Z, Qt::ControlModifier);
+  Pump();
+  EXPECT_EQ(C("CustomerQuery")->DesignLeft(), 120);
+  EXPECT_EQ(Prop(C("OVQuery1"), "DatabaseName"), "shop");
+  QTest::keyClick(Window.get(), Qt::Key_Y, Qt::ControlModifier);
+  Pump();
+  EXPECT_EQ(C("CustomerQuery")->DesignLeft(), 130);
+  QTest::keyClick(Window.get(), Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
+  Pump();
+  EXPECT_EQ(Window->Designer()->GetComponent("CustomerUpdate"), nullptr);
+  while (Window->CanUndo())
+    ASSERT_TRUE(Window->Undo());
+  EXPECT_EQ(Window->Document()->Text(), Opened);
+  EXPECT_TRUE(Window->TreeModel() != nullptr);
+  EXPECT_TRUE(TreeCaptions().join(" ").contains("CustomerUpdate"));
+  // Nothing left to undo: the item is off, the call says so.
+  EXPECT_FALSE(UndoAction->isEnabled());
+  EXPECT_EQ(UndoAction->text(), "Undo");
+  EXPECT_TRUE(Messages.empty());
+  (void)File;
+}
+
+TEST_F(Designer, CutCopyAndPasteGoThroughTheSystemClipboardAsText) {
+  OpenShop();
+  Window->show();
+  Pump();
+  Window->Select({C("CustomerQuery"), C("CustomerUpdate")});
+  Window->findChild<QAction*>("actCopy")->trigger();
+  const QString Copied = QApplication::clipboard()->text();
+  EXPECT_TRUE(Copied.startsWith("object CustomerQuery: TOVQuery\n")) << Copied.toStdString();
+  Window->findChild<QAction*>("actPaste")->trigger();
+  Pump();
+  EXPECT_EQ(Prop(C("CustomerQuery1"), "UpdateObject"), "CustomerUpdate1");
+  EXPECT_EQ(Window->Selection(),
+            (std::vector<Classes::TPersistent*>{C("CustomerQuery1"), C("CustomerUpdate1")}));
+  EXPECT_EQ(Window->findChild<QAction*>("actUndo")->text(), "Undo Paste 2 components");
+  // Cut: gone, and on the clipboard.
+  Window->Select({C("ShopDatabase")});
+  Window->findChild<QAction*>("actCut")->trigger();
+  Pump();
+  EXPECT_EQ(Window->Designer()->GetComponent("ShopDatabase"), nullptr);
+  EXPECT_TRUE(QApplication::clipboard()->text().startsWith("object ShopDatabase: TOVDatabase"));
+  EXPECT_EQ(Window->findChild<QAction*>("actUndo")->text(), "Undo Cut ShopDatabase");
+  // Text that is no design: one message, nothing changed.
+  const std::string Before = Window->Document()->Text();
+  QApplication::clipboard()->setText("object X: TNoSuchClass\nend\n");
+  EXPECT_FALSE(Window->PasteFromClipboard());
+  ASSERT_EQ(Messages.size(), 1u);
+  EXPECT_NE(Messages[0].find("TNoSuchClass"), std::string::npos) << Messages[0];
+  EXPECT_EQ(Window->Document()->Text(), Before);
+  EXPECT_EQ(Window->findChild<QAction*>("actUndo")->text(), "Undo Cut ShopDatabase");
 }
 
 TEST_F(Designer, TheInspectorSetsValuesThroughTheEditorsShowsErrorsAndUndoes) {
@@ -503,7 +588,7 @@ TEST_F(Designer, APlacedComponentIsScrolledIntoView) {
   auto* Area = Window->findChild<QScrollArea*>("SurfaceArea");
   ASSERT_NE(Area, nullptr);
   Classes::TComponent* Far = nullptr;
-  ASSERT_TRUE(Window->Run([&] {
+  ASSERT_TRUE(Window->Run("Place", [&] {
     Far = Window->Designer()->CreateComponent(Classes::GetClass("TOVQuery"), nullptr, 1500, 1200, 0,
                                               0);
   }));

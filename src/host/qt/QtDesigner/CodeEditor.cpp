@@ -131,7 +131,7 @@ bool TDesignerWindow::SaveModuleTab(int Index) {
   if (!T)
     return false;
   bool Saved = false;
-  Run([&] { Saved = T->Module->Save(false, true); });
+  Run("Edit " + T->ModuleName, [&] { Saved = T->Module->Save(false, true); });
   UpdateModuleTab(*T);
   return Saved;
 }
@@ -144,7 +144,7 @@ bool TDesignerWindow::CloseModuleTab(int Index) {
   FTabs->setCurrentIndex(Index);
   // A modified module asks whether to save; Cancel keeps it open.
   const System::TInterfaceRef<ToolsAPI::IOTAModule> Module = T->Module;
-  Run([&] { Closed = Module->Close(); });
+  Run("Edit " + T->ModuleName, [&] { Closed = Module->Close(); });
   // The views were brought up to date after the step: a closed module's tab
   // may be gone already, so the tab is looked up again.
   for (auto It = FModuleTabs.begin(); It != FModuleTabs.end(); ++It) {

@@ -59,7 +59,11 @@ TObjectTreeView::TObjectTreeView(TDesignerWindow* Window) : QTreeWidget(nullptr)
         return;
       TComponent* Made = nullptr;
       TreeIntf::TRootSprig* Tree = FTree;
-      FWindow->Run([&] { Made = Tree->PaletteDrop(Chosen, Target); });
+      FWindow->Run("Place", [&](std::string& Name) {
+        Made = Tree->PaletteDrop(Chosen, Target);
+        if (Made)
+          Name = "Place " + Made->GetName();
+      });
       FWindow->Placed(Made);
     });
   });
@@ -236,12 +240,17 @@ void TObjectTreeView::dropEvent(QDropEvent* Event) {
       return;
     if (PaletteClass) {
       TComponent* Made = nullptr;
-      FWindow->Run([&] { Made = Tree->PaletteDrop(PaletteClass, To); });
+      FWindow->Run("Place", [&](std::string& Name) {
+        Made = Tree->PaletteDrop(PaletteClass, To);
+        if (Made)
+          Name = "Place " + Made->GetName();
+      });
       FWindow->Placed(Made);
       return;
     }
     if (TreeIntf::TSprig* Node = SprigByKey(NodeKey))
-      FWindow->Run([&] { Tree->DragDrop(Node, To); });
+      FWindow->Run("Drop " + Node->Caption() + " on " + To->Caption(),
+                   [&] { Tree->DragDrop(Node, To); });
   });
 }
 

@@ -9,6 +9,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QClipboard>
 #include <QCloseEvent>
 #include <QDockWidget>
 #include <QFileDialog>
@@ -178,7 +179,21 @@ void TDesignerWindow::BuildMenus() {
   Edit->setObjectName("EditMenu");
   FUndoAction = Edit->addAction("&Undo", this, [this] { Undo(); });
   FUndoAction->setObjectName("actUndo");
-  FUndoAction->setShortcut(QKeySequence::Undo);
+  FUndoAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Z));
+  FRedoAction = Edit->addAction("&Redo", this, [this] { Redo(); });
+  FRedoAction->setObjectName("actRedo");
+  FRedoAction->setShortcuts(
+      {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), QKeySequence(Qt::CTRL | Qt::Key_Y)});
+  Edit->addSeparator();
+  A = Edit->addAction("Cu&t", this, [this] { CutSelection(); });
+  A->setObjectName("actCut");
+  A->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_X));
+  A = Edit->addAction("&Copy", this, [this] { CopySelection(); });
+  A->setObjectName("actCopy");
+  A->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_C));
+  A = Edit->addAction("&Paste", this, [this] { PasteFromClipboard(); });
+  A->setObjectName("actPaste");
+  A->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_V));
   Edit->addSeparator();
   A = Edit->addAction("&Delete", this, [this] { DeleteSelection(); });
   A->setObjectName("actDelete");
@@ -225,7 +240,6 @@ void TDesignerWindow::DropDocument() {
   FInspector.reset();
   FTreeModel.reset();
   FSelection.clear();
-  FUndo.clear();
   if (FDesigner)
     FDesigner->OnModified = nullptr;
   FDesigner.Reset();
@@ -242,6 +256,14 @@ void TDesignerWindow::Adopt(std::unique_ptr<DesignDocument::TDesignDocument> Doc
   FFileName = Name;
   FDesigner = System::TInterfaceRef<DesignIntf::TDesigner>(new DesignIntf::TDesigner(Root()));
   FDesigner->OnModified = [this] { DesignModified(); };
+  FDocument->OnGetSelection = [this] { return SelectedNames(); };
+  FDocument->OnSetSelection = [this](const DesignDocument::TNames& Names) {
+    std::vector<TPersistent*> Chosen;
+    for (const std::string& N : Names)
+      if (TComponent* C = FDesigner->GetComponent(N); C && C != Root())
+        Chosen.push_back(C);
+    FDesigner->SetSelections(Chosen);
+  };
   FWatcher = std::make_unique<TWatcher>(this);
   FWatcher->Watch(Root());
   FTreeModel = std::make_unique<TreeIntf::TRootSprig>(Root(), FDesigner.Get());
@@ -423,8 +445,12 @@ void TDesignerWindow::FillRecentMenu() {
 void TDesignerWindow::UpdateTitle() {
   setWindowTitle(Q(DisplayName(FFileName)) + "[*] - Orvane Designer");
   setWindowModified(FModified);
-  if (FUndoAction)
+  if (FUndoAction) {
     FUndoAction->setEnabled(CanUndo());
+    FUndoAction->setText(Q(FDocument ? FDocument->UndoCaption() : std::string("Undo")));
+    FRedoAction->setEnabled(CanRedo());
+    FRedoAction->setText(Q(FDocument ? FDocument->RedoCaption() : std::string("Redo")));
+  }
 }
 
 void TDesignerWindow::closeEvent(QCloseEvent* Event) {
@@ -540,7 +566,7 @@ void TDesignerWindow::ToggleSelected(TPersistent* Instance) {
 
 // --- actions -------------------------------------------------------------------------
 
-bool TDesignerWindow::Run(const std::function<void()>& Action) {
+bool TDesignerWindow::Step(const std::function<void()>& Action) {
   bool Ok = true;
   try {
     Action();
@@ -553,11 +579,38 @@ bool TDesignerWindow::Run(const std::function<void()>& Action) {
   return Ok;
 }
 
+bool TDesignerWindow::Run(const std::string& ChangeName,
+                          const std::function<void(std::string& Name)>& Action) {
+  return Step([&] {
+    if (FDocument)
+      FDocument->Change(ChangeName, Action);
+    else {
+      std::string Name = ChangeName;
+      Action(Name);
+    }
+  });
+}
+
+bool TDesignerWindow::Run(const std::string& ChangeName, const std::function<void()>& Action) {
+  return Run(ChangeName, [&](std::string&) { Action(); });
+}
+
+DesignDocument::TNames TDesignerWindow::SelectedNames() const {
+  DesignDocument::TNames Names;
+  if (FDesigner)
+    for (TPersistent* P : FDesigner->GetSelections())
+      if (auto* C = dynamic_cast<TComponent*>(P); C && C != Root())
+        Names.push_back(C->GetName());
+  return Names;
+}
+
 TComponent* TDesignerWindow::PlaceComponent(TClass ComponentClass, const QPoint& Position) {
   TComponent* Made = nullptr;
-  Run([&] {
+  Run("Place", [&](std::string& Name) {
     Made = FDesigner->CreateComponent(ComponentClass, nullptr, std::max(0, Position.x()),
                                       std::max(0, Position.y()), 0, 0);
+    Name = "Place " + Made->GetName();
+    FDesigner->SetSelections({Made});
   });
   Placed(Made);
   return Made;
@@ -580,7 +633,7 @@ void TDesignerWindow::Placed(TComponent* Made) {
 bool TDesignerWindow::MoveSelection(const QPoint& Offset) {
   if (Offset.isNull() || FSelection.empty())
     return false;
-  return Run([&] {
+  return Run(DesignDocument::TDesignDocument::ChangeName("Move", SelectedNames()), [&] {
     for (TPersistent* P : FSelection)
       if (auto* C = dynamic_cast<TComponent*>(P))
         C->SetDesignPosition(std::max(0, C->DesignLeft() + Offset.x()),
@@ -589,19 +642,70 @@ bool TDesignerWindow::MoveSelection(const QPoint& Offset) {
   });
 }
 
-bool TDesignerWindow::DeleteSelection() {
+namespace {
+
+std::vector<TComponent*> Deletable(const std::vector<TPersistent*>& Selection, TComponent* Root) {
   std::vector<TComponent*> Doomed;
-  for (TPersistent* P : FSelection)
-    if (auto* C = dynamic_cast<TComponent*>(P); C && C != Root())
+  for (TPersistent* P : Selection)
+    if (auto* C = dynamic_cast<TComponent*>(P); C && C != Root)
       Doomed.push_back(C);
+  return Doomed;
+}
+
+} // namespace
+
+bool TDesignerWindow::DeleteSelection() {
+  const std::vector<TComponent*> Doomed = Deletable(FSelection, Root());
   if (Doomed.empty())
     return false;
-  return Run([&] {
+  return Run(DesignDocument::TDesignDocument::ChangeName("Delete", SelectedNames()), [&] {
     Select({});
     for (TComponent* C : Doomed)
       delete C;
     FDesigner->Modified();
   });
+}
+
+bool TDesignerWindow::CopySelection() {
+  const std::vector<TComponent*> Chosen = Deletable(FSelection, Root());
+  if (Chosen.empty() || !FDocument)
+    return false;
+  return Step([&] { QApplication::clipboard()->setText(Q(FDocument->CopyText(Chosen))); });
+}
+
+bool TDesignerWindow::CutSelection() {
+  const std::vector<TComponent*> Doomed = Deletable(FSelection, Root());
+  if (Doomed.empty() || !FDocument)
+    return false;
+  return Run(DesignDocument::TDesignDocument::ChangeName("Cut", SelectedNames()), [&] {
+    QApplication::clipboard()->setText(Q(FDocument->CopyText(Doomed)));
+    Select({});
+    for (TComponent* C : Doomed)
+      delete C;
+    FDesigner->Modified();
+  });
+}
+
+bool TDesignerWindow::PasteFromClipboard() {
+  if (!FDocument)
+    return false;
+  const std::string Text = QApplication::clipboard()->text().toStdString();
+  bool Pasted = false;
+  // The document records the paste as one change of its own.
+  Step([&] {
+    Pasted = !FDocument->Paste(Text).empty();
+    if (Pasted)
+      FDesigner->Modified();
+  });
+  if (Pasted && !FSelection.empty())
+    if (auto* First = dynamic_cast<TComponent*>(FSelection.front())) {
+      if (FTabs->currentWidget() != FSurfaceArea)
+        FTabs->setCurrentWidget(FSurfaceArea);
+      const QRect R = FSurface->IconRect(First);
+      FSurfaceArea->ensureVisible(R.center().x(), R.center().y(), R.width() / 2 + 40,
+                                  R.height() / 2 + 40);
+    }
+  return Pasted;
 }
 
 bool TDesignerWindow::RenameComponent(TComponent* Component, const std::string& NewName) {
@@ -618,65 +722,75 @@ bool TDesignerWindow::RenameComponent(TComponent* Component, const std::string& 
 bool TDesignerWindow::SetPropertyValue(const std::string& Path, const std::string& Value) {
   if (!FInspector)
     return false;
-  TUndoStep Step;
+  DesignDocument::TNames Names;
   for (TPersistent* P : FInspector->Selection())
     if (auto* C = dynamic_cast<TComponent*>(P))
-      Step.Components.push_back(C->GetName());
-  Step.Path = Path;
-  bool Changed = false;
-  const bool Ok = Run([&] {
-    ObjectInspector::TInspectorProperty& Row = FInspector->Get(Path);
-    Step.OldValue = Row.Value();
-    Row.SetValue(Value);
-    Changed = Row.Value() != Step.OldValue;
-    // A renamed component is found by its new name when undone.
-    if (Changed && SysUtils::SameText(Path, "Name") && Step.Components.size() == 1)
-      Step.Components[0] = Row.Value();
-  });
-  if (Ok && Changed) {
-    FUndo.push_back(std::move(Step));
-    UpdateTitle();
-  }
-  return Ok;
+      Names.push_back(C->GetName());
+  const std::string Name =
+      SysUtils::SameText(Path, "Name") && Names.size() == 1
+          ? "Rename " + Names.front()
+          : DesignDocument::TDesignDocument::ChangeName("Set " + Path + " of", Names);
+  return Run(Name, [&] { FInspector->Get(Path).SetValue(Value); });
 }
 
 bool TDesignerWindow::EditProperty(const std::string& Path) {
   if (!FInspector)
     return false;
-  return Run([&] { FInspector->Get(Path).Edit(); });
+  DesignDocument::TNames Names;
+  for (TPersistent* P : FInspector->Selection())
+    if (auto* C = dynamic_cast<TComponent*>(P))
+      Names.push_back(C->GetName());
+  return Run(DesignDocument::TDesignDocument::ChangeName("Edit " + Path + " of", Names),
+             [&] { FInspector->Get(Path).Edit(); });
 }
 
 bool TDesignerWindow::Undo() {
-  if (FUndo.empty() || !FDesigner)
+  if (!FDocument)
     return false;
-  const TUndoStep Step = FUndo.back();
-  FUndo.pop_back();
-  return Run([&] {
-    std::vector<TPersistent*> Targets;
-    for (const std::string& Name : Step.Components) {
-      TComponent* C = FDesigner->GetComponent(Name);
-      if (!C)
-        throw SysUtils::EInvalidOperation(
-            Format("Cannot undo the change of %s: %s is gone", Step.Path, Name));
-      Targets.push_back(C);
-    }
-    ObjectInspector::TObjectInspector Inspector(FDesigner.Get(), Targets);
-    Inspector.Get(Step.Path).SetValue(Step.OldValue);
-    if (Targets.size() == 1 && Targets[0] != Root())
-      Select(Targets);
-    FInspector.reset();
+  return Step([&] {
+    FDocument->Undo();
+    FModified = true;
   });
 }
 
+bool TDesignerWindow::Redo() {
+  if (!FDocument)
+    return false;
+  return Step([&] {
+    FDocument->Redo();
+    FModified = true;
+  });
+}
+
+namespace {
+
+// A verb's caption as the name of a change: without its accelerator mark
+// and trailing dots ("&Fields Editor..." -> "Fields Editor").
+std::string VerbName(std::string Caption) {
+  std::erase(Caption, '&');
+  while (!Caption.empty() && Caption.back() == '.')
+    Caption.pop_back();
+  return Caption;
+}
+
+} // namespace
+
 bool TDesignerWindow::ExecuteVerb(TComponent* Component, int Index) {
-  return Run([&] {
+  std::string Name = Component->GetName();
+  try {
+    Name = VerbName(DesignEditors::GetComponentEditor(Component, FDesigner.Get())->GetVerb(Index)) +
+           " on " + Component->GetName();
+  } catch (...) {
+    // The verb itself reports what is wrong.
+  }
+  return Run(Name, [&] {
     auto Editor = DesignEditors::GetComponentEditor(Component, FDesigner.Get());
     Editor->ExecuteVerb(Index);
   });
 }
 
 bool TDesignerWindow::DefaultAction(TComponent* Component) {
-  return Run([&] {
+  return Run("Edit " + Component->GetName(), [&] {
     auto Editor = DesignEditors::GetComponentEditor(Component, FDesigner.Get());
     Editor->Edit();
   });
