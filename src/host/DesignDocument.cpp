@@ -7,6 +7,7 @@
 #include "rtl/TypInfo.hpp"
 
 #include <algorithm>
+#include <tuple>
 #include <unordered_map>
 #include <unordered_set>
 
@@ -146,35 +147,30 @@ void TDesignDocument::ClearHistory() {
 }
 
 std::string TDesignDocument::Undo() {
-  if (FUndo.empty())
-    throw SysUtils::EInvalidOperation("Nothing to undo");
-  THistoryEntry& E = FUndo.back();
-  if (Text() != *E.After)
-    throw SysUtils::EInvalidOperation(
-        Format("Cannot undo \"%s\": the design changed since, outside the history", E.Name));
-  Restore(*E.Before);
-  FCurrent = E.Before;
-  if (OnSetSelection)
-    OnSetSelection(E.SelectionBefore);
-  FRedo.push_back(std::move(E));
-  FUndo.pop_back();
-  return FRedo.back().Name;
+  return Travel(FUndo, FRedo, true);
 }
 
 std::string TDesignDocument::Redo() {
-  if (FRedo.empty())
-    throw SysUtils::EInvalidOperation("Nothing to redo");
-  THistoryEntry& E = FRedo.back();
-  if (Text() != *E.Before)
+  return Travel(FRedo, FUndo, false);
+}
+
+std::string TDesignDocument::Travel(std::vector<THistoryEntry>& From,
+                                    std::vector<THistoryEntry>& To, bool Back) {
+  const char* What = Back ? "undo" : "redo";
+  if (From.empty())
+    throw SysUtils::EInvalidOperation(Format("Nothing to %s", What));
+  THistoryEntry& E = From.back();
+  const auto& [Now, Then] = Back ? std::tie(E.After, E.Before) : std::tie(E.Before, E.After);
+  if (Text() != *Now)
     throw SysUtils::EInvalidOperation(
-        Format("Cannot redo \"%s\": the design changed since, outside the history", E.Name));
-  Restore(*E.After);
-  FCurrent = E.After;
+        Format("Cannot %s \"%s\": the design changed since, outside the history", What, E.Name));
+  Restore(*Then);
+  FCurrent = Then;
   if (OnSetSelection)
-    OnSetSelection(E.SelectionAfter);
-  FUndo.push_back(std::move(E));
-  FRedo.pop_back();
-  return FUndo.back().Name;
+    OnSetSelection(Back ? E.SelectionBefore : E.SelectionAfter);
+  To.push_back(std::move(E));
+  From.pop_back();
+  return To.back().Name;
 }
 
 void TDesignDocument::Restore(const std::string& Text) {

@@ -132,6 +132,8 @@ private:
   // it. Text is parsed first: a text that does not parse changes nothing.
   void Restore(const std::string& Text);
   TNames SelectionNames() const;
+  // Undo (Back) or redo: the newest entry of From restored and moved to To.
+  std::string Travel(std::vector<THistoryEntry>& From, std::vector<THistoryEntry>& To, bool Back);
   void Record(THistoryEntry Entry);
   void Trim();
 
