@@ -3,6 +3,8 @@
 #include "rtl/StrUtils.hpp"
 #include "rtl/SysUtils.hpp"
 
+#include <iostream>
+
 namespace HostCommands {
 
 using SysUtils::Format;
@@ -12,6 +14,8 @@ TDesign::TDesign(THost& Host, const std::string& FileName, bool ForUpdate) {
   FDocument = DesignDocument::TDesignDocument::Open(FileName, ForUpdate);
   FDesigner =
       System::TInterfaceRef<DesignIntf::TDesigner>(new DesignIntf::TDesigner(FDocument->Root()));
+  if (ForUpdate)
+    FOpened = FDocument->Text();
 }
 
 Classes::TComponent* TDesign::Component(const std::string& Name) const {
@@ -21,11 +25,22 @@ Classes::TComponent* TDesign::Component(const std::string& Name) const {
       Format("%s has no component named %s", FileName(), StrUtils::Excerpt(Name)));
 }
 
-bool TDesign::SaveIfModified() {
+bool TDesign::SaveIfModified(const std::string& ChangeName) {
   if (!FDesigner->IsModified())
     return false;
   FDocument->Save();
+  RecordChange(*FDocument, ChangeName, FOpened);
   return true;
+}
+
+void RecordChange(DesignDocument::TDesignDocument& Document, const std::string& ChangeName,
+                  const std::string& Before) {
+  try {
+    Document.RecordInHistoryFile(ChangeName, Before);
+  } catch (const std::exception& E) {
+    std::cerr << "ovdesigner: the change was saved, but not recorded for undo: " << E.what()
+              << '\n';
+  }
 }
 
 void TForwardingUI::RunModal(Forms::TCustomForm* Form) {

@@ -27,19 +27,30 @@ public:
   TDesign& operator=(const TDesign&) = delete;
 
   DesignIntf::TDesigner* Designer() const { return FDesigner.Get(); }
+  DesignDocument::TDesignDocument& Document() const { return *FDocument; }
   Classes::TComponent* Root() const { return FDocument->Root(); }
   const std::string& FileName() const { return FDocument->FileName(); }
 
   // The component named Name; EComponentError naming the file when there is
   // none.
   Classes::TComponent* Component(const std::string& Name) const;
-  // Saves the file when the designer was told of a change; whether it did.
-  bool SaveIfModified();
+  // Saves the file when the designer was told of a change, and records the
+  // change in the file's history (see undo) named ChangeName; whether it
+  // saved. A history that cannot be written is reported on stderr: the
+  // design is saved all the same.
+  bool SaveIfModified(const std::string& ChangeName);
 
 private:
   std::unique_ptr<DesignDocument::TDesignDocument> FDocument;
   System::TInterfaceRef<DesignIntf::TDesigner> FDesigner;
+  std::string FOpened; // the design's text as opened, for update
 };
+
+// Records in the history file of Document the change from Before to its
+// text now (DesignDocument::RecordInHistoryFile); a failure is reported on
+// stderr and goes no further.
+void RecordChange(DesignDocument::TDesignDocument& Document, const std::string& ChangeName,
+                  const std::string& Before);
 
 // A user interface that passes every request on to Inner; a command
 // overrides what it watches or changes.

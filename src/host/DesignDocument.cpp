@@ -20,6 +20,9 @@ using DfmText::TDfmValue;
 using DfmText::TValueKind;
 using SysUtils::Format;
 
+// The name of a change made without the history, recorded once it is found.
+constexpr const char* OutsideChange = "Change Made Elsewhere";
+
 void RegisterRootClasses() {
   if (!Classes::GetClass("TDataModule"))
     Classes::RegisterClass(Classes::TDataModule::StaticClass());
@@ -87,7 +90,7 @@ bool TDesignDocument::Change(const std::string& Name,
   // What changed without the history since its last entry becomes an entry
   // of its own, so that undoing this change undoes only this change.
   if (FCurrent && *FCurrent != *Before)
-    Record({"Change", FCurrent, Before, SelectionNames(), SelectionNames()});
+    Record({OutsideChange, FCurrent, Before, SelectionNames(), SelectionNames()});
   const TNames SelectionBefore = SelectionNames();
   const auto Finish = [&] {
     auto After = std::make_shared<const std::string>(Text());
@@ -194,6 +197,169 @@ void TDesignDocument::Restore(const std::string& Text) {
     }
   }
   DfmStream::ReadComponent(Tree, Root, FFileName);
+}
+
+// --- the history file ---------------------------------------------------------------
+//
+// "ovhistory 1", then the texts, each as its byte count on a line of its own
+// and its bytes followed by a line feed; then the undo and the redo lists,
+// each entry its name, the indexes of its texts before and after, and the
+// names of its selections, strings written as the texts are.
+
+std::string TDesignDocument::HistoryFileName() const {
+  return SysUtils::ExtractFilePath(FFileName) + "." + SysUtils::ExtractFileName(FFileName) +
+         ".ovhistory";
+}
+
+namespace {
+
+constexpr const char* HistoryMagic = "ovhistory 1\n";
+
+class THistoryReader {
+public:
+  THistoryReader(std::string Text, std::string FileName)
+      : FText(std::move(Text)), FFileName(std::move(FileName)) {}
+  size_t Number() {
+    const size_t End = FText.find('\n', FPos);
+    if (End == std::string::npos || End == FPos || End - FPos > 12)
+      Damaged();
+    size_t N = 0;
+    for (size_t I = FPos; I < End; ++I) {
+      if (!std::isdigit(static_cast<unsigned char>(FText[I])))
+        Damaged();
+      N = N * 10 + static_cast<size_t>(FText[I] - '0');
+    }
+    FPos = End + 1;
+    return N;
+  }
+  std::string String() {
+    const size_t N = Number();
+    if (N > FText.size() - FPos || FPos + N >= FText.size() || FText[FPos + N] != '\n')
+      Damaged();
+    std::string S = FText.substr(FPos, N);
+    FPos += N + 1;
+    return S;
+  }
+  void Expect(std::string_view What) {
+    if (FText.compare(FPos, What.size(), What) != 0)
+      Damaged();
+    FPos += What.size();
+  }
+  bool AtEnd() const { return FPos == FText.size(); }
+  [[noreturn]] void Damaged() const {
+    throw Classes::EReadError(
+        Format("The history file %s is damaged (at byte %d); remove it to start a new history",
+               FFileName, static_cast<int>(FPos)));
+  }
+
+private:
+  std::string FText;
+  std::string FFileName;
+  size_t FPos = 0;
+};
+
+void WriteString(std::string& Out, const std::string& S) {
+  Out += std::to_string(S.size());
+  Out += '\n';
+  Out += S;
+  Out += '\n';
+}
+
+} // namespace
+
+void TDesignDocument::LoadHistory() {
+  ClearHistory();
+  if (!SysUtils::FileExists(HistoryFileName()))
+    return;
+  THistoryReader R(SysUtils::LoadFileToString(HistoryFileName()), HistoryFileName());
+  R.Expect(HistoryMagic);
+  std::vector<std::shared_ptr<const std::string>> Texts(R.Number());
+  for (auto& T : Texts)
+    T = std::make_shared<const std::string>(R.String());
+  const auto Text = [&] {
+    const size_t I = R.Number();
+    if (I >= Texts.size())
+      R.Damaged();
+    return Texts[I];
+  };
+  const auto Names = [&] {
+    TNames N(R.Number());
+    for (std::string& S : N)
+      S = R.String();
+    return N;
+  };
+  std::vector<THistoryEntry> Lists[2];
+  for (auto& List : Lists) {
+    const size_t Count = R.Number();
+    for (size_t I = 0; I < Count; ++I) {
+      THistoryEntry E;
+      E.Name = R.String();
+      E.Before = Text();
+      E.After = Text();
+      E.SelectionBefore = Names();
+      E.SelectionAfter = Names();
+      List.push_back(std::move(E));
+    }
+  }
+  if (!R.AtEnd())
+    R.Damaged();
+  FUndo = std::move(Lists[0]);
+  FRedo = std::move(Lists[1]);
+  FCurrent = !FUndo.empty() ? FUndo.back().After : !FRedo.empty() ? FRedo.back().Before : nullptr;
+}
+
+void TDesignDocument::SaveHistory() {
+  const auto Write = [this] {
+    std::vector<const std::string*> Texts;
+    std::unordered_map<const std::string*, size_t> Index;
+    const auto Add = [&](const std::shared_ptr<const std::string>& T) {
+      if (Index.emplace(T.get(), Texts.size()).second)
+        Texts.push_back(T.get());
+    };
+    for (const auto* List : {&FUndo, &FRedo})
+      for (const THistoryEntry& E : *List) {
+        Add(E.Before);
+        Add(E.After);
+      }
+    std::string Out = HistoryMagic;
+    Out += std::to_string(Texts.size()) + "\n";
+    for (const std::string* T : Texts)
+      WriteString(Out, *T);
+    for (const auto* List : {&FUndo, &FRedo}) {
+      Out += std::to_string(List->size()) + "\n";
+      for (const THistoryEntry& E : *List) {
+        WriteString(Out, E.Name);
+        Out += std::to_string(Index[E.Before.get()]) + "\n";
+        Out += std::to_string(Index[E.After.get()]) + "\n";
+        for (const TNames* N : {&E.SelectionBefore, &E.SelectionAfter}) {
+          Out += std::to_string(N->size()) + "\n";
+          for (const std::string& S : *N)
+            WriteString(Out, S);
+        }
+      }
+    }
+    return Out;
+  };
+  std::string Out = Write();
+  while (Out.size() > MaxSavedHistoryBytes && FUndo.size() + FRedo.size() > 1) {
+    if (!FRedo.empty())
+      FRedo.erase(FRedo.begin());
+    else
+      FUndo.erase(FUndo.begin());
+    Out = Write();
+  }
+  SysUtils::SaveFileAtomically(HistoryFileName(), Out);
+}
+
+void TDesignDocument::RecordInHistoryFile(const std::string& Name, const std::string& Before) {
+  LoadHistory();
+  auto B = std::make_shared<const std::string>(Before);
+  if (FCurrent && *FCurrent != *B)
+    Record({OutsideChange, FCurrent, B, {}, {}});
+  auto After = std::make_shared<const std::string>(Text());
+  if (*After != *B)
+    Record({Name, B, After, {}, {}});
+  SaveHistory();
 }
 
 // --- clipboard -------------------------------------------------------------------------

@@ -74,7 +74,7 @@ public:
   // leaves no entry. When Action throws after changing the design, what it
   // changed is recorded all the same (so it can be undone) and the exception
   // goes on. A change made without Change since the last entry is recorded
-  // first, as an entry of its own ("Change").
+  // first, as an entry of its own ("Change Made Elsewhere").
   bool Change(const std::string& Name, const std::function<void()>& Action);
   // The same for a change whose name is known only once it is made (the
   // name of a placed component): Action may rename it.
@@ -102,6 +102,25 @@ public:
   // while its texts take more than MaxHistoryBytes (one entry always stays).
   static constexpr size_t MaxHistoryEntries = 100;
   static constexpr size_t MaxHistoryBytes = size_t{256} << 20;
+
+  // --- the history of the file, for the command line -----------------------
+  //
+  // Each command is a process of its own, so the command line keeps the
+  // history beside the design file, in ".NAME.ovhistory" of its folder.
+
+  std::string HistoryFileName() const;
+  // Reads the file's history (an empty one when there is no history file).
+  // A damaged history file raises Classes::EReadError naming it.
+  void LoadHistory();
+  // Writes the history beside the file, atomically; the oldest entries are
+  // dropped while it would take more than MaxSavedHistoryBytes.
+  void SaveHistory();
+  static constexpr size_t MaxSavedHistoryBytes = size_t{32} << 20;
+  // Records in the history file the change a command made: from Before (the
+  // design's text when the command opened it) to the design's text now,
+  // named Name. A change made to the file outside the history since its last
+  // entry is recorded first as an entry of its own ("Change Made Elsewhere").
+  void RecordInHistoryFile(const std::string& Name, const std::string& Before);
 
   // A change's name over the components it changes: "Move OVQuery1" for one,
   // "Move 3 components" for several, Verb alone for none.

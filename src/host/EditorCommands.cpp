@@ -126,7 +126,11 @@ void Verb(THost& Host, const std::string& FileName, const std::string& Component
                                              EditorDescription(C, Editor.get()), Count - 1, Index));
   const std::string Caption = Editor->GetVerb(Index);
   const auto Log = RunWithUI(UIScript, Host.Options().Json, [&] { Editor->ExecuteVerb(Index); });
-  const bool Saved = Design.SaveIfModified();
+  std::string Name = Caption;
+  std::erase(Name, '&');
+  while (!Name.empty() && Name.back() == '.')
+    Name.pop_back();
+  const bool Saved = Design.SaveIfModified(Name + " on " + C->GetName());
   ReportRun(Host, Design, Component, Format("verb %d (%s) done", Index, Caption), Saved, Log, Out,
             {{"component", Component}, {"index", Index}, {"caption", Caption}});
 }
@@ -138,7 +142,7 @@ void EditComponent(THost& Host, const std::string& FileName, const std::string& 
   Classes::TComponent* C = Design.Component(Component);
   auto Editor = DesignEditors::GetComponentEditor(C, Design.Designer());
   const auto Log = RunWithUI(UIScript, Host.Options().Json, [&] { Editor->Edit(); });
-  const bool Saved = Design.SaveIfModified();
+  const bool Saved = Design.SaveIfModified("Edit " + C->GetName());
   ReportRun(Host, Design, Component, "double-click done", Saved, Log, Out,
             {{"component", Component}, {"editor", Editor->ClassName()}});
 }

@@ -216,8 +216,11 @@ void SetProperty(THost& Host, const std::string& FileName, const std::string& Co
         "%s: property %s (%s) is edited in its dialog, not typed; edit it with: "
         "ovdesigner edit-property %s %s %s",
         Inspector.SelectionText(), P.Path(), P.Value(), Design.FileName(), Component, P.Path()));
+  const std::string Path = P.Path();
   P.SetValue(Value);
-  const bool Saved = Design.SaveIfModified();
+  const bool Saved =
+      Design.SaveIfModified(SysUtils::SameText(Path, "Name") ? "Rename " + Component
+                                                             : "Set " + Path + " of " + Component);
   const std::string Now = P.Value();
   if (Host.Options().Json) {
     PrintJson(Out, {{"component", Component},
@@ -256,7 +259,7 @@ void EditProperty(THost& Host, const std::string& FileName, const std::string& C
   P.Edit();
   if (auto* Scripted = dynamic_cast<ScriptedUI::TScriptedUI*>(UI.get()))
     Scripted->CheckFinished();
-  const bool Saved = Design.SaveIfModified();
+  const bool Saved = Design.SaveIfModified("Edit " + P.Path() + " of " + Component);
   const std::string Now = P.Value();
   if (Host.Options().Json) {
     ordered_json J{{"component", Component}, {"property", P.Path()}, {"before", Before},
@@ -295,7 +298,7 @@ void Drop(THost& Host, const std::string& FileName, const std::string& Node,
   TSprig* T = NodeNamed(Root, Design, Target);
   const std::string NodeName = NodeText(N), TargetName = NodeText(T);
   const bool Changed = Root.DragDrop(N, T);
-  const bool Saved = Design.SaveIfModified();
+  const bool Saved = Design.SaveIfModified("Drop " + NodeName + " on " + TargetName);
   // The tree was built again: the node's new place.
   TSprig* Moved = Root.FindNode(NodeName);
   const std::string Parent = Moved && Moved->Parent() ? Moved->Parent()->Caption() : std::string();
@@ -330,7 +333,7 @@ void Place(THost& Host, const std::string& FileName, const std::string& ClassNam
   TSprig* T = NodeNamed(Root, Design, Target);
   const std::string TargetName = NodeText(T);
   Classes::TComponent* C = Root.PaletteDrop(Class, T);
-  const bool Saved = Design.SaveIfModified();
+  const bool Saved = Design.SaveIfModified("Place " + C->GetName());
   TSprig* Node = Root.FindItem(C);
   const std::string Parent = Node && Node->Parent() ? Node->Parent()->Caption() : std::string();
   if (Host.Options().Json) {

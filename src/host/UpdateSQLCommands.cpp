@@ -132,6 +132,7 @@ void EditUpdateSQL(THost& Host, const std::string& FileName, const std::string& 
                    const std::string& UIScript, std::ostream& Out) {
   const auto Edit = PackageEditUpdateSQL(Host);
   const auto Doc = DesignDocument::TDesignDocument::Open(FileName, true);
+  const std::string Opened = Doc->Text();
   Classes::TComponent* C = Doc->Root()->FindComponent(Component);
   if (!C)
     throw SysUtils::Exception(
@@ -149,8 +150,10 @@ void EditUpdateSQL(THost& Host, const std::string& FileName, const std::string& 
     if (Scripted)
       Scripted->CheckFinished();
   }
-  if (Confirmed)
+  if (Confirmed) {
     Doc->Save();
+    RecordChange(*Doc, "Edit " + Component, Opened);
+  }
   if (Host.Options().Json) {
     ordered_json J{{"file", FileName},
                    {"component", Component},

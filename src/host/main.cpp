@@ -7,6 +7,7 @@
 #ifdef OV_HAVE_GUI
 #include "host/GuiCommands.hpp"
 #endif
+#include "host/HistoryCommands.hpp"
 #include "host/HostCommands.hpp"
 #include "host/InspectorCommands.hpp"
 #include "host/UpdateSQLCommands.hpp"
@@ -51,6 +52,7 @@ int main(int argc, char** argv) {
   HostCommands::AddHostCommands(App, Host);
   HostCommands::AddInspectorCommands(App, Host);
   HostCommands::AddEditorCommands(App, Host);
+  HostCommands::AddHistoryCommands(App, Host);
 #ifdef OV_HAVE_GUI
   HostCommands::AddGuiCommands(App, Host);
 #endif

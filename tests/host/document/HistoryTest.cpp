@@ -162,7 +162,7 @@ TEST_F(Document, ChangesOutsideTheHistoryAreNeverUndoneByMistake) {
   // The next change records it as an entry of its own first.
   Doc->Change("Move ShopDatabase", [&] { C("ShopDatabase")->SetDesignPosition(0, 400); });
   EXPECT_EQ(Doc->Undo(), "Move ShopDatabase");
-  EXPECT_EQ(Doc->Undo(), "Change");
+  EXPECT_EQ(Doc->Undo(), "Change Made Elsewhere");
   EXPECT_EQ(C("CustomerQuery")->DesignLeft(), 120);
   EXPECT_EQ(C("Customers")->DesignLeft(), 200);
 }
