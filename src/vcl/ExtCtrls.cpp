@@ -108,6 +108,8 @@ OV_CLASS_END
 
 TBevel::TBevel(TComponent* AOwner) : TGraphicControl(AOwner) {
   SetBounds(0, 0, 50, 50);
+  // A bevel draws only its lines: it has no colour of its own to fill with.
+  SetParentColor(true);
 }
 
 OV_CLASS_BEGIN(TImage, Controls::TGraphicControl, "ExtCtrls")

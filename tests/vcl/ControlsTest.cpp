@@ -213,6 +213,13 @@ TEST(Control, FontAndColourFollowTheParentUntilSetOwn) {
   P->SetColor(Graphics::clRed);
   F->SetColor(Graphics::clWhite);
   EXPECT_EQ(P->GetColor(), Graphics::clRed);
+  // A bevel has no colour of its own (it draws lines only): never white.
+  auto* Bevel = new ExtCtrls::TBevel(F.get());
+  Bevel->SetParent(F.get());
+  EXPECT_TRUE(Bevel->GetParentColor());
+  EXPECT_EQ(Bevel->GetColor(), Graphics::clWhite);
+  F->SetColor(Graphics::clBtnFace);
+  EXPECT_EQ(Bevel->GetColor(), Graphics::clBtnFace);
 }
 
 TEST(Control, AnchorsFollowAResizedParent) {

@@ -100,8 +100,13 @@ public:
   TComponent* ComponentAt(const QPoint& Pos) const;
   // Sizes the surface to the data module and its icons.
   void Relayout();
+  // The name shown under a component's icon (elided to the icon's cell of
+  // the grid), and where it is drawn under the icon's rectangle.
+  QString CaptionOf(const TComponent* Component, const QFontMetrics& Metrics) const;
+  QRect CaptionRect(const QRect& Icon, const QString& Caption, const QFontMetrics& Metrics) const;
 
 protected:
+  bool event(QEvent* Event) override;
   void paintEvent(QPaintEvent* Event) override;
   void mousePressEvent(QMouseEvent* Event) override;
   void mouseMoveEvent(QMouseEvent* Event) override;

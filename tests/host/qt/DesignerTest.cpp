@@ -25,6 +25,7 @@
 #include <QScrollArea>
 #include <QTabBar>
 #include <QToolButton>
+#include <QToolTip>
 
 #include <deque>
 
@@ -578,6 +579,23 @@ TEST_F(Designer, SavingIsWholeOrNothingAndTheRecentListRemembers) {
   EXPECT_EQ(Window->FileName(), "");
   EXPECT_EQ(Window->Root()->GetName(), "DataModule1");
   EXPECT_EQ(Window->windowTitle(), "Untitled[*] - Orvane Designer");
+}
+
+TEST_F(Designer, LongNamesOnTheSurfaceAreElidedToTheirCellWithTheWholeNameInATooltip) {
+  OpenShop();
+  ASSERT_TRUE(Window->RenameComponent(C("CustomerQuery"), "CustomerQueryWithAVeryLongName"));
+  QtDesigner::TDesignSurface* S = Window->Surface();
+  const QFontMetrics M(S->font());
+  const QString Shown = S->CaptionOf(C("CustomerQueryWithAVeryLongName"), M);
+  EXPECT_TRUE(Shown.endsWith(QChar(0x2026))) << Shown.toStdString();
+  // Within the icon's cell of the grid (96 pixels): it never runs into the
+  // name of the icon beside it.
+  const QRect R = S->CaptionRect(S->IconRect(C("CustomerQueryWithAVeryLongName")), Shown, M);
+  EXPECT_LE(R.width(), 96);
+  EXPECT_EQ(S->CaptionOf(C("ShopDatabase"), M), "ShopDatabase");
+  QHelpEvent Tip(QEvent::ToolTip, R.center(), S->mapToGlobal(R.center()));
+  QApplication::sendEvent(S, &Tip);
+  EXPECT_EQ(QToolTip::text(), "CustomerQueryWithAVeryLongName: TOVQuery");
 }
 
 TEST_F(Designer, APlacedComponentIsScrolledIntoView) {

@@ -7,6 +7,7 @@
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QToolTip>
 #include <qdrawutil.h>
 
 #include <algorithm>
@@ -19,6 +20,10 @@ namespace {
 // palette bitmap in it, the name below.
 constexpr int IconSize = 28;
 constexpr int CaptionHeight = 16;
+// A name takes at most the icon's cell of the surface's grid (the icon and
+// 34 pixels each side, as placing counts it), less a gap to the next name;
+// a longer one is elided, and its tooltip shows it whole.
+constexpr int MaxCaptionWidth = IconSize + 2 * 34 - 6;
 
 bool Contains(const std::vector<TPersistent*>& List, const TPersistent* P) {
   return std::find(List.begin(), List.end(), P) != List.end();
@@ -36,6 +41,41 @@ TDesignSurface::TDesignSurface(TDesignerWindow* Window) : QWidget(nullptr), FWin
 
 QRect TDesignSurface::IconRect(const TComponent* Component) const {
   return QRect(Component->DesignLeft(), Component->DesignTop(), IconSize, IconSize);
+}
+
+QString TDesignSurface::CaptionOf(const TComponent* Component, const QFontMetrics& M) const {
+  return M.elidedText(QString::fromStdString(Component->GetName()), Qt::ElideRight,
+                      MaxCaptionWidth);
+}
+
+QRect TDesignSurface::CaptionRect(const QRect& Icon, const QString& Caption,
+                                  const QFontMetrics& M) const {
+  const int TextWidth = M.horizontalAdvance(Caption);
+  return QRect(Icon.center().x() - TextWidth / 2 - 2, Icon.bottom() + 2, TextWidth + 4,
+               CaptionHeight);
+}
+
+bool TDesignSurface::event(QEvent* Event) {
+  if (Event->type() != QEvent::ToolTip)
+    return QWidget::event(Event);
+  // The whole name and the class of the icon (or name) under the pointer.
+  const QPoint Pos = static_cast<QHelpEvent*>(Event)->pos();
+  TComponent* Root = FWindow->Root();
+  const QFontMetrics M(font());
+  for (int I = Root ? Root->ComponentCount() - 1 : -1; I >= 0; --I) {
+    TComponent* C = Root->Components(I);
+    if (C->HasParent())
+      continue;
+    const QRect R = IconRect(C);
+    if (R.contains(Pos) || CaptionRect(R, CaptionOf(C, M), M).contains(Pos)) {
+      QToolTip::showText(static_cast<QHelpEvent*>(Event)->globalPos(),
+                         QString::fromStdString(C->GetName() + ": " + C->ClassName()), this);
+      return true;
+    }
+  }
+  QToolTip::hideText();
+  Event->ignore();
+  return true;
 }
 
 TComponent* TDesignSurface::ComponentAt(const QPoint& Pos) const {
@@ -85,10 +125,8 @@ void TDesignSurface::paintEvent(QPaintEvent* Event) {
     QRect R = IconRect(C);
     if (Selected && FDragging)
       R.translate(FOffset);
-    const QString Name = QString::fromStdString(C->GetName());
-    const int TextWidth = M.horizontalAdvance(Name);
-    const QRect Caption(R.center().x() - TextWidth / 2 - 2, R.bottom() + 2, TextWidth + 4,
-                        CaptionHeight);
+    const QString Name = CaptionOf(C, M);
+    const QRect Caption = CaptionRect(R, Name, M);
     if (!Visible.intersects(R.united(Caption).adjusted(-3, -3, 3, 3)))
       continue;
     qDrawWinButton(&P, R, palette(), false, &palette().brush(QPalette::Button));

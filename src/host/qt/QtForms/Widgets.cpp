@@ -2,6 +2,7 @@
 
 #include <QCloseEvent>
 #include <QPainter>
+#include <QStyle>
 #include <QStyleOptionTabWidgetFrame>
 #include <qdrawutil.h>
 
@@ -82,6 +83,19 @@ void TBevelWidget::paintEvent(QPaintEvent*) {
   default: // spacer
     break;
   }
+}
+
+void TGroupBoxWidget::paintEvent(QPaintEvent*) {
+  QPainter P(this);
+  const QFontMetrics M(font());
+  // An etched frame whose top line runs through the title's middle.
+  qDrawShadeRect(&P, rect().adjusted(0, M.height() / 2, 0, 0), palette(), true, 1, 0);
+  if (title().isEmpty())
+    return;
+  const QRect Title(8, 0, M.horizontalAdvance(title()) + 4, M.height());
+  P.fillRect(Title, palette().brush(backgroundRole()));
+  style()->drawItemText(&P, Title, Qt::AlignCenter | Qt::TextShowMnemonic, palette(), isEnabled(),
+                        title(), QPalette::WindowText);
 }
 
 TPageWidget::TPageWidget(QWidget* Parent) : QWidget(Parent), FTabs(new QTabBar(this)) {

@@ -7,6 +7,7 @@
 #include <QComboBox>
 #include <QDialog>
 #include <QFrame>
+#include <QGroupBox>
 #include <QTabBar>
 
 #include <functional>
@@ -57,6 +58,17 @@ protected:
 private:
   int FShape = 0;
   bool FRaised = false;
+};
+
+// A group box with its title on the frame's top line, as the platform draws
+// it: the stored layouts put what a group box holds just below the title,
+// where a style that draws the title above the frame has the frame's line.
+class TGroupBoxWidget : public QGroupBox {
+public:
+  explicit TGroupBoxWidget(QWidget* Parent) : QGroupBox(Parent) {}
+
+protected:
+  void paintEvent(QPaintEvent* Event) override;
 };
 
 // A page control: its tabs, and a frame around the area where the model

@@ -2,6 +2,7 @@
 // are radio buttons laid out in its columns, and a click on one chooses its
 // item in the model.
 #include "host/qt/QtForms/Binders.hpp"
+#include "host/qt/QtForms/Widgets.hpp"
 
 #include "vcl/ExtCtrls.hpp"
 #include "vcl/UserInput.hpp"
@@ -17,7 +18,7 @@ namespace {
 
 class TGroupBoxBinder : public TBinder {
 public:
-  QWidget* Create(TBinding&, QWidget* Parent) const override { return new QGroupBox(Parent); }
+  QWidget* Create(TBinding&, QWidget* Parent) const override { return new TGroupBoxWidget(Parent); }
 
   void Sync(TFormView&, TBinding& B, Qt::FocusPolicy) const override {
     auto* W = static_cast<QGroupBox*>(B.Widget);
