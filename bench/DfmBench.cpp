@@ -23,6 +23,7 @@ OV_SET(TBenchOptions, TBenchOption)
 
 class TBenchItem : public TComponent {
   OV_CLASS(TBenchItem, TComponent)
+public:
   explicit TBenchItem(TComponent* AOwner) : TComponent(AOwner), FLines(new TStringList()) {}
   const std::string& GetCaption() const { return FCaption; }
   void SetCaption(const std::string& V) { FCaption = V; }
@@ -55,6 +56,7 @@ private:
 
 class TBenchLink : public TCollectionItem {
   OV_CLASS(TBenchLink, TCollectionItem)
+public:
   explicit TBenchLink(TCollection* C) : TCollectionItem(C) {}
   const std::string& GetName() const { return FName; }
   void SetName(const std::string& V) { FName = V; }
@@ -65,6 +67,7 @@ private:
 
 class TBenchHolder : public TComponent {
   OV_CLASS(TBenchHolder, TComponent)
+public:
   explicit TBenchHolder(TComponent* AOwner)
       : TComponent(AOwner), FLinks(new TOwnedCollection(this, TBenchLink::StaticClass())) {}
   TOwnedCollection* GetLinks() const { return FLinks.get(); }
@@ -76,6 +79,7 @@ private:
 
 class TBenchForm : public TComponent {
   OV_CLASS(TBenchForm, TComponent)
+public:
   using TComponent::TComponent;
   void ItemChange(System::TObject*) {}
 };

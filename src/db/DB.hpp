@@ -154,6 +154,7 @@ class TDataLink;
 // freed when it closes.
 class TField : public TComponent {
   OV_CLASS(TField, TComponent)
+public:
   explicit TField(TComponent* AOwner);
   ~TField() override;
 
@@ -238,6 +239,7 @@ private:
 
 class TStringField : public TField {
   OV_CLASS(TStringField, TField)
+public:
   explicit TStringField(TComponent* AOwner);
   TVariant Coerce(const TVariant& Value) const override;
 };
@@ -250,6 +252,7 @@ protected:
 
 class TIntegerField : public TNumericField {
   OV_CLASS(TIntegerField, TNumericField)
+public:
   explicit TIntegerField(TComponent* AOwner) : TIntegerField(AOwner, TFieldType::ftInteger) {}
   TVariant Coerce(const TVariant& Value) const override;
 
@@ -261,6 +264,7 @@ protected:
 
 class TSmallintField : public TIntegerField {
   OV_CLASS(TSmallintField, TIntegerField)
+public:
   explicit TSmallintField(TComponent* AOwner) : TIntegerField(AOwner, TFieldType::ftSmallint) {}
 
 protected:
@@ -270,6 +274,7 @@ protected:
 
 class TWordField : public TIntegerField {
   OV_CLASS(TWordField, TIntegerField)
+public:
   explicit TWordField(TComponent* AOwner) : TIntegerField(AOwner, TFieldType::ftWord) {}
 
 protected:
@@ -279,17 +284,20 @@ protected:
 
 class TAutoIncField : public TIntegerField {
   OV_CLASS(TAutoIncField, TIntegerField)
+public:
   explicit TAutoIncField(TComponent* AOwner) : TIntegerField(AOwner, TFieldType::ftAutoInc) {}
 };
 
 class TLargeintField : public TNumericField {
   OV_CLASS(TLargeintField, TNumericField)
+public:
   explicit TLargeintField(TComponent* AOwner) : TNumericField(AOwner, TFieldType::ftLargeint) {}
   TVariant Coerce(const TVariant& Value) const override;
 };
 
 class TFloatField : public TNumericField {
   OV_CLASS(TFloatField, TNumericField)
+public:
   explicit TFloatField(TComponent* AOwner) : TFloatField(AOwner, TFieldType::ftFloat) {}
   TVariant Coerce(const TVariant& Value) const override;
   int GetPrecision() const { return FPrecision; }
@@ -304,6 +312,7 @@ private:
 
 class TCurrencyField : public TFloatField {
   OV_CLASS(TCurrencyField, TFloatField)
+public:
   explicit TCurrencyField(TComponent* AOwner) : TFloatField(AOwner, TFieldType::ftCurrency) {}
 };
 
@@ -311,6 +320,7 @@ class TCurrencyField : public TFloatField {
 // lost on the way from the server and back.
 class TBCDField : public TNumericField {
   OV_CLASS(TBCDField, TNumericField)
+public:
   explicit TBCDField(TComponent* AOwner) : TNumericField(AOwner, TFieldType::ftBCD) {}
   TVariant Coerce(const TVariant& Value) const override;
   int GetPrecision() const { return FPrecision; }
@@ -322,6 +332,7 @@ private:
 
 class TBooleanField : public TField {
   OV_CLASS(TBooleanField, TField)
+public:
   explicit TBooleanField(TComponent* AOwner) : TField(AOwner, TFieldType::ftBoolean) {}
   TVariant Coerce(const TVariant& Value) const override;
   std::string GetAsString() const override;
@@ -329,6 +340,7 @@ class TBooleanField : public TField {
 
 class TDateTimeField : public TField {
   OV_CLASS(TDateTimeField, TField)
+public:
   explicit TDateTimeField(TComponent* AOwner) : TField(AOwner, TFieldType::ftDateTime) {}
   TVariant Coerce(const TVariant& Value) const override;
   std::string GetAsString() const override;
@@ -339,16 +351,19 @@ protected:
 
 class TDateField : public TDateTimeField {
   OV_CLASS(TDateField, TDateTimeField)
+public:
   explicit TDateField(TComponent* AOwner) : TDateTimeField(AOwner, TFieldType::ftDate) {}
 };
 
 class TTimeField : public TDateTimeField {
   OV_CLASS(TTimeField, TDateTimeField)
+public:
   explicit TTimeField(TComponent* AOwner) : TDateTimeField(AOwner, TFieldType::ftTime) {}
 };
 
 class TBlobField : public TField {
   OV_CLASS(TBlobField, TField)
+public:
   explicit TBlobField(TComponent* AOwner) : TBlobField(AOwner, TFieldType::ftBlob) {}
   TVariant Coerce(const TVariant& Value) const override;
 
@@ -358,6 +373,7 @@ protected:
 
 class TMemoField : public TBlobField {
   OV_CLASS(TMemoField, TBlobField)
+public:
   explicit TMemoField(TComponent* AOwner) : TBlobField(AOwner, TFieldType::ftMemo) {}
   TVariant Coerce(const TVariant& Value) const override;
 };
@@ -372,6 +388,7 @@ void UnRegisterFieldClasses();
 // The fields of a dataset, in display order. It does not own them.
 class TFields : public System::TObject {
   OV_CLASS(TFields, System::TObject)
+public:
   explicit TFields(TDataSet* ADataSet) : FDataSet(ADataSet) {}
   int Count() const { return static_cast<int>(FList.size()); }
   TField* Fields(int Index) const;
@@ -396,6 +413,7 @@ private:
 
 class TFieldDef : public Classes::TCollectionItem {
   OV_CLASS(TFieldDef, Classes::TCollectionItem)
+public:
   explicit TFieldDef(Classes::TCollection* Collection) : TCollectionItem(Collection) {}
   const std::string& GetName() const { return FName; }
   void SetName(const std::string& Value) { FName = Value; }
@@ -422,6 +440,7 @@ private:
 
 class TFieldDefs : public Classes::TOwnedCollection {
   OV_CLASS(TFieldDefs, Classes::TOwnedCollection)
+public:
   explicit TFieldDefs(TPersistent* AOwner);
   TFieldDef* Items(int Index) const { return ItemAs<TFieldDef>(Index); }
   TFieldDef* AddFieldDef() { return static_cast<TFieldDef*>(TCollection::Add()); }
@@ -444,6 +463,7 @@ OV_SET(TIndexOptions, TIndexOption)
 
 class TIndexDef : public Classes::TCollectionItem {
   OV_CLASS(TIndexDef, Classes::TCollectionItem)
+public:
   explicit TIndexDef(Classes::TCollection* Collection) : TCollectionItem(Collection) {}
   const std::string& GetName() const { return FName; }
   void SetName(const std::string& Value) { FName = Value; }
@@ -472,6 +492,7 @@ private:
 
 class TIndexDefs : public Classes::TOwnedCollection {
   OV_CLASS(TIndexDefs, Classes::TOwnedCollection)
+public:
   explicit TIndexDefs(TDataSet* ADataSet);
   TIndexDef* Items(int Index) const { return ItemAs<TIndexDef>(Index); }
   TIndexDef* AddIndexDef() { return static_cast<TIndexDef*>(TCollection::Add()); }
@@ -508,6 +529,7 @@ OV_ENUM(TParamType, "ptUnknown", "ptInput", "ptOutput", "ptInputOutput", "ptResu
 // value under "Value" when it has one.
 class TParam : public Classes::TCollectionItem {
   OV_CLASS(TParam, Classes::TCollectionItem)
+public:
   explicit TParam(Classes::TCollection* Collection) : TCollectionItem(Collection) {}
 
   const std::string& GetName() const { return FName; }
@@ -559,6 +581,7 @@ private:
 
 class TParams : public Classes::TOwnedCollection {
   OV_CLASS(TParams, Classes::TOwnedCollection)
+public:
   explicit TParams(TPersistent* AOwner = nullptr);
   TParam* Items(int Index) const { return ItemAs<TParam>(Index); }
   TParam* operator[](int Index) const { return Items(Index); }
@@ -608,6 +631,7 @@ private:
 
 class TDataSource : public TComponent {
   OV_CLASS(TDataSource, TComponent)
+public:
   explicit TDataSource(TComponent* AOwner);
   ~TDataSource() override;
   TDataSet* GetDataSet() const { return FDataSet; }
@@ -649,6 +673,7 @@ using TRecord = std::vector<TVariant>;
 
 class TDataSet : public TComponent, public IProviderSupport {
   OV_CLASS(TDataSet, TComponent)
+public:
   explicit TDataSet(TComponent* AOwner);
   ~TDataSet() override;
 
@@ -773,6 +798,7 @@ private:
 // are given in this form.
 class TMemDataSet : public TDataSet {
   OV_CLASS(TMemDataSet, TDataSet)
+public:
   explicit TMemDataSet(TComponent* AOwner);
   ~TMemDataSet() override;
   void CreateDataSet() { Open(); }

@@ -4,6 +4,7 @@
 #include "dclorvane60/OVReg.hpp"
 #include "dclorvane60/OVUpdSEd.hpp"
 #include "orvane60/Orvane60.hpp"
+#include "rtl/ScopeGuard.hpp"
 
 namespace DclOrvane60 {
 
@@ -80,13 +81,8 @@ void Initialize() {
 }
 
 void Finalize() {
-  try {
-    OVReg::FinalizeUnit();
-  } catch (...) {
-    Orvane60::Finalize();
-    throw;
-  }
-  Orvane60::Finalize();
+  const ScopeGuard::TFinally Finally([&] { Orvane60::Finalize(); });
+  OVReg::FinalizeUnit();
 }
 
 void Register() {

@@ -22,6 +22,7 @@ inline constexpr const char* SErrorOpeningAddress = "Error opening following add
 
 class TOVAboutDlg : public Forms::TForm {
   OV_CLASS(TOVAboutDlg, Forms::TForm)
+public:
   explicit TOVAboutDlg(Classes::TComponent* AOwner);
   ~TOVAboutDlg() override;
 

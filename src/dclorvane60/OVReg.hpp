@@ -40,6 +40,7 @@ namespace OVReg {
 
 class TDesignSettings : public System::TObject {
   OV_CLASS(TDesignSettings, System::TObject)
+public:
   TDesignSettings();
   ~TDesignSettings() override;
   TDesignSettings(const TDesignSettings&) = delete;
@@ -177,6 +178,7 @@ void EditUpdateObject(DesignIntf::IDesigner* Designer, OVEngine::TOVUpdateSQL* U
 
 class TOVDefaultEditor : public DesignEditors::TComponentEditor {
   OV_CLASS(TOVDefaultEditor, DesignEditors::TComponentEditor)
+public:
   using inherited::inherited;
   void Edit() override;
   void ExecuteVerb(int Index) override;
@@ -186,11 +188,13 @@ class TOVDefaultEditor : public DesignEditors::TComponentEditor {
 
 class TOVScriptEditor : public TOVDefaultEditor {
   OV_CLASS(TOVScriptEditor, TOVDefaultEditor)
+public:
   using inherited::inherited;
 };
 
 class TOVUpdateSQLEditor : public TOVDefaultEditor {
   OV_CLASS(TOVUpdateSQLEditor, TOVDefaultEditor)
+public:
   using inherited::inherited;
   void Edit() override;
   void ExecuteVerb(int Index) override;
@@ -202,6 +206,7 @@ class TOVUpdateSQLEditor : public TOVDefaultEditor {
 // designer class for the fields editor.
 class TOVDataSetEditor : public DBReg::TDataSetEditor {
   OV_CLASS(TOVDataSetEditor, DBReg::TDataSetEditor)
+public:
   using inherited::inherited;
   void Edit() override;
   void ExecuteVerb(int Index) override;
@@ -213,6 +218,7 @@ class TOVDataSetEditor : public DBReg::TDataSetEditor {
 // other class.
 class TOVQueryEditor : public TOVDataSetEditor {
   OV_CLASS(TOVQueryEditor, TOVDataSetEditor)
+public:
   using inherited::inherited;
   void ExecuteVerb(int Index) override;
   std::string GetVerb(int Index) override;
@@ -223,6 +229,7 @@ class TOVQueryEditor : public TOVDataSetEditor {
 
 class TOVStoredProcEditor : public TOVDataSetEditor {
   OV_CLASS(TOVStoredProcEditor, TOVDataSetEditor)
+public:
   using inherited::inherited;
   void ExecuteVerb(int Index) override;
   std::string GetVerb(int Index) override;
@@ -235,6 +242,7 @@ class TOVStoredProcEditor : public TOVDataSetEditor {
 // nothing while no dialog is open.
 class TOVDatabaseEditor : public TOVDefaultEditor {
   OV_CLASS(TOVDatabaseEditor, TOVDefaultEditor)
+public:
   using inherited::inherited;
   ~TOVDatabaseEditor() override;
   void Edit() override;
@@ -297,6 +305,7 @@ bool IsAltKeyDown();
 // A file handed to the host: the source text and its age.
 class TOTAFile : public System::TInterfacedObject, public ToolsAPI::IOTAFile {
   OV_CLASS(TOTAFile, System::TInterfacedObject)
+public:
   TOTAFile(std::string Source, SysUtils::TDateTime Age);
   std::string GetSource() override { return FSource; }
   SysUtils::TDateTime GetAge() override { return FAge; }
@@ -311,6 +320,7 @@ private:
 // when the last reference goes.
 class TStringsModuleCreator : public System::TInterfacedObject, public ToolsAPI::IOTAModuleCreator {
   OV_CLASS(TStringsModuleCreator, System::TInterfacedObject)
+public:
   TStringsModuleCreator(std::string FileName, std::unique_ptr<Classes::TStringStream> Stream,
                         SysUtils::TDateTime Age);
   ~TStringsModuleCreator() override;
@@ -359,6 +369,7 @@ inline constexpr const char* SHistoryListPlaceholder = "<history list>";
 
 class TOVStringProperty : public DesignEditors::TStringProperty {
   OV_CLASS(TOVStringProperty, DesignEditors::TStringProperty)
+public:
   using inherited::inherited;
   // A sorted value list, also for several components.
   DesignIntf::TPropertyAttributes GetAttributes() override;
@@ -372,6 +383,7 @@ class TOVStringProperty : public DesignEditors::TStringProperty {
 // first; the ellipsis asks for one in the runtime's input dialog.
 class TOVDatabaseProperty : public TOVStringProperty {
   OV_CLASS(TOVDatabaseProperty, TOVStringProperty)
+public:
   using inherited::inherited;
   void Edit() override;
   // A value list in the history's order, with a dialog; one component only.
@@ -385,6 +397,7 @@ class TOVDatabaseProperty : public TOVStringProperty {
 // default session's included.
 class TOVSessionNameProperty : public TOVStringProperty {
   OV_CLASS(TOVSessionNameProperty, TOVStringProperty)
+public:
   using inherited::inherited;
   void GetValueList(Classes::TStrings* List) override;
 };
@@ -393,6 +406,7 @@ class TOVSessionNameProperty : public TOVStringProperty {
 // the component names.
 class TOVDatabaseNameProperty : public TOVStringProperty {
   OV_CLASS(TOVDatabaseNameProperty, TOVStringProperty)
+public:
   using inherited::inherited;
   void GetValueList(Classes::TStrings* List) override;
 };
@@ -400,6 +414,7 @@ class TOVDatabaseNameProperty : public TOVStringProperty {
 // A stored procedure's StoredProcName: the procedures of its database.
 class TOVStoredProcNameProperty : public TOVStringProperty {
   OV_CLASS(TOVStoredProcNameProperty, TOVStringProperty)
+public:
   using inherited::inherited;
   void GetValueList(Classes::TStrings* List) override;
 };
@@ -407,6 +422,7 @@ class TOVStoredProcNameProperty : public TOVStringProperty {
 // A table's TableName: the tables of its database.
 class TOVTableNameProperty : public TOVStringProperty {
   OV_CLASS(TOVTableNameProperty, TOVStringProperty)
+public:
   using inherited::inherited;
   // Typed text is completed from the list only while the table's database is
   // connected; asking never connects it.
@@ -418,6 +434,7 @@ class TOVTableNameProperty : public TOVStringProperty {
 // first in the history of the design settings.
 class TOVDatabaseConnectedProperty : public DesignEditors::TEnumProperty {
   OV_CLASS(TOVDatabaseConnectedProperty, DesignEditors::TEnumProperty)
+public:
   using inherited::inherited;
   void SetValue(const std::string& Value) override;
 };
@@ -427,6 +444,7 @@ class TOVDatabaseConnectedProperty : public DesignEditors::TEnumProperty {
 // A parameter collection: shown as (TParams), edited in the collection editor.
 class TOVParamsProperty : public DesignEditors::TPropertyEditor {
   OV_CLASS(TOVParamsProperty, DesignEditors::TPropertyEditor)
+public:
   using inherited::inherited;
   DesignIntf::TPropertyAttributes GetAttributes() override;
   std::string GetValue() override;
@@ -434,12 +452,14 @@ class TOVParamsProperty : public DesignEditors::TPropertyEditor {
 
 class TOVQueryParamsProperty : public TOVParamsProperty {
   OV_CLASS(TOVQueryParamsProperty, TOVParamsProperty)
+public:
   using inherited::inherited;
   void Edit() override;
 };
 
 class TOVStoredProcParamsProperty : public TOVParamsProperty {
   OV_CLASS(TOVStoredProcParamsProperty, TOVParamsProperty)
+public:
   using inherited::inherited;
   void Edit() override;
 };
@@ -447,6 +467,7 @@ class TOVStoredProcParamsProperty : public TOVParamsProperty {
 // A database's ParamsFileName, chosen in the file-open dialog.
 class TOVFileNameProperty : public DesignEditors::TStringProperty {
   OV_CLASS(TOVFileNameProperty, DesignEditors::TStringProperty)
+public:
   using inherited::inherited;
   void Edit() override;
   DesignIntf::TPropertyAttributes GetAttributes() override;
@@ -459,6 +480,7 @@ inline constexpr const char* SParamsFileFilter =
 // A string-list property edited in a dialog as a whole, not unfolded.
 class TOVStringListEditDlgProperty : public DesignEditors::TClassProperty {
   OV_CLASS(TOVStringListEditDlgProperty, DesignEditors::TClassProperty)
+public:
   using inherited::inherited;
   DesignIntf::TPropertyAttributes GetAttributes() override;
   // The first component's own list.
@@ -471,6 +493,7 @@ class TOVStringListEditDlgProperty : public DesignEditors::TClassProperty {
 // A database's Params: the runtime's parameter dialog, or the code editor.
 class TOVDatabaseParamsProperty : public TOVStringListEditDlgProperty {
   OV_CLASS(TOVDatabaseParamsProperty, TOVStringListEditDlgProperty)
+public:
   using inherited::inherited;
   // An open code editor module of the property comes to the front; with Alt
   // held the list opens in the code editor; otherwise the dialog runs and a
@@ -484,6 +507,7 @@ class TOVDatabaseParamsProperty : public TOVStringListEditDlgProperty {
 // A query's SQL: the runtime's SQL dialog, or the code editor.
 class TOVQuerySQLProperty : public TOVStringListEditDlgProperty {
   OV_CLASS(TOVQuerySQLProperty, TOVStringListEditDlgProperty)
+public:
   using inherited::inherited;
   // As the database's Params; a confirmed dialog has written the SQL already
   // and the designer is told.
@@ -500,6 +524,7 @@ class TOVQuerySQLProperty : public TOVStringListEditDlgProperty {
 // master fields and then its index are written back.
 class TOVTableFieldLinkProperty : public FldLinks::TFieldLinkProperty {
   OV_CLASS(TOVTableFieldLinkProperty, FldLinks::TFieldLinkProperty)
+public:
   using inherited::inherited;
 
   void Edit() override;
@@ -538,6 +563,7 @@ std::string ImpliedDatabaseNodeKey(const std::string& DatabaseName);
 
 class TOVSessionSprig : public TreeIntf::TComponentSprig {
   OV_CLASS(TOVSessionSprig, TreeIntf::TComponentSprig)
+public:
   using inherited::inherited;
   bool AnyProblems() override;
   std::string Name() override;
@@ -546,6 +572,7 @@ class TOVSessionSprig : public TreeIntf::TComponentSprig {
 
 class TOVDefaultSessionSprig : public TreeIntf::TTransientSprig {
   OV_CLASS(TOVDefaultSessionSprig, TreeIntf::TTransientSprig)
+public:
   using inherited::inherited;
   std::string UniqueName() override;
   bool Transient() override;
@@ -555,6 +582,7 @@ class TOVDefaultSessionSprig : public TreeIntf::TTransientSprig {
 
 class TOVDatabaseSprig : public TreeIntf::TComponentSprig {
   OV_CLASS(TOVDatabaseSprig, TreeIntf::TComponentSprig)
+public:
   using inherited::inherited;
   bool AnyProblems() override;
   std::string Name() override;
@@ -567,6 +595,7 @@ class TOVDatabaseSprig : public TreeIntf::TComponentSprig {
 
 class TOVImpliedDatabaseSprig : public TreeIntf::TComponentSprig {
   OV_CLASS(TOVImpliedDatabaseSprig, TreeIntf::TComponentSprig)
+public:
   // Both names start empty.
   explicit TOVImpliedDatabaseSprig(Classes::TComponent* AItem = nullptr);
   std::string UniqueName() override;
@@ -586,12 +615,14 @@ class TOVImpliedDatabaseSprig : public TreeIntf::TComponentSprig {
 
 class TOVUpdateSQLSprig : public TreeIntf::TComponentSprig {
   OV_CLASS(TOVUpdateSQLSprig, TreeIntf::TComponentSprig)
+public:
   using inherited::inherited;
   bool AnyProblems() override;
 };
 
 class TOVDataSetSprig : public DSDesign::TDataSetSprig {
   OV_CLASS(TOVDataSetSprig, DSDesign::TDataSetSprig)
+public:
   using inherited::inherited;
   bool AnyProblems() override;
   bool DragOverTo(TreeIntf::TSprig* Parent) override;
@@ -606,6 +637,7 @@ protected:
 
 class TOVTableSprig : public TOVDataSetSprig {
   OV_CLASS(TOVTableSprig, TOVDataSetSprig)
+public:
   using inherited::inherited;
   bool AnyProblems() override;
   std::string Caption() override;
@@ -613,6 +645,7 @@ class TOVTableSprig : public TOVDataSetSprig {
 
 class TOVQuerySprig : public TOVDataSetSprig {
   OV_CLASS(TOVQuerySprig, TOVDataSetSprig)
+public:
   using inherited::inherited;
   bool AnyProblems() override;
   std::string Caption() override;
@@ -620,6 +653,7 @@ class TOVQuerySprig : public TOVDataSetSprig {
 
 class TOVStoredProcSprig : public TOVDataSetSprig {
   OV_CLASS(TOVStoredProcSprig, TOVDataSetSprig)
+public:
   using inherited::inherited;
   bool AnyProblems() override;
   std::string Caption() override;

@@ -117,6 +117,7 @@ TTableKeys ReadTableKeys(DB::TDataSet& IndexInfo);
 // them back into the update object only when it is closed with OK.
 class TOVUpdateSQLEditForm : public Forms::TForm {
   OV_CLASS(TOVUpdateSQLEditForm, Forms::TForm)
+public:
   explicit TOVUpdateSQLEditForm(Classes::TComponent* AOwner);
   ~TOVUpdateSQLEditForm() override;
 

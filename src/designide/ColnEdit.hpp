@@ -33,6 +33,7 @@ inline constexpr TColOptions AllColOptions{TColOption::coAdd, TColOption::coDele
 // pass a descendant class to ShowCollectionEditorClass.
 class TCollectionEditor : public Forms::TForm {
   OV_CLASS(TCollectionEditor, Forms::TForm)
+public:
   explicit TCollectionEditor(TComponent* AOwner);
   ~TCollectionEditor() override;
 

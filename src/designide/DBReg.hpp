@@ -12,6 +12,7 @@ namespace DBReg {
 // the fields editor works with.
 class TDataSetEditor : public DesignEditors::TComponentEditor {
   OV_CLASS(TDataSetEditor, DesignEditors::TComponentEditor)
+public:
   using inherited::inherited;
   void ExecuteVerb(int Index) override;
   std::string GetVerb(int Index) override;
@@ -23,6 +24,7 @@ class TDataSetEditor : public DesignEditors::TComponentEditor {
 // from the database (IndexDefs.Update); errors of the database pass on.
 class TIndexNameProperty : public DesignEditors::TStringProperty {
   OV_CLASS(TIndexNameProperty, DesignEditors::TStringProperty)
+public:
   using inherited::inherited;
   DesignIntf::TPropertyAttributes GetAttributes() override;
   void GetValues(const DesignIntf::TGetStrProc& Proc) override;
@@ -31,6 +33,7 @@ class TIndexNameProperty : public DesignEditors::TStringProperty {
 // The field lists ("A;B") of the (first) dataset's index definitions.
 class TIndexFieldNamesProperty : public DesignEditors::TStringProperty {
   OV_CLASS(TIndexFieldNamesProperty, DesignEditors::TStringProperty)
+public:
   using inherited::inherited;
   DesignIntf::TPropertyAttributes GetAttributes() override;
   void GetValues(const DesignIntf::TGetStrProc& Proc) override;

@@ -1,5 +1,6 @@
 #include "designide/DSDesign.hpp"
 
+#include "rtl/ScopeGuard.hpp"
 #include "rtl/SysUtils.hpp"
 #include "vcl/StdCtrls.hpp"
 
@@ -213,17 +214,12 @@ void TFieldsEditor::Change(const std::function<void()>& Action) {
   // The fields may have changed even when reopening the dataset afterwards
   // failed: the designer hears of what was done either way.
   const std::vector<DB::TField*> Before = FDSDesigner->PersistentFields();
-  try {
-    Action();
-  } catch (...) {
+  const ScopeGuard::TFinally Finally([&] {
     UpdateLists();
     if (FDesigner && FFields != Before)
       FDesigner->Modified();
-    throw;
-  }
-  UpdateLists();
-  if (FDesigner && FFields != Before)
-    FDesigner->Modified();
+  });
+  Action();
 }
 
 void TFieldsEditor::Add(const std::vector<std::string>& Names) {

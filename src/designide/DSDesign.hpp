@@ -28,6 +28,7 @@ using DesignIntf::IDesigner;
 // with the dataset.
 class TDSDesigner : public System::TObject {
   OV_CLASS(TDSDesigner, System::TObject)
+public:
   // EInvalidCast when ADataSet is no dataset.
   explicit TDSDesigner(TComponent* ADataSet);
   ~TDSDesigner() override;
@@ -62,6 +63,7 @@ private:
 // The fields editor dialog; its layout is the stored form TFIELDSEDITOR.
 class TFieldsEditor : public Forms::TForm {
   OV_CLASS(TFieldsEditor, Forms::TForm)
+public:
   explicit TFieldsEditor(TComponent* AOwner);
   ~TFieldsEditor() override;
 
@@ -107,6 +109,7 @@ void ShowFieldsEditor(IDesigner* Designer, DB::TDataSet* ADataSet, System::TClas
 // (a field's parent component is its dataset).
 class TDataSetSprig : public TreeIntf::TComponentSprig {
   OV_CLASS(TDataSetSprig, TreeIntf::TComponentSprig)
+public:
   using inherited::inherited;
   // The dataset designer class of the dataset's fields editor.
   virtual System::TClass DSDesignerClass() { return TDSDesigner::StaticClass(); }

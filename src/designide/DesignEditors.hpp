@@ -49,6 +49,7 @@ using TypInfo::TTypeInfo;
 // GetVerbCount, Copy, PrepareItem.
 class TComponentEditor : public System::TObject {
   OV_CLASS(TComponentEditor, System::TObject)
+public:
   explicit TComponentEditor(TComponent* AComponent, IDesigner* ADesigner = nullptr);
   ~TComponentEditor() override;
   TComponentEditor(const TComponentEditor&) = delete;
@@ -79,6 +80,7 @@ private:
 // double-click does nothing (the host has no code editor for event handlers).
 class TDefaultEditor : public TComponentEditor {
   OV_CLASS(TDefaultEditor, TComponentEditor)
+public:
   using inherited::inherited;
   void Edit() override {}
 };
@@ -116,6 +118,7 @@ struct TInstProp {
 // changed, and always for object values, whose changes it cannot see.
 class TPropertyEditor : public System::TObject {
   OV_CLASS(TPropertyEditor, System::TObject)
+public:
   TPropertyEditor() = default;
   TPropertyEditor(IDesigner* ADesigner, int APropCount);
   ~TPropertyEditor() override;
@@ -195,6 +198,7 @@ private:
 
 class TOrdinalProperty : public TPropertyEditor {
   OV_CLASS(TOrdinalProperty, TPropertyEditor)
+public:
   using inherited::inherited;
   bool AllEqual() override;
   int GetEditLimit() override { return 63; }
@@ -202,6 +206,7 @@ class TOrdinalProperty : public TPropertyEditor {
 
 class TIntegerProperty : public TOrdinalProperty {
   OV_CLASS(TIntegerProperty, TOrdinalProperty)
+public:
   using inherited::inherited;
   // The type's identifier for the value when it has one (clBtnFace for a
   // colour), else the number.
@@ -213,6 +218,7 @@ class TIntegerProperty : public TOrdinalProperty {
 
 class TInt64Property : public TPropertyEditor {
   OV_CLASS(TInt64Property, TPropertyEditor)
+public:
   using inherited::inherited;
   bool AllEqual() override;
   int GetEditLimit() override { return 63; }
@@ -223,6 +229,7 @@ class TInt64Property : public TPropertyEditor {
 // A character: shown as itself, or as #n when it is a control character.
 class TCharProperty : public TOrdinalProperty {
   OV_CLASS(TCharProperty, TOrdinalProperty)
+public:
   using inherited::inherited;
   std::string GetValue() override;
   // One character, or #n with n from 0 to 255.
@@ -231,6 +238,7 @@ class TCharProperty : public TOrdinalProperty {
 
 class TEnumProperty : public TOrdinalProperty {
   OV_CLASS(TEnumProperty, TOrdinalProperty)
+public:
   using inherited::inherited;
   TPropertyAttributes GetAttributes() override;
   std::string GetValue() override;
@@ -242,6 +250,7 @@ class TEnumProperty : public TOrdinalProperty {
 // The enumeration editor over False and True.
 class TBoolProperty : public TEnumProperty {
   OV_CLASS(TBoolProperty, TEnumProperty)
+public:
   using inherited::inherited;
   std::string GetValue() override;
   void GetValues(const TGetStrProc& Proc) override;
@@ -252,6 +261,7 @@ class TBoolProperty : public TEnumProperty {
 // element. Its text can also be typed as [a,b] (brackets optional).
 class TSetProperty : public TOrdinalProperty {
   OV_CLASS(TSetProperty, TOrdinalProperty)
+public:
   using inherited::inherited;
   TPropertyAttributes GetAttributes() override;
   void GetProperties(const TGetPropProc& Proc) override;
@@ -262,6 +272,7 @@ class TSetProperty : public TOrdinalProperty {
 // One element of a set, as a Boolean: whether the set holds it.
 class TSetElementProperty : public TPropertyEditor {
   OV_CLASS(TSetElementProperty, TPropertyEditor)
+public:
   TSetElementProperty() = default;
   bool AllEqual() override;
   TPropertyAttributes GetAttributes() override;
@@ -278,6 +289,7 @@ private:
 
 class TFloatProperty : public TPropertyEditor {
   OV_CLASS(TFloatProperty, TPropertyEditor)
+public:
   using inherited::inherited;
   bool AllEqual() override;
   std::string GetValue() override;
@@ -286,6 +298,7 @@ class TFloatProperty : public TPropertyEditor {
 
 class TStringProperty : public TPropertyEditor {
   OV_CLASS(TStringProperty, TPropertyEditor)
+public:
   using inherited::inherited;
   bool AllEqual() override;
   int GetEditLimit() override { return 255; }
@@ -296,6 +309,7 @@ class TStringProperty : public TPropertyEditor {
 // A component's Name: a string that no multiple selection shares.
 class TComponentNameProperty : public TStringProperty {
   OV_CLASS(TComponentNameProperty, TStringProperty)
+public:
   using inherited::inherited;
   TPropertyAttributes GetAttributes() override;
   int GetEditLimit() override { return 63; }
@@ -305,6 +319,7 @@ class TComponentNameProperty : public TStringProperty {
 // published properties. Its value cannot be typed.
 class TClassProperty : public TPropertyEditor {
   OV_CLASS(TClassProperty, TPropertyEditor)
+public:
   using inherited::inherited;
   TPropertyAttributes GetAttributes() override;
   void GetProperties(const TGetPropProc& Proc) override;
@@ -314,6 +329,7 @@ class TClassProperty : public TPropertyEditor {
 // An event: the name of the root's published method it is bound to.
 class TMethodProperty : public TPropertyEditor {
   OV_CLASS(TMethodProperty, TPropertyEditor)
+public:
   using inherited::inherited;
   bool AllEqual() override;
   TPropertyAttributes GetAttributes() override;
@@ -328,6 +344,7 @@ class TMethodProperty : public TPropertyEditor {
 // A reference to another component of the design, by name.
 class TComponentProperty : public TPropertyEditor {
   OV_CLASS(TComponentProperty, TPropertyEditor)
+public:
   using inherited::inherited;
   bool AllEqual() override;
   TPropertyAttributes GetAttributes() override;

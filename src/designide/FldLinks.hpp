@@ -41,6 +41,7 @@ std::string SPrimaryIndexEntry();
 // support.
 class TFieldLinkProperty : public DesignEditors::TStringProperty {
   OV_CLASS(TFieldLinkProperty, DesignEditors::TStringProperty)
+public:
   TFieldLinkProperty() = default;
   // An editor of ADataSet's link without a selection (no property entries).
   explicit TFieldLinkProperty(DB::TDataSet* ADataSet, DesignIntf::IDesigner* ADesigner = nullptr);
@@ -77,6 +78,7 @@ private:
 // The field link designer; its layout is the stored form TLINKFIELDS.
 class TLinkFields : public Forms::TForm {
   OV_CLASS(TLinkFields, Forms::TForm)
+public:
   explicit TLinkFields(TComponent* AOwner);
   ~TLinkFields() override;
 

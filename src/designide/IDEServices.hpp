@@ -46,6 +46,7 @@ class TIDEServices : public System::TInterfacedObject,
                      public ToolsAPI::IBorlandIDEServices,
                      public ToolsAPI::IOTAModuleServices {
   OV_CLASS(TIDEServices, System::TInterfacedObject)
+public:
   TIDEServices();
   ~TIDEServices() override;
   TIDEServices(const TIDEServices&) = delete;
@@ -101,6 +102,7 @@ private:
 // lives in the file system the creator named (or on disk for "").
 class TTextModule : public System::TInterfacedObject, public ToolsAPI::IOTAModule {
   OV_CLASS(TTextModule, System::TInterfacedObject)
+public:
   TTextModule(TIDEServices* AServices, const std::string& AFileName, const std::string& AFileSystem,
               const std::string& ASource, SysUtils::TDateTime AAge);
   ~TTextModule() override;
@@ -129,6 +131,7 @@ private:
 
 class TSourceEditor : public System::TInterfacedObject, public ToolsAPI::IOTASourceEditor {
   OV_CLASS(TSourceEditor, System::TInterfacedObject)
+public:
   TSourceEditor(TTextModule* AModule, const std::string& AText);
 
   std::string GetFileName() override;

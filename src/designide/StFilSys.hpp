@@ -23,6 +23,7 @@ inline constexpr const char* sTStringsFileSystem = "Delphi.TStringsFileSystem";
 // module whose component is gone can no longer be saved.
 class TStringsProperty : public Classes::TComponent {
   OV_CLASS(TStringsProperty, Classes::TComponent)
+public:
   TStringsProperty(const std::string& AIdent, Classes::TComponent* AComponent,
                    const std::string& APropName);
   ~TStringsProperty() override;
@@ -58,6 +59,7 @@ private:
 
 class TStringsFileSystem : public System::TInterfacedObject, public ToolsAPI::IOTAFileSystem {
   OV_CLASS(TStringsFileSystem, System::TInterfacedObject)
+public:
   TStringsFileSystem() = default;
   ~TStringsFileSystem() override;
 

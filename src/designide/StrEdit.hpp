@@ -22,6 +22,7 @@ namespace StrEdit {
 // The dialog; its layout is the stored form TSTREDITDLG.
 class TStrEditDlg : public Forms::TForm {
   OV_CLASS(TStrEditDlg, Forms::TForm)
+public:
   explicit TStrEditDlg(Classes::TComponent* AOwner);
   ~TStrEditDlg() override;
 
@@ -58,6 +59,7 @@ std::string StringsModuleName(DesignIntf::IDesigner* Designer, Classes::TPersist
 // writes the lines into every selected instance.
 class TStringListProperty : public DesignEditors::TClassProperty {
   OV_CLASS(TStringListProperty, DesignEditors::TClassProperty)
+public:
   using inherited::inherited;
   DesignIntf::TPropertyAttributes GetAttributes() override;
   // When the list is open in the code editor, that module comes to the

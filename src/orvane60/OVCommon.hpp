@@ -18,6 +18,7 @@ namespace OVCommon {
 // file is read, Active is kept and applied in Loaded.
 class TOVMonitor : public Classes::TComponent {
   OV_CLASS(TOVMonitor, Classes::TComponent)
+public:
   explicit TOVMonitor(Classes::TComponent* AOwner);
   ~TOVMonitor() override;
 

@@ -8,6 +8,7 @@ namespace OVCsbSrv {
 
 class TOVSQLBaseServer : public Classes::TComponent {
   OV_CLASS(TOVSQLBaseServer, Classes::TComponent)
+public:
   explicit TOVSQLBaseServer(Classes::TComponent* AOwner) : TComponent(AOwner) {}
   const std::string& GetServerName() const { return FServerName; }
   void SetServerName(const std::string& Value) { FServerName = Value; }

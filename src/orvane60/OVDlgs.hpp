@@ -48,6 +48,7 @@ std::string CheckRemoteDatabase(OVEngine::TOVServerType ServerType, const std::s
 
 class TOVSQLEditDlg : public Forms::TForm {
   OV_CLASS(TOVSQLEditDlg, Forms::TForm)
+public:
   explicit TOVSQLEditDlg(TComponent* AOwner);
   ~TOVSQLEditDlg() override;
 
@@ -79,6 +80,7 @@ bool ShowSQLEditor(const std::string& Caption, OVEngine::TOVQuery* Query,
 
 class TOVDatabaseParamsDlg : public Forms::TForm {
   OV_CLASS(TOVDatabaseParamsDlg, Forms::TForm)
+public:
   explicit TOVDatabaseParamsDlg(TComponent* AOwner);
   ~TOVDatabaseParamsDlg() override;
 
@@ -120,6 +122,7 @@ bool ShowDatabaseParamsEditor(TStrings* Params, const TOVCodeEditorEvent& CodeEd
 // that names it in any letter case and keeping that entry's spelling.
 class TOVDatabaseEditDlg : public Forms::TForm {
   OV_CLASS(TOVDatabaseEditDlg, Forms::TForm)
+public:
   explicit TOVDatabaseEditDlg(TComponent* AOwner);
   ~TOVDatabaseEditDlg() override;
 
@@ -217,6 +220,7 @@ void AddToHistory(TStrings* History, const std::string& Name);
 // The connection string input of PostgreSQL databases.
 class TOVRemoteDatabaseDlg : public Forms::TForm {
   OV_CLASS(TOVRemoteDatabaseDlg, Forms::TForm)
+public:
   explicit TOVRemoteDatabaseDlg(TComponent* AOwner);
   ~TOVRemoteDatabaseDlg() override;
 

@@ -103,6 +103,7 @@ class TOVDataSetUpdateObject;
 
 class TOVSession : public TComponent {
   OV_CLASS(TOVSession, TComponent)
+public:
   explicit TOVSession(TComponent* AOwner);
   ~TOVSession() override;
 
@@ -187,6 +188,7 @@ struct TOVCatalogBatchInfo {
 
 class TOVDatabase : public TComponent {
   OV_CLASS(TOVDatabase, TComponent)
+public:
   explicit TOVDatabase(TComponent* AOwner);
   ~TOVDatabase() override;
 
@@ -384,6 +386,7 @@ OV_ENUM(TUpdateKind, "ukModify", "ukInsert", "ukDelete")
 // the descendant's statement and fetches every row into memory.
 class TOVDataSet : public DB::TDataSet {
   OV_CLASS(TOVDataSet, DB::TDataSet)
+public:
   explicit TOVDataSet(TComponent* AOwner);
   ~TOVDataSet() override;
 
@@ -469,6 +472,7 @@ private:
 // first appearance, keeping the type and value of those whose names stay.
 class TOVQuery : public TOVDataSet {
   OV_CLASS(TOVQuery, TOVDataSet)
+public:
   explicit TOVQuery(TComponent* AOwner);
   ~TOVQuery() override;
 
@@ -508,6 +512,7 @@ private:
 // does.
 class TOVMacroQuery : public TOVQuery {
   OV_CLASS(TOVMacroQuery, TOVQuery)
+public:
   explicit TOVMacroQuery(TComponent* AOwner);
   ~TOVMacroQuery() override;
 
@@ -539,6 +544,7 @@ std::string ExpandMacros(std::string_view SQL, char MacroChar,
 // runs it and shows its result rows.
 class TOVStoredProc : public TOVDataSet {
   OV_CLASS(TOVStoredProc, TOVDataSet)
+public:
   explicit TOVStoredProc(TComponent* AOwner);
   ~TOVStoredProc() override;
 
@@ -574,6 +580,7 @@ private:
 // (MasterFields pairs master fields, in order, with the index's fields).
 class TOVTable : public TOVDataSet {
   OV_CLASS(TOVTable, TOVDataSet)
+public:
   explicit TOVTable(TComponent* AOwner = nullptr);
   ~TOVTable() override;
 
@@ -629,6 +636,7 @@ private:
 // What applies a dataset's changes to the server, one row at a time.
 class TOVDataSetUpdateObject : public TComponent {
   OV_CLASS(TOVDataSetUpdateObject, TComponent)
+public:
   explicit TOVDataSetUpdateObject(TComponent* AOwner);
   ~TOVDataSetUpdateObject() override;
 
@@ -649,6 +657,7 @@ private:
 // takes the value the row had before the edit.
 class TOVUpdateSQL : public TOVDataSetUpdateObject {
   OV_CLASS(TOVUpdateSQL, TOVDataSetUpdateObject)
+public:
   explicit TOVUpdateSQL(TComponent* AOwner);
   ~TOVUpdateSQL() override;
 
@@ -682,6 +691,7 @@ private:
 // that holds only '/', run one after another through a database.
 class TOVScript : public TComponent {
   OV_CLASS(TOVScript, TComponent)
+public:
   explicit TOVScript(TComponent* AOwner);
   ~TOVScript() override;
 

@@ -67,6 +67,7 @@ public:
 
 class TPersistent : public TObject {
   OV_CLASS(TPersistent, TObject)
+public:
   // Copies Source into this object; a class that cannot take Source asks
   // Source to AssignTo it, and failing that raises EConvertError
   // "Cannot assign a TX to a TY".
@@ -104,6 +105,7 @@ using TGetChildProc = std::function<void(class TComponent* Child)>;
 // free notification, so references to it are cleared before it goes.
 class TComponent : public TPersistent {
   OV_CLASS(TComponent, TPersistent)
+public:
   explicit TComponent(TComponent* AOwner);
   ~TComponent() override;
   TComponent(const TComponent&) = delete;
@@ -197,6 +199,7 @@ enum class TSeekOrigin { soBeginning, soCurrent, soEnd };
 
 class TStream : public TObject {
   OV_CLASS(TStream, TObject)
+public:
   virtual int64_t Read(void* Buffer, int64_t Count) = 0;
   virtual int64_t Write(const void* Buffer, int64_t Count) = 0;
   virtual int64_t Seek(int64_t Offset, TSeekOrigin Origin) = 0;
@@ -212,6 +215,7 @@ class TStream : public TObject {
 
 class TMemoryStream : public TStream {
   OV_CLASS(TMemoryStream, TStream)
+public:
   TMemoryStream() = default;
   int64_t Read(void* Buffer, int64_t Count) override;
   int64_t Write(const void* Buffer, int64_t Count) override;
@@ -229,6 +233,7 @@ protected:
 
 class TStringStream : public TMemoryStream {
   OV_CLASS(TStringStream, TMemoryStream)
+public:
   explicit TStringStream(std::string AString = {});
   const std::string& DataString() const { return FData; }
   void WriteString(const std::string& S) { WriteBuffer(S.data(), static_cast<int64_t>(S.size())); }
@@ -239,6 +244,7 @@ enum class TFileMode { fmCreate, fmOpenRead, fmOpenWrite, fmOpenReadWrite };
 
 class TFileStream : public TStream {
   OV_CLASS(TFileStream, TStream)
+public:
   TFileStream(const std::string& FileName, TFileMode Mode); // EFOpenError / EFCreateError
   ~TFileStream() override;
   int64_t Read(void* Buffer, int64_t Count) override;
@@ -256,6 +262,7 @@ private:
 // lookups (IndexOf, IndexOfName, Values) as the platform's lists have.
 class TStrings : public TPersistent {
   OV_CLASS(TStrings, TPersistent)
+public:
   virtual int Count() const = 0;
   virtual std::string Get(int Index) const = 0;
   virtual void Put(int Index, const std::string& S);
@@ -339,6 +346,7 @@ using TStringListSortCompare = std::function<int(TStringList* List, int Index1, 
 
 class TStringList : public TStrings {
   OV_CLASS(TStringList, TStrings)
+public:
   TStringList() = default;
   ~TStringList() override;
 
@@ -401,6 +409,7 @@ class TCollection;
 
 class TCollectionItem : public TPersistent {
   OV_CLASS(TCollectionItem, TPersistent)
+public:
   explicit TCollectionItem(TCollection* Collection);
   ~TCollectionItem() override;
   TCollection* Collection() const { return FCollection; }
@@ -426,6 +435,7 @@ enum class TCollectionNotification { cnAdded, cnExtracting, cnDeleting };
 
 class TCollection : public TPersistent {
   OV_CLASS(TCollection, TPersistent)
+public:
   explicit TCollection(TClass ItemClass);
   ~TCollection() override;
 
@@ -469,6 +479,7 @@ private:
 // A collection that a persistent object publishes: its owner is that object.
 class TOwnedCollection : public TCollection {
   OV_CLASS(TOwnedCollection, TCollection)
+public:
   TOwnedCollection(TPersistent* AOwner, TClass ItemClass)
       : TCollection(ItemClass), FOwner(AOwner) {}
   TPersistent* GetOwner() const override { return FOwner; }
@@ -484,6 +495,7 @@ private:
 // reads design files for.
 class TDataModule : public TComponent {
   OV_CLASS(TDataModule, TComponent)
+public:
   explicit TDataModule(TComponent* AOwner) : TComponent(AOwner) {}
 
   bool GetOldCreateOrder() const { return FOldCreateOrder; }

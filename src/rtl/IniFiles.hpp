@@ -40,6 +40,7 @@ OV_EXCEPTION(EIniFileException, SysUtils::Exception)
 
 class TCustomIniFile : public System::TObject {
   OV_CLASS(TCustomIniFile, System::TObject)
+public:
   explicit TCustomIniFile(std::string FileName) : FFileName(std::move(FileName)) {}
 
   const std::string& FileName() const { return FFileName; }
@@ -77,6 +78,7 @@ private:
 
 class TIniFile : public TCustomIniFile {
   OV_CLASS(TIniFile, TCustomIniFile)
+public:
   explicit TIniFile(std::string FileName);
   ~TIniFile() override;
 

@@ -45,6 +45,7 @@ std::string RegistryFileName();
 
 class TRegistry : public System::TObject {
   OV_CLASS(TRegistry, System::TObject)
+public:
   TRegistry();
   ~TRegistry() override;
 

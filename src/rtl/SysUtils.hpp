@@ -16,6 +16,7 @@ namespace SysUtils {
 // class when it shows them, and std::exceptions, so plain C++ can catch them.
 class Exception : public System::TObject, public std::exception {
   OV_CLASS(Exception, System::TObject)
+public:
   explicit Exception(std::string Msg) : FMessage(std::move(Msg)) {}
   const std::string& Message() const { return FMessage; }
   void SetMessage(std::string Msg) { FMessage = std::move(Msg); }
@@ -31,6 +32,7 @@ private:
 #define OV_EXCEPTION(Name, Parent)                                                                 \
   class Name : public Parent {                                                                     \
     OV_CLASS(Name, Parent)                                                                         \
+  public:                                                                                          \
     using inherited::inherited;                                                                    \
   };
 

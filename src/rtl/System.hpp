@@ -197,13 +197,17 @@ std::vector<const void*> LibModules();
 
 } // namespace System
 
-// Declares the class reference of a class. Place it first in the class body;
-// it leaves the access at public. `inherited` names the parent, so that an
-// override can make a non-virtual call of the parent's implementation.
+// Declares the class reference of a class. Place it first in the body of a
+// class (not a struct): what it declares is public, and it closes with the
+// access a class body opens with, private, so the members after it say their
+// own access. `inherited` names the parent, so that an override can make a
+// non-virtual call of the parent's implementation.
 #define OV_CLASS(ThisClass, ParentClass)                                                           \
 public:                                                                                            \
   using inherited = ParentClass;                                                                   \
   static ::System::TClass StaticClass();                                                           \
   ::System::TClass ClassType() const override {                                                    \
     return StaticClass();                                                                          \
-  }
+  }                                                                                                \
+                                                                                                   \
+private:

@@ -24,6 +24,7 @@ class TPageControl;
 // the page control's display area.
 class TTabSheet : public Controls::TWinControl {
   OV_CLASS(TTabSheet, Controls::TWinControl)
+public:
   explicit TTabSheet(TComponent* AOwner);
   ~TTabSheet() override;
 
@@ -54,6 +55,7 @@ private:
 
 class TPageControl : public Controls::TWinControl {
   OV_CLASS(TPageControl, Controls::TWinControl)
+public:
   explicit TPageControl(TComponent* AOwner);
   ~TPageControl() override;
 

@@ -105,6 +105,7 @@ class TWinControl;
 
 class TControl : public TComponent {
   OV_CLASS(TControl, TComponent)
+public:
   explicit TControl(TComponent* AOwner);
   ~TControl() override;
 
@@ -271,6 +272,7 @@ private:
 // control's font changes).
 class TControlCanvas : public Graphics::TCanvas {
   OV_CLASS(TControlCanvas, Graphics::TCanvas)
+public:
   explicit TControlCanvas(TControl* AControl);
   TControl* Control() const { return FControl; }
 
@@ -280,6 +282,7 @@ private:
 
 class TWinControl : public TControl {
   OV_CLASS(TWinControl, TControl)
+public:
   explicit TWinControl(TComponent* AOwner);
   // Frees the child controls first, whoever owns them, as windows go with
   // their parent window.
@@ -370,6 +373,7 @@ private:
 
 class TGraphicControl : public TControl {
   OV_CLASS(TGraphicControl, TControl)
+public:
   explicit TGraphicControl(TComponent* AOwner);
   ~TGraphicControl() override;
   Graphics::TCanvas* GetCanvas() const { return FCanvas.get(); }
@@ -383,6 +387,7 @@ private:
 
 class TCustomControl : public TWinControl {
   OV_CLASS(TCustomControl, TWinControl)
+public:
   explicit TCustomControl(TComponent* AOwner);
   ~TCustomControl() override;
   Graphics::TCanvas* GetCanvas() const { return FCanvas.get(); }

@@ -88,6 +88,7 @@ OV_SET(TOpenOptions, TOpenOption)
 
 class TCommonDialog : public TComponent {
   OV_CLASS(TCommonDialog, TComponent)
+public:
   explicit TCommonDialog(TComponent* AOwner) : TComponent(AOwner) {}
   virtual bool Execute() = 0;
   int GetHelpContext() const { return FHelpContext; }
@@ -107,6 +108,7 @@ private:
 // folder or file is refused with the platform's message.
 class TOpenDialog : public TCommonDialog {
   OV_CLASS(TOpenDialog, TCommonDialog)
+public:
   explicit TOpenDialog(TComponent* AOwner);
   ~TOpenDialog() override;
 

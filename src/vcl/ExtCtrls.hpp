@@ -35,6 +35,7 @@ OV_ENUM(TBevelStyle, "bsLowered", "bsRaised")
 // A panel with bevels and a border, around its child controls.
 class TCustomPanel : public Controls::TCustomControl {
   OV_CLASS(TCustomPanel, Controls::TCustomControl)
+public:
   explicit TCustomPanel(TComponent* AOwner);
 
   TAlignment GetAlignment() const { return FAlignment; }
@@ -69,11 +70,13 @@ private:
 
 class TPanel : public TCustomPanel {
   OV_CLASS(TPanel, TCustomPanel)
+public:
   explicit TPanel(TComponent* AOwner) : TCustomPanel(AOwner) {}
 };
 
 class TBevel : public Controls::TGraphicControl {
   OV_CLASS(TBevel, Controls::TGraphicControl)
+public:
   explicit TBevel(TComponent* AOwner);
   TBevelShape GetShape() const { return FShape; }
   void SetShape(TBevelShape Value) { FShape = Value; }
@@ -90,6 +93,7 @@ private:
 // Stretch is set, or drawn at its size (centred with Center).
 class TImage : public Controls::TGraphicControl {
   OV_CLASS(TImage, Controls::TGraphicControl)
+public:
   explicit TImage(TComponent* AOwner);
   ~TImage() override;
 
@@ -118,6 +122,7 @@ private:
 // an item (ItemIndex) fires OnClick.
 class TCustomRadioGroup : public StdCtrls::TCustomGroupBox {
   OV_CLASS(TCustomRadioGroup, StdCtrls::TCustomGroupBox)
+public:
   explicit TCustomRadioGroup(TComponent* AOwner);
   ~TCustomRadioGroup() override;
 
@@ -141,6 +146,7 @@ private:
 
 class TRadioGroup : public TCustomRadioGroup {
   OV_CLASS(TRadioGroup, TCustomRadioGroup)
+public:
   explicit TRadioGroup(TComponent* AOwner) : TCustomRadioGroup(AOwner) {}
 };
 

@@ -74,6 +74,7 @@ TCustomForm* CreateFormFromText(TClass FormClass, TComponent* Owner, std::string
 
 class TCustomForm : public TWinControl {
   OV_CLASS(TCustomForm, TWinControl)
+public:
   explicit TCustomForm(TComponent* AOwner);
   ~TCustomForm() override;
 
@@ -220,6 +221,7 @@ private:
 
 class TForm : public TCustomForm {
   OV_CLASS(TForm, TCustomForm)
+public:
   explicit TForm(TComponent* AOwner) : TCustomForm(AOwner) {}
 };
 
@@ -234,6 +236,7 @@ template <class T> using TFormPtr = std::unique_ptr<T, TFormDeleter>;
 
 class TApplication : public TComponent {
   OV_CLASS(TApplication, TComponent)
+public:
   explicit TApplication(TComponent* AOwner);
   ~TApplication() override;
 
@@ -279,6 +282,7 @@ private:
 
 class TScreen : public TComponent {
   OV_CLASS(TScreen, TComponent)
+public:
   explicit TScreen(TComponent* AOwner);
 
   // The cursor shown everywhere; crDefault lets each control show its own.

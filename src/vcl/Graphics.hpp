@@ -134,6 +134,7 @@ inline constexpr int ScreenPixelsPerInch = 96;
 // gives), positive for the cell height including the internal leading.
 class TFont : public TPersistent {
   OV_CLASS(TFont, TPersistent)
+public:
   TFont();
   void Assign(TPersistent* Source) override;
   bool SameAs(const TFont& Other) const;
@@ -172,6 +173,7 @@ private:
 // belongs to a control measures in the control's font.
 class TCanvas : public TPersistent {
   OV_CLASS(TCanvas, TPersistent)
+public:
   TCanvas();
   ~TCanvas() override;
   TFont* GetFont() const { return FFont.get(); }
@@ -190,6 +192,7 @@ OV_ENUM(TPixelFormat, "pfDevice", "pf1bit", "pf4bit", "pf8bit", "pf15bit", "pf16
 
 class TGraphic : public TPersistent {
   OV_CLASS(TGraphic, TPersistent)
+public:
   virtual bool Empty() const = 0;
   virtual int GetWidth() const = 0;
   virtual int GetHeight() const = 0;
@@ -209,6 +212,7 @@ protected:
 // depth and checks that the pixel data is all there.
 class TBitmap : public TGraphic {
   OV_CLASS(TBitmap, TGraphic)
+public:
   TBitmap() = default;
   void Assign(TPersistent* Source) override;
   bool Empty() const override { return FData.empty(); }
@@ -238,6 +242,7 @@ private:
 // data (for a bitmap, its size as 4 bytes and the .bmp file).
 class TPicture : public TPersistent {
   OV_CLASS(TPicture, TPersistent)
+public:
   TPicture();
   ~TPicture() override;
   TGraphic* GetGraphic() const { return FGraphic.get(); }

@@ -17,6 +17,7 @@ class TMenu;
 
 class TMenuItem : public TComponent {
   OV_CLASS(TMenuItem, TComponent)
+public:
   explicit TMenuItem(TComponent* AOwner);
   // Frees the sub-items, whoever owns them.
   ~TMenuItem() override;
@@ -88,6 +89,7 @@ private:
 
 class TMenu : public TComponent {
   OV_CLASS(TMenu, TComponent)
+public:
   explicit TMenu(TComponent* AOwner);
   ~TMenu() override;
   // The root item; the menu's entries are its sub-items.
@@ -103,6 +105,7 @@ OV_ENUM(TPopupAlignment, "paLeft", "paRight", "paCenter")
 
 class TPopupMenu : public TMenu {
   OV_CLASS(TPopupMenu, TMenu)
+public:
   explicit TPopupMenu(TComponent* AOwner);
 
   // The control on which the menu was opened last, or null (cleared when

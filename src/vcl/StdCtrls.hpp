@@ -53,6 +53,7 @@ OV_ENUM(TListBoxStyle, "lbStandard", "lbOwnerDrawFixed", "lbOwnerDrawVariable")
 // hears of every change to keep its item index and text in step.
 class TControlItems : public TStrings {
   OV_CLASS(TControlItems, TStrings)
+public:
   TControlItems() = default;
 
   int Count() const override { return static_cast<int>(FItems.size()); }
@@ -93,6 +94,7 @@ private:
 
 class TCustomLabel : public Controls::TGraphicControl {
   OV_CLASS(TCustomLabel, Controls::TGraphicControl)
+public:
   explicit TCustomLabel(TComponent* AOwner);
   ~TCustomLabel() override;
 
@@ -136,6 +138,7 @@ private:
 
 class TLabel : public TCustomLabel {
   OV_CLASS(TLabel, TCustomLabel)
+public:
   explicit TLabel(TComponent* AOwner) : TCustomLabel(AOwner) {}
 
 protected:
@@ -144,6 +147,7 @@ protected:
 
 class TCustomEdit : public TWinControl {
   OV_CLASS(TCustomEdit, TWinControl)
+public:
   explicit TCustomEdit(TComponent* AOwner);
   ~TCustomEdit() override;
 
@@ -184,6 +188,7 @@ private:
 
 class TEdit : public TCustomEdit {
   OV_CLASS(TEdit, TCustomEdit)
+public:
   explicit TEdit(TComponent* AOwner) : TCustomEdit(AOwner) {}
 };
 
@@ -191,6 +196,7 @@ class TEdit : public TCustomEdit {
 // break after the last line); changing either changes the other.
 class TCustomMemo : public TCustomEdit {
   OV_CLASS(TCustomMemo, TCustomEdit)
+public:
   explicit TCustomMemo(TComponent* AOwner);
   ~TCustomMemo() override;
 
@@ -224,11 +230,13 @@ private:
 
 class TMemo : public TCustomMemo {
   OV_CLASS(TMemo, TCustomMemo)
+public:
   explicit TMemo(TComponent* AOwner) : TCustomMemo(AOwner) {}
 };
 
 class TButtonControl : public TWinControl {
   OV_CLASS(TButtonControl, TWinControl)
+public:
   explicit TButtonControl(TComponent* AOwner);
   bool TakesFocusOnClick() const override { return true; }
 
@@ -238,6 +246,7 @@ protected:
 
 class TButton : public TButtonControl {
   OV_CLASS(TButton, TButtonControl)
+public:
   explicit TButton(TComponent* AOwner);
 
   // Enter presses the default button (unless another button has the focus).
@@ -265,6 +274,7 @@ private:
 
 class TCustomCheckBox : public TButtonControl {
   OV_CLASS(TCustomCheckBox, TButtonControl)
+public:
   explicit TCustomCheckBox(TComponent* AOwner);
 
   TAlignment GetAlignment() const { return FAlignment; }
@@ -290,6 +300,7 @@ private:
 
 class TCheckBox : public TCustomCheckBox {
   OV_CLASS(TCheckBox, TCustomCheckBox)
+public:
   explicit TCheckBox(TComponent* AOwner) : TCustomCheckBox(AOwner) {}
 };
 
@@ -297,6 +308,7 @@ class TCheckBox : public TCustomCheckBox {
 // set or the result of choosing an item (ItemIndex).
 class TCustomComboBox : public TWinControl {
   OV_CLASS(TCustomComboBox, TWinControl)
+public:
   explicit TCustomComboBox(TComponent* AOwner);
   ~TCustomComboBox() override;
 
@@ -351,11 +363,13 @@ private:
 
 class TComboBox : public TCustomComboBox {
   OV_CLASS(TComboBox, TCustomComboBox)
+public:
   explicit TComboBox(TComponent* AOwner) : TCustomComboBox(AOwner) {}
 };
 
 class TCustomListBox : public TWinControl {
   OV_CLASS(TCustomListBox, TWinControl)
+public:
   explicit TCustomListBox(TComponent* AOwner);
   ~TCustomListBox() override;
 
@@ -418,6 +432,7 @@ private:
 
 class TListBox : public TCustomListBox {
   OV_CLASS(TListBox, TCustomListBox)
+public:
   explicit TListBox(TComponent* AOwner) : TCustomListBox(AOwner) {}
 };
 
@@ -425,6 +440,7 @@ class TListBox : public TCustomListBox {
 // caption.
 class TCustomGroupBox : public Controls::TCustomControl {
   OV_CLASS(TCustomGroupBox, Controls::TCustomControl)
+public:
   explicit TCustomGroupBox(TComponent* AOwner);
   Types::TRect AdjustClientRect() const override;
 
@@ -434,6 +450,7 @@ protected:
 
 class TGroupBox : public TCustomGroupBox {
   OV_CLASS(TGroupBox, TCustomGroupBox)
+public:
   explicit TGroupBox(TComponent* AOwner) : TCustomGroupBox(AOwner) {}
 };
 

@@ -20,6 +20,7 @@ std::vector<std::string> Executed;
 // editor does.
 class TVersionEditor : public TComponentEditor {
   OV_CLASS(TVersionEditor, TComponentEditor)
+public:
   using inherited::inherited;
   int GetVerbCount() override { return inherited::GetVerbCount() + 1; }
   std::string GetVerb(int Index) override {
@@ -39,6 +40,7 @@ class TVersionEditor : public TComponentEditor {
 
 class TWidgetEditor : public TVersionEditor {
   OV_CLASS(TWidgetEditor, TVersionEditor)
+public:
   using inherited::inherited;
   int GetVerbCount() override { return inherited::GetVerbCount() + 2; }
   std::string GetVerb(int Index) override {
@@ -65,6 +67,7 @@ class TWidgetEditor : public TVersionEditor {
 // Its only constructor needs a designer: no class reference can create it.
 class TStubbornEditor : public TComponentEditor {
   OV_CLASS(TStubbornEditor, TComponentEditor)
+public:
   TStubbornEditor(Classes::TComponent* C, DesignIntf::IDesigner* D) : TComponentEditor(C, D) {}
 };
 

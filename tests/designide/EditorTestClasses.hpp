@@ -22,6 +22,7 @@ OV_SET(TOptions, TOption)
 // A nested persistent object, as a font is.
 class TStyle : public Classes::TPersistent {
   OV_CLASS(TStyle, Classes::TPersistent)
+public:
   int GetSize() const { return FSize; }
   void SetSize(int Value) { FSize = Value; }
   const std::string& GetFace() const { return FFace; }
@@ -37,6 +38,7 @@ private:
 // widget's Buddy refers to.
 class TGadget : public TComponent {
   OV_CLASS(TGadget, TComponent)
+public:
   using TComponent::TComponent;
   int GetCount() const { return FCount; }
   void SetCount(int Value) { FCount = Value; }
@@ -54,11 +56,13 @@ private:
 
 class TSpecialGadget : public TGadget {
   OV_CLASS(TSpecialGadget, TGadget)
+public:
   using TGadget::TGadget;
 };
 
 class TWidget : public TComponent {
   OV_CLASS(TWidget, TComponent)
+public:
   explicit TWidget(TComponent* AOwner);
   ~TWidget() override;
 
@@ -110,12 +114,14 @@ private:
 
 class TSpecialWidget : public TWidget {
   OV_CLASS(TSpecialWidget, TWidget)
+public:
   using TWidget::TWidget;
 };
 
 // The root of a design, with published methods events can be bound to.
 class TTestRoot : public TComponent {
   OV_CLASS(TTestRoot, TComponent)
+public:
   using TComponent::TComponent;
   void WidgetChange(System::TObject* Sender) { ++Changes; }
   void OtherChange(System::TObject* Sender) {}

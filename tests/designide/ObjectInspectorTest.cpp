@@ -21,15 +21,18 @@ namespace {
 
 class TCaptionEditor : public DesignEditors::TStringProperty {
   OV_CLASS(TCaptionEditor, DesignEditors::TStringProperty)
+public:
   using inherited::inherited;
 };
 class TWidgetStringEditor : public DesignEditors::TStringProperty {
   OV_CLASS(TWidgetStringEditor, DesignEditors::TStringProperty)
+public:
   using inherited::inherited;
 };
 // A value-list editor that keeps its own order.
 class TShelfEditor : public DesignEditors::TStringProperty {
   OV_CLASS(TShelfEditor, DesignEditors::TStringProperty)
+public:
   using inherited::inherited;
   DesignIntf::TPropertyAttributes GetAttributes() override {
     return {TPropertyAttribute::paValueList};

@@ -16,18 +16,22 @@ namespace {
 // classes standing in for editors.
 class TBaseSet : public Classes::TComponent {
   OV_CLASS(TBaseSet, Classes::TComponent)
+public:
   using TComponent::TComponent;
 };
 class TQuerySet : public TBaseSet {
   OV_CLASS(TQuerySet, TBaseSet)
+public:
   using TBaseSet::TBaseSet;
 };
 class TMacroSet : public TQuerySet {
   OV_CLASS(TMacroSet, TQuerySet)
+public:
   using TQuerySet::TQuerySet;
 };
 class TOtherComp : public Classes::TComponent {
   OV_CLASS(TOtherComp, Classes::TComponent)
+public:
   using TComponent::TComponent;
 };
 class TEditorA : public System::TObject {

@@ -20,11 +20,13 @@ namespace {
 // naming a session and a database, and fields under their dataset.
 class TTestSession : public TComponent {
   OV_CLASS(TTestSession, TComponent)
+public:
   using TComponent::TComponent;
   std::string SessionName;
 };
 class TTestDatabase : public TComponent {
   OV_CLASS(TTestDatabase, TComponent)
+public:
   using TComponent::TComponent;
   std::string SessionName, DatabaseName;
   void SetSessionName(const std::string& V) { SessionName = V; }
@@ -32,6 +34,7 @@ class TTestDatabase : public TComponent {
 };
 class TTestDataSet : public TComponent {
   OV_CLASS(TTestDataSet, TComponent)
+public:
   using TComponent::TComponent;
   std::string SessionName, DatabaseName;
   const std::string& GetSessionName() const { return SessionName; }
@@ -41,10 +44,12 @@ class TTestDataSet : public TComponent {
 };
 class TTestQuery : public TTestDataSet {
   OV_CLASS(TTestQuery, TTestDataSet)
+public:
   using TTestDataSet::TTestDataSet;
 };
 class TTestField : public TComponent {
   OV_CLASS(TTestField, TComponent)
+public:
   using TComponent::TComponent;
   TTestDataSet* DataSet = nullptr;
   bool HasParent() const override { return true; }
@@ -57,12 +62,14 @@ std::string SessionKey(const std::string& Name) {
 
 class TDefaultSessionSprig : public TTransientSprig {
   OV_CLASS(TDefaultSessionSprig, TTransientSprig)
+public:
   using inherited::inherited;
   std::string UniqueName() override { return "<Default>"; }
 };
 
 class TSessionSprig : public TComponentSprig {
   OV_CLASS(TSessionSprig, TComponentSprig)
+public:
   using inherited::inherited;
   std::string Name() override { return System::As<TTestSession>(Item())->SessionName; }
   bool AnyProblems() override { return Name().empty(); }
@@ -79,6 +86,7 @@ TSprig* SessionNode(TSprig* Self, const std::string& SessionName) {
 
 class TImpliedSprig : public TComponentSprig {
   OV_CLASS(TImpliedSprig, TComponentSprig)
+public:
   using inherited::inherited;
   std::string SessionName, DatabaseName;
   std::string UniqueName() override { return "<Implied>." + DatabaseName; }
@@ -99,6 +107,7 @@ class TImpliedSprig : public TComponentSprig {
 
 class TDatabaseSprig : public TComponentSprig {
   OV_CLASS(TDatabaseSprig, TComponentSprig)
+public:
   using inherited::inherited;
   TTestDatabase* Db() { return System::As<TTestDatabase>(Item()); }
   std::string Name() override { return Db()->DatabaseName; }
@@ -126,6 +135,7 @@ class TDatabaseSprig : public TComponentSprig {
 
 class TDataSetSprig : public TComponentSprig {
   OV_CLASS(TDataSetSprig, TComponentSprig)
+public:
   using inherited::inherited;
   TTestDataSet* Ds() { return System::As<TTestDataSet>(Item()); }
   bool AnyProblems() override { return Ds()->DatabaseName.empty(); }
@@ -176,6 +186,7 @@ class TDataSetSprig : public TComponentSprig {
 
 class TQuerySprig : public TDataSetSprig {
   OV_CLASS(TQuerySprig, TDataSetSprig)
+public:
   using inherited::inherited;
   std::string Caption() override { return CaptionFor("select...", UniqueName()); }
 };

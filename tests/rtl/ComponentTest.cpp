@@ -9,6 +9,7 @@ namespace {
 
 class TWatcher : public TComponent {
   OV_CLASS(TWatcher, TComponent)
+public:
   using TComponent::TComponent;
   TComponent* Watched = nullptr;
   std::vector<std::string> Seen;
@@ -36,6 +37,7 @@ struct TCounted : public TComponent {
 
 class TItem : public TCollectionItem {
   OV_CLASS(TItem, TCollectionItem)
+public:
   explicit TItem(TCollection* C) : TCollectionItem(C) {}
   std::string Value;
   void Assign(TPersistent* Source) override {

@@ -44,6 +44,7 @@ std::vector<std::string> LoadOrder;
 
 class TPen : public TPersistent {
   OV_CLASS(TPen, TPersistent)
+public:
   int GetColor() const { return FColor; }
   void SetColor(int V) { FColor = V; }
   TShape GetStyle() const { return FStyle; }
@@ -67,6 +68,7 @@ class TGadget;
 
 class TLink : public TCollectionItem {
   OV_CLASS(TLink, TCollectionItem)
+public:
   explicit TLink(TCollection* C) : TCollectionItem(C) {}
   const std::string& GetText() const { return FText; }
   void SetText(const std::string& V) { FText = V; }
@@ -83,11 +85,13 @@ private:
 // looked up.
 class TPeer : public TComponent {
   OV_CLASS(TPeer, TComponent)
+public:
   using TComponent::TComponent;
 };
 
 class TGadget : public TPeer {
   OV_CLASS(TGadget, TPeer)
+public:
   explicit TGadget(TComponent* AOwner)
       : TPeer(AOwner), FPen(new TPen()), FLines(new TStringList()),
         FLinks(new TOwnedCollection(this, TLink::StaticClass())) {
@@ -205,6 +209,7 @@ private:
 
 class TTestForm : public TComponent {
   OV_CLASS(TTestForm, TComponent)
+public:
   explicit TTestForm(TComponent* AOwner) : TComponent(AOwner) { ++Live; }
   ~TTestForm() override { --Live; }
   static inline int Live = 0;
@@ -227,11 +232,13 @@ private:
 
 class TTestForm2 : public TTestForm {
   OV_CLASS(TTestForm2, TTestForm)
+public:
   using TTestForm::TTestForm;
 };
 
 class TSalesModule : public TDataModule {
   OV_CLASS(TSalesModule, TDataModule)
+public:
   using TDataModule::TDataModule;
   void DataModuleCreate(System::TObject*) { ++Created; }
   int Created = 0;

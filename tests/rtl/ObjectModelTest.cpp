@@ -15,6 +15,7 @@ OV_EVENT_TYPE(TCountEvent, void(System::TObject* Sender, int& Count))
 
 class TWidget : public TComponent {
   OV_CLASS(TWidget, TComponent)
+public:
   explicit TWidget(TComponent* AOwner) : TComponent(AOwner) { FLines.reset(new TStringList()); }
   const std::string& GetCaption() const { return FCaption; }
   void SetCaption(const std::string& V) { FCaption = V; }
@@ -66,12 +67,14 @@ OV_CLASS_END
 
 class TFancyWidget : public TWidget {
   OV_CLASS(TFancyWidget, TWidget)
+public:
   using TWidget::TWidget;
 };
 OV_CLASS_IMPL(TFancyWidget, TWidget, "TestUnit")
 
 class TAbstractThing : public TComponent {
   OV_CLASS(TAbstractThing, TComponent)
+public:
   using TComponent::TComponent;
   virtual void Pure() = 0;
 };
@@ -275,6 +278,7 @@ TEST(ObjectModel, InterfacesFreeThemselvesWithTheLastReference) {
 namespace TestUnit {
 class TPanelForm : public TComponent {
   OV_CLASS(TPanelForm, TComponent)
+public:
   using TComponent::TComponent;
   TWidget* btOk = nullptr;
 };
@@ -314,6 +318,7 @@ namespace TestUnit {
 class TSheet;
 class TBook : public TComponent {
   OV_CLASS(TBook, TComponent)
+public:
   using TComponent::TComponent;
   TSheet* GetActive() const { return FActive; }
   void SetActive(TSheet* V) { FActive = V; }
@@ -326,6 +331,7 @@ private:
 };
 class TSheet : public TComponent {
   OV_CLASS(TSheet, TComponent)
+public:
   using TComponent::TComponent;
   TBook* GetBook() const { return FBook; }
   void SetBook(TBook* V) { FBook = V; }

@@ -119,6 +119,7 @@ namespace {
 
 class TRaisingForm : public Forms::TForm {
   OV_CLASS(TRaisingForm, Forms::TForm)
+public:
   explicit TRaisingForm(TComponent* AOwner) : TForm(AOwner) {}
   void FormCreate(TObject*) { throw SysUtils::Exception("cannot create"); }
   void FormDestroy(TObject*) { ++Destroyed; }

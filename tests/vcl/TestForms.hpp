@@ -28,6 +28,7 @@ void RegisterTestModule();
 
 class TTestSQLForm : public Forms::TForm {
   OV_CLASS(TTestSQLForm, Forms::TForm)
+public:
   explicit TTestSQLForm(TComponent* AOwner) : TForm(AOwner) {}
 
   ComCtrls::TPageControl* pcUpdateSQL = nullptr;
@@ -79,6 +80,7 @@ class TTestSQLForm : public Forms::TForm {
 
 class TTestBaseForm : public Forms::TForm {
   OV_CLASS(TTestBaseForm, Forms::TForm)
+public:
   explicit TTestBaseForm(TComponent* AOwner) : TForm(AOwner) {}
   StdCtrls::TButton* btBase = nullptr;
   int Created = 0;
@@ -87,6 +89,7 @@ class TTestBaseForm : public Forms::TForm {
 
 class TTestDerivedForm : public TTestBaseForm {
   OV_CLASS(TTestDerivedForm, TTestBaseForm)
+public:
   explicit TTestDerivedForm(TComponent* AOwner) : TTestBaseForm(AOwner) {}
   StdCtrls::TButton* btExtra = nullptr;
 };
@@ -94,6 +97,7 @@ class TTestDerivedForm : public TTestBaseForm {
 // A form class whose layout names a property that does not exist.
 class TTestBrokenForm : public Forms::TForm {
   OV_CLASS(TTestBrokenForm, Forms::TForm)
+public:
   explicit TTestBrokenForm(TComponent* AOwner) : TForm(AOwner) {}
   StdCtrls::TButton* btOk = nullptr;
 };
@@ -101,6 +105,7 @@ class TTestBrokenForm : public Forms::TForm {
 // A form class without a stored layout.
 class TTestNoLayoutForm : public Forms::TForm {
   OV_CLASS(TTestNoLayoutForm, Forms::TForm)
+public:
   explicit TTestNoLayoutForm(TComponent* AOwner) : TForm(AOwner) {}
 };
 

@@ -1,5 +1,6 @@
 // Fields, the field list and the field classes' registration.
 #include "db/DB.hpp"
+#include "rtl/ScopeGuard.hpp"
 
 #include <algorithm>
 #include <cmath>
@@ -368,14 +369,9 @@ int TFields::IndexOf(const TField* Field) const {
 
 void TFields::GetFieldNames(TStrings* List) const {
   List->BeginUpdate();
-  try {
-    for (TField* F : FList)
-      List->Add(F->GetFieldName());
-  } catch (...) {
-    List->EndUpdate();
-    throw;
-  }
-  List->EndUpdate();
+  const ScopeGuard::TFinally Finally([&] { List->EndUpdate(); });
+  for (TField* F : FList)
+    List->Add(F->GetFieldName());
 }
 
 void TFields::Add(TField* Field) {

@@ -11,6 +11,7 @@
 #include "orvane60/OVConsts.hpp"
 #include "orvane60/OVCsbSrv.hpp"
 #include "orvane60/OVDlgs.hpp"
+#include "rtl/ScopeGuard.hpp"
 
 namespace OVReg {
 
@@ -32,6 +33,7 @@ namespace {
 // through the registration.
 class TOVMacroQueryEditor : public TOVQueryEditor {
   OV_CLASS(TOVMacroQueryEditor, TOVQueryEditor)
+public:
   using inherited::inherited;
   void ExecuteVerb(int Index) override;
   std::string GetVerb(int Index) override;
@@ -92,16 +94,13 @@ void EditStoredProcParams(DesignIntf::IDesigner* Designer, TOVStoredProc* Proc) 
     Proc->Prepare();
   // Whatever happens in the collection editor, a procedure that is prepared
   // now is unprepared again; errors go on after that.
-  struct TUnPrepare {
-    TOVStoredProc* Proc;
-    ~TUnPrepare() {
-      try {
-        if (Proc->GetPrepared())
-          Proc->UnPrepare();
-      } catch (...) {
-      }
+  const ScopeGuard::TFinally UnPrepareAtEnd([Proc] {
+    try {
+      if (Proc->GetPrepared())
+        Proc->UnPrepare();
+    } catch (...) {
     }
-  } UnPrepareAtEnd{Proc};
+  });
   TOVDatabase* Database = Proc->Database();
   if (!Database && !SysUtils::Trim(Proc->GetDatabaseName()).empty())
     Database = FindStoredProcDatabase(Proc);

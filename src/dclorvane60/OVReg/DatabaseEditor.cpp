@@ -4,6 +4,7 @@
 #include "dclorvane60/OVReg.hpp"
 
 #include "orvane60/OVConsts.hpp"
+#include "rtl/ScopeGuard.hpp"
 
 namespace OVReg {
 
@@ -77,10 +78,7 @@ bool TOVDatabaseEditor::EditDatabase(TOVDatabase* Database) {
     throw SysUtils::EInvalidOperation("There is no database to edit");
   FEditDlg = OVDlgs::TOVDatabaseEditDlg::Create(Forms::Application, 0);
   // The dialog goes and the field is reset whatever happens.
-  struct TDialogScope {
-    OVDlgs::TOVDatabaseEditDlg*& Dlg;
-    ~TDialogScope() { std::exchange(Dlg, nullptr)->Free(); }
-  } Scope{FEditDlg};
+  const ScopeGuard::TFinally FreeDialog([this] { std::exchange(FEditDlg, nullptr)->Free(); });
 
   FEditDlg->LoadData(nullptr);
   FEditDlg->SetDatabaseName(Database->GetDatabaseName());

@@ -4,6 +4,7 @@
 #include "dclorvane60/OVReg.hpp"
 
 #include "orvane60/OVConsts.hpp"
+#include "rtl/ScopeGuard.hpp"
 
 namespace OVReg {
 
@@ -16,10 +17,7 @@ void TOVTableFieldLinkProperty::Edit() {
   FTable = std::make_unique<TOVTable>(nullptr);
   // The working copy goes whatever happens; what was written back before a
   // failure stays on the designed table.
-  struct TFreeTable {
-    std::unique_ptr<TOVTable>& Table;
-    ~TFreeTable() { Table.reset(); }
-  } FreeTable{FTable};
+  const ScopeGuard::TFinally FreeTable([this] { FTable.reset(); });
 
   FTable->SetSessionName(Source->GetSessionName());
   FTable->SetDatabaseName(Source->GetDatabaseName());

@@ -7,6 +7,7 @@
 #include "orvane60/OVConsts.hpp"
 #include "orvane60/OVEngine.hpp"
 #include "orvane60/OVSqlParse.hpp"
+#include "rtl/ScopeGuard.hpp"
 #include "vcl/Dialogs.hpp"
 #include "vcl/Windows.hpp"
 
@@ -63,25 +64,20 @@ void TOVUpdateSQLEditForm::LoadDefaultOptions() {
     return;
   const Controls::TCursor SaveCursor = Forms::Screen->GetCursor();
   Forms::Screen->SetCursor(Controls::crHourGlass);
-  try {
-    FFieldInfo->Clear();
-    FTableInfo->Clear();
-    Query->ParseFieldInfoFromSQL(Query->GetSQL()->GetText(), FFieldInfo.get(), FTableInfo.get(),
-                                 nullptr);
-    FObjOwnerSupported = Query->IsObjOwnerSupported();
-    cbTableName->Clear();
-    lbKeyFields->Clear();
-    lbUpdateFields->Clear();
-    for (int I = 0; I < FTableInfo->Count(); ++I)
-      if (!FTableInfo->Names(I).empty())
-        cbTableName->GetItems()->Add(FTableInfo->ValueFromIndex(I));
-    if (cbTableName->GetItems()->Count() > 0)
-      cbTableName->SetItemIndex(0);
-  } catch (...) {
-    Forms::Screen->SetCursor(SaveCursor);
-    throw;
-  }
-  Forms::Screen->SetCursor(SaveCursor);
+  const ScopeGuard::TFinally Finally([&] { Forms::Screen->SetCursor(SaveCursor); });
+  FFieldInfo->Clear();
+  FTableInfo->Clear();
+  Query->ParseFieldInfoFromSQL(Query->GetSQL()->GetText(), FFieldInfo.get(), FTableInfo.get(),
+                               nullptr);
+  FObjOwnerSupported = Query->IsObjOwnerSupported();
+  cbTableName->Clear();
+  lbKeyFields->Clear();
+  lbUpdateFields->Clear();
+  for (int I = 0; I < FTableInfo->Count(); ++I)
+    if (!FTableInfo->Names(I).empty())
+      cbTableName->GetItems()->Add(FTableInfo->ValueFromIndex(I));
+  if (cbTableName->GetItems()->Count() > 0)
+    cbTableName->SetItemIndex(0);
 }
 
 void TOVUpdateSQLEditForm::DataSetDefaultsClick(System::TObject*) {

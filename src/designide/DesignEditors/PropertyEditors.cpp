@@ -4,6 +4,7 @@
 
 #include "designide/DesignRegistry.hpp"
 #include "designide/StrEdit.hpp"
+#include "rtl/ScopeGuard.hpp"
 #include "rtl/StrUtils.hpp"
 #include "rtl/SysUtils.hpp"
 
@@ -125,17 +126,13 @@ void TPropertyEditor::SetEach(const std::function<bool(const TInstProp& Entry)>&
   if (FPropList.empty())
     throw SysUtils::EInvalidOperation(Format("Property editor %s edits no instance", ClassName()));
   bool Changed = false;
-  try {
-    for (const TInstProp& E : FPropList)
-      if (E.Instance && Write(E))
-        Changed = true;
-  } catch (...) {
+  const ScopeGuard::TFinally Finally([&] {
     if (Changed)
       Modified();
-    throw;
-  }
-  if (Changed)
-    Modified();
+  });
+  for (const TInstProp& E : FPropList)
+    if (E.Instance && Write(E))
+      Changed = true;
 }
 
 void TPropertyEditor::SetOrdValueEach(const std::function<int64_t(int64_t Old)>& NewValue) {

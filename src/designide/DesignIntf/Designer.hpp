@@ -81,6 +81,7 @@ public:
 // counts them, so a caller can tell whether an action changed the design.
 class TDesigner : public System::TInterfacedObject, public IDesigner {
   OV_CLASS(TDesigner, System::TInterfacedObject)
+public:
   explicit TDesigner(Classes::TComponent* ARoot);
   ~TDesigner() override;
   TDesigner(const TDesigner&) = delete;

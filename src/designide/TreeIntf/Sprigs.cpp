@@ -2,6 +2,7 @@
 
 #include "designide/DesignIntf/DesignSpots.hpp"
 #include "designide/DesignRegistry.hpp"
+#include "rtl/ScopeGuard.hpp"
 #include "rtl/SysUtils.hpp"
 #include "rtl/TypInfo.hpp"
 
@@ -270,14 +271,11 @@ void TRootSprig::Build() {
   if (!Root)
     return;
   FBuilding = true;
-  struct TBuildEnd {
-    TRootSprig* Self;
-    ~TBuildEnd() {
-      Self->FBuilding = false;
-      for (TSprig* S : Self->AllNodes())
-        S->FNameIndex.reset();
-    }
-  } BuildEnd{this};
+  const ScopeGuard::TFinally BuildEnd([this] {
+    FBuilding = false;
+    for (TSprig* S : AllNodes())
+      S->FNameIndex.reset();
+  });
   std::vector<TSprig*> Order;
   Order.reserve(static_cast<size_t>(Root->ComponentCount()));
   for (int I = 0; I < Root->ComponentCount(); ++I) {

@@ -35,6 +35,7 @@ class TRootSprig;
 // DragDropTo, PaletteOverTo, Reparent, FigureParent.
 class TSprig : public System::TObject {
   OV_CLASS(TSprig, System::TObject)
+public:
   explicit TSprig(TComponent* AItem = nullptr);
   ~TSprig() override;
   TSprig(const TSprig&) = delete;
@@ -118,12 +119,14 @@ private:
 // The node of a component of the design.
 class TComponentSprig : public TSprig {
   OV_CLASS(TComponentSprig, TSprig)
+public:
   using inherited::inherited;
 };
 
 // A node that stands for no component of the design.
 class TTransientSprig : public TSprig {
   OV_CLASS(TTransientSprig, TSprig)
+public:
   using inherited::inherited;
   bool Transient() override { return true; }
   TClass ItemClass() override { return nullptr; }
@@ -134,6 +137,7 @@ class TTransientSprig : public TSprig {
 // nodes of an earlier build are gone then.
 class TRootSprig : public TSprig {
   OV_CLASS(TRootSprig, TSprig)
+public:
   explicit TRootSprig(TComponent* ARoot, DesignIntf::IDesigner* ADesigner = nullptr);
   ~TRootSprig() override;
 

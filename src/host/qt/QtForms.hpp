@@ -82,6 +82,7 @@ struct TBinding;
 // Hears when the components a view shows are freed.
 class TFreeNotifier : public Classes::TComponent {
   OV_CLASS(TFreeNotifier, Classes::TComponent)
+public:
   explicit TFreeNotifier(TFormView* AView);
 
 protected:

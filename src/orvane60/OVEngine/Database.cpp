@@ -3,6 +3,7 @@
 
 #include "orvane60/OVCommon.hpp"
 #include "orvane60/OVSqlParse.hpp"
+#include "rtl/ScopeGuard.hpp"
 
 #include <algorithm>
 #include <cerrno>
@@ -523,10 +524,7 @@ std::string ReadParamsFile(const std::string& FileName, std::size_t MaxSize) {
   const int Fd = ::open(FileName.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
   if (Fd < 0)
     throw EInOutError(Format("Cannot open file \"%s\": %s", FileName, SysErrorMessage(errno)));
-  struct TClose {
-    int Fd;
-    ~TClose() { ::close(Fd); }
-  } Close{Fd};
+  const ScopeGuard::TFinally Close([Fd] { ::close(Fd); });
   struct stat St {};
   if (::fstat(Fd, &St) != 0)
     throw EInOutError(Format("Cannot read file \"%s\": %s", FileName, SysErrorMessage(errno)));

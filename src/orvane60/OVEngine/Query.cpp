@@ -3,6 +3,7 @@
 
 #include "orvane60/OVCommon.hpp"
 #include "orvane60/OVSqlParse.hpp"
+#include "rtl/ScopeGuard.hpp"
 
 namespace OVEngine {
 
@@ -203,22 +204,18 @@ void TOVQuery::DoPrepare() {
 void TOVQuery::ExecSQL() {
   CheckInactive();
   TOVDatabase& Db = OpenDatabase();
-  try {
-    std::vector<TVariant> Values;
-    const std::string SQL = BindParams(GetStatementText(), FParams.get(), Values);
-    OVCommon::MonitorSQL(SQL);
-    try {
-      FRowsAffected = Db.Connection().Execute(SQL, Internal::ToDriverValues(Values));
-    } catch (const OVDriver::EDriverError& E) {
-      Internal::RaiseDriverError(E, this);
-    }
-  } catch (...) {
+  const ScopeGuard::TFinally Finally([&] {
     if (!GetPrepared())
       ReleaseDatabase();
-    throw;
+  });
+  std::vector<TVariant> Values;
+  const std::string SQL = BindParams(GetStatementText(), FParams.get(), Values);
+  OVCommon::MonitorSQL(SQL);
+  try {
+    FRowsAffected = Db.Connection().Execute(SQL, Internal::ToDriverValues(Values));
+  } catch (const OVDriver::EDriverError& E) {
+    Internal::RaiseDriverError(E, this);
   }
-  if (!GetPrepared())
-    ReleaseDatabase();
 }
 
 std::string TOVQuery::PSGetTableName() const {
@@ -268,13 +265,8 @@ void TOVMacroQuery::SQLChanged() {
 void TOVMacroQuery::RefreshMacros() {
   auto Saved = std::move(FMacros->OnChange);
   FMacros->OnChange = nullptr;
-  try {
-    SyncParamList(FMacros.get(), ScanMacros(GetSQL()->GetText(), FMacroChar));
-  } catch (...) {
-    FMacros->OnChange = std::move(Saved);
-    throw;
-  }
-  FMacros->OnChange = std::move(Saved);
+  const ScopeGuard::TFinally Finally([&] { FMacros->OnChange = std::move(Saved); });
+  SyncParamList(FMacros.get(), ScanMacros(GetSQL()->GetText(), FMacroChar));
 }
 
 std::string TOVMacroQuery::GetStatementText() const {

@@ -311,6 +311,16 @@ std::string_view TableKindName(TTableKind Kind) {
   return "table";
 }
 
+void DowngradeExpressionIndexes(std::vector<TIndexColumn>& Columns) {
+  for (const TIndexColumn& C : Columns) {
+    if (!C.ColumnName.empty())
+      continue;
+    for (TIndexColumn& Other : Columns)
+      if (Other.IndexName == C.IndexName)
+        Other.IndexType = itNonUnique;
+  }
+}
+
 std::vector<TNameReading> NameReadings(std::string_view Text, TDialect Dialect) {
   std::vector<TNameReading> Result;
   const auto SqlDialect = Dialect == TDialect::PostgreSQL ? OVSqlParse::TSqlDialect::PostgreSQL

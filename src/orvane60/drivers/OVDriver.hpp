@@ -170,6 +170,11 @@ struct TIndexColumn {
   int Position = 0;  // 1-based place of the column in its index
 };
 
+// Marks every index that holds an expression (a column with no name) as
+// non-unique: its columns alone cannot serve as a key. For the drivers'
+// GetIndexInfo.
+void DowngradeExpressionIndexes(std::vector<TIndexColumn>& Columns);
+
 enum class TParamDirection { Input, Output, InputOutput, Result };
 
 struct TProcParam {

@@ -1,4 +1,5 @@
 #include "rtl/Classes.hpp"
+#include "rtl/ScopeGuard.hpp"
 
 #include <algorithm>
 
@@ -128,15 +129,10 @@ void TCollection::Assign(TPersistent* Source) {
   if (Src == this)
     return;
   BeginUpdate();
-  try {
-    Clear();
-    for (TCollectionItem* Item : Src->FItems)
-      Add()->Assign(Item);
-  } catch (...) {
-    EndUpdate();
-    throw;
-  }
-  EndUpdate();
+  const ScopeGuard::TFinally Finally([&] { EndUpdate(); });
+  Clear();
+  for (TCollectionItem* Item : Src->FItems)
+    Add()->Assign(Item);
 }
 
 void TCollection::BeginUpdate() {

@@ -1,4 +1,5 @@
 #include "rtl/Classes.hpp"
+#include "rtl/ScopeGuard.hpp"
 
 #include <algorithm>
 
@@ -44,34 +45,24 @@ int TStrings::AddObject(const std::string& S, TObject* AObject) {
 
 void TStrings::Exchange(int Index1, int Index2) {
   BeginUpdate();
-  try {
-    const std::string S1 = Get(Index1);
-    TObject* O1 = GetObject(Index1);
-    Put(Index1, Get(Index2));
-    PutObject(Index1, GetObject(Index2));
-    Put(Index2, S1);
-    PutObject(Index2, O1);
-  } catch (...) {
-    EndUpdate();
-    throw;
-  }
-  EndUpdate();
+  const ScopeGuard::TFinally Finally([&] { EndUpdate(); });
+  const std::string S1 = Get(Index1);
+  TObject* O1 = GetObject(Index1);
+  Put(Index1, Get(Index2));
+  PutObject(Index1, GetObject(Index2));
+  Put(Index2, S1);
+  PutObject(Index2, O1);
 }
 
 void TStrings::Move(int CurIndex, int NewIndex) {
   if (CurIndex == NewIndex)
     return;
   BeginUpdate();
-  try {
-    const std::string S = Get(CurIndex);
-    TObject* O = GetObject(CurIndex);
-    Delete(CurIndex);
-    InsertObject(NewIndex, S, O);
-  } catch (...) {
-    EndUpdate();
-    throw;
-  }
-  EndUpdate();
+  const ScopeGuard::TFinally Finally([&] { EndUpdate(); });
+  const std::string S = Get(CurIndex);
+  TObject* O = GetObject(CurIndex);
+  Delete(CurIndex);
+  InsertObject(NewIndex, S, O);
 }
 
 int TStrings::CompareStrings(std::string_view S1, std::string_view S2) const {
@@ -146,25 +137,20 @@ std::string TStrings::GetText() const {
 
 void TStrings::SetText(std::string_view Text) {
   BeginUpdate();
-  try {
-    Clear();
-    size_t I = 0;
-    while (I < Text.size()) {
-      size_t J = I;
-      while (J < Text.size() && Text[J] != '\r' && Text[J] != '\n')
-        ++J;
-      Add(std::string(Text.substr(I, J - I)));
-      if (J < Text.size() && Text[J] == '\r')
-        ++J;
-      if (J < Text.size() && Text[J] == '\n')
-        ++J;
-      I = J;
-    }
-  } catch (...) {
-    EndUpdate();
-    throw;
+  const ScopeGuard::TFinally Finally([&] { EndUpdate(); });
+  Clear();
+  size_t I = 0;
+  while (I < Text.size()) {
+    size_t J = I;
+    while (J < Text.size() && Text[J] != '\r' && Text[J] != '\n')
+      ++J;
+    Add(std::string(Text.substr(I, J - I)));
+    if (J < Text.size() && Text[J] == '\r')
+      ++J;
+    if (J < Text.size() && Text[J] == '\n')
+      ++J;
+    I = J;
   }
-  EndUpdate();
 }
 
 std::string TStrings::GetCommaText() const {
@@ -183,72 +169,57 @@ std::string TStrings::GetCommaText() const {
 
 void TStrings::SetCommaText(std::string_view Text) {
   BeginUpdate();
-  try {
-    Clear();
-    size_t I = 0;
-    const auto SkipBlanks = [&] {
-      while (I < Text.size() && static_cast<unsigned char>(Text[I]) <= ' ')
-        ++I;
-    };
-    SkipBlanks();
-    while (I < Text.size()) {
-      std::string Item;
-      if (Text[I] == '"') {
-        ++I;
-        while (I < Text.size()) {
-          if (Text[I] == '"') {
-            if (I + 1 < Text.size() && Text[I + 1] == '"') {
-              Item += '"';
-              I += 2;
-              continue;
-            }
-            ++I;
-            break;
+  const ScopeGuard::TFinally Finally([&] { EndUpdate(); });
+  Clear();
+  size_t I = 0;
+  const auto SkipBlanks = [&] {
+    while (I < Text.size() && static_cast<unsigned char>(Text[I]) <= ' ')
+      ++I;
+  };
+  SkipBlanks();
+  while (I < Text.size()) {
+    std::string Item;
+    if (Text[I] == '"') {
+      ++I;
+      while (I < Text.size()) {
+        if (Text[I] == '"') {
+          if (I + 1 < Text.size() && Text[I + 1] == '"') {
+            Item += '"';
+            I += 2;
+            continue;
           }
-          Item += Text[I++];
+          ++I;
+          break;
         }
-      } else {
-        while (I < Text.size() && Text[I] != ',' && static_cast<unsigned char>(Text[I]) > ' ')
-          Item += Text[I++];
+        Item += Text[I++];
       }
-      Add(Item);
-      SkipBlanks();
-      if (I < Text.size() && Text[I] == ',') {
-        ++I;
-        SkipBlanks();
-        if (I == Text.size())
-          Add("");
-      }
+    } else {
+      while (I < Text.size() && Text[I] != ',' && static_cast<unsigned char>(Text[I]) > ' ')
+        Item += Text[I++];
     }
-  } catch (...) {
-    EndUpdate();
-    throw;
+    Add(Item);
+    SkipBlanks();
+    if (I < Text.size() && Text[I] == ',') {
+      ++I;
+      SkipBlanks();
+      if (I == Text.size())
+        Add("");
+    }
   }
-  EndUpdate();
 }
 
 void TStrings::AddStrings(const TStrings* Strings) {
   BeginUpdate();
-  try {
-    for (int I = 0, N = Strings->Count(); I < N; ++I)
-      AddObject(Strings->Get(I), Strings->GetObject(I));
-  } catch (...) {
-    EndUpdate();
-    throw;
-  }
-  EndUpdate();
+  const ScopeGuard::TFinally Finally([&] { EndUpdate(); });
+  for (int I = 0, N = Strings->Count(); I < N; ++I)
+    AddObject(Strings->Get(I), Strings->GetObject(I));
 }
 
 void TStrings::AddStrings(const std::vector<std::string>& Strings) {
   BeginUpdate();
-  try {
-    for (const auto& S : Strings)
-      Add(S);
-  } catch (...) {
-    EndUpdate();
-    throw;
-  }
-  EndUpdate();
+  const ScopeGuard::TFinally Finally([&] { EndUpdate(); });
+  for (const auto& S : Strings)
+    Add(S);
 }
 
 void TStrings::Assign(TPersistent* Source) {
@@ -256,14 +227,9 @@ void TStrings::Assign(TPersistent* Source) {
     if (Src == this)
       return;
     BeginUpdate();
-    try {
-      Clear();
-      AddStrings(Src);
-    } catch (...) {
-      EndUpdate();
-      throw;
-    }
-    EndUpdate();
+    const ScopeGuard::TFinally Finally([&] { EndUpdate(); });
+    Clear();
+    AddStrings(Src);
     return;
   }
   TPersistent::Assign(Source);
@@ -271,14 +237,9 @@ void TStrings::Assign(TPersistent* Source) {
 
 void TStrings::Assign(const std::vector<std::string>& Lines) {
   BeginUpdate();
-  try {
-    Clear();
-    AddStrings(Lines);
-  } catch (...) {
-    EndUpdate();
-    throw;
-  }
-  EndUpdate();
+  const ScopeGuard::TFinally Finally([&] { EndUpdate(); });
+  Clear();
+  AddStrings(Lines);
 }
 
 bool TStrings::Equals(const TStrings* Strings) const {
@@ -335,18 +296,13 @@ void TStrings::DefineProperties(TFiler* Filer) {
         if (V.Kind != TValueKind::vaList)
           throw EReadError("Invalid property value: a list of strings was expected");
         BeginUpdate();
-        try {
-          Clear();
-          for (const TDfmValue& Item : V.List) {
-            if (Item.Kind != TValueKind::vaString)
-              throw EReadError("Invalid property value: a list of strings was expected");
-            Add(Item.Str);
-          }
-        } catch (...) {
-          EndUpdate();
-          throw;
+        const ScopeGuard::TFinally Finally([&] { EndUpdate(); });
+        Clear();
+        for (const TDfmValue& Item : V.List) {
+          if (Item.Kind != TValueKind::vaString)
+            throw EReadError("Invalid property value: a list of strings was expected");
+          Add(Item.Str);
         }
-        EndUpdate();
       },
       [this] {
         TDfmValue V;

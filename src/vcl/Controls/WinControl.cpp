@@ -1,4 +1,5 @@
 // TWinControl: child controls, tab order, focus and alignment.
+#include "rtl/ScopeGuard.hpp"
 #include "vcl/Controls.hpp"
 #include "vcl/Forms.hpp"
 
@@ -269,61 +270,56 @@ void TWinControl::AlignControls() {
   }
   FAligning = true;
   FAlignPending = false;
-  try {
-    Types::TRect R = AdjustClientRect();
-    const TAlign Order[] = {TAlign::alTop, TAlign::alBottom, TAlign::alLeft, TAlign::alRight,
-                            TAlign::alClient};
-    for (TAlign Kind : Order) {
-      std::vector<TControl*> L;
-      for (TControl* C : FControls)
-        if (C->GetAlign() == Kind && C->GetVisible())
-          L.push_back(C);
-      // The control nearest the edge it is aligned to goes first.
-      std::stable_sort(L.begin(), L.end(), [Kind](const TControl* A, const TControl* B) {
-        switch (Kind) {
-        case TAlign::alTop:
-          return A->GetTop() < B->GetTop();
-        case TAlign::alBottom:
-          return A->GetTop() + A->GetHeight() > B->GetTop() + B->GetHeight();
-        case TAlign::alLeft:
-          return A->GetLeft() < B->GetLeft();
-        case TAlign::alRight:
-          return A->GetLeft() + A->GetWidth() > B->GetLeft() + B->GetWidth();
-        default:
-          return false;
-        }
-      });
-      for (TControl* C : L) {
-        const int W = std::max(0, R.Width());
-        const int H = std::max(0, R.Height());
-        switch (Kind) {
-        case TAlign::alTop:
-          C->SetBounds(R.Left, R.Top, W, C->GetHeight());
-          R.Top += C->GetHeight();
-          break;
-        case TAlign::alBottom:
-          C->SetBounds(R.Left, R.Bottom - C->GetHeight(), W, C->GetHeight());
-          R.Bottom -= C->GetHeight();
-          break;
-        case TAlign::alLeft:
-          C->SetBounds(R.Left, R.Top, C->GetWidth(), H);
-          R.Left += C->GetWidth();
-          break;
-        case TAlign::alRight:
-          C->SetBounds(R.Right - C->GetWidth(), R.Top, C->GetWidth(), H);
-          R.Right -= C->GetWidth();
-          break;
-        default:
-          C->SetBounds(R.Left, R.Top, W, H);
-          break;
-        }
+  const ScopeGuard::TFinally Finally([&] { FAligning = false; });
+  Types::TRect R = AdjustClientRect();
+  const TAlign Order[] = {TAlign::alTop, TAlign::alBottom, TAlign::alLeft, TAlign::alRight,
+                          TAlign::alClient};
+  for (TAlign Kind : Order) {
+    std::vector<TControl*> L;
+    for (TControl* C : FControls)
+      if (C->GetAlign() == Kind && C->GetVisible())
+        L.push_back(C);
+    // The control nearest the edge it is aligned to goes first.
+    std::stable_sort(L.begin(), L.end(), [Kind](const TControl* A, const TControl* B) {
+      switch (Kind) {
+      case TAlign::alTop:
+        return A->GetTop() < B->GetTop();
+      case TAlign::alBottom:
+        return A->GetTop() + A->GetHeight() > B->GetTop() + B->GetHeight();
+      case TAlign::alLeft:
+        return A->GetLeft() < B->GetLeft();
+      case TAlign::alRight:
+        return A->GetLeft() + A->GetWidth() > B->GetLeft() + B->GetWidth();
+      default:
+        return false;
+      }
+    });
+    for (TControl* C : L) {
+      const int W = std::max(0, R.Width());
+      const int H = std::max(0, R.Height());
+      switch (Kind) {
+      case TAlign::alTop:
+        C->SetBounds(R.Left, R.Top, W, C->GetHeight());
+        R.Top += C->GetHeight();
+        break;
+      case TAlign::alBottom:
+        C->SetBounds(R.Left, R.Bottom - C->GetHeight(), W, C->GetHeight());
+        R.Bottom -= C->GetHeight();
+        break;
+      case TAlign::alLeft:
+        C->SetBounds(R.Left, R.Top, C->GetWidth(), H);
+        R.Left += C->GetWidth();
+        break;
+      case TAlign::alRight:
+        C->SetBounds(R.Right - C->GetWidth(), R.Top, C->GetWidth(), H);
+        R.Right -= C->GetWidth();
+        break;
+      default:
+        C->SetBounds(R.Left, R.Top, W, H);
+        break;
       }
     }
-  } catch (...) {
-    FAligning = false;
-    throw;
   }
-  FAligning = false;
 }
 
 void TWinControl::GetChildren(const Classes::TGetChildProc& Proc, TComponent* Root) {

@@ -17,12 +17,14 @@ namespace {
 // A control class of a program's own that no binder knows.
 class TGadget : public Controls::TCustomControl {
   OV_CLASS(TGadget, Controls::TCustomControl)
+public:
   using inherited::inherited;
 };
 
 // A list box of a program's own: the list box binder serves it.
 class TFancyList : public StdCtrls::TListBox {
   OV_CLASS(TFancyList, StdCtrls::TListBox)
+public:
   using inherited::inherited;
 };
 

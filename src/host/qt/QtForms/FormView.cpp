@@ -3,6 +3,7 @@
 
 #include "host/qt/QtForms/Binders.hpp"
 #include "host/qt/QtForms/Widgets.hpp"
+#include "rtl/ScopeGuard.hpp"
 #include "vcl/ComCtrls.hpp"
 #include "vcl/ExtCtrls.hpp"
 #include "vcl/Menus.hpp"
@@ -279,29 +280,24 @@ void TFormView::Sync() {
   if (!FForm || !FWindow || FForm->IsDestroying() || FForm->IsLoading())
     return;
   ++FSyncing;
-  try {
-    for (auto& [C, B] : FBindings)
-      B->Seen = false;
-    TBinding& Top = *FBindings.at(FForm);
-    Top.Seen = true;
-    SyncControl(Top);
-    SyncChildren(FForm, FWindow);
-    // A label's buddy may come after it in the form.
-    for (auto& [C, B] : FBindings)
-      if (B->Seen)
-        B->Binder->SyncLate(*this, *B);
-    // Controls taken off the form without being freed are hidden until they
-    // come back.
-    for (auto& [C, B] : FBindings)
-      if (!B->Seen)
-        B->Widget->hide();
-    SyncTabOrder();
-    SyncFocus();
-  } catch (...) {
-    --FSyncing;
-    throw;
-  }
-  --FSyncing;
+  const ScopeGuard::TFinally Finally([&] { --FSyncing; });
+  for (auto& [C, B] : FBindings)
+    B->Seen = false;
+  TBinding& Top = *FBindings.at(FForm);
+  Top.Seen = true;
+  SyncControl(Top);
+  SyncChildren(FForm, FWindow);
+  // A label's buddy may come after it in the form.
+  for (auto& [C, B] : FBindings)
+    if (B->Seen)
+      B->Binder->SyncLate(*this, *B);
+  // Controls taken off the form without being freed are hidden until they
+  // come back.
+  for (auto& [C, B] : FBindings)
+    if (!B->Seen)
+      B->Widget->hide();
+  SyncTabOrder();
+  SyncFocus();
 }
 
 void TFormView::SyncChildren(TWinControl* Parent, QWidget* ParentWidget) {

@@ -1,6 +1,7 @@
 #include "orvane60/drivers/postgres/OVPgDriver.hpp"
 
 #include "orvane60/drivers/postgres/OVPgLib.hpp"
+#include "rtl/ScopeGuard.hpp"
 
 #include <algorithm>
 #include <cerrno>
@@ -940,18 +941,15 @@ private:
       return;
     if (Lib::Api().PQenterPipelineMode(C) != 1)
       Fail();
-    struct TLeave {
-      PGconn* C;
-      ~TLeave() {
-        Lib::Api().PQsetnonblocking(C, 0);
-        // A pipeline left by an error still holds results; they go first.
-        for (int Empty = 0; Lib::Api().PQexitPipelineMode(C) != 1 && Empty <= 4;) {
-          PGresult* Rest = Lib::Api().PQgetResult(C);
-          Empty = Rest ? 0 : Empty + 1;
-          Lib::Api().PQclear(Rest);
-        }
+    const ScopeGuard::TFinally Leave([C] {
+      Lib::Api().PQsetnonblocking(C, 0);
+      // A pipeline left by an error still holds results; they go first.
+      for (int Empty = 0; Lib::Api().PQexitPipelineMode(C) != 1 && Empty <= 4;) {
+        PGresult* Rest = Lib::Api().PQgetResult(C);
+        Empty = Rest ? 0 : Empty + 1;
+        Lib::Api().PQclear(Rest);
       }
-    } Leave{C};
+    });
     Lib::Api().PQsetnonblocking(C, 1);
     const auto Flush = [&](bool Whole) {
       for (;;) {
@@ -1057,17 +1055,6 @@ private:
     Column.IndexType = std::stoi(Lib::Api().PQgetvalue(Rows, Row, 3));
     Column.Position = std::stoi(Lib::Api().PQgetvalue(Rows, Row, 4));
     return Column;
-  }
-
-  // An index over an expression cannot serve as a key made of columns.
-  static void DowngradeExpressionIndexes(std::vector<TIndexColumn>& Columns) {
-    for (const TIndexColumn& C : Columns) {
-      if (!C.ColumnName.empty())
-        continue;
-      for (TIndexColumn& Other : Columns)
-        if (Other.IndexName == C.IndexName)
-          Other.IndexType = itNonUnique;
-    }
   }
 
   PHandle FHandle;

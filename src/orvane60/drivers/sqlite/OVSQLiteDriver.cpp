@@ -1,4 +1,5 @@
 #include "orvane60/drivers/sqlite/OVSQLiteDriver.hpp"
+#include "rtl/ScopeGuard.hpp"
 
 #include <sqlite3.h>
 
@@ -616,13 +617,10 @@ private:
       Slot.reset(Raw);
     }
     sqlite3_stmt* Stmt = Slot.get();
-    struct TReset {
-      sqlite3_stmt* Stmt;
-      ~TReset() {
-        sqlite3_reset(Stmt);
-        sqlite3_clear_bindings(Stmt);
-      }
-    } Reset{Stmt};
+    const ScopeGuard::TFinally Reset([Stmt] {
+      sqlite3_reset(Stmt);
+      sqlite3_clear_bindings(Stmt);
+    });
     Bind(Db(), Stmt, Params, Context);
     int Rc;
     while ((Rc = sqlite3_step(Stmt)) == SQLITE_ROW)
@@ -731,17 +729,6 @@ private:
     int FKeyColumns = 0;
     int FCandidate = -1;
   };
-
-  // An index over an expression cannot serve as a key made of columns.
-  static void DowngradeExpressionIndexes(std::vector<TIndexColumn>& Columns) {
-    for (const TIndexColumn& C : Columns) {
-      if (!C.ColumnName.empty())
-        continue;
-      for (TIndexColumn& Other : Columns)
-        if (Other.IndexName == C.IndexName)
-          Other.IndexType = itNonUnique;
-    }
-  }
 
   PDatabase FDb;
   // Declared after FDb: destroyed, and so finalized, before the handle goes.
