@@ -618,11 +618,8 @@ constexpr TKindName KindNames[] = {
 };
 
 std::string KindOf(const TComponent* C) {
-  for (System::TClass Class = C->ClassType(); Class; Class = Class->Parent)
-    for (const TKindName& K : KindNames)
-      if (K.Class() == Class)
-        return K.Name;
-  return C->ClassName();
+  const TKindName* K = UserInput::FindByClass(C->ClassType(), KindNames);
+  return K ? K->Name : C->ClassName();
 }
 
 // Items with the chosen or selected ones in brackets.
@@ -637,50 +634,100 @@ std::string ItemsText(const Classes::TStrings* Items, const std::function<bool(i
   return R.empty() ? "(none)" : R;
 }
 
+// What the dump shows of a control after its name and kind, by class (the
+// most derived class listed wins; others show their caption). True when
+// that is the whole line.
+struct TDescriber {
+  System::TClass (*Class)();
+  bool (*Describe)(const TControl* C, std::ostringstream& Out);
+};
+
+void DescribeText(const StdCtrls::TCustomEdit* Edit, std::ostringstream& Out) {
+  Out << "  text " << Quote(Edit->GetText());
+  if (Edit->GetReadOnly())
+    Out << "  read-only";
+}
+
+const TDescriber Describers[] = {
+    {&ComCtrls::TTabSheet::StaticClass,
+     [](const TControl* C, std::ostringstream& Out) {
+       Out << "  " << Quote(C->GetCaption());
+       if (C->GetVisible())
+         return false;
+       Out << "  (not shown)\n";
+       return true;
+     }},
+    {&StdCtrls::TCustomEdit::StaticClass,
+     [](const TControl* C, std::ostringstream& Out) {
+       DescribeText(static_cast<const StdCtrls::TCustomEdit*>(C), Out);
+       return false;
+     }},
+    {&StdCtrls::TCustomComboBox::StaticClass,
+     [](const TControl* C, std::ostringstream& Out) {
+       auto* Combo = static_cast<const StdCtrls::TCustomComboBox*>(C);
+       Out << "  text " << Quote(Combo->GetText()) << "  items: "
+           << ItemsText(Combo->GetItems(), [&](int I) { return I == Combo->GetItemIndex(); });
+       return false;
+     }},
+    {&StdCtrls::TCustomListBox::StaticClass,
+     [](const TControl* C, std::ostringstream& Out) {
+       auto* List = static_cast<const StdCtrls::TCustomListBox*>(C);
+       Out << "  items: "
+           << ItemsText(List->GetItems(), [&](int I) { return List->GetSelected(I); });
+       if (List->GetMultiSelect())
+         Out << "  (multiple selection)";
+       return false;
+     }},
+    {&ExtCtrls::TCustomRadioGroup::StaticClass,
+     [](const TControl* C, std::ostringstream& Out) {
+       auto* Group = static_cast<const ExtCtrls::TCustomRadioGroup*>(C);
+       Out << "  " << Quote(Group->GetCaption()) << "  items: "
+           << ItemsText(Group->GetItems(), [&](int I) { return I == Group->GetItemIndex(); });
+       return false;
+     }},
+    {&StdCtrls::TCustomCheckBox::StaticClass,
+     [](const TControl* C, std::ostringstream& Out) {
+       // Indexed by TCheckBoxState: cbUnchecked, cbChecked, cbGrayed.
+       static constexpr const char* States[] = {"unchecked", "checked", "greyed"};
+       const auto State =
+           static_cast<size_t>(static_cast<const StdCtrls::TCustomCheckBox*>(C)->GetState());
+       Out << "  " << Quote(C->GetCaption()) << "  "
+           << (State < std::size(States) ? States[State] : "unchecked");
+       return false;
+     }},
+    {&StdCtrls::TButton::StaticClass,
+     [](const TControl* C, std::ostringstream& Out) {
+       auto* Button = static_cast<const StdCtrls::TButton*>(C);
+       Out << "  " << Quote(Button->GetCaption());
+       if (Button->GetDefault())
+         Out << "  default";
+       if (Button->GetCancel())
+         Out << "  cancel";
+       return false;
+     }},
+    {&ComCtrls::TPageControl::StaticClass,
+     [](const TControl* C, std::ostringstream& Out) {
+       const auto* Page = static_cast<const ComCtrls::TPageControl*>(C)->GetActivePage();
+       Out << "  page " << (Page ? NameOf(Page) : "(none)");
+       return false;
+     }},
+    {&ExtCtrls::TImage::StaticClass,
+     [](const TControl* C, std::ostringstream& Out) {
+       const auto* Picture = static_cast<const ExtCtrls::TImage*>(C)->GetPicture();
+       Out << "  " << Picture->GetWidth() << "x" << Picture->GetHeight();
+       return false;
+     }},
+    // A bevel shows nothing of its own.
+    {&ExtCtrls::TBevel::StaticClass, [](const TControl*, std::ostringstream&) { return false; }},
+};
+
 void DescribeControl(const TControl* C, const Forms::TCustomForm* Form, int Depth,
                      std::ostringstream& Out) {
   Out << std::string(static_cast<size_t>(Depth) * 2, ' ') << NameOf(C) << "  " << KindOf(C);
-  if (auto* Sheet = dynamic_cast<const ComCtrls::TTabSheet*>(C)) {
-    Out << "  " << Quote(Sheet->GetCaption());
-    if (!Sheet->GetVisible()) {
-      Out << "  (not shown)\n";
+  if (const TDescriber* D = UserInput::FindByClass(C->ClassType(), Describers)) {
+    if (D->Describe(C, Out))
       return;
-    }
-  } else if (auto* Memo = dynamic_cast<const StdCtrls::TCustomMemo*>(C)) {
-    Out << "  text " << Quote(Memo->GetText());
-    if (Memo->GetReadOnly())
-      Out << "  read-only";
-  } else if (auto* Edit = dynamic_cast<const StdCtrls::TCustomEdit*>(C)) {
-    Out << "  text " << Quote(Edit->GetText());
-    if (Edit->GetReadOnly())
-      Out << "  read-only";
-  } else if (auto* Combo = dynamic_cast<const StdCtrls::TCustomComboBox*>(C)) {
-    Out << "  text " << Quote(Combo->GetText()) << "  items: "
-        << ItemsText(Combo->GetItems(), [&](int I) { return I == Combo->GetItemIndex(); });
-  } else if (auto* List = dynamic_cast<const StdCtrls::TCustomListBox*>(C)) {
-    Out << "  items: " << ItemsText(List->GetItems(), [&](int I) { return List->GetSelected(I); });
-    if (List->GetMultiSelect())
-      Out << "  (multiple selection)";
-  } else if (auto* Group = dynamic_cast<const ExtCtrls::TCustomRadioGroup*>(C)) {
-    Out << "  " << Quote(Group->GetCaption()) << "  items: "
-        << ItemsText(Group->GetItems(), [&](int I) { return I == Group->GetItemIndex(); });
-  } else if (auto* Check = dynamic_cast<const StdCtrls::TCustomCheckBox*>(C)) {
-    // Indexed by TCheckBoxState: cbUnchecked, cbChecked, cbGrayed.
-    static constexpr const char* States[] = {"unchecked", "checked", "greyed"};
-    const auto State = static_cast<size_t>(Check->GetState());
-    Out << "  " << Quote(Check->GetCaption()) << "  "
-        << (State < std::size(States) ? States[State] : "unchecked");
-  } else if (auto* Button = dynamic_cast<const StdCtrls::TButton*>(C)) {
-    Out << "  " << Quote(Button->GetCaption());
-    if (Button->GetDefault())
-      Out << "  default";
-    if (Button->GetCancel())
-      Out << "  cancel";
-  } else if (auto* Pages = dynamic_cast<const ComCtrls::TPageControl*>(C)) {
-    Out << "  page " << (Pages->GetActivePage() ? NameOf(Pages->GetActivePage()) : "(none)");
-  } else if (auto* Image = dynamic_cast<const ExtCtrls::TImage*>(C)) {
-    Out << "  " << Image->GetPicture()->GetWidth() << "x" << Image->GetPicture()->GetHeight();
-  } else if (!dynamic_cast<const ExtCtrls::TBevel*>(C) && !C->GetCaption().empty()) {
+  } else if (!C->GetCaption().empty()) {
     Out << "  " << Quote(C->GetCaption());
   }
   if (!C->GetVisible()) {

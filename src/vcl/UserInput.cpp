@@ -37,6 +37,79 @@ void CheckItemIndex(const TControl* Control, int Index, int Count) {
     throw EUserInputError(Format("%s has no item %d (it has %d)", NameOf(Control), Index, Count));
 }
 
+// Typing into a control, by class: whether it takes typed text now
+// (raising when not, before the focus moves), and the text typing makes.
+struct TTyper {
+  System::TClass (*Class)();
+  void (*Check)(TWinControl* Control);
+  std::string (*Typed)(TWinControl* Control, const std::string& Text);
+};
+
+const TTyper Typers[] = {
+    {&StdCtrls::TCustomEdit::StaticClass,
+     [](TWinControl* Control) {
+       if (static_cast<StdCtrls::TCustomEdit*>(Control)->GetReadOnly())
+         throw EUserInputError(Format("%s is read-only", NameOf(Control)));
+     },
+     [](TWinControl* Control, const std::string& Text) {
+       return static_cast<StdCtrls::TCustomEdit*>(Control)->TypedText(Text);
+     }},
+    {&StdCtrls::TCustomComboBox::StaticClass,
+     [](TWinControl* Control) {
+       if (static_cast<StdCtrls::TCustomComboBox*>(Control)->GetStyle() ==
+           StdCtrls::TComboBoxStyle::csDropDownList)
+         throw EUserInputError(
+             Format("%s is a drop-down list: choose one of its items instead", NameOf(Control)));
+     },
+     [](TWinControl* Control, const std::string& Text) {
+       return static_cast<StdCtrls::TCustomComboBox*>(Control)->TypedText(Text);
+     }},
+};
+
+// Choosing item Index (checked already) of a control, by class.
+struct TChooser {
+  System::TClass (*Class)();
+  void (*Choose)(TControl* Control, int Index);
+};
+
+void ChooseRadioButton(TControl* Control, int Index) {
+  auto* Group = static_cast<ExtCtrls::TCustomRadioGroup*>(Control);
+  if (!MoveFocus(Group))
+    return;
+  // Clicking the chosen button again still clicks.
+  if (Group->GetItemIndex() == Index)
+    Group->Click();
+  else
+    Group->SetItemIndex(Index);
+}
+
+void ChooseComboBoxItem(TControl* Control, int Index) {
+  auto* Combo = static_cast<StdCtrls::TCustomComboBox*>(Control);
+  if (!MoveFocus(Combo))
+    return;
+  Combo->SetItemIndex(Index);
+  Combo->Click();
+  if (Combo->OnSelect)
+    Combo->OnSelect(Combo);
+}
+
+void ChooseListBoxItem(TControl* Control, int Index) {
+  auto* List = static_cast<StdCtrls::TCustomListBox*>(Control);
+  if (!MoveFocus(List))
+    return;
+  if (List->GetMultiSelect())
+    for (int I = 0; I < List->GetItems()->Count(); ++I)
+      List->SetSelected(I, I == Index);
+  List->SetItemIndex(Index);
+  List->Click();
+}
+
+const TChooser Choosers[] = {
+    {&ExtCtrls::TCustomRadioGroup::StaticClass, ChooseRadioButton},
+    {&StdCtrls::TCustomComboBox::StaticClass, ChooseComboBoxItem},
+    {&StdCtrls::TCustomListBox::StaticClass, ChooseListBoxItem},
+};
+
 } // namespace
 
 std::string WhyUnreachable(const TControl* Control) {
@@ -90,19 +163,14 @@ void DblClick(TControl* Control) {
 
 void TypeText(TWinControl* Control, const std::string& Text) {
   Require(Control);
-  auto* Edit = dynamic_cast<StdCtrls::TCustomEdit*>(Control);
-  auto* Combo = dynamic_cast<StdCtrls::TCustomComboBox*>(Control);
-  if (!Edit && !Combo)
+  const TTyper* Typer = FindByClass(Control->ClassType(), Typers);
+  if (!Typer)
     throw EUserInputError(
         Format("%s (a %s) takes no typed text", NameOf(Control), Control->ClassName()));
-  if (Edit && Edit->GetReadOnly())
-    throw EUserInputError(Format("%s is read-only", NameOf(Control)));
-  if (Combo && Combo->GetStyle() == StdCtrls::TComboBoxStyle::csDropDownList)
-    throw EUserInputError(
-        Format("%s is a drop-down list: choose one of its items instead", NameOf(Control)));
+  Typer->Check(Control);
   if (!MoveFocus(Control))
     return;
-  Control->SetText(Edit ? Edit->TypedText(Text) : Combo->TypedText(Text));
+  Control->SetText(Typer->Typed(Control, Text));
 }
 
 Classes::TStrings* ItemsOf(const Classes::TComponent* Component) {
@@ -122,35 +190,10 @@ void ChooseItem(TControl* Control, int Index) {
   if (!Items)
     throw NoItems();
   CheckItemIndex(Control, Index, Items->Count());
-  if (auto* Group = dynamic_cast<ExtCtrls::TCustomRadioGroup*>(Control)) {
-    if (!MoveFocus(Group))
-      return;
-    // Clicking the chosen button again still clicks.
-    if (Group->GetItemIndex() == Index)
-      Group->Click();
-    else
-      Group->SetItemIndex(Index);
-    return;
-  }
-  if (auto* Combo = dynamic_cast<StdCtrls::TCustomComboBox*>(Control)) {
-    if (!MoveFocus(Combo))
-      return;
-    Combo->SetItemIndex(Index);
-    Combo->Click();
-    if (Combo->OnSelect)
-      Combo->OnSelect(Combo);
-    return;
-  }
-  auto* List = dynamic_cast<StdCtrls::TCustomListBox*>(Control);
-  if (!List)
+  const TChooser* Chooser = FindByClass(Control->ClassType(), Choosers);
+  if (!Chooser)
     throw NoItems();
-  if (!MoveFocus(List))
-    return;
-  if (List->GetMultiSelect())
-    for (int I = 0; I < List->GetItems()->Count(); ++I)
-      List->SetSelected(I, I == Index);
-  List->SetItemIndex(Index);
-  List->Click();
+  Chooser->Choose(Control, Index);
 }
 
 void SelectItems(StdCtrls::TCustomListBox* ListBox, const std::vector<int>& Indexes) {

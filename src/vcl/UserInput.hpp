@@ -26,6 +26,20 @@ using Controls::TControl;
 using Controls::TMouseButton;
 using Controls::TWinControl;
 
+// The entry of Table for the most derived class of Class that it lists (the
+// class itself, else its parent, and so on), or null. Each entry has a
+// `System::TClass (*Class)()`. The user interfaces dispatch on a control's
+// class this way: a new control class is a line in a table, and the order of
+// the lines does not matter.
+template <class TEntry, size_t N>
+const TEntry* FindByClass(System::TClass Class, const TEntry (&Table)[N]) {
+  for (; Class; Class = Class->Parent)
+    for (const TEntry& E : Table)
+      if (E.Class() == Class)
+        return &E;
+  return nullptr;
+}
+
 // Why a person cannot act on the control ("btOk is disabled", "meSQLText is
 // on page tsSQL, which is not shown"), or "" when they can.
 std::string WhyUnreachable(const TControl* Control);

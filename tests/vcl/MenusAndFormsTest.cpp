@@ -242,3 +242,37 @@ TEST(Describe, HiddenAndDisabledControlsAndQuotes) {
   EXPECT_NE(Text.find("Ok  button  \"Ok\"  default  disabled"), std::string::npos) << Text;
   EXPECT_EQ(UIActions::Quote("a\\b\tc"), "\"a\\\\b\\tc\"");
 }
+
+// A list box of a program's own: the user interfaces find what to do with it
+// by its parent class.
+class TTagList : public StdCtrls::TListBox {
+  OV_CLASS(TTagList, StdCtrls::TListBox)
+public:
+  using inherited::inherited;
+};
+
+OV_CLASS_IMPL(TTagList, StdCtrls::TListBox, "MenusAndFormsTest")
+
+TEST(Dispatch, ADerivedControlClassIsChosenFromAndDescribedAsItsParent) {
+  TScript S("");
+  TCodeDialog D;
+  D.Form->Show();
+  auto* Tags = new TTagList(D.Form);
+  Tags->SetName("Tags");
+  Tags->SetParent(D.Page1);
+  Tags->GetItems()->Add("red");
+  Tags->GetItems()->Add("green");
+  UserInput::ChooseItem(Tags, 1);
+  EXPECT_EQ(Tags->GetItemIndex(), 1);
+  EXPECT_EQ(D.Form->FocusedControl(), Tags);
+  try {
+    UserInput::TypeText(Tags, "blue");
+    ADD_FAILURE() << "a list box took typed text";
+  } catch (const UserInput::EUserInputError& E) {
+    EXPECT_STREQ(E.what(), "Tags (a TTagList) takes no typed text");
+  }
+  EXPECT_EQ(Tags->GetItemIndex(), 1);
+  const std::string Text = UIActions::DescribeForm(D.Form);
+  EXPECT_NE(Text.find("Tags  list box  items: \"red\", "), std::string::npos) << Text;
+  D.Form->Hide();
+}
