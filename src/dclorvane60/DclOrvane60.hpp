@@ -14,6 +14,7 @@
 
 #include "dclorvane60/PackageServices.hpp"
 #include "designide/DesignPackages.hpp"
+#include "rtl/Export.hpp"
 #include "rtl/System.hpp"
 
 namespace DclOrvane60 {
@@ -26,11 +27,11 @@ const void* HInstance();
 } // namespace DclOrvane60
 
 extern "C" {
-const DesignPackages::TPackageInfoTable* GetPackageInfoTable();
-void Initialize();
-void Finalize();
-void Register();
-const DclOrvane60::TPackageServices* GetPackageServices();
+OV_EXPORT const DesignPackages::TPackageInfoTable* GetPackageInfoTable();
+OV_EXPORT void Initialize();
+OV_EXPORT void Finalize();
+OV_EXPORT void Register();
+OV_EXPORT const DclOrvane60::TPackageServices* GetPackageServices();
 // The settings object of OVReg (null outside start-up and shut-down); not
 // exported: the host reads the settings through the services table.
 System::TObject* GetDesignSettings();

@@ -5,6 +5,8 @@
 // show no window never map Qt.
 #pragma once
 
+#include "rtl/Export.hpp"
+
 #include <cstdlib>
 #include <string>
 
@@ -68,4 +70,4 @@ inline constexpr const char* EntryPointsSymbol = "OVQtHostEntryPoints";
 
 } // namespace QtHost
 
-extern "C" __attribute__((visibility("default"))) const QtHost::TEntryPoints* OVQtHostEntryPoints();
+extern "C" OV_EXPORT const QtHost::TEntryPoints* OVQtHostEntryPoints();
