@@ -12,6 +12,7 @@ only=${2:-}
 [ $# -gt 0 ] && shift
 here=$(cd "$(dirname "$0")" && pwd)
 pgdir="$build/pgbench"
+mydir="$build/mysqlbench"
 
 . "$here/test-env.sh"
 

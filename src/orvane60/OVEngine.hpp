@@ -53,10 +53,12 @@ using DB::TDataSet;
 using DB::TParams;
 
 // Server types: only those that connect to a real server.
-enum class TOVServerType { stSQLite, stPostgreSQL };
-OV_ENUM(TOVServerType, "stSQLite", "stPostgreSQL")
+// New server types go at the end: design files store the names, settings
+// files the names or ordinals.
+enum class TOVServerType { stSQLite, stPostgreSQL, stMySQL };
+OV_ENUM(TOVServerType, "stSQLite", "stPostgreSQL", "stMySQL")
 
-// "SQLite", "PostgreSQL".
+// The server type's name, its driver's: "SQLite", "PostgreSQL", "MySQL".
 std::string GetServerTypeName(TOVServerType ServerType);
 // The server type of a name as GetServerTypeName spells it, or of its
 // identifier ("stSQLite"), in any letter case; Default for an empty or unknown
@@ -66,6 +68,8 @@ TOVServerType StrToServerTypeDef(std::string_view Name, TOVServerType Default);
 // from a design file that leaves ServerType out gets the property's declared
 // default (stSQLite), whatever this holds.
 extern TOVServerType DefServerType;
+// Every server type, in the enumeration's order.
+const std::vector<TOVServerType>& ServerTypes();
 // The driver of a server type.
 OVDriver::TDriver& ServerDriver(TOVServerType ServerType);
 OVSqlParse::TSqlDialect ServerDialect(TOVServerType ServerType);

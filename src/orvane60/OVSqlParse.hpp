@@ -15,7 +15,71 @@
 
 namespace OVSqlParse {
 
-enum class TSqlDialect { SQLite, PostgreSQL };
+// The SQL dialects read and written, one per server type. New ones go at the
+// end, each with its row in DialectRules.
+enum class TSqlDialect { SQLite, PostgreSQL, MySQL };
+
+// What one server's SQL differs in from the others'. Everything that reads
+// or writes SQL asks these rules rather than which server it is, so a server
+// type brings one more row here and one more driver.
+struct TDialectRules {
+  TSqlDialect Dialect;
+  std::string_view Name; // "SQLite", "PostgreSQL", "MySQL"
+
+  // Names.
+  char QuoteOpen;              // the quotes a name is written in
+  char QuoteClose;             // (a close quote inside is doubled)
+  bool FoldsBareNames;         // a bare name reads in lower case (ASCII letters)
+  bool ExactNames;             // names compare exactly; else ASCII letters in any case
+  bool DoubleQuotedNames;      // "x" is a name; else a string literal
+  bool BacktickNames;          // `x` is a name
+  bool BracketNames;           // [x] is a name; else [ ] are array subscripts
+  bool StringNames;            // a string literal serves as an alias
+  bool UnicodeNames;           // U&"x" and U&'x'
+  bool CatalogSchemaTable;     // a name may have three parts
+  std::string_view MainSchema; // the default schema's fixed name, "" when none
+
+  // Comments and literals.
+  bool NestedComments;        // /* /* */ */ is one comment
+  bool HashComments;          // '#' comments to the end of the line
+  bool DashCommentsNeedBlank; // "--" starts a comment only before a blank or control byte
+  bool BackslashEscapes;      // a backslash escapes the next byte in every string literal
+  bool PrefixedStrings;       // E'..' B'..' N'..' besides X'..'
+  bool HexNumbers;            // 0x1F
+  bool DollarQuotes;          // $tag$..$tag$ strings and $1 parameters
+
+  // Operators and parameters.
+  bool OperatorRuns;     // an operator is the longest run of operator characters
+  bool ColonEquals;      // := is an operator
+  bool ColonOperator;    // a lone ':' is an operator (array slices)
+  bool QuestionParams;   // ? and ?NNN are parameters
+  bool AtParams;         // @name is a parameter (or a session variable)
+  bool DigitColonParams; // :1 is a parameter name
+  bool JsonArrows;       // -> and ->> are operators
+  bool SystemVariables;  // @@name is a server variable
+  bool BangIsNot;        // a lone '!' is an operator (not)
+
+  // Select lists and FROM clauses.
+  bool NamesExpressionsByText; // an unaliased expression is named by its text;
+                               // else by the server's rule (a function's or
+                               // column's name, or ?column?)
+  bool NamesColumnsAsWritten;  // a column named in the select list is named as
+                               // written there; else as the catalogue spells it
+  bool CompoundKeepsOrigins;   // a UNION's columns keep the first SELECT's origins
+  bool UsingKeepsLeftInPlace;  // JOIN USING keeps the left copy where it stands
+  bool DedupesSubqueryNames;   // a subquery's repeated names become a:1, a:2
+  bool RowidColumn;            // rowid names the row id of a table
+  bool DoubleQuotedFallback;   // "x" naming no column reads as a string
+  bool IndexedBy;              // INDEXED BY x, NOT INDEXED after a table
+  bool PgFromClause;           // LATERAL, ONLY, t *, TABLESAMPLE, DISTINCT ON (...)
+  bool PgTypeWords;            // double precision, character varying, interval fields
+  bool SessionValueKeywords;   // CURRENT_USER, LOCALTIME and the like are values
+
+  // Statements the generator writes.
+  std::string_view NullSafeEquals; // equal, or both null; blanks around it
+};
+
+const TDialectRules& DialectRules(TSqlDialect Dialect) noexcept;
 
 enum class TTokenKind : std::uint8_t {
   End,              // one past the last token; Text is empty
@@ -164,9 +228,10 @@ private:
   std::size_t ScanPgOperator(std::size_t From) const noexcept;
   TToken ScanDollar(std::size_t Start) noexcept;
   TToken ScanColon(std::size_t Start) noexcept;
+  TToken ScanOperator(std::size_t Start) noexcept;
 
   std::string_view FSql;
-  TSqlDialect FDialect;
+  const TDialectRules& FRules;
   bool FTrackPositions;
   std::size_t FPos = 0;
   // Line and column are derived lazily from the bytes between the previous

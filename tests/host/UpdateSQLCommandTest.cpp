@@ -125,7 +125,7 @@ TEST_F(UpdateSQLCommand, BadInputIsNamedAndNothingIsPrinted) {
   ExpectError(
       Designer({"updatesql", "--connect", "sqlite:" + (Work / "missing.db"), "--table", "t"}),
       "missing.db");
-  ExpectError(Designer({"updatesql", "--connect", "mysql://x", "--table", "t"}), "mysql://x");
+  ExpectError(Designer({"updatesql", "--connect", "oracle://x", "--table", "t"}), "oracle://x");
   ExpectError(Designer({"updatesql", "--connect", URI, "--all-tables", "--table", "customer"}),
               "--all-tables");
   ExpectError(Designer({"updatesql", "--connect", URI, "--table", "customer", "--out",

@@ -223,7 +223,7 @@ TEST_F(ConnectionDialog, StartsWithANewDatabasesValuesAndHoldsWhatItIsGiven) {
   OVEngine::DefServerType = TOVServerType::stPostgreSQL;
   auto Dlg = Open();
   EXPECT_EQ(Dlg->cbServerType->GetItems()->ToVector(),
-            (std::vector<std::string>{"SQLite", "PostgreSQL"}));
+            (std::vector<std::string>{"SQLite", "PostgreSQL", "MySQL"}));
   EXPECT_EQ(Dlg->GetServerType(), TOVServerType::stPostgreSQL);
   EXPECT_TRUE(Dlg->GetKeepConnection());
   EXPECT_TRUE(Dlg->GetLoginPrompt());

@@ -20,6 +20,7 @@ namespace {
 
 constexpr TSqlDialect Lite = TSqlDialect::SQLite;
 constexpr TSqlDialect Pg = TSqlDialect::PostgreSQL;
+constexpr TSqlDialect My = TSqlDialect::MySQL;
 
 // Kind and text of every token but End, for compact expectations.
 std::vector<std::string> Kinds(std::string_view Sql, TSqlDialect D) {
@@ -553,4 +554,50 @@ TEST(SqlParams, ReplaceRewritesEveryOccurrenceInOrder) {
   EXPECT_EQ(ReplaceParams("no parameters 'x :y'", Lite, Question), "no parameters 'x :y'");
   // An unterminated literal swallows the rest, as it does in the engine.
   EXPECT_EQ(ReplaceParams("a = :a and b = ':b", Lite, Question), "a = ? and b = ':b");
+}
+
+// ----- the MySQL dialect -----
+
+TEST(SqlTokenizer, MySQLQuotesNamesInBackticksAndStringsInEitherQuote) {
+  EXPECT_THAT(Kinds(R"(select `a``b`, "x\"y", 'it\'s', 'a''b' from `my table`)", My),
+              ElementsAre("id:select", "qid:`a``b`", ",:,", R"(str:"x\"y")", ",:,",
+                          R"(str:'it\'s')", ",:,", "str:'a''b'", "id:from", "qid:`my table`"));
+  EXPECT_EQ(IdentifierName("`a``b`", My), "a`b");
+  EXPECT_EQ(IdentifierName("MiXed", My), "MiXed");
+  // An alias written as a string: its escapes undone as the server does.
+  EXPECT_EQ(IdentifierName(R"('it\'s\n')", My), "it's\n");
+  // A backslash ending a string escapes the quote: the string runs on.
+  EXPECT_EQ(Kinds(R"('abc\')", My).back(), R"(invalid:'abc\')");
+  // [ ] are no quotes in MySQL.
+  EXPECT_THAT(Kinds("[a]", My), ElementsAre("[:[", "id:a", "]:]"));
+}
+
+TEST(SqlTokenizer, MySQLCommentsAndOperators) {
+  // '#' comments to the end of the line; "--" only before a blank or tab.
+  EXPECT_THAT(Kinds("a # note\nb -- note\nc --d /* g */ e--\tf\nh", My),
+              ElementsAre("id:a", "id:b", "id:c", "op:-", "op:-", "id:d", "id:e", "id:h"));
+  EXPECT_THAT(Kinds("a<=>b a:=1 a&&b !a @v @@sql_mode ? 0x1F", My),
+              ElementsAre("id:a", "op:<=>", "id:b", "id:a", "op::=", "num:1", "id:a", "op:&&",
+                          "id:b", "op:!", "id:a", "param:@v", "param:@@sql_mode", "param:?",
+                          "num:0x1F"));
+  // Named parameters are the runtime's own, in every dialect.
+  const auto Params = ScanParams("select * from t where a = :a and b = '#:no' # :no\n", My);
+  ASSERT_THAT(Params, SizeIs(1));
+  EXPECT_EQ(Params[0].Name, "a");
+}
+
+TEST(SqlParser, MySQLReadsBacktickNamesAndNamesExpressionsByTheirText) {
+  auto Lookup = FixedLookup({{"`Order Lines`", {"Id", "Qty"}}, {"orders", {"id", "total"}}});
+  TSelectInfo Info =
+      ParseSelect("select `ol`.`ID`, qty * 2, o.total 'Sum', o.id as \"oid\", `o`.* -- tail\n"
+                  "from `Order Lines` ol join orders o on o.id = ol.id # tail",
+                  My, Lookup);
+  // Named as written; a dataset makes the repeated id unique.
+  EXPECT_THAT(FieldNames(Info), ElementsAre("ID", "qty * 2", "Sum", "oid", "id_1", "total"));
+  EXPECT_THAT(Origins(Info), ElementsAre("`Order Lines`.Id", "-", "orders.total", "orders.id",
+                                         "orders.id", "orders.total"));
+  EXPECT_THAT(Info.Problems, IsEmpty());
+  // A UNION's columns have no origin on this server.
+  Info = ParseSelect("select id from orders union select id from orders", My, Lookup);
+  EXPECT_THAT(Origins(Info), ElementsAre("-"));
 }

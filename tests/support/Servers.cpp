@@ -9,6 +9,11 @@ std::string PgURI() {
   return URI ? URI : "";
 }
 
+std::string MySQLURI() {
+  const char* URI = std::getenv("ORVANE_TEST_MYSQL");
+  return URI ? URI : "";
+}
+
 bool UnderCI() {
   const char* CI = std::getenv("CI");
   return CI && std::string(CI) == "true";

@@ -28,7 +28,8 @@ std::string CheckRemoteDatabase(OVEngine::TOVServerType ServerType, const std::s
   if (Colon == std::string::npos)
     return {};
   const std::string Scheme = SysUtils::LowerCase(Remote.substr(0, Colon));
-  if (Scheme != "sqlite" && Scheme != "postgresql" && Scheme != "postgres")
+  if (Scheme != "sqlite" && Scheme != "postgresql" && Scheme != "postgres" && Scheme != "mysql" &&
+      Scheme != "mariadb")
     return {};
   OVDriver::TConnectionURI URI;
   try {

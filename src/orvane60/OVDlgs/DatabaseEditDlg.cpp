@@ -43,8 +43,6 @@ OV_CLASS_END
 
 namespace {
 
-constexpr TOVServerType ServerTypes[] = {TOVServerType::stSQLite, TOVServerType::stPostgreSQL};
-
 // The hourglass while a connection is tried, whatever happens then.
 class TWaitCursor {
 public:
@@ -84,7 +82,7 @@ void TOVDatabaseEditDlg::LoadData(TStrings* History) {
   {
     const Classes::TStringsUpdate Updating(Items);
     Items->Clear();
-    for (TOVServerType T : ServerTypes)
+    for (TOVServerType T : OVEngine::ServerTypes())
       Items->Add(OVEngine::GetServerTypeName(T));
   }
   SetDatabaseName("");
@@ -109,16 +107,17 @@ std::string TOVDatabaseEditDlg::GetDatabaseName() const {
 }
 
 void TOVDatabaseEditDlg::SetServerType(TOVServerType Value) {
-  for (size_t I = 0; I < std::size(ServerTypes); ++I)
-    if (ServerTypes[I] == Value && static_cast<int>(I) < cbServerType->GetItems()->Count())
+  for (size_t I = 0; I < OVEngine::ServerTypes().size(); ++I)
+    if (OVEngine::ServerTypes()[I] == Value &&
+        static_cast<int>(I) < cbServerType->GetItems()->Count())
       cbServerType->SetItemIndex(static_cast<int>(I));
 }
 
 TOVServerType TOVDatabaseEditDlg::GetServerType() const {
   const int I = cbServerType->GetItemIndex();
-  if (I < 0 || I >= static_cast<int>(std::size(ServerTypes)))
+  if (I < 0 || I >= static_cast<int>(OVEngine::ServerTypes().size()))
     return OVEngine::DefServerType;
-  return ServerTypes[I];
+  return OVEngine::ServerTypes()[I];
 }
 
 void TOVDatabaseEditDlg::SetRemoteDatabase(const std::string& Value) {

@@ -173,7 +173,7 @@ std::optional<std::string> ResolveCatalogName(const std::vector<std::string>& Na
   for (const std::string& N : Names)
     if (N == Name)
       return N;
-  if (ServerType == TOVServerType::stPostgreSQL) {
+  if (ServerDriver(ServerType).Rules().FoldsBareNames) {
     const std::string Folded = OVDriver::LowerCase(Name);
     for (const std::string& N : Names)
       if (N == Folded)
@@ -201,30 +201,31 @@ struct TOVDatabase::TCatalogCache {
   std::optional<OVDriver::TTableColumns> Columns;
   std::optional<OVDriver::TTableIndexes> Indexes;
   std::optional<std::vector<OVDriver::TTableRef>> Tables;
-  // Name (PostgreSQL: as stored; SQLite: in lower case) -> place in Tables.
+  // Name (exact where the dialect compares names exactly, else in lower
+  // case) -> place in Tables.
   std::unordered_multimap<std::string, std::size_t> ByName;
   // Display name -> how many tables share it.
   std::unordered_map<std::string, int> Displays;
   // Lower-case table name -> the catalog's name, "" when two names share it.
   std::map<std::string, std::string> Folded;
 
-  void IndexTables(bool Pg) {
+  void IndexTables(bool Exact) {
     for (std::size_t I = 0; I < Tables->size(); ++I) {
       const OVDriver::TTableRef& T = (*Tables)[I];
-      ByName.emplace(Pg ? T.Name : OVDriver::LowerCase(T.Name), I);
+      ByName.emplace(Exact ? T.Name : OVDriver::LowerCase(T.Name), I);
       ++Displays[T.Display];
     }
   }
 
   // The table an exact reading names: with a schema, the table of that
   // schema; without, the one an unqualified name reaches first.
-  const OVDriver::TTableRef* Find(const OVDriver::TNameReading& Reading, bool Pg) const {
-    const auto Same = [Pg](const std::string& A, const std::string& B) {
-      return Pg ? A == B : SameText(A, B);
+  const OVDriver::TTableRef* Find(const OVDriver::TNameReading& Reading, bool Exact) const {
+    const auto Same = [Exact](const std::string& A, const std::string& B) {
+      return Exact ? A == B : SameText(A, B);
     };
     const OVDriver::TTableRef* Best = nullptr;
     const auto [From, To] =
-        ByName.equal_range(Pg ? Reading.Name : OVDriver::LowerCase(Reading.Name));
+        ByName.equal_range(Exact ? Reading.Name : OVDriver::LowerCase(Reading.Name));
     for (auto It = From; It != To; ++It) {
       const OVDriver::TTableRef& T = (*Tables)[It->second];
       if (Reading.Schema) {
@@ -249,9 +250,10 @@ struct TOVDatabase::TCatalogCache {
     return &It->first;
   }
 
-  // A text taken as a display name: as written, then (PostgreSQL) folded to
-  // lower case, else (SQLite) in any letter case when only one name matches.
-  const std::string* ResolveDisplay(std::string_view Name, TOVServerType ServerType) {
+  // A text taken as a display name: as written, then folded to lower case
+  // where the dialect folds bare names, else in any letter case when only
+  // one name matches.
+  const std::string* ResolveDisplay(std::string_view Name, const OVSqlParse::TDialectRules& R) {
     if (Columns->count(std::string(Name)))
       return &Columns->find(std::string(Name))->first;
     if (Folded.empty())
@@ -262,9 +264,11 @@ struct TOVDatabase::TCatalogCache {
       }
     std::string Lower = OVDriver::LowerCase(Name);
     // The main schema's tables are listed without their schema.
-    if (ServerType == TOVServerType::stSQLite && Lower.rfind("main.", 0) == 0)
-      Lower = Lower.substr(5);
-    if (ServerType == TOVServerType::stPostgreSQL) {
+    if (!R.MainSchema.empty() && Lower.size() > R.MainSchema.size() &&
+        Lower.compare(0, R.MainSchema.size(), R.MainSchema) == 0 &&
+        Lower[R.MainSchema.size()] == '.')
+      Lower = Lower.substr(R.MainSchema.size() + 1);
+    if (R.FoldsBareNames) {
       const auto It = Columns->find(Lower);
       return It == Columns->end() ? nullptr : &It->first;
     }
@@ -306,24 +310,24 @@ const std::string* TOVDatabase::BatchKey(std::string_view TableName,
       FBatch->Columns = Connection().GetAllFieldNames();
     if (!FBatch->Tables) {
       FBatch->Tables = Connection().GetTables();
-      FBatch->IndexTables(FServerType == TOVServerType::stPostgreSQL);
+      FBatch->IndexTables(Connection().ExactTableNames());
     }
   } catch (const OVDriver::EDriverError& E) {
     Internal::RaiseDriverError(E, this);
   }
-  const bool Pg = FServerType == TOVServerType::stPostgreSQL;
+  const OVSqlParse::TDialectRules& Rules = ServerDriver(FServerType).Rules();
   // As SQL reads the text first; the readings that follow take it literally.
   for (const OVDriver::TNameReading& Reading :
        OVDriver::NameReadings(TableName, ServerDriver(FServerType).Dialect())) {
     if (!Reading.Exact)
       break;
-    if (const OVDriver::TTableRef* T = FBatch->Find(Reading, Pg)) {
+    if (const OVDriver::TTableRef* T = FBatch->Find(Reading, Connection().ExactTableNames())) {
       if (Ref)
         *Ref = T;
       return FBatch->KeyOf(*T);
     }
   }
-  const std::string* Key = FBatch->ResolveDisplay(TableName, FServerType);
+  const std::string* Key = FBatch->ResolveDisplay(TableName, Rules);
   if (Key && Ref)
     *Ref = FBatch->RefOfDisplay(*Key);
   return Key;

@@ -2,6 +2,7 @@
 #include "orvane60/OVEngine/Internal.hpp"
 
 #include "orvane60/OVSqlParse.hpp"
+#include "orvane60/drivers/mysql/OVMySQLDriver.hpp"
 #include "orvane60/drivers/postgres/OVPgDriver.hpp"
 #include "orvane60/drivers/sqlite/OVSQLiteDriver.hpp"
 
@@ -15,19 +16,43 @@ using SysUtils::SameText;
 
 TOVServerType DefServerType = TOVServerType::stSQLite;
 
+namespace {
+
+// The server types, in the order of the enumeration: each one's driver. A
+// server type's name and dialect are its driver's.
+struct TServerTypeEntry {
+  TOVServerType Type;
+  OVDriver::TDriver& (*Driver)();
+};
+
+constexpr TServerTypeEntry ServerTypeTable[] = {
+    {TOVServerType::stSQLite, OVDriver::OVSQLite::SQLiteDriver},
+    {TOVServerType::stPostgreSQL, OVDriver::OVPg::PostgresDriver},
+    {TOVServerType::stMySQL, OVDriver::OVMySQL::MySQLDriver},
+};
+
+} // namespace
+
+const std::vector<TOVServerType>& ServerTypes() {
+  static const std::vector<TOVServerType> List = [] {
+    std::vector<TOVServerType> L;
+    for (const TServerTypeEntry& E : ServerTypeTable)
+      L.push_back(E.Type);
+    return L;
+  }();
+  return List;
+}
+
 std::string GetServerTypeName(TOVServerType ServerType) {
-  switch (ServerType) {
-  case TOVServerType::stSQLite:
-    return "SQLite";
-  case TOVServerType::stPostgreSQL:
-    return "PostgreSQL";
-  }
+  for (const TServerTypeEntry& E : ServerTypeTable)
+    if (E.Type == ServerType)
+      return std::string(E.Driver().ServerTypeName());
   return {};
 }
 
 TOVServerType StrToServerTypeDef(std::string_view Name, TOVServerType Default) {
   const std::string Trimmed = SysUtils::Trim(Name);
-  for (TOVServerType T : {TOVServerType::stSQLite, TOVServerType::stPostgreSQL}) {
+  for (TOVServerType T : ServerTypes()) {
     if (SameText(Trimmed, GetServerTypeName(T)) ||
         SameText(Trimmed, TypInfo::GetEnumName(TypInfo::TypeInfoOf<TOVServerType>(),
                                                static_cast<int64_t>(T))))
@@ -37,14 +62,14 @@ TOVServerType StrToServerTypeDef(std::string_view Name, TOVServerType Default) {
 }
 
 OVDriver::TDriver& ServerDriver(TOVServerType ServerType) {
-  if (ServerType == TOVServerType::stPostgreSQL)
-    return OVDriver::OVPg::PostgresDriver();
+  for (const TServerTypeEntry& E : ServerTypeTable)
+    if (E.Type == ServerType)
+      return E.Driver();
   return OVDriver::OVSQLite::SQLiteDriver();
 }
 
 OVSqlParse::TSqlDialect ServerDialect(TOVServerType ServerType) {
-  return ServerType == TOVServerType::stPostgreSQL ? OVSqlParse::TSqlDialect::PostgreSQL
-                                                   : OVSqlParse::TSqlDialect::SQLite;
+  return ServerDriver(ServerType).Dialect();
 }
 
 namespace Internal {

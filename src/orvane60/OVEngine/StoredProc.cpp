@@ -54,22 +54,8 @@ TProcTarget ResolveProc(TOVDatabase& Db, const std::string& Name, const TCompone
   T.SQLName = Internal::QuoteCatalogName(ServerDriver(Db.GetServerType()), *Found);
   // Functions are called in a select, procedures with call; the catalog
   // tells which (of overloaded names the oldest, as the description takes).
-  std::string Schema, Base = *Found;
-  if (const auto Dot = Found->find('.'); Dot != std::string::npos && Dot > 0) {
-    Schema = Found->substr(0, Dot);
-    Base = Found->substr(Dot + 1);
-  }
-  if (Db.GetServerType() != TOVServerType::stPostgreSQL)
-    return T;
   try {
-    auto Rows = Db.Connection().Query(
-        "select p.prokind from pg_proc p join pg_namespace n on n.oid = p.pronamespace "
-        "where p.proname = $1 and case when $2 = '' then n.nspname = current_schema() or "
-        "pg_function_is_visible(p.oid) else n.nspname = $2 end "
-        "order by n.nspname = current_schema() desc, p.oid limit 1",
-        {Base, Schema});
-    if (Rows->Next())
-      T.IsFunction = Rows->Value(0).AsString() != "p";
+    T.IsFunction = Db.Connection().IsFunction(*Found);
   } catch (const OVDriver::EDriverError& E) {
     Internal::RaiseDriverError(E, Owner);
   }

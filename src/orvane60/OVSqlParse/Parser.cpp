@@ -111,7 +111,7 @@ struct TPgName {
 class TParser {
 public:
   TParser(std::string_view Sql, TSqlDialect Dialect, const TColumnLookup& Lookup)
-      : FSql(Sql), FDialect(Dialect), FLookup(Lookup) {}
+      : FSql(Sql), FDialect(Dialect), R(DialectRules(Dialect)), FLookup(Lookup) {}
 
   TSelectInfo Run();
 
@@ -133,12 +133,15 @@ private:
   bool IsWord(std::size_t I, std::string_view W) const {
     return Is(I, TTokenKind::Identifier) && IEquals(Text(I), W);
   }
-  bool Pg() const { return FDialect == TSqlDialect::PostgreSQL; }
   std::string Norm(std::size_t I) const { return IdentifierName(Text(I), FDialect); }
-  std::string Key(std::string_view Name) const { return Pg() ? std::string(Name) : LowerKey(Name); }
-  bool SameName(std::string_view A, std::string_view B) const {
-    return Pg() ? A == B : IEquals(A, B);
+  std::string Key(std::string_view Name) const {
+    return R.ExactNames ? std::string(Name) : LowerKey(Name);
   }
+  bool SameName(std::string_view A, std::string_view B) const {
+    return R.ExactNames ? A == B : IEquals(A, B);
+  }
+  // A string literal written where an alias goes.
+  bool IsStringAlias(std::size_t I) const { return R.StringNames && Is(I, TTokenKind::String); }
   std::string_view Span(std::size_t Begin, std::size_t End) const {
     const TCompactToken& Last = Tok(End - 1);
     return FSql.substr(Tok(Begin).Offset, Last.Offset + Last.Length - Tok(Begin).Offset);
@@ -186,6 +189,7 @@ private:
 
   std::string_view FSql;
   TSqlDialect FDialect;
+  const TDialectRules& R;
   const TColumnLookup& FLookup;
   std::vector<TCompactToken> FTok;
   std::vector<std::uint32_t> FMatch;
@@ -352,9 +356,9 @@ TSelectInfo TParser::Run() {
     Problem(Tok(FPos), "unexpected " + Quoted(Text(FPos)) + "; the rest is ignored");
 
   Info.Tables = Block->Tables;
-  // The server gives no origin to the columns of a UNION and the like;
-  // SQLite reports those of the first SELECT, which is what we read.
-  const bool KeepOrigins = !(Block->Compound && Pg());
+  // PostgreSQL and MySQL give no origin to the columns of a UNION and the
+  // like; SQLite reports those of the first SELECT, which is what we read.
+  const bool KeepOrigins = !Block->Compound || R.CompoundKeepsOrigins;
   TNameSet Seen(Block->Columns.size());
   // The last suffix given to each repeated name (in lower case): the next
   // repeat goes on from it, so n repeats cost n tries, not n * n / 2.
@@ -749,13 +753,13 @@ void TParser::ParseAlias(TFromItem& Item) {
   std::size_t At = FPos;
   if (IsKw(At, TKeyword::As)) {
     ++At;
-    if (!(IsName(At) || (!Pg() && Is(At, TTokenKind::String)))) {
+    if (!(IsName(At) || IsStringAlias(At))) {
       Problem(Tok(At), "expected an alias after AS");
       FPos = At;
       return;
     }
   } else if (!((Is(At, TTokenKind::Identifier) && !StopsAlias(Tok(At).Keyword)) ||
-               Is(At, TTokenKind::QuotedIdentifier) || (!Pg() && Is(At, TTokenKind::String)))) {
+               Is(At, TTokenKind::QuotedIdentifier) || IsStringAlias(At))) {
     return;
   }
   Item.Table.Alias = std::string(Text(At));
@@ -774,9 +778,9 @@ void TParser::ParseFromItem(std::vector<TFromItem>& From, TJoin Join, bool Natur
     return;
   }
   const std::size_t First = From.size();
-  if (Pg() && IsKw(FPos, TKeyword::Lateral))
+  if (R.PgFromClause && IsKw(FPos, TKeyword::Lateral))
     ++FPos;
-  if (Pg() && IsKw(FPos, TKeyword::Only))
+  if (R.PgFromClause && IsKw(FPos, TKeyword::Only))
     ++FPos;
   if (Is(FPos, TTokenKind::LeftParen)) {
     const std::size_t Open = FPos++;
@@ -834,18 +838,18 @@ void TParser::ParseFromItem(std::vector<TFromItem>& From, TJoin Join, bool Natur
       }
       if (!Item.Cte)
         Item.Origin = &FTableNames.emplace_back(Item.Table.Name);
-      if (Pg() && IsOp(FPos, "*")) // inheritance marker: t * reads t and its children
+      if (R.PgFromClause && IsOp(FPos, "*")) // inheritance marker: t * reads t and its children
         ++FPos;
     }
     ParseAlias(Item);
-    if (!Pg() && IsKw(FPos, TKeyword::Indexed) && IsKw(FPos + 1, TKeyword::By)) {
+    if (R.IndexedBy && IsKw(FPos, TKeyword::Indexed) && IsKw(FPos + 1, TKeyword::By)) {
       FPos += 2;
       if (IsName(FPos))
         ++FPos;
-    } else if (!Pg() && IsKw(FPos, TKeyword::Not) && IsKw(FPos + 1, TKeyword::Indexed)) {
+    } else if (R.IndexedBy && IsKw(FPos, TKeyword::Not) && IsKw(FPos + 1, TKeyword::Indexed)) {
       FPos += 2;
     }
-    if (Pg() && IsKw(FPos, TKeyword::Tablesample)) {
+    if (R.PgFromClause && IsKw(FPos, TKeyword::Tablesample)) {
       ++FPos;
       if (IsName(FPos))
         ++FPos;
@@ -872,7 +876,7 @@ std::shared_ptr<TBlock> TParser::ParseCore() {
   ++FPos;
   if (IsKw(FPos, TKeyword::Distinct)) {
     ++FPos;
-    if (Pg() && IsKw(FPos, TKeyword::On) && Is(FPos + 1, TTokenKind::LeftParen))
+    if (R.PgFromClause && IsKw(FPos, TKeyword::On) && Is(FPos + 1, TTokenKind::LeftParen))
       FPos = After(FPos + 1);
   } else if (IsKw(FPos, TKeyword::All)) {
     ++FPos;
@@ -946,7 +950,7 @@ const std::optional<std::vector<TColumn>>& TParser::ColumnsOf(TFromItem& Item) {
       }
       Cols.push_back(std::move(C));
     }
-    if (!Pg())
+    if (R.DedupesSubqueryNames)
       DedupeSqliteNames(Cols);
     if (Item.Cte)
       for (std::size_t I = 0; I < Item.Cte->ColumnNames.size() && I < Cols.size(); ++I)
@@ -1137,7 +1141,7 @@ void TParser::ExpandStar(std::vector<TFromItem>& From, TFromItem* Only, const TC
     };
     if (Shared.empty()) {
       Result.insert(Result.end(), Cols.begin(), Cols.end());
-    } else if (!Pg()) {
+    } else if (R.UsingKeepsLeftInPlace) {
       // SQLite keeps the left side's copy of a shared column in place and
       // drops the right side's.
       for (std::size_t I = Start; I < Result.size(); ++I)
@@ -1195,7 +1199,7 @@ TColumn TParser::ResolveColumnRef(std::size_t Begin, std::size_t End,
   const std::optional<std::vector<TColumn>>* Cols = Item ? &ColumnsOf(*Item) : nullptr;
   if (Cols && *Cols) {
     if (const TColumn* C = FindColumn(*Item, Name)) {
-      Out.Name = C->Name;
+      Out.Name = R.NamesColumnsAsWritten ? Name : C->Name;
       Out.HasOrigin = C->HasOrigin;
       Out.Table = C->Table;
       Out.Column = C->Column;
@@ -1213,13 +1217,13 @@ TColumn TParser::ResolveColumnRef(std::size_t Begin, std::size_t End,
       Out.Table = Item->Origin;
       Out.Column = Name;
     }
-  } else if (!Pg() && Base && IsRowidName(Name)) {
+  } else if (R.RowidColumn && Base && IsRowidName(Name)) {
     // SQLite's implicit row id, which it reports under the name "rowid".
     Out.Name = "rowid";
     Out.HasOrigin = true;
     Out.Table = Item->Origin;
     Out.Column = "rowid";
-  } else if (!Pg() && End - Begin == 1 && Text(Begin).front() == '"') {
+  } else if (R.DoubleQuotedFallback && End - Begin == 1 && Text(Begin).front() == '"') {
     // SQLite reads a double-quoted word that names no column as a string.
     Out.Name = std::string(Text(Begin));
   } else {
@@ -1238,7 +1242,7 @@ bool IsIntervalField(TTokenKind Kind, std::string_view Text) {
   return false;
 }
 
-bool IsValueKeyword(TKeyword K, bool Pg) {
+bool IsValueKeyword(TKeyword K, bool SessionValues) {
   switch (K) {
   case TKeyword::Null:
   case TKeyword::True:
@@ -1255,7 +1259,7 @@ bool IsValueKeyword(TKeyword K, bool Pg) {
   case TKeyword::CurrentRole:
   case TKeyword::CurrentCatalog:
   case TKeyword::CurrentSchema:
-    return Pg;
+    return SessionValues;
   default:
     return false;
   }
@@ -1272,10 +1276,10 @@ void TParser::ResolveItems(const std::vector<std::pair<std::size_t, std::size_t>
     auto CanAlias = [&](std::size_t I) {
       return Is(I, TTokenKind::QuotedIdentifier) ||
              (Is(I, TTokenKind::Identifier) && Tok(I).Keyword == TKeyword::None) ||
-             (!Pg() && Is(I, TTokenKind::String));
+             IsStringAlias(I);
     };
     if (End - Begin >= 3 && IsKw(End - 2, TKeyword::As) &&
-        (IsName(End - 1) || (!Pg() && Is(End - 1, TTokenKind::String)))) {
+        (IsName(End - 1) || IsStringAlias(End - 1))) {
       Alias = End - 1;
       ExprEnd = End - 2;
     } else if (End - Begin >= 2 && CanAlias(End - 1)) {
@@ -1293,18 +1297,18 @@ void TParser::ResolveItems(const std::vector<std::pair<std::size_t, std::size_t>
         break;
       case TTokenKind::Identifier:
         EndsOperand = Prev.Keyword == TKeyword::None || Prev.Keyword == TKeyword::End ||
-                      IsValueKeyword(Prev.Keyword, Pg());
+                      IsValueKeyword(Prev.Keyword, R.SessionValueKeywords);
         break;
       default:
         break;
       }
       // Multi-word type names: x::double precision, x::character varying.
-      if (Pg() && ((IsWord(End - 1, "precision") && IsWord(P, "double")) ||
-                   (IsWord(End - 1, "varying") &&
-                    (IsWord(P, "character") || IsWord(P, "char") || IsWord(P, "bit")))))
+      if (R.PgTypeWords && ((IsWord(End - 1, "precision") && IsWord(P, "double")) ||
+                            (IsWord(End - 1, "varying") &&
+                             (IsWord(P, "character") || IsWord(P, "char") || IsWord(P, "bit")))))
         EndsOperand = false;
       // Interval fields: x::interval hour, interval '1' day to second.
-      if (Pg() && EndsOperand && IsIntervalField(Tok(End - 1).Kind, Text(End - 1))) {
+      if (R.PgTypeWords && EndsOperand && IsIntervalField(Tok(End - 1).Kind, Text(End - 1))) {
         std::size_t I = End - 1;
         while (I > Begin && (IsIntervalField(Tok(I).Kind, Text(I)) || IsWord(I, "to")))
           --I;
@@ -1330,7 +1334,7 @@ void TParser::ResolveItems(const std::vector<std::pair<std::size_t, std::size_t>
     bool NameRef = E > B && (E - B) % 2 == 1;
     for (std::size_t I = B; NameRef && I < E; ++I)
       NameRef = (I - B) % 2 == 0 ? IsName(I) : Is(I, TTokenKind::Dot);
-    if (NameRef && E - B == 1 && IsValueKeyword(Tok(B).Keyword, Pg()))
+    if (NameRef && E - B == 1 && IsValueKeyword(Tok(B).Keyword, R.SessionValueKeywords))
       NameRef = false;
     const bool Star = E > B && IsOp(E - 1, "*") && Alias == NoMatch &&
                       (E - B == 1 || (Is(E - 2, TTokenKind::Dot) && (E - B) % 2 == 1));
@@ -1354,7 +1358,7 @@ void TParser::ResolveItems(const std::vector<std::pair<std::size_t, std::size_t>
     if (NameRef) {
       Col = ResolveColumnRef(B, E, From);
     } else if (ExprEnd > Begin) {
-      if (Pg()) {
+      if (!R.NamesExpressionsByText) {
         TPgName N = FigurePg(Begin, ExprEnd);
         Col.Name = N.Strength > 0 ? N.Name : "?column?";
       } else {

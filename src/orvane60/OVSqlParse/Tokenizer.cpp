@@ -291,7 +291,7 @@ TKeyword FindKeyword(std::string_view Word) {
 } // namespace
 
 TTokenizer::TTokenizer(std::string_view Sql, TSqlDialect Dialect, bool TrackPositions) noexcept
-    : FSql(Sql), FDialect(Dialect), FTrackPositions(TrackPositions) {}
+    : FSql(Sql), FRules(DialectRules(Dialect)), FTrackPositions(TrackPositions) {}
 
 // The gap between two tokens is a few bytes, so a plain loop beats calling
 // memchr for it; the column step is computed without a branch.
@@ -383,7 +383,7 @@ std::size_t TTokenizer::ScanIdentChars(std::size_t From) const noexcept {
 std::size_t TTokenizer::ScanNumber(std::size_t From) const noexcept {
   std::size_t I = From;
   const std::size_t N = FSql.size();
-  if (FDialect == TSqlDialect::SQLite && FSql[I] == '0' && I + 2 < N &&
+  if (FRules.HexNumbers && FSql[I] == '0' && I + 2 < N &&
       (FSql[I + 1] == 'x' || FSql[I + 1] == 'X') &&
       std::isxdigit(static_cast<unsigned char>(FSql[I + 2]))) {
     I += 2;
@@ -443,8 +443,8 @@ std::size_t TTokenizer::ScanPgOperator(std::size_t From) const noexcept {
 }
 
 bool TTokenizer::SkipBlockComment() noexcept {
-  // PostgreSQL nests block comments, SQLite ends at the first */.
-  const bool Nests = FDialect == TSqlDialect::PostgreSQL;
+  // PostgreSQL nests block comments, the others end at the first */.
+  const bool Nests = FRules.NestedComments;
   std::size_t Depth = 1;
   std::size_t I = FPos + 2;
   const std::size_t N = FSql.size();
@@ -468,7 +468,7 @@ bool TTokenizer::SkipBlockComment() noexcept {
 TToken TTokenizer::ScanDollar(std::size_t Start) noexcept {
   const std::size_t N = FSql.size();
   std::size_t I = Start + 1;
-  if (FDialect == TSqlDialect::SQLite) {
+  if (!FRules.DollarQuotes) {
     std::size_t Stop = ScanIdentChars(I);
     if (Stop == I)
       return Fail("a parameter name must follow '$'", Start, I);
@@ -498,7 +498,7 @@ TToken TTokenizer::ScanColon(std::size_t Start) noexcept {
   std::size_t I = Start + 1;
   if (I < N && FSql[I] == ':')
     return Make(TTokenKind::Operator, Start, I + 1);
-  if (I < N && FSql[I] == '=' && FDialect == TSqlDialect::PostgreSQL)
+  if (I < N && FSql[I] == '=' && FRules.ColonEquals)
     return Make(TTokenKind::Operator, Start, I + 1);
   if (I < N && FSql[I] == '"') {
     std::size_t Stop = ScanQuoted(I + 1, '"', false);
@@ -508,12 +508,29 @@ TToken TTokenizer::ScanColon(std::size_t Start) noexcept {
   }
   // PostgreSQL array slices write a[1:2]: a digit after the colon is no name
   // there. SQLite has no slices and accepts :1 as a parameter name.
-  if (I < N &&
-      (ClassOf(FSql[I]) == ccIdent || (FDialect == TSqlDialect::SQLite && IsDigit(FSql[I]))))
+  if (I < N && (ClassOf(FSql[I]) == ccIdent || (FRules.DigitColonParams && IsDigit(FSql[I]))))
     return Make(TTokenKind::Parameter, Start, ScanIdentChars(I));
-  if (FDialect == TSqlDialect::PostgreSQL)
+  if (FRules.ColonOperator)
     return Make(TTokenKind::Operator, Start, I);
   return Fail("a parameter name must follow ':'", Start, I);
+}
+
+// An operator at Start: PostgreSQL's run of operator characters, else the
+// longest of the two- and three-character operators the dialects share
+// (MySQL's <=> and &&), else one byte.
+TToken TTokenizer::ScanOperator(std::size_t Start) noexcept {
+  if (FRules.OperatorRuns)
+    return Make(TTokenKind::Operator, Start, ScanPgOperator(Start));
+  if (FSql.substr(Start, 3) == "<=>")
+    return Make(TTokenKind::Operator, Start, Start + 3);
+  static constexpr std::string_view Pairs[] = {"||", "<=", ">=", "<>", "<<", ">>", "==", "!="};
+  const std::string_view Two = FSql.substr(Start, 2);
+  for (std::string_view P : Pairs)
+    if (Two == P)
+      return Make(TTokenKind::Operator, Start, Start + 2);
+  if (Two == "&&")
+    return Make(TTokenKind::Operator, Start, Start + 2);
+  return Make(TTokenKind::Operator, Start, Start + 1);
 }
 
 TToken TTokenizer::Next() noexcept {
@@ -524,7 +541,7 @@ TToken TTokenizer::Next() noexcept {
     const std::size_t Start = FPos;
     const char C = FSql[Start];
     const char C1 = Start + 1 < N ? FSql[Start + 1] : '\0';
-    const bool Pg = FDialect == TSqlDialect::PostgreSQL;
+    const TDialectRules& R = FRules;
     switch (ClassOf(C)) {
     case ccSpace:
       ++FPos;
@@ -532,14 +549,15 @@ TToken TTokenizer::Next() noexcept {
         ++FPos;
       continue;
     case ccMinus:
-      if (C1 == '-') {
+      if (C1 == '-' && (!R.DashCommentsNeedBlank || Start + 2 >= N ||
+                        static_cast<unsigned char>(FSql[Start + 2]) <= ' ')) {
         const void* Eol = std::memchr(FSql.data() + Start, '\n', N - Start);
         FPos = Eol ? static_cast<std::size_t>(static_cast<const char*>(Eol) - FSql.data()) : N;
         continue;
       }
-      if (Pg)
+      if (R.OperatorRuns)
         return Make(TTokenKind::Operator, Start, ScanPgOperator(Start));
-      if (C1 == '>') // SQLite's -> and ->> JSON operators
+      if (C1 == '>' && R.JsonArrows) // the -> and ->> JSON operators
         return Make(TTokenKind::Operator, Start,
                     Start + (Start + 2 < N && FSql[Start + 2] == '>' ? 3 : 2));
       return Make(TTokenKind::Operator, Start, Start + 1);
@@ -549,7 +567,7 @@ TToken TTokenizer::Next() noexcept {
           return Fail("unterminated comment", Start, N);
         continue;
       }
-      if (Pg)
+      if (R.OperatorRuns)
         return Make(TTokenKind::Operator, Start, ScanPgOperator(Start));
       return Make(TTokenKind::Operator, Start, Start + 1);
     case ccIdent: {
@@ -557,14 +575,14 @@ TToken TTokenizer::Next() noexcept {
       // the first two bytes so that an ordinary identifier costs nothing.
       const char U = UpperAscii(C);
       if (C1 == '\'') {
-        if (U == 'X' || (Pg && (U == 'E' || U == 'B' || U == 'N'))) {
-          std::size_t Stop = ScanQuoted(Start + 2, '\'', Pg && U == 'E');
+        if (U == 'X' || (R.PrefixedStrings && (U == 'E' || U == 'B' || U == 'N'))) {
+          std::size_t Stop = ScanQuoted(Start + 2, '\'', R.BackslashEscapes || U == 'E');
           if (Stop == std::string_view::npos)
             return Fail("unterminated string literal", Start, N);
           return Make(TTokenKind::String, Start, Stop);
         }
       }
-      if (Pg && U == 'U' && C1 == '&' && Start + 2 < N &&
+      if (R.UnicodeNames && U == 'U' && C1 == '&' && Start + 2 < N &&
           (FSql[Start + 2] == '\'' || FSql[Start + 2] == '"')) {
         const char Q = FSql[Start + 2];
         std::size_t Stop = ScanQuoted(Start + 3, Q, false);
@@ -582,20 +600,26 @@ TToken TTokenizer::Next() noexcept {
         return Make(TTokenKind::Number, Start, ScanNumber(Start));
       return Make(TTokenKind::Dot, Start, Start + 1);
     case ccQuote: {
-      std::size_t Stop = ScanQuoted(Start + 1, '\'', false);
+      std::size_t Stop = ScanQuoted(Start + 1, '\'', R.BackslashEscapes);
       if (Stop == std::string_view::npos)
         return Fail("unterminated string literal", Start, N);
       return Make(TTokenKind::String, Start, Stop);
     }
     case ccDQuote: {
+      if (!R.DoubleQuotedNames) {
+        std::size_t Stop = ScanQuoted(Start + 1, '"', R.BackslashEscapes);
+        if (Stop == std::string_view::npos)
+          return Fail("unterminated string literal", Start, N);
+        return Make(TTokenKind::String, Start, Stop);
+      }
       std::size_t Stop = ScanQuoted(Start + 1, '"', false);
       if (Stop == std::string_view::npos)
         return Fail("unterminated quoted identifier", Start, N);
       return Make(TTokenKind::QuotedIdentifier, Start, Stop);
     }
     case ccBacktick:
-      if (Pg)
-        return Make(TTokenKind::Operator, Start, ScanPgOperator(Start));
+      if (!R.BacktickNames)
+        return ScanOperator(Start);
       {
         std::size_t Stop = ScanQuoted(Start + 1, '`', false);
         if (Stop == std::string_view::npos)
@@ -603,7 +627,7 @@ TToken TTokenizer::Next() noexcept {
         return Make(TTokenKind::QuotedIdentifier, Start, Stop);
       }
     case ccLBracket:
-      if (Pg)
+      if (!R.BracketNames)
         return Make(TTokenKind::LeftBracket, Start, Start + 1);
       {
         std::size_t Stop = ScanQuoted(Start + 1, ']', false);
@@ -612,7 +636,7 @@ TToken TTokenizer::Next() noexcept {
         return Make(TTokenKind::QuotedIdentifier, Start, Stop);
       }
     case ccRBracket:
-      if (Pg)
+      if (!R.BracketNames)
         return Make(TTokenKind::RightBracket, Start, Start + 1);
       return Fail("unexpected ']'", Start, Start + 1);
     case ccLParen:
@@ -628,8 +652,8 @@ TToken TTokenizer::Next() noexcept {
     case ccColon:
       return ScanColon(Start);
     case ccQuestion:
-      if (Pg)
-        return Make(TTokenKind::Operator, Start, ScanPgOperator(Start));
+      if (!R.QuestionParams)
+        return ScanOperator(Start);
       {
         std::size_t I = Start + 1;
         while (I < N && IsDigit(FSql[I]))
@@ -637,29 +661,26 @@ TToken TTokenizer::Next() noexcept {
         return Make(TTokenKind::Parameter, Start, I);
       }
     case ccAt:
-      if (Pg)
-        return Make(TTokenKind::Operator, Start, ScanPgOperator(Start));
+      if (!R.AtParams)
+        return ScanOperator(Start);
       {
-        std::size_t Stop = ScanIdentChars(Start + 1);
-        if (Stop == Start + 1)
+        std::size_t From = Start + 1;
+        if (R.SystemVariables && From < N && FSql[From] == '@') // @@system_variable
+          ++From;
+        std::size_t Stop = ScanIdentChars(From);
+        if (Stop == From)
           return Fail("a parameter name must follow '@'", Start, Start + 1);
         return Make(TTokenKind::Parameter, Start, Stop);
       }
     case ccOp:
-      if (Pg)
-        return Make(TTokenKind::Operator, Start, ScanPgOperator(Start));
-      {
-        // SQLite's two-character operators; everything else is one byte.
-        static constexpr std::string_view Pairs[] = {"||", "<=", ">=", "<>",
-                                                     "<<", ">>", "==", "!="};
-        std::string_view Two = FSql.substr(Start, 2);
-        for (std::string_view P : Pairs)
-          if (Two == P)
-            return Make(TTokenKind::Operator, Start, Start + 2);
-        if (C == '#' || (C == '!' && C1 != '='))
-          return Fail("unexpected character", Start, Start + 1);
-        return Make(TTokenKind::Operator, Start, Start + 1);
+      if (C == '#' && R.HashComments) {
+        const void* Eol = std::memchr(FSql.data() + Start, '\n', N - Start);
+        FPos = Eol ? static_cast<std::size_t>(static_cast<const char*>(Eol) - FSql.data()) : N;
+        continue;
       }
+      if (!R.OperatorRuns && (C == '#' || (C == '!' && C1 != '=' && !R.BangIsNot)))
+        return Fail("unexpected character", Start, Start + 1);
+      return ScanOperator(Start);
     case ccIllegal:
     default:
       return Fail("unexpected character", Start, Start + 1);
@@ -757,31 +778,80 @@ std::string Undouble(std::string_view Body, char Quote) {
   return Out;
 }
 
+// The text of a string literal's body in a dialect where backslashes
+// escape: \n, \t, \r, \0, \b, \Z (^Z) stand for control bytes, \% and \_
+// keep their backslash (they are LIKE escapes), any other escaped byte
+// stands for itself, and a doubled quote for one quote.
+std::string UnescapeString(std::string_view Body, char Quote) {
+  std::string Out;
+  Out.reserve(Body.size());
+  for (std::size_t I = 0; I < Body.size(); ++I) {
+    const char C = Body[I];
+    if (C == Quote && I + 1 < Body.size() && Body[I + 1] == Quote) {
+      Out += Quote;
+      ++I;
+    } else if (C == '\\' && I + 1 < Body.size()) {
+      const char E = Body[++I];
+      switch (E) {
+      case 'n':
+        Out += '\n';
+        break;
+      case 't':
+        Out += '\t';
+        break;
+      case 'r':
+        Out += '\r';
+        break;
+      case '0':
+        Out += '\0';
+        break;
+      case 'b':
+        Out += '\b';
+        break;
+      case 'Z':
+        Out += '\x1a';
+        break;
+      case '%':
+      case '_':
+        Out += '\\';
+        Out += E;
+        break;
+      default:
+        Out += E;
+      }
+    } else {
+      Out += C;
+    }
+  }
+  return Out;
+}
+
 } // namespace
 
 std::string IdentifierName(std::string_view Text, TSqlDialect Dialect) {
+  const TDialectRules& R = DialectRules(Dialect);
   if (Text.size() >= 2) {
     const char First = Text.front();
     const char Last = Text.back();
+    const std::string_view Body = Text.substr(1, Text.size() - 2);
     if (First == '"' && Last == '"')
-      return Undouble(Text.substr(1, Text.size() - 2), '"');
-    if (Dialect == TSqlDialect::SQLite) {
-      if (First == '`' && Last == '`')
-        return Undouble(Text.substr(1, Text.size() - 2), '`');
-      if (First == '[' && Last == ']')
-        return std::string(Text.substr(1, Text.size() - 2));
-      // SQLite accepts a string literal wherever a name is expected.
-      if (First == '\'' && Last == '\'')
-        return Undouble(Text.substr(1, Text.size() - 2), '\'');
-    }
-    if (Dialect == TSqlDialect::PostgreSQL && Text.size() >= 4 && UpperAscii(First) == 'U' &&
-        Text[1] == '&' && Text[2] == '"' && Last == '"')
+      return R.BackslashEscapes && !R.DoubleQuotedNames ? UnescapeString(Body, '"')
+                                                        : Undouble(Body, '"');
+    if (R.BacktickNames && First == '`' && Last == '`')
+      return Undouble(Body, '`');
+    if (R.BracketNames && First == '[' && Last == ']')
+      return std::string(Body);
+    // A string literal serves as a name where the dialect takes one as an alias.
+    if (R.StringNames && First == '\'' && Last == '\'')
+      return R.BackslashEscapes ? UnescapeString(Body, '\'') : Undouble(Body, '\'');
+    if (R.UnicodeNames && Text.size() >= 4 && UpperAscii(First) == 'U' && Text[1] == '&' &&
+        Text[2] == '"' && Last == '"')
       return DecodeUnicodeEscapes(Undouble(Text.substr(3, Text.size() - 4), '"'));
   }
   std::string Out(Text);
   // The server folds bare names to lower case byte by byte for ASCII only,
   // leaving multibyte characters alone.
-  if (Dialect == TSqlDialect::PostgreSQL)
+  if (R.FoldsBareNames)
     for (char& C : Out)
       if (C >= 'A' && C <= 'Z')
         C = static_cast<char>(C + 32);

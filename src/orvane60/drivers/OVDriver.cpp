@@ -1,6 +1,7 @@
 #include "orvane60/drivers/OVDriver.hpp"
 
 #include "orvane60/OVSqlParse.hpp"
+#include "orvane60/drivers/mysql/OVMySQLDriver.hpp"
 #include "orvane60/drivers/postgres/OVPgDriver.hpp"
 #include "orvane60/drivers/sqlite/OVSQLiteDriver.hpp"
 
@@ -234,8 +235,9 @@ std::string TConnection::PlaceholderFor(int Index) const {
   return FDriver.PlaceholderFor(Index);
 }
 
-std::string TDriver::QuoteIdentifier(std::string_view Name) const {
-  const char Quote = IdentifierQuoteChar();
+namespace {
+
+std::string Enquote(std::string_view Name, char Quote) {
   std::string Result(1, Quote);
   for (const char C : Name) {
     if (C == Quote)
@@ -246,8 +248,31 @@ std::string TDriver::QuoteIdentifier(std::string_view Name) const {
   return Result;
 }
 
+} // namespace
+
+std::string TDriver::QuoteIdentifier(std::string_view Name) const {
+  return Enquote(Name, IdentifierQuoteChar());
+}
+
+std::string_view TConnection::NullSafeEquals() const {
+  return FDriver.Rules().NullSafeEquals;
+}
+
+char TConnection::IdentifierQuote() const {
+  return FDriver.IdentifierQuoteChar();
+}
+
+std::string TConnection::QuoteIdentifier(std::string_view Name) const {
+  return Enquote(Name, IdentifierQuote());
+}
+
+bool TConnection::ExactTableNames() const {
+  return FDriver.Rules().ExactNames;
+}
+
 const std::vector<TDriver*>& Drivers() {
-  static const std::vector<TDriver*> List{&OVSQLite::SQLiteDriver(), &OVPg::PostgresDriver()};
+  static const std::vector<TDriver*> List{&OVSQLite::SQLiteDriver(), &OVPg::PostgresDriver(),
+                                          &OVMySQL::MySQLDriver()};
   return List;
 }
 
@@ -266,9 +291,12 @@ TConnectionURI ParseConnectionURI(std::string_view URI) {
     Driver = &OVSQLite::SQLiteDriver();
   else if (Scheme == "postgresql" || Scheme == "postgres")
     Driver = &OVPg::PostgresDriver();
+  else if (Scheme == "mysql" || Scheme == "mariadb")
+    Driver = &OVMySQL::MySQLDriver();
   if (!Driver)
     throw EDriverError("Cannot read the connection URI " + Quoted(URIForDisplay(URI)),
-                       "it must start with \"sqlite:\", \"postgresql://\" or \"postgres://\"");
+                       "it must start with \"sqlite:\", \"postgresql://\", \"postgres://\", "
+                       "\"mysql://\" or \"mariadb://\"");
   return {Driver, Driver->ParseURI(URI)};
 }
 
@@ -323,12 +351,10 @@ void DowngradeExpressionIndexes(std::vector<TIndexColumn>& Columns) {
 
 std::vector<TNameReading> NameReadings(std::string_view Text, TDialect Dialect) {
   std::vector<TNameReading> Result;
-  const auto SqlDialect = Dialect == TDialect::PostgreSQL ? OVSqlParse::TSqlDialect::PostgreSQL
-                                                          : OVSqlParse::TSqlDialect::SQLite;
-  std::vector<std::string> Parts = OVSqlParse::SplitName(Text, SqlDialect);
-  // A catalogue part of a three-part name is the database itself; SQLite has
-  // no such reading.
-  if (Parts.size() == 3 && Dialect == TDialect::PostgreSQL)
+  std::vector<std::string> Parts = OVSqlParse::SplitName(Text, Dialect);
+  // A catalogue part of a three-part name is the database itself, where the
+  // dialect has such names.
+  if (Parts.size() == 3 && OVSqlParse::DialectRules(Dialect).CatalogSchemaTable)
     Parts.erase(Parts.begin());
   if (Parts.size() == 1)
     Result.push_back({std::nullopt, std::move(Parts[0]), true});
@@ -344,7 +370,7 @@ std::vector<TNameReading> NameReadings(std::string_view Text, TDialect Dialect) 
 
 std::string WriteName(TConnection& Connection, std::string_view Name, bool Quote) {
   if (Quote || Connection.NeedsQuotes(Name))
-    return Connection.Driver().QuoteIdentifier(Name);
+    return Connection.QuoteIdentifier(Name);
   return std::string(Name);
 }
 

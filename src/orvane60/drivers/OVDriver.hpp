@@ -1,10 +1,12 @@
 // The database driver interface of the runtime package: one driver per server
-// type (SQLite, PostgreSQL), each giving connections that run statements and
+// type (SQLite, PostgreSQL, MySQL), each giving connections that run statements and
 // answer catalog questions. Only the driver folders talk to a client library;
 // everything above works with the plain types declared here.
 //
 // Threading: a connection and its result sets belong to one thread at a time.
 #pragma once
+
+#include "orvane60/OVSqlParse.hpp"
 
 #include <cstdint>
 #include <map>
@@ -268,8 +270,19 @@ public:
   // one of the server's keywords.
   virtual bool NeedsQuotes(std::string_view Name) = 0;
   // The comparison that is true when both sides are equal or both are null
-  // (" is not distinct from ", " is "), blanks around it.
-  virtual std::string_view NullSafeEquals() const = 0;
+  // (" is not distinct from ", " is ", " <=> "), blanks around it.
+  virtual std::string_view NullSafeEquals() const;
+  // The quote character names are written in for this session (MySQL: the
+  // backtick, or '"' when the session runs with ANSI_QUOTES).
+  virtual char IdentifierQuote() const;
+  // Name in the session's identifier quotes, quote characters inside doubled.
+  std::string QuoteIdentifier(std::string_view Name) const;
+  // Whether table names compare exactly on this server, else in any letter
+  // case (MySQL: as lower_case_table_names says).
+  virtual bool ExactTableNames() const;
+  // Whether a stored procedure is a function (called in a select) rather
+  // than a procedure (called with call); true when the server cannot tell.
+  virtual bool IsFunction(std::string_view Proc) { return true; }
   // Whether INSERT and UPDATE take a RETURNING clause.
   virtual bool SupportsReturning() = 0;
 
@@ -329,7 +342,8 @@ struct TConnectParams {
   std::vector<std::pair<std::string, std::string>> Extra;
 };
 
-enum class TDialect { SQLite, PostgreSQL };
+// The dialect of a server type; its rules are OVSqlParse::DialectRules.
+using TDialect = OVSqlParse::TSqlDialect;
 
 class TDriver {
 public:
@@ -338,7 +352,8 @@ public:
   virtual TDialect Dialect() const = 0;
   virtual std::unique_ptr<TConnection> Connect(const TConnectParams& Params) = 0;
 
-  virtual char IdentifierQuoteChar() const { return '"'; }
+  const OVSqlParse::TDialectRules& Rules() const { return OVSqlParse::DialectRules(Dialect()); }
+  char IdentifierQuoteChar() const { return Rules().QuoteOpen; }
   virtual bool SupportsObjectOwners() const = 0;
   virtual bool SupportsStoredProcs() const = 0;
   virtual std::string PlaceholderFor(int Index) const = 0;
@@ -349,7 +364,7 @@ public:
   virtual TConnectParams ParseURI(std::string_view URI) const = 0;
 };
 
-// The two drivers, SQLite first.
+// The drivers, SQLite first, in the order of the server types.
 const std::vector<TDriver*>& Drivers();
 // Case-insensitive; nullptr when no driver has that name.
 TDriver* FindDriver(std::string_view ServerTypeName);

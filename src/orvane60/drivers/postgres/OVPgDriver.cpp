@@ -666,8 +666,6 @@ public:
     return FKeywords->count(std::string(Name)) > 0;
   }
 
-  std::string_view NullSafeEquals() const override { return " is not distinct from "; }
-
   bool SupportsReturning() override { return true; }
 
   bool Alive() override { return Lib::Api().PQstatus(Conn()) == CONNECTION_OK; }
@@ -761,6 +759,22 @@ public:
         },
         "Reading first rows");
     return Result;
+  }
+
+  // Of overloaded names the oldest, as GetProcParams describes.
+  bool IsFunction(std::string_view Proc) override {
+    std::string Schema, Base(Proc);
+    if (const auto Dot = Proc.find('.'); Dot != std::string_view::npos && Dot > 0) {
+      Schema = std::string(Proc.substr(0, Dot));
+      Base = std::string(Proc.substr(Dot + 1));
+    }
+    auto Rows =
+        Query("select p.prokind from pg_proc p join pg_namespace n on n.oid = p.pronamespace "
+              "where p.proname = $1 and case when $2 = '' then n.nspname = current_schema() or "
+              "pg_function_is_visible(p.oid) else n.nspname = $2 end "
+              "order by n.nspname = current_schema() desc, p.oid limit 1",
+              {Base, Schema});
+    return !Rows->Next() || Rows->Value(0).AsString() != "p";
   }
 
   std::vector<TProcParam> GetProcParams(std::string_view Proc) override {

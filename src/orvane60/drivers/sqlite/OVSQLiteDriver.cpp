@@ -360,8 +360,6 @@ public:
     return sqlite3_keyword_check(Name.data(), static_cast<int>(Name.size())) != 0;
   }
 
-  std::string_view NullSafeEquals() const override { return " is "; }
-
   std::vector<std::string> CheckStatements(const std::vector<std::string>& SQL,
                                            const std::vector<int>&) override {
     std::vector<std::string> Result;

@@ -1,0 +1,156 @@
+// The dialect rules of each server type, one row per dialect.
+#include "orvane60/OVSqlParse.hpp"
+
+namespace OVSqlParse {
+
+namespace {
+
+constexpr TDialectRules SQLiteRules{
+    .Dialect = TSqlDialect::SQLite,
+    .Name = "SQLite",
+    .QuoteOpen = '"',
+    .QuoteClose = '"',
+    .FoldsBareNames = false,
+    .ExactNames = false,
+    .DoubleQuotedNames = true,
+    .BacktickNames = true,
+    .BracketNames = true,
+    .StringNames = true,
+    .UnicodeNames = false,
+    .CatalogSchemaTable = false,
+    .MainSchema = "main",
+    .NestedComments = false,
+    .HashComments = false,
+    .DashCommentsNeedBlank = false,
+    .BackslashEscapes = false,
+    .PrefixedStrings = false,
+    .HexNumbers = true,
+    .DollarQuotes = false,
+    .OperatorRuns = false,
+    .ColonEquals = false,
+    .ColonOperator = false,
+    .QuestionParams = true,
+    .AtParams = true,
+    .DigitColonParams = true,
+    .JsonArrows = true,
+    .SystemVariables = false,
+    .BangIsNot = false,
+    .NamesExpressionsByText = true,
+    .NamesColumnsAsWritten = false,
+    .CompoundKeepsOrigins = true,
+    .UsingKeepsLeftInPlace = true,
+    .DedupesSubqueryNames = true,
+    .RowidColumn = true,
+    .DoubleQuotedFallback = true,
+    .IndexedBy = true,
+    .PgFromClause = false,
+    .PgTypeWords = false,
+    .SessionValueKeywords = false,
+    .NullSafeEquals = " is ",
+};
+
+constexpr TDialectRules PostgreSQLRules{
+    .Dialect = TSqlDialect::PostgreSQL,
+    .Name = "PostgreSQL",
+    .QuoteOpen = '"',
+    .QuoteClose = '"',
+    .FoldsBareNames = true,
+    .ExactNames = true,
+    .DoubleQuotedNames = true,
+    .BacktickNames = false,
+    .BracketNames = false,
+    .StringNames = false,
+    .UnicodeNames = true,
+    .CatalogSchemaTable = true,
+    .MainSchema = "",
+    .NestedComments = true,
+    .HashComments = false,
+    .DashCommentsNeedBlank = false,
+    .BackslashEscapes = false,
+    .PrefixedStrings = true,
+    .HexNumbers = false,
+    .DollarQuotes = true,
+    .OperatorRuns = true,
+    .ColonEquals = true,
+    .ColonOperator = true,
+    .QuestionParams = false,
+    .AtParams = false,
+    .DigitColonParams = false,
+    .JsonArrows = false,
+    .SystemVariables = false,
+    .BangIsNot = false,
+    .NamesExpressionsByText = false,
+    .NamesColumnsAsWritten = false,
+    .CompoundKeepsOrigins = false,
+    .UsingKeepsLeftInPlace = false,
+    .DedupesSubqueryNames = false,
+    .RowidColumn = false,
+    .DoubleQuotedFallback = false,
+    .IndexedBy = false,
+    .PgFromClause = true,
+    .PgTypeWords = true,
+    .SessionValueKeywords = true,
+    .NullSafeEquals = " is not distinct from ",
+};
+
+// MySQL and MariaDB as a session starts by default: double quotes make
+// strings (ANSI_QUOTES off), backslashes escape (NO_BACKSLASH_ESCAPES off).
+constexpr TDialectRules MySQLRules{
+    .Dialect = TSqlDialect::MySQL,
+    .Name = "MySQL",
+    .QuoteOpen = '`',
+    .QuoteClose = '`',
+    .FoldsBareNames = false,
+    .ExactNames = false,
+    .DoubleQuotedNames = false,
+    .BacktickNames = true,
+    .BracketNames = false,
+    .StringNames = true,
+    .UnicodeNames = false,
+    .CatalogSchemaTable = false,
+    .MainSchema = "",
+    .NestedComments = false,
+    .HashComments = true,
+    .DashCommentsNeedBlank = true,
+    .BackslashEscapes = true,
+    .PrefixedStrings = false,
+    .HexNumbers = true,
+    .DollarQuotes = false,
+    .OperatorRuns = false,
+    .ColonEquals = true,
+    .ColonOperator = false,
+    .QuestionParams = true,
+    .AtParams = true,
+    .DigitColonParams = true,
+    .JsonArrows = true,
+    .SystemVariables = true,
+    .BangIsNot = true,
+    .NamesExpressionsByText = true,
+    .NamesColumnsAsWritten = true,
+    .CompoundKeepsOrigins = false,
+    .UsingKeepsLeftInPlace = false,
+    .DedupesSubqueryNames = false,
+    .RowidColumn = false,
+    .DoubleQuotedFallback = false,
+    .IndexedBy = false,
+    .PgFromClause = false,
+    .PgTypeWords = false,
+    .SessionValueKeywords = true,
+    .NullSafeEquals = " <=> ",
+};
+
+} // namespace
+
+const TDialectRules& DialectRules(TSqlDialect Dialect) noexcept {
+  switch (Dialect) {
+  case TSqlDialect::PostgreSQL:
+    return PostgreSQLRules;
+  case TSqlDialect::MySQL:
+    return MySQLRules;
+  case TSqlDialect::SQLite:
+    break;
+  }
+  return SQLiteRules;
+}
+
+} // namespace OVSqlParse
