@@ -107,6 +107,7 @@ public:
 
 protected:
   bool event(QEvent* Event) override;
+  bool focusNextPrevChild(bool Next) override;
   void paintEvent(QPaintEvent* Event) override;
   void mousePressEvent(QMouseEvent* Event) override;
   void mouseMoveEvent(QMouseEvent* Event) override;

@@ -263,6 +263,10 @@ TEST_F(Designer, TheEditMenuUndoesAndRedoesEachActionByNameWithItsKeys) {
   Window->Select({C("CustomerQuery"), C("CustomerUpdate")});
   ASSERT_TRUE(Window->MoveSelection({10, 20}));
   EXPECT_EQ(UndoAction->text(), "Undo Move 2 components");
+  // The status bar says what just happened.
+  auto* Status = Window->findChild<QLabel*>("StatusText");
+  ASSERT_NE(Status, nullptr);
+  EXPECT_EQ(Status->text(), "Move 2 components");
   ASSERT_TRUE(Window->DeleteSelection());
   EXPECT_EQ(UndoAction->text(), "Undo Delete 2 components");
   // The menu item, then the keys.
@@ -285,6 +289,17 @@ TEST_F(Designer, TheEditMenuUndoesAndRedoesEachActionByNameWithItsKeys) {
     ASSERT_TRUE(Window->Undo());
   EXPECT_EQ(Window->Document()->Text(), Opened);
   EXPECT_TRUE(Window->TreeModel() != nullptr);
+  EXPECT_EQ(Status->text(), "Undone: Place OVQuery1");
+  // Tab and Shift+Tab go from component to component on the surface.
+  Window->Surface()->setFocus();
+  Window->Select({C("CustomerQuery")});
+  QTest::keyClick(Window->Surface(), Qt::Key_Tab);
+  EXPECT_EQ(Window->Selection(), std::vector<Classes::TPersistent*>{C("CustomerUpdate")});
+  QTest::keyClick(Window->Surface(), Qt::Key_Tab);
+  EXPECT_EQ(Window->Selection(), std::vector<Classes::TPersistent*>{C("ShopDatabase")});
+  QTest::keyClick(Window->Surface(), Qt::Key_Backtab, Qt::ShiftModifier);
+  EXPECT_EQ(Window->Selection(), std::vector<Classes::TPersistent*>{C("CustomerUpdate")});
+  EXPECT_EQ(Window->findChild<QAction*>("actDelete")->shortcut(), QKeySequence(Qt::Key_Delete));
   EXPECT_TRUE(TreeCaptions().join(" ").contains("CustomerUpdate"));
   // Nothing left to undo: the item is off, the call says so.
   EXPECT_FALSE(UndoAction->isEnabled());

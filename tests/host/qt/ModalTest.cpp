@@ -47,7 +47,8 @@ TEST_F(Modal, EnterAndEscapeGoThroughTheModelAndCloseQueryCanRefuse) {
         for (QAbstractButton* B : Box->buttons())
           Buttons << B->text();
         Buttons.sort();
-        EXPECT_EQ(Buttons, (QStringList{"Cancel", "No", "Yes"}));
+        // With their access keys: Alt+N answers No.
+        EXPECT_EQ(Buttons, (QStringList{"&No", "&Yes", "Cancel"}));
         Answer("No");
       },
       [&] {

@@ -61,7 +61,7 @@ void Answer(const QString& Button) {
   QMessageBox* Box = OpenMessageBox();
   ASSERT_NE(Box, nullptr) << "no message box is open to answer " << Button.toStdString();
   for (QAbstractButton* B : Box->buttons())
-    if (B->text() == Button) {
+    if (QString(B->text()).remove('&') == Button) {
       B->click();
       return;
     }

@@ -105,7 +105,10 @@ TEST_F(Service, MessageBoxesHaveTheTypesCaptionIconAndButtonsInOrder) {
     EXPECT_EQ(Title, C.Title);
     EXPECT_EQ(Text, "Line one\nline two");
     EXPECT_EQ(Icon, C.Icon);
-    // The box lists its buttons in its own order; the set is what counts.
+    // The box lists its buttons in its own order; the set is what counts
+    // (their access keys aside).
+    for (QString& T : Texts)
+      T.remove('&');
     Texts.sort();
     QStringList Expected = C.Texts;
     Expected.sort();

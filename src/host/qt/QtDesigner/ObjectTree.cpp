@@ -263,8 +263,11 @@ void TObjectTreeView::contextMenuEvent(QContextMenuEvent* Event) {
   QMenu Menu(this);
   Menu.setObjectName("VerbMenu");
   FWindow->AddVerbs(&Menu, C);
-  if (Menu.isEmpty())
-    return;
+  if (!Menu.isEmpty())
+    Menu.addSeparator();
+  QAction* Delete = Menu.addAction("&Delete", this, [this] { FWindow->DeleteSelection(); });
+  Delete->setObjectName("actTreeDelete");
+  Delete->setShortcut(QKeySequence(Qt::Key_Delete));
   Menu.exec(Event->globalPos());
 }
 

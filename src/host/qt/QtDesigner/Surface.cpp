@@ -254,6 +254,27 @@ void TDesignSurface::contextMenuEvent(QContextMenuEvent* Event) {
   Menu.exec(Event->globalPos());
 }
 
+bool TDesignSurface::focusNextPrevChild(bool Next) {
+  // Tab and Shift+Tab go from component to component, in creation order.
+  TComponent* Root = FWindow->Root();
+  std::vector<TComponent*> Icons;
+  for (int I = 0; Root && I < Root->ComponentCount(); ++I)
+    if (!Root->Components(I)->HasParent())
+      Icons.push_back(Root->Components(I));
+  if (Icons.empty())
+    return true;
+  const std::vector<TPersistent*>& S = FWindow->Selection();
+  const auto It = S.empty()
+                      ? Icons.end()
+                      : std::find(Icons.begin(), Icons.end(), dynamic_cast<TComponent*>(S.back()));
+  const int N = static_cast<int>(Icons.size());
+  int At = It == Icons.end() ? (Next ? -1 : N) : static_cast<int>(It - Icons.begin());
+  At = ((At + (Next ? 1 : -1)) % N + N) % N;
+  FWindow->Select({Icons[static_cast<size_t>(At)]});
+  update();
+  return true;
+}
+
 void TDesignSurface::keyPressEvent(QKeyEvent* Event) {
   if (Event->key() == Qt::Key_Delete) {
     FWindow->DeleteSelection();

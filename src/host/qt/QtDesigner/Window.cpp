@@ -129,6 +129,7 @@ TDesignerWindow::TDesignerWindow(TDesignerOptions Options)
   setCentralWidget(FTabs);
 
   FStatus = new QLabel(this);
+  FStatus->setObjectName("StatusText");
   statusBar()->addWidget(FStatus, 1);
   BuildMenus();
   NewDocument();
@@ -197,6 +198,7 @@ void TDesignerWindow::BuildMenus() {
   Edit->addSeparator();
   A = Edit->addAction("&Delete", this, [this] { DeleteSelection(); });
   A->setObjectName("actDelete");
+  A->setShortcut(QKeySequence(Qt::Key_Delete));
   A = Edit->addAction("&Rename...", this, [this] {
     if (FSelection.size() != 1)
       return;
@@ -572,6 +574,14 @@ bool TDesignerWindow::Step(const std::function<void()>& Action) {
     Action();
   } catch (...) {
     Ok = false;
+    // The status bar keeps what went wrong after the box is closed.
+    try {
+      throw;
+    } catch (const std::exception& E) {
+      FStatus->setText(Q(std::string("Failed: ") + E.what()));
+    } catch (...) {
+      FStatus->setText("Failed");
+    }
     ShowError();
   }
   Forms::Application->ProcessMessages();
@@ -582,9 +592,10 @@ bool TDesignerWindow::Step(const std::function<void()>& Action) {
 bool TDesignerWindow::Run(const std::string& ChangeName,
                           const std::function<void(std::string& Name)>& Action) {
   return Step([&] {
-    if (FDocument)
-      FDocument->Change(ChangeName, Action);
-    else {
+    if (FDocument) {
+      if (FDocument->Change(ChangeName, Action))
+        FStatus->setText(Q(FDocument->UndoList().back().Name));
+    } else {
       std::string Name = ChangeName;
       Action(Name);
     }
@@ -670,7 +681,10 @@ bool TDesignerWindow::CopySelection() {
   const std::vector<TComponent*> Chosen = Deletable(FSelection, Root());
   if (Chosen.empty() || !FDocument)
     return false;
-  return Step([&] { QApplication::clipboard()->setText(Q(FDocument->CopyText(Chosen))); });
+  return Step([&] {
+    QApplication::clipboard()->setText(Q(FDocument->CopyText(Chosen)));
+    FStatus->setText(Q(DesignDocument::TDesignDocument::ChangeName("Copied", SelectedNames())));
+  });
 }
 
 bool TDesignerWindow::CutSelection() {
@@ -694,8 +708,10 @@ bool TDesignerWindow::PasteFromClipboard() {
   // The document records the paste as one change of its own.
   Step([&] {
     Pasted = !FDocument->Paste(Text).empty();
-    if (Pasted)
+    if (Pasted) {
       FDesigner->Modified();
+      FStatus->setText(Q(FDocument->UndoList().back().Name));
+    }
   });
   if (Pasted && !FSelection.empty())
     if (auto* First = dynamic_cast<TComponent*>(FSelection.front())) {
@@ -748,7 +764,7 @@ bool TDesignerWindow::Undo() {
   if (!FDocument)
     return false;
   return Step([&] {
-    FDocument->Undo();
+    FStatus->setText(Q("Undone: " + FDocument->Undo()));
     FModified = true;
   });
 }
@@ -757,7 +773,7 @@ bool TDesignerWindow::Redo() {
   if (!FDocument)
     return false;
   return Step([&] {
-    FDocument->Redo();
+    FStatus->setText(Q("Redone: " + FDocument->Redo()));
     FModified = true;
   });
 }

@@ -85,6 +85,16 @@ QMessageBox::Icon IconOf(TMsgDlgType Type) {
   }
 }
 
+// A button's caption with its access key (Alt+N for No), by TMsgDlgBtn.
+QString MnemonicCaption(TMsgDlgBtn Button) {
+  static constexpr const char* Captions[] = {"&Yes",       "&No",         "OK",      "Cancel",
+                                             "&Abort",     "&Retry",      "&Ignore", "&All",
+                                             "N&o to All", "Yes to &All", "&Help"};
+  const auto I = static_cast<size_t>(Button);
+  return I < std::size(Captions) ? QString(Captions[I])
+                                 : QString::fromStdString(Dialogs::ButtonCaption(Button));
+}
+
 } // namespace
 
 TQtUI* CurrentQtUI() {
@@ -193,8 +203,7 @@ int TQtUI::MessageBox(const UIService::TMessageBoxRequest& Request) {
     const auto Button = static_cast<TMsgDlgBtn>(I);
     if (!Request.Buttons.Contains(Button))
       continue;
-    QPushButton* P =
-        Box.addButton(QString::fromStdString(Dialogs::ButtonCaption(Button)), RoleOf(Button));
+    QPushButton* P = Box.addButton(MnemonicCaption(Button), RoleOf(Button));
     P->setObjectName(QString::fromStdString(Dialogs::ButtonCaption(Button)));
     Buttons.emplace_back(P, Button);
   }
