@@ -1,14 +1,16 @@
 #!/bin/sh
 # Tries `ovdesigner updatesql --all-tables --verify` on the public sample
-# databases in ../shared/realworld (Chinook on SQLite and PostgreSQL, Sakila's
-# SQLite schema and its PostgreSQL schema with data), with and without
+# databases in ../shared/realworld (Chinook on SQLite, PostgreSQL and MariaDB,
+# Sakila's SQLite and MySQL schemas and its PostgreSQL schema with data), with
+# and without
 # --quote, and prints one line per database: tables that passed, tables
 # skipped with their reasons, failures. Exits 1 when any table fails.
 #
 #   scripts/realworld-check.sh [BUILD]
 #
 # PostgreSQL: the cluster ORVANE_TEST_PG names, else a throwaway one for the
-# run. The same check runs in the test suite (RealSchemas.*).
+# run; MariaDB likewise (ORVANE_TEST_MYSQL, else scripts/mysql-test-server.sh).
+# The same check runs in the test suite (RealSchemas.*).
 set -eu
 
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -27,9 +29,13 @@ fi
 work=$(mktemp -d /tmp/ovrealworld.XXXXXX)
 chmod 755 "$work"
 cluster=""
+myserver=""
 cleanup() {
   if [ -n "$cluster" ]; then
     "$root/scripts/pg-test-cluster.sh" stop "$cluster" >/dev/null 2>&1 || true
+  fi
+  if [ -n "$myserver" ]; then
+    "$root/scripts/mysql-test-server.sh" stop "$myserver" >/dev/null 2>&1 || true
   fi
   rm -rf "$work"
 }
@@ -39,11 +45,25 @@ if [ -z "${ORVANE_TEST_PG:-}" ]; then
   cluster="$work/pg"
   ORVANE_TEST_PG=$("$root/scripts/pg-test-cluster.sh" start "$cluster" | tail -1)
 fi
+if [ -z "${ORVANE_TEST_MYSQL:-}" ]; then
+  myserver="$work/mysql"
+  ORVANE_TEST_MYSQL=$("$root/scripts/mysql-test-server.sh" start "$myserver" | tail -1)
+fi
+mysocket=${ORVANE_TEST_MYSQL#*socket=}
 export ORVANE_REGISTRY="$work/registry.ini"
 
 # The cluster's URI with another database.
 with_db() {
   printf '%s\n' "$ORVANE_TEST_PG" | sed -E "s#^([a-z]+://[^/]*)/[^?]*#\\1/$1#"
+}
+# The MariaDB server's URI with another database.
+my_db() {
+  printf '%s\n' "$ORVANE_TEST_MYSQL" | sed -E "s#^([a-z]+://[^/]*)/[^?]*#\\1/$1#"
+}
+# Loads a script that makes its own database FROM into the database TO.
+my_load() {
+  sed -E "s/\b$2\b/$3/g" "$1" >"$work/$3.sql"
+  mariadb --no-defaults --socket="$mysocket" -uroot <"$work/$3.sql"
 }
 pg_load() {
   db=$1
@@ -61,10 +81,13 @@ grep -v -e '^DROP DATABASE' -e '^CREATE DATABASE' -e '^\\c ' \
 pg_load ovreal_chinook -f "$work/chinook-pg.sql"
 pg_load ovreal_sakila -f "$shared/sakila/postgres-sakila-schema.sql" \
   -f "$shared/sakila/postgres-sakila-insert-data-using-copy.sql"
+my_load "$shared/chinook/Chinook_MySql.sql" Chinook ovreal_chinook
+my_load "$shared/sakila/mysql-sakila-schema.sql" sakila ovreal_sakila
 
 failed=0
 for target in "Chinook SQLite|sqlite:$work/chinook.db" "Sakila SQLite|sqlite:$work/sakila.db" \
-  "Chinook PostgreSQL|$(with_db ovreal_chinook)" "Sakila PostgreSQL|$(with_db ovreal_sakila)"; do
+  "Chinook PostgreSQL|$(with_db ovreal_chinook)" "Sakila PostgreSQL|$(with_db ovreal_sakila)" \
+  "Chinook MariaDB|$(my_db ovreal_chinook)" "Sakila MariaDB|$(my_db ovreal_sakila)"; do
   name=${target%%|*}
   uri=${target#*|}
   for quote in "" --quote; do
@@ -100,5 +123,6 @@ EOF
 done
 for db in ovreal_chinook ovreal_sakila; do
   psql -q -X "$ORVANE_TEST_PG" -c "drop database if exists $db with (force)" >/dev/null
+  mariadb --no-defaults --socket="$mysocket" -uroot -e "drop database if exists $db"
 done
 exit $failed

@@ -68,8 +68,8 @@ extern const std::array<const char*, 4> StatementNames;
 
 class TWorkbench {
 public:
-  // Creates the data module and connects its database to URI ("sqlite:PATH"
-  // or a PostgreSQL URI); EDatabaseError with the server's message when it
+  // Creates the data module and connects its database to URI ("sqlite:PATH",
+  // a PostgreSQL or a MySQL URI); EDatabaseError with the server's message when it
   // cannot connect, EDriverError for a URI of no known kind.
   TWorkbench(const std::string& URI, TEditUpdateSQL Edit);
   ~TWorkbench();

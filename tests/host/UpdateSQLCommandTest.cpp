@@ -540,3 +540,37 @@ TEST_F(RealSchemas, ChinookAndSakilaOnPostgreSQL) {
   for (const std::string& Name : {"ovreal_chinook_" + Suffix, "ovreal_sakila_" + Suffix})
     Psql(URI, {"-c", "drop database if exists " + Name + " with (force)"});
 }
+
+TEST_F(RealSchemas, ChinookAndSakilaOnMySQL) {
+  OV_REQUIRE_MYSQL();
+  const std::string URI = MySQLURI();
+  const std::string Socket = URI.substr(URI.find("socket=") + 7);
+  const auto Client = [&](const std::string& Statement) {
+    const TRunResult R = TestSupport::Run(
+        {"/usr/bin/mariadb", "--no-defaults", "--socket=" + Socket, "-uroot", "-e", Statement});
+    EXPECT_EQ(R.ExitCode, 0) << R.Err;
+  };
+  // Each script makes its own database; here it goes into one of ours.
+  const auto Load = [&](const std::filesystem::path& File, const std::string& From,
+                        const std::string& To) {
+    std::string Script = ReadFile(File);
+    for (std::size_t At = Script.find(From); At != std::string::npos;
+         At = Script.find(From, At + To.size()))
+      Script.replace(At, From.size(), To);
+    WriteFile(Work / (To + ".sql"), Script);
+    Client("source " + std::string(Work / (To + ".sql")));
+    const auto Query = URI.find('?');
+    return URI.substr(0, URI.rfind('/', Query) + 1) + To + URI.substr(Query);
+  };
+  const std::string Suffix = std::to_string(::getpid());
+  const std::string Chinook =
+      Load(Shared() / "chinook" / "Chinook_MySql.sql", "Chinook", "ovreal_chinook_" + Suffix);
+  const std::string Sakila =
+      Load(Shared() / "sakila" / "mysql-sakila-schema.sql", "sakila", "ovreal_sakila_" + Suffix);
+
+  EXPECT_EQ(CheckAllTables(Chinook, 11), (std::map<std::string, std::string>{}));
+  EXPECT_EQ(CheckAllTables(Sakila, 16),
+            Views({"actor_info", "customer_list", "film_list", "nicer_but_slower_film_list",
+                   "sales_by_film_category", "sales_by_store", "staff_list"}));
+  Client("drop database ovreal_chinook_" + Suffix + "; drop database ovreal_sakila_" + Suffix);
+}
