@@ -59,6 +59,26 @@ TEST(ConnectionURI, SplitsServerTypeAndDatabase) {
             "postgresql://h/db?password=***&user=me");
 }
 
+// What every driver's GetIndexInfo does with an index that has an expression
+// part: none of its columns counts as a key any more, other indexes keep
+// what they are.
+TEST(IndexInfo, AnIndexWithAnExpressionPartIsNoKey) {
+  std::vector<TIndexColumn> Columns{{"pk", "id", itPrimary | itUnique, 1},
+                                    {"u_mixed", "a", itUnique, 1},
+                                    {"u_mixed", "", itNonUnique, 2},
+                                    {"u_plain", "b", itUnique, 1},
+                                    {"u_plain", "c", itUnique, 2}};
+  DowngradeExpressionIndexes(Columns);
+  ASSERT_EQ(Columns.size(), 5u);
+  EXPECT_EQ(Columns[0].IndexType, itPrimary | itUnique);
+  EXPECT_EQ(Columns[1].IndexType, itNonUnique);
+  EXPECT_EQ(Columns[2].IndexType, itNonUnique);
+  EXPECT_EQ(Columns[3].IndexType, itUnique);
+  EXPECT_EQ(Columns[4].IndexType, itUnique);
+  EXPECT_EQ(Columns[1].ColumnName, "a");
+  EXPECT_EQ(Columns[2].Position, 2);
+}
+
 TEST(Value, ConvertsBetweenKindsAndRefusesWhatDoesNotFit) {
   EXPECT_EQ(TValue(42).AsString(), "42");
   EXPECT_EQ(TValue(0.1).AsString(), "0.1");

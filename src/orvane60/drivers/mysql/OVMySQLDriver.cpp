@@ -1125,12 +1125,15 @@ private:
       Map[Table].push_back(std::move(I));
     }
     // The primary key first, each index in column order, the others in the
-    // order the server keeps them.
-    for (auto& [Table, Columns] : Map)
+    // order the server keeps them. An index with an expression part (a
+    // functional key part has no column name) serves as no key at all.
+    for (auto& [Table, Columns] : Map) {
+      DowngradeExpressionIndexes(Columns);
       std::stable_sort(Columns.begin(), Columns.end(),
                        [](const TIndexColumn& A, const TIndexColumn& B) {
                          return (A.IndexType & itPrimary) > (B.IndexType & itPrimary);
                        });
+    }
   }
 
   std::optional<TRoutine> FindRoutine(std::string_view Proc) {
