@@ -104,4 +104,17 @@ private:
   std::unique_ptr<TImpl> FImpl;
 };
 
+// MariaDB Connector/C over a Unix socket, as root without a password.
+class TMySQLFloor {
+public:
+  TMySQLFloor(const std::string& Socket, const std::string& Database);
+  ~TMySQLFloor();
+  TCatalog Batch();
+  TCatalog OneTable(const std::string& Table);
+
+private:
+  struct TImpl;
+  std::unique_ptr<TImpl> FImpl;
+};
+
 } // namespace CatalogFloor

@@ -6,6 +6,7 @@
 //
 //   updatesql-floor-sqlite FILE [TABLE]
 //   updatesql-floor-pg CONNINFO DBNAME [TABLE]
+//   updatesql-floor-mysql SOCKET DBNAME [TABLE]
 //
 // Without TABLE: every table with a primary key, the catalog read in one
 // query each for columns and indexes (as `--all-tables` reads it), each under
@@ -36,20 +37,22 @@ std::string Text(const CatalogFloor::TCatalog& Catalog, const std::string& OnlyT
 } // namespace
 
 int main(int argc, char** argv) {
-#ifdef OV_FLOOR_PG
+#if defined(OV_FLOOR_PG) || defined(OV_FLOOR_MYSQL)
   constexpr int Needed = 3;
 #else
   constexpr int Needed = 2;
 #endif
   if (argc < Needed || argc > Needed + 1) {
     std::fprintf(stderr, "usage: %s %s [TABLE]\n", argv[0],
-                 Needed == 3 ? "CONNINFO DBNAME" : "FILE");
+                 Needed == 3 ? "CONNINFO|SOCKET DBNAME" : "FILE");
     return 2;
   }
   const std::string Table = argc > Needed ? argv[Needed] : "";
   try {
-#ifdef OV_FLOOR_PG
+#if defined(OV_FLOOR_PG)
     CatalogFloor::TPgFloor Floor(argv[1], argv[2]);
+#elif defined(OV_FLOOR_MYSQL)
+    CatalogFloor::TMySQLFloor Floor(argv[1], argv[2]);
 #else
     CatalogFloor::TSQLiteFloor Floor(argv[1]);
 #endif
