@@ -378,6 +378,26 @@ TEST_F(ConnectionDialog, TheTestButtonReachesPostgreSQL) {
   S.UI.CheckFinished();
 }
 
+TEST_F(ConnectionDialog, TheTestButtonReachesMySQL) {
+  OV_REQUIRE_MYSQL();
+  auto Dlg = Open();
+  Dlg->SetServerType(TOVServerType::stMySQL);
+  Dlg->SetRemoteDatabase(TestSupport::MySQLURI());
+  TScript S("form OVDatabaseEditDlg\n"
+            "expect cbServerType Text MySQL\n"
+            "click btTestConnection\n"
+            "answer OK Connected\n"
+            "set meParams database=no_such_database_here\n"
+            "click btTestConnection\n"
+            "answer OK no_such_database_here\n"
+            "set meParams sslmode=require\n"
+            "click btTestConnection\n"
+            "answer OK sslmode\n"
+            "click btCancel\n");
+  Dlg->ShowModal();
+  S.UI.CheckFinished();
+}
+
 TEST_F(ConnectionDialog, BrowsingChoosesAFileForSQLiteAndAStringForPostgreSQL) {
   TTempDir Dir;
   const std::string File = (Dir.Path() / "new.db").string();

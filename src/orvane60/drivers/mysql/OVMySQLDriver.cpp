@@ -1353,6 +1353,12 @@ public:
         Timeout = static_cast<unsigned>(std::max(1, std::atoi(Value.c_str())));
       else if (Key == "init_command")
         InitCommand = Value;
+      else if (Key == "database")
+        T.Database = Value;
+      else
+        throw EDriverError("Cannot connect to the MySQL server",
+                           "unknown parameter \"" + Name +
+                               "\" (known: port, socket, database, connect_timeout, init_command)");
     }
     std::string Where = T.Socket.empty() ? (T.Host.empty() ? "localhost" : T.Host) : T.Socket;
     if (T.Port)
