@@ -42,6 +42,7 @@
 class QAction;
 class QComboBox;
 class QLabel;
+class QLineEdit;
 class QMenu;
 class QPlainTextEdit;
 class QScrollArea;
@@ -179,7 +180,15 @@ public:
   // ellipsis button.
   QWidget* ValueEditor() const { return FEditor; }
 
+protected:
+  // The value editor's keys: Escape reverts, Tab / Shift+Tab and Up / Down
+  // move to the next or previous row (setting a changed value first),
+  // Ctrl+Enter opens the code editor as Alt with the ellipsis does.
+  bool eventFilter(QObject* Watched, QEvent* Event) override;
+
 private:
+  // The row above (Step -1) or below (1) Item that holds a property.
+  QTreeWidgetItem* PropertyRowBeside(QTreeWidgetItem* Item, int Step) const;
   void AddRow(QTreeWidgetItem* Parent, ObjectInspector::TInspectorProperty* P);
   void AddSubRows(QTreeWidgetItem* Item);
   void CurrentChanged(QTreeWidgetItem* Item);
@@ -188,7 +197,12 @@ private:
   QComboBox* FMode;
   QTreeWidget* FRows;
   QWidget* FEditor = nullptr;
+  QLineEdit* FLine = nullptr; // the value editor's line
+  QString FShownValue;        // the value the editor opened with
+  std::string FEditorPath;    // the property the editor edits
+  bool FKeepEditing = false;  // rebuilt while the value editor had the keys
   ObjectInspector::TObjectInspector* FModel = nullptr;
+  const void* FFittedFor = nullptr; // the model the names column was fitted to
   std::map<const QTreeWidgetItem*, ObjectInspector::TInspectorProperty*> FProperties;
   bool FByCategory = true;
   int FBuilding = 0;
@@ -242,8 +256,9 @@ public:
   bool RenameComponent(TComponent* Component, const std::string& NewName);
   // Sets a property of the selection through its editor.
   bool SetPropertyValue(const std::string& Path, const std::string& Value);
-  // The ellipsis of a property (Alt held down: what the editor does then).
-  bool EditProperty(const std::string& Path);
+  // The ellipsis of a property (Alt held down, or AsAlt: what the editor
+  // does then).
+  bool EditProperty(const std::string& Path, bool AsAlt = false);
   bool ExecuteVerb(TComponent* Component, int Index);
   bool DefaultAction(TComponent* Component);
   // The verbs of a component as a menu (separators for "-").

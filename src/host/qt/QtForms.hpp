@@ -192,6 +192,10 @@ public:
   int MessageBox(const UIService::TMessageBoxRequest& Request) override;
   bool ExecuteOpenDialog(UIService::TFileDialogRequest& Request) override;
   bool IsKeyDown(int VirtualKey) override;
+  // While set, the Alt key reads as held down (the designer's Ctrl+Enter
+  // and Ctrl+click on an ellipsis do what Alt does there, since many
+  // window managers take Alt+click for themselves).
+  bool HoldAlt = false;
   bool OpenDocument(const std::string& Document) override;
   Types::TSize MeasureText(const Graphics::TFont& Font, std::string_view Text) override;
   void ShowCursor(int Cursor) override;

@@ -15,6 +15,7 @@
 
 #include <QClipboard>
 #include <QComboBox>
+#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -375,6 +376,56 @@ TEST_F(Designer, TheInspectorSetsValuesThroughTheEditorsShowsErrorsAndUndoes) {
   EXPECT_NE(Window->Designer()->GetComponent("CustomerQuery"), nullptr);
   EXPECT_EQ(Window->Designer()->GetComponent("Customers"), nullptr);
   EXPECT_FALSE(Window->CanUndo());
+}
+
+TEST_F(Designer, TheInspectorEditsOnTheFirstClickAndMovesWithTheKeys) {
+  OpenShop();
+  Window->show();
+  Window->Select({C("CustomerQuery")});
+  Window->Inspector()->SetByCategory(false);
+  Pump();
+  QTreeWidget* Rows = Window->Inspector()->Rows();
+  QTreeWidgetItem* Tag = Window->Inspector()->RowOf("Tag");
+  ASSERT_NE(Tag, nullptr);
+  // One click on the value: typing goes into it at once.
+  const QRect R = Rows->visualItemRect(Tag);
+  QTest::mouseClick(Rows->viewport(), Qt::LeftButton, {},
+                    QPoint(Rows->header()->sectionPosition(1) + 20, R.center().y()));
+  Pump();
+  auto* Line = Window->Inspector()->ValueEditor()->findChild<QLineEdit*>("ValueLine");
+  ASSERT_NE(Line, nullptr);
+  EXPECT_TRUE(Line->hasFocus());
+  Line->selectAll();
+  QTest::keyClicks(Line, "42");
+  QTest::keyClick(Line, Qt::Key_Return);
+  Pump();
+  EXPECT_EQ(Prop(C("CustomerQuery"), "Tag"), "42");
+  // Escape takes back what was typed.
+  Line = Window->Inspector()->ValueEditor()->findChild<QLineEdit*>("ValueLine");
+  ASSERT_NE(Line, nullptr);
+  QTest::keyClicks(Line, "7");
+  QTest::keyClick(Line, Qt::Key_Escape);
+  EXPECT_EQ(Line->text(), "42");
+  // Up and Tab go to the row above and below, with the keys.
+  QTest::keyClick(Line, Qt::Key_Up);
+  Pump();
+  EXPECT_EQ(Rows->currentItem()->text(0), "SQL");
+  QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+  Pump();
+  EXPECT_EQ(Rows->currentItem()->text(0), "Tag");
+  // Shift+Tab after typing sets the value first.
+  Line = Window->Inspector()->ValueEditor()->findChild<QLineEdit*>("ValueLine");
+  ASSERT_NE(Line, nullptr);
+  EXPECT_TRUE(Line->hasFocus());
+  Line->selectAll();
+  QTest::keyClicks(Line, "9");
+  QTest::keyClick(Line, Qt::Key_Backtab, Qt::ShiftModifier);
+  Pump();
+  EXPECT_EQ(Prop(C("CustomerQuery"), "Tag"), "9");
+  EXPECT_EQ(Rows->currentItem()->text(0), "SQL");
+  // Rows fit an in-place drop-down list.
+  EXPECT_GE(Rows->visualItemRect(Tag = Window->Inspector()->RowOf("Tag")).height(),
+            QComboBox().sizeHint().height());
 }
 
 TEST_F(Designer, DropDownListsAreLiveAndTheEllipsisOpensTheEditorsDialog) {

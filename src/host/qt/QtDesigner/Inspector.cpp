@@ -6,10 +6,13 @@
 
 #include "host/qt/QtForms/Widgets.hpp"
 
+#include <QApplication>
+#include <QCursor>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QStyledItemDelegate>
 #include <QTimer>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -36,6 +39,18 @@ bool LessByName(TInspectorProperty* A, TInspectorProperty* B) {
   return SysUtils::CompareText(A->Name(), B->Name()) < 0;
 }
 
+// Rows tall enough for the in-place drop-down list (descenders included).
+class TRowDelegate : public QStyledItemDelegate {
+public:
+  using QStyledItemDelegate::QStyledItemDelegate;
+  QSize sizeHint(const QStyleOptionViewItem& Option, const QModelIndex& Index) const override {
+    static const int ComboHeight = QComboBox().sizeHint().height();
+    QSize S = QStyledItemDelegate::sizeHint(Option, Index);
+    S.setHeight(std::max(S.height(), ComboHeight));
+    return S;
+  }
+};
+
 } // namespace
 
 TInspectorView::TInspectorView(TDesignerWindow* Window) : QWidget(nullptr), FWindow(Window) {
@@ -53,6 +68,7 @@ TInspectorView::TInspectorView(TDesignerWindow* Window) : QWidget(nullptr), FWin
   FRows->setHeaderLabels({"Property", "Value"});
   FRows->setAlternatingRowColors(true);
   FRows->setUniformRowHeights(true);
+  FRows->setItemDelegate(new TRowDelegate(FRows));
   FRows->setSelectionMode(QAbstractItemView::SingleSelection);
   FRows->header()->setSectionResizeMode(0, QHeaderView::Interactive);
   FRows->header()->resizeSection(0, 130);
@@ -145,12 +161,15 @@ void TInspectorView::Rebuild(ObjectInspector::TObjectInspector* Model) {
   for (QTreeWidgetItemIterator It(FRows); *It; ++It)
     if ((*It)->isExpanded() && (*It)->childCount() > 0)
       Expanded.insert((*It)->data(0, PathRole).toString() + "|" + (*It)->text(0));
+  // The value editor had the keys: the new one has them.
+  FKeepEditing = FEditor && FEditor->isAncestorOf(QApplication::focusWidget());
   ++FBuilding;
   Detach();
   FRows->clear();
   FModel = Model;
   if (!Model) {
     --FBuilding;
+    FKeepEditing = false;
     return;
   }
   std::vector<TInspectorProperty*> Top;
@@ -196,24 +215,32 @@ void TInspectorView::Rebuild(ObjectInspector::TObjectInspector* Model) {
       Item->setExpanded(true);
     }
   }
-  // The names column grows to show the longest name (up to half the view),
-  // and never shrinks under what the person made it.
-  const int Before = FRows->columnWidth(0);
-  FRows->resizeColumnToContents(0);
-  const int Wanted =
-      std::min(FRows->columnWidth(0) + 8, std::max(FRows->viewport()->width() / 2, 130));
-  FRows->setColumnWidth(0, std::max(Before, Wanted));
+  // The names column fits the longest name of each new selection (up to
+  // half the view); while the selection stays, it keeps what the person
+  // made it.
+  if (Model != FFittedFor) {
+    FFittedFor = Model;
+    FRows->resizeColumnToContents(0);
+    FRows->setColumnWidth(
+        0, std::min(FRows->columnWidth(0) + 8, std::max(FRows->viewport()->width() / 2, 130)));
+  }
   --FBuilding;
   if (QTreeWidgetItem* Row = Current.empty() ? nullptr : RowOf(Current))
     FRows->setCurrentItem(Row);
+  FKeepEditing = false;
 }
 
 void TInspectorView::CurrentChanged(QTreeWidgetItem* Item) {
+  // The person was in the rows or in the value editor: the new editor takes
+  // the keys (and the caret goes where the value was clicked).
+  const bool Editing = FRows->hasFocus() || FKeepEditing ||
+                       (FEditor && FEditor->isAncestorOf(QApplication::focusWidget()));
   if (FEditor) {
     FEditor->hide();
     FEditor->deleteLater();
     FEditor = nullptr;
   }
+  FLine = nullptr;
   TInspectorProperty* P = PropertyOf(Item);
   if (!P)
     return;
@@ -271,6 +298,12 @@ void TInspectorView::CurrentChanged(QTreeWidgetItem* Item) {
     Layout->addWidget(Line, 1);
   }
   if (Line) {
+    FLine = Line;
+    FShownValue = Line->text();
+    FEditorPath = Path;
+    Line->installEventFilter(this);
+    if (QWidget* Combo = Line->parentWidget(); Combo && Combo != Editor)
+      Combo->installEventFilter(this);
     Line->setMaxLength(std::max(1, P->Editor()->GetEditLimit()));
     connect(Line, &QLineEdit::returnPressed, this, [this, Line, Path] {
       Line->setModified(false);
@@ -290,8 +323,10 @@ void TInspectorView::CurrentChanged(QTreeWidgetItem* Item) {
     Ellipsis->setText("...");
     Ellipsis->setFocusPolicy(Qt::NoFocus);
     connect(Ellipsis, &QToolButton::clicked, this, [this, Path] {
-      // Alt held down is read by the editor itself, while it runs.
-      QTimer::singleShot(0, this, [this, Path] { FWindow->EditProperty(Path); });
+      // Alt held down is read by the editor itself, while it runs; Ctrl
+      // held down does the same.
+      const bool AsAlt = QApplication::keyboardModifiers() & Qt::ControlModifier;
+      QTimer::singleShot(0, this, [this, Path, AsAlt] { FWindow->EditProperty(Path, AsAlt); });
     });
     Layout->addWidget(Ellipsis);
   }
@@ -300,6 +335,12 @@ void TInspectorView::CurrentChanged(QTreeWidgetItem* Item) {
   Editor->setGeometry(X, R.top(), FRows->header()->sectionSize(1), R.height());
   Editor->show();
   FEditor = Editor;
+  if (Line && Editing) {
+    Line->setFocus();
+    const QPoint At = Line->mapFromGlobal(QCursor::pos());
+    if ((QApplication::mouseButtons() & Qt::LeftButton) && Line->rect().contains(At))
+      Line->setCursorPosition(Line->cursorPositionAt(At));
+  }
   connect(FRows->header(), &QHeaderView::sectionResized, Editor, [this, Editor, Item] {
     if (FEditor != Editor)
       return;
@@ -307,6 +348,61 @@ void TInspectorView::CurrentChanged(QTreeWidgetItem* Item) {
     Editor->setGeometry(FRows->header()->sectionPosition(1), Now.top(),
                         FRows->header()->sectionSize(1), Now.height());
   });
+}
+
+QTreeWidgetItem* TInspectorView::PropertyRowBeside(QTreeWidgetItem* Item, int Step) const {
+  for (QTreeWidgetItem* I = Item; I;) {
+    I = Step > 0 ? FRows->itemBelow(I) : FRows->itemAbove(I);
+    if (I && PropertyOf(I))
+      return I;
+  }
+  return nullptr;
+}
+
+bool TInspectorView::eventFilter(QObject* Watched, QEvent* Event) {
+  if (Event->type() != QEvent::KeyPress || !FLine ||
+      (Watched != FLine && Watched != FLine->parentWidget()))
+    return QWidget::eventFilter(Watched, Event);
+  auto* Key = static_cast<QKeyEvent*>(Event);
+  const Qt::KeyboardModifiers Mods = Key->modifiers() & ~Qt::KeypadModifier;
+  int Step = 0;
+  switch (Key->key()) {
+  case Qt::Key_Escape:
+    FLine->setText(FShownValue);
+    FLine->setModified(false);
+    FLine->selectAll();
+    return true;
+  case Qt::Key_Return:
+  case Qt::Key_Enter:
+    if (!(Mods & Qt::ControlModifier))
+      return false;
+    QTimer::singleShot(0, this, [this, Path = FEditorPath] { FWindow->EditProperty(Path, true); });
+    return true;
+  case Qt::Key_Tab:
+    Step = 1;
+    break;
+  case Qt::Key_Backtab:
+    Step = -1;
+    break;
+  case Qt::Key_Up:
+  case Qt::Key_Down:
+    if (Mods != Qt::NoModifier)
+      return false;
+    Step = Key->key() == Qt::Key_Up ? -1 : 1;
+    break;
+  default:
+    return false;
+  }
+  // A changed value is set first; the next row's editor takes the keys.
+  if (FLine->isModified()) {
+    FLine->setModified(false);
+    Commit(FEditorPath, FLine->text());
+  }
+  if (QTreeWidgetItem* Next = PropertyRowBeside(FRows->currentItem(), Step)) {
+    FRows->setFocus();
+    FRows->setCurrentItem(Next);
+  }
+  return true;
 }
 
 void TInspectorView::Commit(const std::string& Path, const QString& Text) {

@@ -749,15 +749,26 @@ bool TDesignerWindow::SetPropertyValue(const std::string& Path, const std::strin
   return Run(Name, [&] { FInspector->Get(Path).SetValue(Value); });
 }
 
-bool TDesignerWindow::EditProperty(const std::string& Path) {
+bool TDesignerWindow::EditProperty(const std::string& Path, bool AsAlt) {
   if (!FInspector)
     return false;
   DesignDocument::TNames Names;
   for (TPersistent* P : FInspector->Selection())
     if (auto* C = dynamic_cast<TComponent*>(P))
       Names.push_back(C->GetName());
-  return Run(DesignDocument::TDesignDocument::ChangeName("Edit " + Path + " of", Names),
-             [&] { FInspector->Get(Path).Edit(); });
+  return Run(DesignDocument::TDesignDocument::ChangeName("Edit " + Path + " of", Names), [&] {
+    struct THold {
+      QtForms::TQtUI* UI;
+      bool Was;
+      ~THold() {
+        if (UI)
+          UI->HoldAlt = Was;
+      }
+    } Hold{FUI, FUI && FUI->HoldAlt};
+    if (FUI && AsAlt)
+      FUI->HoldAlt = true;
+    FInspector->Get(Path).Edit();
+  });
 }
 
 bool TDesignerWindow::Undo() {

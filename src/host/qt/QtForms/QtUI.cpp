@@ -265,7 +265,7 @@ bool TQtUI::IsKeyDown(int VirtualKey) {
   const Qt::KeyboardModifiers M = QGuiApplication::queryKeyboardModifiers();
   switch (VirtualKey) {
   case Windows::VK_MENU:
-    return M & Qt::AltModifier;
+    return HoldAlt || (M & Qt::AltModifier);
   case Windows::VK_SHIFT:
     return M & Qt::ShiftModifier;
   case Windows::VK_CONTROL:
