@@ -10,6 +10,9 @@ if [ ! -x "$host" ]; then
   echo "run-demo: $host is not built" >&2
   exit 1
 fi
+# The demo's folder is one the user trusts: its data module connects to the
+# demo database and opens its datasets when it is opened.
+"$host" trust "$build/share/orvane" >/dev/null
 if [ -n "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ] && "$host" gui --help >/dev/null 2>&1; then
   # The demo's database names its file relative to the demo's folder.
   host=$(cd "$(dirname "$host")" && pwd)/ovdesigner

@@ -40,7 +40,31 @@ OV_EXCEPTION(EDatabaseError, SysUtils::Exception)
 using TLoadErrorHandler = std::function<void(TComponent* Component, const std::string& Message)>;
 void SetDesignLoadErrorHandler(TLoadErrorHandler Handler);
 // Runs Restore; at design time a failure goes to the handler instead.
-void RestoreStreamedState(TComponent* Component, const std::function<void()>& Restore);
+// Returns false, running nothing, while the design file being read is not
+// trusted (see SetDesignFileTrust): the component then keeps the stored
+// value, shows it and writes it back, and acts on it only when set again.
+bool RestoreStreamedState(TComponent* Component, const std::function<void()>& Restore);
+
+// Whether a design file may connect to databases, run SQL and write files
+// (monitor logs) when it is read. A design file is a document people send
+// each other; one from a folder the user has not trusted is read with
+// Untrusted, and a command that only reads it keeps NoConnections for its
+// whole run. Trusted unless set.
+enum class TDesignFileTrust {
+  Trusted,      // connections and open datasets come back as stored
+  Untrusted,    // nothing comes back; connecting on purpose afterwards works
+  NoConnections // nothing comes back, and nothing connects at all
+};
+// OnConnect, when given, hears of each connection made on purpose while the
+// trust is Untrusted (so that a command can say it connects).
+void SetDesignFileTrust(TDesignFileTrust Trust,
+                        std::function<void(const TComponent*)> OnConnect = {});
+TDesignFileTrust DesignFileTrust();
+// How many stored states RestoreStreamedState held since the trust was set.
+int HeldStreamedStates();
+// Called before a connection is made: raises EDatabaseError naming the
+// component under NoConnections.
+void CheckConnectionAllowed(const TComponent* Component);
 
 enum class TFieldType {
   ftUnknown,
@@ -678,6 +702,9 @@ public:
   ~TDataSet() override;
 
   bool GetActive() const { return FState != TDataSetState::dsInactive; }
+  // What the Active property shows and a design file stores: also true
+  // while an untrusted file's stored Active is held (see RestoreStreamedState).
+  bool GetActiveProperty() const { return GetActive() || FHeldActive; }
   // While a design file is read, the value is kept and applied in Loaded.
   void SetActive(bool Value);
   void Open() { SetActive(true); }
@@ -789,6 +816,8 @@ private:
   bool FEof = true;
   bool FDefaultFields = false;
   bool FStreamedActive = false;
+  // Active as stored by a design file that was not trusted (never opened).
+  bool FHeldActive = false;
   TRecord FEditBuffer;
   int FInsertAt = -1;
 };

@@ -1,6 +1,7 @@
 #include "host/DesignDocument.hpp"
 
 #include "designide/DesignIntf/DesignSpots.hpp"
+#include "designide/DesignTrust.hpp"
 #include "rtl/DfmStream.hpp"
 #include "rtl/StrUtils.hpp"
 #include "rtl/SysUtils.hpp"
@@ -44,14 +45,23 @@ std::unique_ptr<TDesignDocument> TDesignDocument::Open(const std::string& FileNa
   std::unique_ptr<TDesignDocument> Doc(new TDesignDocument());
   Doc->FFileName = FileName;
   Doc->FLock = std::move(Lock);
-  try {
-    Doc->FRoot.reset(Classes::CreateComponent(RootClass, nullptr));
-  } catch (const std::exception& E) {
-    throw Classes::EReadError(
-        Format("%s:%d:%d: %s", FileName, Tree.Line, Tree.Column, std::string(E.what())));
-  }
-  Doc->FRoot->SetDesigning(true);
-  DfmStream::ReadComponent(Tree, Doc->FRoot.get(), FileName);
+  const auto Read = [&] {
+    Doc->FRoot.reset();
+    try {
+      Doc->FRoot.reset(Classes::CreateComponent(RootClass, nullptr));
+    } catch (const std::exception& E) {
+      throw Classes::EReadError(
+          Format("%s:%d:%d: %s", FileName, Tree.Line, Tree.Column, std::string(E.what())));
+    }
+    Doc->FRoot->SetDesigning(true);
+    DfmStream::ReadComponent(Tree, Doc->FRoot.get(), FileName);
+  };
+  // A file from a folder the user has not trusted connects nowhere, opens
+  // no dataset and starts no monitor while it is read (see DesignTrust).
+  DesignTrust::BeginReading(FileName);
+  Read();
+  if (DesignTrust::ReadAgainTrusted(FileName))
+    Read();
   return Doc;
 }
 

@@ -1,7 +1,10 @@
 #include "host/HostCommands.hpp"
 
+#include "orvane60/drivers/OVDriver.hpp"
+
 #include "db/DB.hpp"
 #include "designide/DesignRegistry.hpp"
+#include "designide/DesignTrust.hpp"
 #include "host/CommandSupport.hpp"
 #include "host/UpdateSQLCommands.hpp"
 #include "rtl/DfmStream.hpp"
@@ -17,6 +20,7 @@
 #include <iostream>
 #include <nlohmann/json.hpp>
 #include <ostream>
+#include <set>
 #include <unistd.h>
 
 namespace HostCommands {
@@ -470,6 +474,52 @@ void AddHostCommands(CLI::App& App, THost& Host) {
                  "The design package to load (default: $ORVANE_PACKAGE, else "
                  "../lib/libdclorvane60.so next to this program)");
   App.add_flag("--json", Options.Json, "Machine-readable output");
+  App.add_option_function<int>(
+         "--timeout", [](int Seconds) { OVDriver::SetServerTimeout(Seconds); },
+         "How long to wait for a database server, in seconds: to connect, and for any sign of "
+         "life while a statement runs (0: no limit)")
+      ->default_str(std::to_string(OVDriver::ServerTimeout()))
+      ->check(CLI::Range(0, 86400));
+
+  App.add_flag("--trust", Options.Trust,
+               "Let the design files of this command connect to databases, open datasets and "
+               "write monitor logs as stored, whatever their folder");
+  // Commands that only read a design file never connect for an untrusted
+  // one; the others hold its stored state and connect when asked to, and say
+  // so. Decided once the command line is parsed, before any command runs.
+  App.parse_complete_callback([&App, &Options] {
+    static const std::set<std::string> Reading{"open",  "tree", "inspect", "values",
+                                               "verbs", "dfm",  "save",    "screenshot"};
+    DesignTrust::TPolicy& Policy = DesignTrust::Policy();
+    Policy.TrustAll = Options.Trust;
+    Policy.ReadOnly = true;
+    for (const CLI::App* Command : App.get_subcommands())
+      Policy.ReadOnly = Reading.count(Command->get_name()) > 0;
+    Policy.OnConnect = [](const Classes::TComponent* Component) {
+      std::cerr << fmt::format("ovdesigner: connecting {} as asked (its design file is not in a "
+                               "trusted folder)\n",
+                               Component->GetName());
+    };
+  });
+
+  auto* TrustCommand = App.add_subcommand(
+      "trust", "Trust the design files of FOLDER (and below) to connect, run SQL and write when "
+               "opened; without a folder, list the trusted ones");
+  const auto Folders = std::make_shared<std::vector<std::string>>();
+  TrustCommand->add_option("FOLDER", *Folders, "The folders to trust");
+  TrustCommand->callback([&Options, Folders] {
+    for (const std::string& Folder : *Folders) {
+      if (!SysUtils::DirectoryExists(Folder))
+        throw SysUtils::EInOutError(Format("Cannot trust \"%s\": there is no such folder", Folder));
+      DesignTrust::TrustFolder(Folder);
+    }
+    const std::vector<std::string> Trusted = DesignTrust::TrustedFolders();
+    if (Options.Json)
+      PrintJson(std::cout, {{"trusted", Trusted}});
+    else
+      for (const std::string& Folder : Trusted)
+        std::cout << Folder << '\n';
+  });
 
   App.add_subcommand("package-info", "The package's description, kind, units and version")
       ->callback([&Host] { PackageInfo(Host, std::cout); });

@@ -20,6 +20,7 @@ namespace HostCommands {
 struct TOptions {
   std::string PackagePath; // --package; empty: $ORVANE_PACKAGE, else next to the executable
   bool Json = false;
+  bool Trust = false; // --trust: every design file may connect, run SQL and write
 };
 
 // The design package file: --package, else $ORVANE_PACKAGE, else
@@ -56,8 +57,9 @@ private:
   const DclOrvane60::TPackageServices* FServices = nullptr;
 };
 
-// The global options (--package, --json) and the commands package-info,
-// palette, registrations, settings, open, save, dfm and demo.
+// The global options (--package, --json, --timeout, --trust) and the
+// commands package-info, palette, registrations, settings, trust, open, save,
+// dfm and demo.
 void AddHostCommands(CLI::App& App, THost& Host);
 
 } // namespace HostCommands

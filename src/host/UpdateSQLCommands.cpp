@@ -319,12 +319,19 @@ void UpdateSQL(THost& Host, const TUpdateSQLOptions& Options, std::ostream& Out)
   }
   if (!Options.OutDir.empty()) {
     std::error_code Error;
-    std::filesystem::create_directories(Options.OutDir, Error);
+    const bool Made = std::filesystem::create_directories(Options.OutDir, Error);
     if (Error)
       throw SysUtils::EInOutError(
           Format("Cannot make the folder \"%s\": %s", Options.OutDir, Error.message()));
-    for (const auto& [Path, Content] : Files)
-      SysUtils::SaveFileAtomically(Path, Content);
+    // All or nothing, with one flush to disk for the lot; a folder made for
+    // a batch that failed goes again.
+    try {
+      SysUtils::SaveFilesAtomically(Files);
+    } catch (...) {
+      if (Made)
+        std::filesystem::remove(Options.OutDir, Error);
+      throw;
+    }
   }
   if (Json) {
     PrintJson(Out, {{"tables", Tables}, {"skipped", Skipped}});

@@ -2,7 +2,8 @@
 // as a designer would (start-up, registration, and shut-down on exit) and
 // works on design files.
 //
-// Exit codes: 0 done, 1 an error (one line on stderr), 2 bad usage.
+// Exit codes: 0 done, 1 an error (one line on stderr), 2 bad usage, 130
+// interrupted by Ctrl-C.
 #include "host/EditorCommands.hpp"
 #ifdef OV_HAVE_GUI
 #include "host/GuiCommands.hpp"
@@ -12,6 +13,7 @@
 #include "host/InspectorCommands.hpp"
 #include "host/UpdateSQLCommands.hpp"
 #include "rtl/StrUtils.hpp"
+#include "rtl/SysUtils.hpp"
 
 #include <CLI/CLI.hpp>
 #include <cstdio>
@@ -43,6 +45,9 @@ int main(int argc, char** argv) {
                "ovdesigner"};
   App.require_subcommand(1);
   App.fallthrough();
+  // Ctrl-C cancels the statement a server runs and ends the command
+  // cleanly (nothing half-written); a second one ends it at once.
+  SysUtils::InstallInterruptHandler();
 
   // The session the commands run in. It outlives their handlers: an
   // exception raised by the package's code must be done with before the
@@ -76,6 +81,12 @@ int main(int argc, char** argv) {
   } catch (const std::exception& E) {
     if (Error.empty())
       Error = E.what();
+  }
+  if (SysUtils::Interrupted()) {
+    std::cout.flush();
+    std::cerr << "ovdesigner: interrupted (Ctrl-C)"
+              << (Error.empty() ? std::string() : ": " + OneLine(Error)) << '\n';
+    return 130;
   }
   if (!Error.empty())
     return Fail(Error);

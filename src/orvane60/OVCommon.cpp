@@ -16,7 +16,7 @@ namespace OVCommon {
 using SysUtils::Format;
 
 OV_CLASS_BEGIN(TOVMonitor, Classes::TComponent, "OVCommon")
-B.Property("Active", &TOVMonitor::GetActive, &TOVMonitor::SetActive).Default(0);
+B.Property("Active", &TOVMonitor::GetActiveProperty, &TOVMonitor::SetActive).Default(0);
 B.Property("FileName", &TOVMonitor::GetFileName, &TOVMonitor::SetFileName);
 OV_CLASS_END
 
@@ -102,6 +102,7 @@ void TOVMonitor::SetActive(bool Value) {
     FStreamedActive = Value;
     return;
   }
+  FHeldActive = false;
   if (Value == FActive)
     return;
   if (Value)
@@ -135,7 +136,7 @@ void TOVMonitor::Loaded() {
   TComponent::Loaded();
   if (FStreamedActive) {
     FStreamedActive = false;
-    DB::RestoreStreamedState(this, [this] { SetActive(true); });
+    FHeldActive = !DB::RestoreStreamedState(this, [this] { SetActive(true); });
   }
 }
 

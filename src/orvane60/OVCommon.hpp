@@ -23,6 +23,9 @@ public:
   ~TOVMonitor() override;
 
   bool GetActive() const { return FActive; }
+  // What the Active property shows and a design file stores: also true
+  // while an untrusted file's stored Active is held (no file is written).
+  bool GetActiveProperty() const { return FActive || FHeldActive; }
   // Activating opens the file for appending; EInOutError naming the file
   // when there is none or it cannot be written, and Active stays false.
   void SetActive(bool Value);
@@ -38,6 +41,7 @@ private:
   void CloseFile();
   bool FActive = false;
   bool FStreamedActive = false;
+  bool FHeldActive = false;
   std::string FFileName;
   struct TFile;
   TFile* FFile = nullptr;

@@ -197,6 +197,9 @@ public:
   ~TOVDatabase() override;
 
   bool GetConnected() const { return FConnection != nullptr; }
+  // What the Connected property shows and a design file stores: also true
+  // while an untrusted file's stored Connected is held (never connected).
+  bool GetConnectedProperty() const { return GetConnected() || FHeldConnected; }
   // Connects or disconnects for real. A failure raises EDatabaseError with
   // the server's message and leaves Connected false. While a design file is
   // read the value is kept and applied in Loaded.
@@ -322,6 +325,7 @@ private:
   bool FKeepConnection = true;
   TOVDesignDBOptions FDesignOptions;
   bool FStreamedConnected = false;
+  bool FHeldConnected = false;
   bool FServerTypeStreamed = false;
   bool FStreamedBefore = false;
   std::vector<TOVDataSet*> FDataSets;

@@ -22,6 +22,7 @@ namespace SysUtils {
 
 OV_CLASS_IMPL(Exception, System::TObject, "SysUtils")
 OV_CLASS_IMPL(EAbort, Exception, "SysUtils")
+OV_CLASS_IMPL(EInterrupted, Exception, "SysUtils")
 OV_CLASS_IMPL(EConvertError, Exception, "SysUtils")
 OV_CLASS_IMPL(EInvalidCast, Exception, "SysUtils")
 OV_CLASS_IMPL(EAssertionFailed, Exception, "SysUtils")

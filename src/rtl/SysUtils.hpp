@@ -8,6 +8,7 @@
 #include <fmt/printf.h>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace SysUtils {
@@ -39,6 +40,8 @@ private:
 namespace SysUtils {
 
 OV_EXCEPTION(EAbort, Exception)
+// Work cancelled by Ctrl-C (see InstallInterruptHandler).
+OV_EXCEPTION(EInterrupted, Exception)
 OV_EXCEPTION(EConvertError, Exception)
 OV_EXCEPTION(EInvalidCast, Exception)
 OV_EXCEPTION(EAssertionFailed, Exception)
@@ -121,7 +124,31 @@ std::string GetCurrentDir();
 // then untouched.
 std::string LoadFileToString(const std::string& FileName);
 void SaveFileAtomically(const std::string& FileName, std::string_view Data);
+// Several files as one: every file is written to a temporary next to it,
+// the lot is flushed to disk at once, and only then are they renamed and
+// their folders flushed. A failure on any file (a full disk, a read-only
+// target, Ctrl-C before the renames) removes every temporary, leaves every
+// target as it was and raises EInOutError naming that file. Each file is
+// kept and refused as by SaveFileAtomically.
+void SaveFilesAtomically(const std::vector<std::pair<std::string, std::string>>& Files);
+// For tests: the write of the Count-th file data (1-based) of this process
+// from now on fails with ErrorCode, as a full disk would; 0 turns it off.
+void FailFileWriteForTesting(int Count, int ErrorCode);
 std::string SysErrorMessage(int ErrorCode);
+
+// Ctrl-C. Once InstallInterruptHandler has run, SIGINT and SIGTERM no longer
+// end the process at once: they set a flag that long waits (a statement on
+// a server) and batch writes look at, so that the work in hand is cancelled
+// and the command ends cleanly. A second signal ends the process as usual.
+void InstallInterruptHandler();
+// Async-signal-safe: what the handler does (tests call it directly).
+void Interrupt() noexcept;
+bool Interrupted() noexcept;
+// Readable from the first interrupt on (for poll); -1 only when the system
+// gives no pipe.
+int InterruptFd() noexcept;
+// Forgets an interrupt (tests, or a window that carries on after one).
+void ClearInterrupt() noexcept;
 
 // Date and time: days since 1899-12-30, the fraction is the time of day.
 using TDateTime = double;

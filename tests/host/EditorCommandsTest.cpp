@@ -172,8 +172,15 @@ TEST_F(EditorCommands, BadInputIsNamedAndChangesNothing) {
 TEST_F(EditorCommands, AConnectionThatFailsStopsTheVerbBeforeItsDialog) {
   // The fields editor reads the query's fields from its database, whose file
   // does not exist.
-  ExpectError(Designer({"verb", Form(), "OVQuery1", "2", "--ui-script", Script("")}), "orders.db");
-  ExpectError(Designer({"edit", Form(), "OVQuery1", "--ui-script", Script("")}), "orders.db");
+  ExpectError(Designer({"--trust", "verb", Form(), "OVQuery1", "2", "--ui-script", Script("")}),
+              "orders.db");
+  ExpectError(Designer({"--trust", "edit", Form(), "OVQuery1", "--ui-script", Script("")}),
+              "orders.db");
+  // A file of an untrusted folder connects all the same, since the verb
+  // asks for it, and says so first.
+  const auto R = Designer({"edit", Form(), "OVQuery1", "--ui-script", Script("")});
+  EXPECT_EQ(R.ExitCode, 1);
+  EXPECT_EQ(R.Err.rfind("ovdesigner: connecting OVDatabase1 as asked", 0), 0u) << R.Err;
   ExpectUntouched();
 }
 

@@ -153,9 +153,11 @@ TEST_F(InspectorCommandTest, InspectShowsEditorsAttributesAndCategories) {
 }
 
 TEST_F(InspectorCommandTest, ValuesListLiveNamesSortedAndTheHistoryInItsOrder) {
-  auto R = Designer({"values", Form, "OVTable1", "TableName"});
+  // Listing tables connects: only for a trusted design file.
+  auto R = Designer({"--trust", "values", Form, "OVTable1", "TableName"});
   ASSERT_EQ(R.ExitCode, 0) << R.Err;
   EXPECT_EQ(R.Out, "Archive\nCUSTOMER\nORDERS\n");
+  ExpectRefused({"values", Form, "OVTable1", "TableName"}, "the design file is not trusted");
   R = Designer({"values", Form, "OVQuery1", "SessionName"});
   EXPECT_EQ(R.Out, "Default\nHostSales\n");
   R = Designer({"values", Form, "OVQuery1", "DatabaseName"});
@@ -202,7 +204,7 @@ TEST_F(InspectorCommandTest, BadInputIsRefusedAndTheFileStaysAsItWas) {
   std::string Text = ReadFile(Form);
   Text.replace(Text.find(Database), Database.size(), Work / "missing/none.db");
   WriteFile(Form, Text);
-  ExpectRefused({"values", Form, "OVTable1", "TableName"}, "none.db");
+  ExpectRefused({"--trust", "values", Form, "OVTable1", "TableName"}, "none.db");
 }
 
 TEST_F(InspectorCommandTest, DropRewiresAndSaves) {

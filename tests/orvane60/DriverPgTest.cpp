@@ -1,11 +1,14 @@
 #include "orvane60/drivers/postgres/OVPgDriver.hpp"
 
 #include "orvane60/DriverTestUtil.hpp"
+#include "rtl/SysUtils.hpp"
+#include "support/Relay.hpp"
 
 #include <chrono>
 #include <cmath>
 #include <fcntl.h>
 #include <fstream>
+#include <thread>
 #include <unistd.h>
 
 using namespace OVDriver;
@@ -195,6 +198,80 @@ TEST_F(TPgStatementTest, ALostConnectionEndsAPipelineWithAnError) {
   ConnectTo(Database())->Query("select pg_terminate_backend(" + std::to_string(Pid) + ")");
   EXPECT_NE(ErrorOf([&] { FConn->CheckStatements({"select 1"}, {0}); }), "(no error)");
   EXPECT_FALSE(FConn->Alive());
+}
+
+// A server that stops answering part-way (a relay that passes on the first
+// replies, then nothing) ends every wait in an error naming what timed out,
+// within the timeout, and leaves the connection dead rather than hung.
+TEST_F(TPgStatementTest, AServerThatStopsAnsweringTimesOut) {
+  const std::string Upstream = TestSupport::TStallingRelay::UpstreamOf(ClusterURI());
+  if (Upstream.empty())
+    GTEST_SKIP() << "the cluster is not on a Unix socket";
+  struct TTimeout {
+    ~TTimeout() { SetServerTimeout(30); }
+  } Restore;
+  SetServerTimeout(1);
+  TTempDir Dir;
+  // Enough for the start of a session and a few small answers.
+  TestSupport::TStallingRelay Relay(Dir.Path(), 5433, Upstream, 5 * 1024);
+  TConnectParams Params;
+  Params.RemoteDatabase = Relay.URI(Database());
+  auto Conn = FindDriver("PostgreSQL")->Connect(Params);
+  EXPECT_EQ(Scalar(*Conn, "select 1"), 1);
+  const auto Started = std::chrono::steady_clock::now();
+  const std::string Error = ErrorOf([&] { Conn->Query("select repeat('x', 100000)"); });
+  const auto Took = std::chrono::steady_clock::now() - Started;
+  EXPECT_TRUE(HasAll(Error, {"Running the query \"select repeat", "did not answer within 1 second",
+                             "connection was closed"}));
+  EXPECT_GE(Took, std::chrono::milliseconds(900));
+  EXPECT_LT(Took, std::chrono::seconds(4));
+  EXPECT_FALSE(Conn->Alive());
+  EXPECT_NE(ErrorOf([&] { Conn->Query("select 1"); }), "(no error)");
+
+  // The catalogue's pipelines wait the same way.
+  auto Second = FindDriver("PostgreSQL")->Connect(Params);
+  Second->ExecuteScript("select 1");
+  EXPECT_TRUE(HasAll(ErrorOf([&] {
+                       Second->FirstRows({"select repeat('y', 100000)", "select 2"});
+                     }),
+                     {"did not answer within 1 second"}));
+
+  // A relay that passes nothing on: connecting gives up (libpq waits two
+  // seconds at the least).
+  TTempDir Mute;
+  TestSupport::TStallingRelay Silent(Mute.Path(), 5433, Upstream, 0);
+  Params.RemoteDatabase = Silent.URI(Database());
+  const auto Begun = std::chrono::steady_clock::now();
+  EXPECT_TRUE(HasAll(ErrorOf([&] { FindDriver("PostgreSQL")->Connect(Params); }),
+                     {"Cannot connect to the PostgreSQL server", "did not answer within"}));
+  EXPECT_LT(std::chrono::steady_clock::now() - Begun, std::chrono::seconds(5));
+}
+
+// Ctrl-C during a statement cancels it on the server and raises
+// EInterrupted; the connection stays usable once the interrupt is cleared.
+TEST_F(TPgStatementTest, CtrlCCancelsTheRunningStatement) {
+  struct TClear {
+    ~TClear() { SysUtils::ClearInterrupt(); }
+  } Clear;
+  std::thread Press([] {
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    SysUtils::Interrupt();
+  });
+  const auto Started = std::chrono::steady_clock::now();
+  std::string Error;
+  try {
+    FConn->Execute("select pg_sleep(20)");
+  } catch (const SysUtils::EInterrupted& E) {
+    Error = E.what();
+  }
+  Press.join();
+  EXPECT_LT(std::chrono::steady_clock::now() - Started, std::chrono::seconds(5));
+  EXPECT_TRUE(HasAll(Error, {"pg_sleep", "cancelled (Ctrl-C)"}));
+  // Nothing more is sent while the interrupt stands.
+  EXPECT_TRUE(HasAll(ErrorOf([&] { FConn->Query("select 1"); }), {"cancelled"}));
+  SysUtils::ClearInterrupt();
+  EXPECT_TRUE(FConn->Alive());
+  EXPECT_EQ(Scalar(*FConn, "select 2"), 2);
 }
 
 TEST_F(TPgStatementTest, WarningsWhileConnectingNeverReachStderr) {

@@ -6,7 +6,9 @@
 #include "rtl/SysUtils.hpp"
 
 #include <algorithm>
+#include <cerrno>
 #include <csignal>
+#include <cstdlib>
 #include <fcntl.h>
 #include <filesystem>
 #include <gtest/gtest.h>
@@ -176,6 +178,83 @@ TEST_F(FileSave, ATemporaryLeftByAKilledSaveIsTakenOverByTheNextSave) {
   EXPECT_EQ(LoadFileToString(File), "three");
   EXPECT_EQ(Names(), (std::vector<std::string>{".a.dfm.ovsave-tmp", "a.dfm"}));
   ::close(Held);
+}
+
+// A batch is all or nothing: a write that fails on any file (a full disk,
+// injected here) or a refused target leaves every old file as it was, no
+// new file and no temporary, and names the file that failed.
+TEST_F(FileSave, ABatchThatFailsAnywhereLeavesTheFolderAsItWas) {
+  SaveFileAtomically(Path("kept.sql"), "old");
+  std::vector<std::pair<std::string, std::string>> Files;
+  for (const char* Name : {"a.sql", "kept.sql", "b.sql", "c.sql"})
+    Files.emplace_back(Path(Name), std::string("new ") + Name);
+  const auto ExpectFailure = [&](const std::string& File, const std::string& Reason) {
+    try {
+      SaveFilesAtomically(Files);
+      ADD_FAILURE() << "the batch was written";
+    } catch (const EInOutError& E) {
+      EXPECT_NE(E.Message().find(File), std::string::npos) << E.Message();
+      EXPECT_NE(E.Message().find(Reason), std::string::npos) << E.Message();
+    }
+    EXPECT_EQ(Names(), (std::vector<std::string>{"kept.sql"}));
+    EXPECT_EQ(LoadFileToString(Path("kept.sql")), "old");
+  };
+  FailFileWriteForTesting(3, ENOSPC);
+  ExpectFailure(Path("b.sql"), "No space left on device");
+  FailFileWriteForTesting(1, EIO);
+  ExpectFailure(Path("a.sql"), "Input/output error");
+  FailFileWriteForTesting(0, 0);
+
+  ::chmod(Path("kept.sql").c_str(), 0444);
+  ExpectFailure(Path("kept.sql"), "read-only");
+  ::chmod(Path("kept.sql").c_str(), 0644);
+
+  SaveFilesAtomically(Files);
+  EXPECT_EQ(Names(), (std::vector<std::string>{"a.sql", "b.sql", "c.sql", "kept.sql"}));
+  EXPECT_EQ(LoadFileToString(Path("kept.sql")), "new kept.sql");
+  EXPECT_EQ(LoadFileToString(Path("c.sql")), "new c.sql");
+  SaveFilesAtomically({});
+}
+
+// Ctrl-C before the renames: nothing is written.
+TEST_F(FileSave, ABatchInterruptedBeforeItsRenamesWritesNothing) {
+  Interrupt();
+  try {
+    SaveFilesAtomically({{Path("a.sql"), "a"}, {Path("b.sql"), "b"}});
+    ADD_FAILURE() << "the batch was written";
+  } catch (const EInOutError& E) {
+    EXPECT_NE(E.Message().find("cancelled"), std::string::npos) << E.Message();
+  }
+  ClearInterrupt();
+  EXPECT_TRUE(Names().empty());
+}
+
+// A real full disk: a small tmpfs, where root may mount one.
+TEST_F(FileSave, ABatchOnAFullDiskLeavesNothing) {
+  if (::geteuid() != 0)
+    GTEST_SKIP() << "mounting a tmpfs needs root";
+  const std::string Mount = Path("small");
+  fs::create_directory(Mount);
+  const std::string Command = "mount -t tmpfs -o size=64k ovtest " + Mount + " 2>/dev/null";
+  if (std::system(Command.c_str()) != 0)
+    GTEST_SKIP() << "cannot mount a tmpfs here";
+  struct TUnmount {
+    std::string Dir;
+    ~TUnmount() { [[maybe_unused]] int R = std::system(("umount " + Dir).c_str()); }
+  } Unmount{Mount};
+  std::vector<std::pair<std::string, std::string>> Files;
+  for (int I = 0; I < 40; ++I)
+    Files.emplace_back(Mount + "/t" + std::to_string(I) + ".sql", std::string(4096, 'x'));
+  try {
+    SaveFilesAtomically(Files);
+    ADD_FAILURE() << "40 files of 4 KiB fit into 64 KiB";
+  } catch (const EInOutError& E) {
+    EXPECT_NE(E.Message().find("No space left on device"), std::string::npos) << E.Message();
+  }
+  EXPECT_TRUE(fs::is_empty(Mount));
+  Files.resize(4);
+  SaveFilesAtomically(Files);
+  EXPECT_EQ(LoadFileToString(Files[3].first), std::string(4096, 'x'));
 }
 
 TEST_F(FileSave, TheUpdateLockMakesASecondUpdaterWaitAndThenFail) {

@@ -9,7 +9,7 @@ namespace DB {
 using SysUtils::Format;
 
 OV_CLASS_BEGIN(TDataSet, TComponent, "DB")
-B.Property("Active", &TDataSet::GetActive, &TDataSet::SetActive).Default(0);
+B.Property("Active", &TDataSet::GetActiveProperty, &TDataSet::SetActive).Default(0);
 OV_CLASS_END
 OV_CLASS_IMPL(TMemDataSet, TDataSet, "DB")
 OV_CLASS_BEGIN(TDataSource, TComponent, "DB")
@@ -58,6 +58,7 @@ void TDataSet::SetActive(bool Value) {
     FStreamedActive = Value;
     return;
   }
+  FHeldActive = false;
   if (Value == GetActive())
     return;
   if (Value)
@@ -70,7 +71,7 @@ void TDataSet::Loaded() {
   TComponent::Loaded();
   if (FStreamedActive) {
     FStreamedActive = false;
-    RestoreStreamedState(this, [this] { SetActive(true); });
+    FHeldActive = !RestoreStreamedState(this, [this] { SetActive(true); });
   }
 }
 

@@ -31,16 +31,63 @@ void SetDesignLoadErrorHandler(TLoadErrorHandler Handler) {
   LoadErrorHandler() = std::move(Handler);
 }
 
-void RestoreStreamedState(TComponent* Component, const std::function<void()>& Restore) {
+namespace {
+
+struct TTrustState {
+  TDesignFileTrust Trust = TDesignFileTrust::Trusted;
+  std::function<void(const TComponent*)> OnConnect;
+  int Held = 0;
+};
+
+TTrustState& Trust() {
+  static TTrustState State;
+  return State;
+}
+
+} // namespace
+
+bool RestoreStreamedState(TComponent* Component, const std::function<void()>& Restore) {
+  if (Trust().Trust != TDesignFileTrust::Trusted) {
+    ++Trust().Held;
+    return false;
+  }
   if (!Component->IsDesigning()) {
     Restore();
-    return;
+    return true;
   }
   try {
     Restore();
   } catch (const SysUtils::Exception& E) {
     if (LoadErrorHandler())
       LoadErrorHandler()(Component, E.Message());
+  }
+  return true;
+}
+
+void SetDesignFileTrust(TDesignFileTrust Trust, std::function<void(const TComponent*)> OnConnect) {
+  DB::Trust() = {Trust, std::move(OnConnect), 0};
+}
+
+TDesignFileTrust DesignFileTrust() {
+  return Trust().Trust;
+}
+
+int HeldStreamedStates() {
+  return Trust().Held;
+}
+
+void CheckConnectionAllowed(const TComponent* Component) {
+  switch (Trust().Trust) {
+  case TDesignFileTrust::Trusted:
+    return;
+  case TDesignFileTrust::Untrusted:
+    if (Trust().OnConnect)
+      Trust().OnConnect(Component);
+    return;
+  case TDesignFileTrust::NoConnections:
+    DatabaseError("Not connecting: the design file is not trusted, and this command only reads "
+                  "it (trust its folder, or use --trust)",
+                  Component);
   }
 }
 

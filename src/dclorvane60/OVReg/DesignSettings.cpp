@@ -1,4 +1,5 @@
 #include "dclorvane60/OVReg.hpp"
+#include "orvane60/drivers/OVDriver.hpp"
 
 #include "rtl/Registry.hpp"
 #include "rtl/SysUtils.hpp"
@@ -127,8 +128,10 @@ Classes::TStrings* TDesignSettings::RecentDatabaseList() {
   return FRecentDatabases.get();
 }
 
-void TDesignSettings::AddRecentDatabase(const std::string& Name) {
+void TDesignSettings::AddRecentDatabase(const std::string& Remote) {
   RecentDatabaseList();
+  // The settings file never holds a password: the entry is kept without it.
+  const std::string Name = OVDriver::MaskPasswords(Remote, OVDriver::TPasswordMask::Remove);
   if (SysUtils::Trim(Name).empty() || Name.find_first_of("\r\n") != std::string::npos)
     return;
   const int Index = FRecentDatabases->IndexOf(Name);

@@ -3,6 +3,7 @@
 // transient nodes for the default session and for databases that datasets
 // name but no database node stands for.
 #include "dclorvane60/OVReg.hpp"
+#include "orvane60/drivers/OVDriver.hpp"
 
 #include "rtl/SysUtils.hpp"
 
@@ -143,8 +144,9 @@ std::string TOVDatabaseSprig::Name() {
 
 std::string TOVDatabaseSprig::Caption() {
   TOVDatabase* Db = DatabaseOf(this);
-  const std::string Remote =
-      Db->GetRemoteDatabase().empty() ? std::string("<UnknownDatabase>") : Db->GetRemoteDatabase();
+  const std::string Remote = Db->GetRemoteDatabase().empty()
+                                 ? std::string("<UnknownDatabase>")
+                                 : OVDriver::MaskPasswords(Db->GetRemoteDatabase());
   return CaptionFor(Format("%s | %s", GetServerTypeName(Db->GetServerType()), Remote), UniqueName(),
                     Db->ClassName());
 }

@@ -39,12 +39,14 @@ std::string CheckRemoteDatabase(OVEngine::TOVServerType ServerType, const std::s
   }
   if (URI.Driver != &OVEngine::ServerDriver(ServerType))
     return Format("The remote database \"%s\" is a %s address, but the server type is %s",
-                  OVDriver::URIForDisplay(Remote), std::string(URI.Driver->ServerTypeName()),
+                  OVDriver::MaskPasswords(Remote), std::string(URI.Driver->ServerTypeName()),
                   OVEngine::GetServerTypeName(ServerType));
   return {};
 }
 
-void AddToHistory(TStrings* History, const std::string& Name) {
+void AddToHistory(TStrings* History, const std::string& Remote) {
+  // Histories end up in the settings file, which never holds a password.
+  const std::string Name = OVDriver::MaskPasswords(Remote, OVDriver::TPasswordMask::Remove);
   if (!History || SysUtils::Trim(Name).empty() || Name.find_first_of("\r\n") != std::string::npos)
     return;
   for (int I = 0; I < History->Count(); ++I) {

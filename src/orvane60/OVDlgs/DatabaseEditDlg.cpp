@@ -243,7 +243,7 @@ void TOVDatabaseEditDlg::btTestConnectionClick(System::TObject*) {
   Probe->SetServerType(GetServerType());
   Probe->SetRemoteDatabase(GetRemoteDatabase());
   Probe->SetParams(GetParams());
-  const std::string Shown = OVDriver::URIForDisplay(GetRemoteDatabase());
+  const std::string Shown = OVDriver::MaskPasswords(GetRemoteDatabase());
   bool Failed = false;
   std::string Failure;
   {

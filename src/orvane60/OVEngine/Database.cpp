@@ -390,7 +390,7 @@ B.Property("RemoteDatabase", &TOVDatabase::GetRemoteDatabase, &TOVDatabase::SetR
 B.Property("ServerType", &TOVDatabase::GetServerType, &TOVDatabase::SetServerType).Default(0);
 B.Property("SessionName", &TOVDatabase::GetSessionName, &TOVDatabase::SetSessionName);
 // Last, so that reading a design file has every setting before it connects.
-B.Property("Connected", &TOVDatabase::GetConnected, &TOVDatabase::SetConnected)
+B.Property("Connected", &TOVDatabase::GetConnectedProperty, &TOVDatabase::SetConnected)
     .Default(0)
     .Stored(&TOVDatabase::IsConnectedStored);
 OV_CLASS_END
@@ -416,7 +416,9 @@ TOVDatabase::~TOVDatabase() {
 }
 
 bool TOVDatabase::IsConnectedStored() const {
-  return !IsDesigning() || FDesignOptions.Contains(TOVDesignDBOption::ddoStoreConnected);
+  // A connection held for an untrusted file is written back as it was read.
+  return !IsDesigning() || FDesignOptions.Contains(TOVDesignDBOption::ddoStoreConnected) ||
+         FHeldConnected;
 }
 
 void TOVDatabase::SetConnected(bool Value) {
@@ -424,6 +426,7 @@ void TOVDatabase::SetConnected(bool Value) {
     FStreamedConnected = Value;
     return;
   }
+  FHeldConnected = false;
   if (Value == GetConnected())
     return;
   if (Value)
@@ -444,7 +447,7 @@ void TOVDatabase::Loaded() {
   FStreamedBefore = true;
   if (FStreamedConnected) {
     FStreamedConnected = false;
-    DB::RestoreStreamedState(this, [this] { SetConnected(true); });
+    FHeldConnected = !DB::RestoreStreamedState(this, [this] { SetConnected(true); });
   }
 }
 
@@ -603,6 +606,7 @@ std::vector<std::pair<std::string, std::string>> TOVDatabase::EffectiveParams() 
 }
 
 void TOVDatabase::DoConnect() {
+  DB::CheckConnectionAllowed(this);
   OVDriver::TDriver& Driver = ServerDriver(FServerType);
   OVDriver::TConnectParams Params;
   Params.RemoteDatabase = FRemoteDatabase;

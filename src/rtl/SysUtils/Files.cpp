@@ -4,6 +4,8 @@
 
 #include "rtl/IOUtils.hpp"
 
+#include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <climits>
 #include <fcntl.h>
@@ -75,12 +77,35 @@ void SyncFolder(const std::string& FileName, const std::string& Folder) {
 
 } // namespace
 
-void SaveFileAtomically(const std::string& FileName, std::string_view Data) {
-  const std::string Target = IOUtils::ResolveSymlinks(FileName);
+namespace {
+
+std::atomic<int> FFailingWrite{0};
+std::atomic<int> FFailingWriteError{0};
+
+// One file of a save between its temporary and its rename.
+struct TPendingFile {
+  std::string FileName; // as the caller named it, for messages
+  std::string Target;   // symbolic links resolved
+  std::string Folder;
+  std::string Temp;
+  bool Existed = false;
+  int Fd = -1;
+};
+
+// Checks the target, makes its temporary with the target's mode, owner and
+// group, and writes Data into it; raises naming the file, with nothing
+// left behind. Named: the temporary under the target's own name, locked,
+// taking over one a dead save left; else a unique name.
+TPendingFile WriteTemporary(const std::string& FileName, std::string_view Data, bool Named) {
+  TPendingFile File;
+  File.FileName = FileName;
+  File.Target = IOUtils::ResolveSymlinks(FileName);
+  const std::string& Target = File.Target;
   struct stat Old {};
   const bool Exists = ::lstat(Target.c_str(), &Old) == 0;
   if (!Exists && errno != ENOENT)
     CannotWrite(FileName, SysErrorMessage(errno));
+  File.Existed = Exists;
   if (Exists) {
     if (S_ISLNK(Old.st_mode))
       CannotWrite(FileName, SysErrorMessage(ELOOP));
@@ -93,13 +118,16 @@ void SaveFileAtomically(const std::string& FileName, std::string_view Data) {
   }
 
   const std::string Dir = ExtractFilePath(Target);
-  const std::string Folder = Dir.empty() ? std::string("./") : Dir;
+  File.Folder = Dir.empty() ? std::string("./") : Dir;
   std::string Name = ExtractFileName(Target);
   // Long names leave room for the suffix within the system's name limit.
   if (Name.size() > 200)
     Name.resize(200);
-  std::string Temp = Folder + "." + Name + ".ovsave-tmp";
-  int Fd = OpenNamedTemporary(Temp);
+  std::string& Temp = File.Temp;
+  Temp = File.Folder + "." + Name + ".ovsave-tmp";
+  int& Fd = File.Fd;
+  if (Named)
+    Fd = OpenNamedTemporary(Temp);
   if (Fd < 0) {
     Temp += "-XXXXXX";
     Fd = ::mkstemp(Temp.data());
@@ -135,6 +163,8 @@ void SaveFileAtomically(const std::string& FileName, std::string_view Data) {
   if (::fchmod(Fd, Mode) != 0)
     Fail(errno);
 
+  if (FFailingWrite.load() > 0 && FFailingWrite.fetch_sub(1) == 1)
+    Fail(FFailingWriteError.load());
   size_t Done = 0;
   while (Done < Data.size()) {
     const ssize_t N = ::write(Fd, Data.data() + Done, Data.size() - Done);
@@ -145,14 +175,111 @@ void SaveFileAtomically(const std::string& FileName, std::string_view Data) {
     }
     Done += static_cast<size_t>(N);
   }
-  if (::fsync(Fd) != 0)
+  return File;
+}
+
+} // namespace
+
+void FailFileWriteForTesting(int Count, int ErrorCode) {
+  FFailingWriteError.store(ErrorCode);
+  FFailingWrite.store(std::max(0, Count));
+}
+
+void SaveFileAtomically(const std::string& FileName, std::string_view Data) {
+  TPendingFile File = WriteTemporary(FileName, Data, true);
+  const auto Fail = [&](int Err) {
+    ::unlink(File.Temp.c_str());
+    ::close(File.Fd);
+    CannotWrite(FileName, SysErrorMessage(Err));
+  };
+  if (::fsync(File.Fd) != 0)
     Fail(errno);
   // Renamed while its lock is held, so no other save takes it over meanwhile.
-  if (::rename(Temp.c_str(), Target.c_str()) != 0)
+  if (::rename(File.Temp.c_str(), File.Target.c_str()) != 0)
     Fail(errno);
-  if (::close(Fd) != 0)
+  if (::close(File.Fd) != 0)
     CannotWrite(FileName, SysErrorMessage(errno));
-  SyncFolder(FileName, Folder);
+  SyncFolder(FileName, File.Folder);
+}
+
+void SaveFilesAtomically(const std::vector<std::pair<std::string, std::string>>& Files) {
+  // Temporaries under unique names, each closed once written: a batch may
+  // hold more files than a process may keep open.
+  std::vector<TPendingFile> Pending;
+  Pending.reserve(Files.size());
+  const auto RemoveTemporaries = [&](size_t From) {
+    for (size_t I = From; I < Pending.size(); ++I)
+      ::unlink(Pending[I].Temp.c_str());
+  };
+  const auto Fail = [&](const std::string& FileName, const std::string& Why) {
+    RemoveTemporaries(0);
+    CannotWrite(FileName, Why);
+  };
+  for (const auto& [FileName, Data] : Files) {
+    if (Interrupted())
+      Fail(FileName, "cancelled (Ctrl-C)");
+    try {
+      Pending.push_back(WriteTemporary(FileName, Data, false));
+    } catch (...) {
+      RemoveTemporaries(0);
+      throw;
+    }
+    TPendingFile& File = Pending.back();
+    const int Closed = ::close(File.Fd);
+    File.Fd = -1;
+    if (Closed != 0)
+      Fail(FileName, SysErrorMessage(errno));
+  }
+  if (Pending.empty())
+    return;
+
+  // One flush for the lot: syncfs writes out the file system that holds
+  // them (one call however many files); where the temporaries lie on more
+  // than one, or syncfs fails, each is flushed on its own.
+  std::vector<std::string> Folders;
+  for (const TPendingFile& File : Pending)
+    if (std::find(Folders.begin(), Folders.end(), File.Folder) == Folders.end())
+      Folders.push_back(File.Folder);
+  struct stat First {};
+  bool OneFileSystem = ::stat(Folders.front().c_str(), &First) == 0;
+  for (size_t I = 1; OneFileSystem && I < Folders.size(); ++I) {
+    struct stat Other {};
+    OneFileSystem = ::stat(Folders[I].c_str(), &Other) == 0 && Other.st_dev == First.st_dev;
+  }
+  bool Synced = false;
+  if (OneFileSystem) {
+    const int Fd = ::open(Folders.front().c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    Synced = Fd >= 0 && ::syncfs(Fd) == 0;
+    if (Fd >= 0)
+      ::close(Fd);
+  }
+  for (size_t I = 0; !Synced && I < Pending.size(); ++I) {
+    const int Fd = ::open(Pending[I].Temp.c_str(), O_RDONLY | O_CLOEXEC);
+    if (Fd < 0 || ::fdatasync(Fd) != 0) {
+      const int Err = errno;
+      if (Fd >= 0)
+        ::close(Fd);
+      Fail(Pending[I].FileName, SysErrorMessage(Err));
+    }
+    ::close(Fd);
+  }
+  if (Interrupted())
+    Fail(Pending.front().FileName, "cancelled (Ctrl-C)");
+
+  for (size_t I = 0; I < Pending.size(); ++I) {
+    if (::rename(Pending[I].Temp.c_str(), Pending[I].Target.c_str()) == 0)
+      continue;
+    // Rare (the folder changed under us): the files this batch made are
+    // taken back; the ones it replaced cannot be.
+    const int Err = errno;
+    RemoveTemporaries(I);
+    for (size_t J = 0; J < I; ++J)
+      if (!Pending[J].Existed)
+        ::unlink(Pending[J].Target.c_str());
+    CannotWrite(Pending[I].FileName, SysErrorMessage(Err));
+  }
+  for (const std::string& Folder : Folders)
+    SyncFolder(Pending.front().FileName, Folder);
 }
 
 } // namespace SysUtils

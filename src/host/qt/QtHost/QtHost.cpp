@@ -4,6 +4,7 @@
 
 #include "designide/DesignEditors.hpp"
 #include "designide/DesignRegistry.hpp"
+#include "designide/DesignTrust.hpp"
 #include "host/qt/QtDesigner.hpp"
 #include "orvane60/OVConsts.hpp"
 
@@ -11,11 +12,13 @@
 #include <QBuffer>
 #include <QFileInfo>
 #include <QLibraryInfo>
+#include <QMessageBox>
 #include <QTimer>
 
 #include <cstdio>
 #include <cstdlib>
 #include <optional>
+#include <set>
 
 namespace QtHost {
 
@@ -101,6 +104,23 @@ void RunDesigner(const TDesignerRun& Options) {
         "There is no display to show the designer on (set DISPLAY or WAYLAND_DISPLAY); the "
         "command line commands work without one");
   TApplicationScope App(false);
+  // A design file from a folder not yet trusted, that would connect or run
+  // SQL when opened: asked once per folder, the answer kept in the registry.
+  // A folder declined is not asked about again in this session.
+  DesignTrust::Policy().Ask = [Declined =
+                                   std::set<std::string>()](const std::string& Folder) mutable {
+    if (Declined.count(Folder))
+      return false;
+    const bool Yes =
+        QMessageBox::question(
+            nullptr, QStringLiteral("Orvane designer"),
+            QString::fromStdString("This design file connects to databases and runs SQL when "
+                                   "opened. Trust files in " +
+                                   Folder + "?")) == QMessageBox::Yes;
+    if (!Yes)
+      Declined.insert(Folder);
+    return Yes;
+  };
   QtDesigner::TDesignerWindow Window({Options.PackageFile});
   if (!Options.FileName.empty())
     Window.OpenFile(Options.FileName);

@@ -607,7 +607,7 @@ std::string PercentDecode(std::string_view Text, std::string_view Whole) {
       if (I + 2 >= Text.size() + 0 ||
           std::from_chars(Text.data() + I + 1, Text.data() + I + 3, Value, 16).ptr !=
               Text.data() + I + 3)
-        throw EDriverError("Cannot read the connection URI \"" + URIForDisplay(Whole) + "\"",
+        throw EDriverError("Cannot read the connection URI \"" + MaskPasswords(Whole) + "\"",
                            "a '%' must be followed by two hexadecimal digits");
       Out += static_cast<char>(Value);
       I += 2;
@@ -623,7 +623,7 @@ unsigned ParsePort(std::string_view Text, std::string_view Whole) {
   const auto [End, Error] = std::from_chars(Text.data(), Text.data() + Text.size(), Port);
   if (Text.empty() || Error != std::errc() || End != Text.data() + Text.size() || Port == 0 ||
       Port > 65535)
-    throw EDriverError("Cannot read the MySQL connection \"" + URIForDisplay(Whole) + "\"",
+    throw EDriverError("Cannot read the MySQL connection \"" + MaskPasswords(Whole) + "\"",
                        "the port \"" + std::string(Text) + "\" is no number from 1 to 65535");
   return Port;
 }
@@ -681,7 +681,7 @@ TTarget ParseURIText(std::string_view URI) {
     else if (Key == "database" || Key == "dbname")
       T.Database = Value;
     else
-      throw EDriverError("Cannot read the connection URI \"" + URIForDisplay(URI) + "\"",
+      throw EDriverError("Cannot read the connection URI \"" + MaskPasswords(URI) + "\"",
                          "unknown option \"" + std::string(Pair.substr(0, Eq)) +
                              "\" (known: socket, port, user, password, database)");
   }

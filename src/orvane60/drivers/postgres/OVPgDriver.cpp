@@ -2,6 +2,7 @@
 
 #include "orvane60/drivers/postgres/OVPgLib.hpp"
 #include "rtl/ScopeGuard.hpp"
+#include "rtl/SysUtils.hpp"
 
 #include <algorithm>
 #include <cerrno>
@@ -15,6 +16,7 @@
 #include <optional>
 #include <poll.h>
 #include <set>
+#include <sys/socket.h>
 
 namespace OVDriver::OVPg {
 
@@ -103,6 +105,142 @@ PResult Check(PGconn* Conn, PGresult* Raw, const std::string& Context) {
   if (Hint)
     Message += std::string(". ") + Hint;
   throw EDriverError(Context, Message, State ? State : "");
+}
+
+// Waiting for the server. The connection is non-blocking, and every wait
+// is a poll on its socket and on Ctrl-C's pipe, so that a server that
+// stops answering (a network that drops) ends in an error after the
+// server timeout without a sign of life, and Ctrl-C cancels the statement
+// on the server and raises EInterrupted.
+
+[[noreturn]] void Interrupted(const std::string& Context) {
+  throw SysUtils::EInterrupted(Context + ": cancelled (Ctrl-C)");
+}
+
+// Asks the server to cancel what the connection runs; best effort.
+void CancelOnServer(PGconn* Conn) {
+  if (PGcancel* Cancel = Lib::Api().PQgetCancel(Conn)) {
+    char Why[256];
+    Lib::Api().PQcancel(Cancel, Why, sizeof Why);
+    Lib::Api().PQfreeCancel(Cancel);
+  }
+}
+
+// Flushes what is queued and reads until a result can be taken without
+// blocking. Raises on a lost connection, on the timeout (the connection is
+// then shut, so that it reports itself dead) and on Ctrl-C.
+void AwaitResult(PGconn* Conn, const std::string& Context) {
+  const int Timeout = ServerTimeout();
+  using TClock = std::chrono::steady_clock;
+  auto Deadline = TClock::now() + std::chrono::seconds(Timeout);
+  bool Cancelled = false;
+  for (;;) {
+    const int Left = Lib::Api().PQflush(Conn);
+    if (Left < 0)
+      throw EDriverError(Context, FirstLine(Lib::Api().PQerrorMessage(Conn)));
+    if (Left == 0 && !Lib::Api().PQisBusy(Conn))
+      return;
+    pollfd Waits[2] = {
+        {Lib::Api().PQsocket(Conn), static_cast<short>(POLLIN | (Left > 0 ? POLLOUT : 0)), 0},
+        {SysUtils::InterruptFd(), POLLIN, 0}};
+    int Millis = -1;
+    if (Timeout > 0 || Cancelled) {
+      const auto Rest =
+          std::chrono::duration_cast<std::chrono::milliseconds>(Deadline - TClock::now());
+      Millis = static_cast<int>(std::max<std::int64_t>(0, Rest.count()));
+    }
+    const int Ready = ::poll(Waits, Cancelled || Waits[1].fd < 0 ? 1 : 2, Millis);
+    if (Ready < 0 && errno != EINTR)
+      throw EDriverError(Context, std::string("waiting for the server: ") + std::strerror(errno));
+    if (!Cancelled && SysUtils::Interrupted()) {
+      // The server answers a cancel with an error soon; that answer keeps
+      // the connection usable. A server that does not is left behind.
+      CancelOnServer(Conn);
+      Cancelled = true;
+      Deadline = TClock::now() + std::chrono::seconds(2);
+      continue;
+    }
+    if (Ready == 0) {
+      ::shutdown(Lib::Api().PQsocket(Conn), SHUT_RDWR);
+      Lib::Api().PQconsumeInput(Conn);
+      if (Cancelled)
+        Interrupted(Context);
+      throw EDriverError(Context, "the server did not answer within " + std::to_string(Timeout) +
+                                      (Timeout == 1 ? " second" : " seconds") +
+                                      "; the connection was closed");
+    }
+    if (Ready > 0 && (Waits[0].revents & (POLLIN | POLLERR | POLLHUP))) {
+      if (Lib::Api().PQconsumeInput(Conn) != 1)
+        throw EDriverError(Context, FirstLine(Lib::Api().PQerrorMessage(Conn)));
+      // Data came: the server is alive.
+      if (!Cancelled)
+        Deadline = TClock::now() + std::chrono::seconds(Timeout);
+    }
+  }
+}
+
+// After a PQsend* call: its results as PQexec gives them, the last one or
+// the first error; nullptr when sending failed (PQerrorMessage says why).
+PGresult* Await(PGconn* Conn, bool Sent, const std::string& Context) {
+  if (!Sent)
+    return nullptr;
+  PResult Kept;
+  for (;;) {
+    AwaitResult(Conn, Context);
+    PGresult* Next = Lib::Api().PQgetResult(Conn);
+    if (!Next)
+      break;
+    const ExecStatusType Status = Lib::Api().PQresultStatus(Next);
+    if (Status == PGRES_COPY_IN || Status == PGRES_COPY_OUT || Status == PGRES_COPY_BOTH) {
+      // Check leaves copy mode; nothing follows until it has.
+      return Next;
+    }
+    if (Kept && Lib::Api().PQresultStatus(Kept.get()) == PGRES_FATAL_ERROR)
+      Lib::Api().PQclear(Next);
+    else
+      Kept.reset(Next);
+  }
+  if (SysUtils::Interrupted())
+    Interrupted(Context);
+  return Kept.release();
+}
+
+// The blocking calls of libpq, as waits of the kind above. Ctrl-C given
+// before a statement is sent means it is never sent.
+PGresult* ExecParams(PGconn* Conn, const char* SQL, int Count, const Oid* Types,
+                     const char* const* Values, const int* Lengths, const int* Formats,
+                     const std::string& Context) {
+  if (SysUtils::Interrupted())
+    Interrupted(Context);
+  return Await(
+      Conn, Lib::Api().PQsendQueryParams(Conn, SQL, Count, Types, Values, Lengths, Formats, 0) == 1,
+      Context);
+}
+
+PGresult* ExecPrepared(PGconn* Conn, const char* Name, int Count, const char* const* Values,
+                       const int* Lengths, const int* Formats, const std::string& Context) {
+  if (SysUtils::Interrupted())
+    Interrupted(Context);
+  return Await(Conn,
+               Lib::Api().PQsendQueryPrepared(Conn, Name, Count, Values, Lengths, Formats, 0) == 1,
+               Context);
+}
+
+PGresult* Exec(PGconn* Conn, const char* SQL, const std::string& Context) {
+  if (SysUtils::Interrupted())
+    Interrupted(Context);
+  return Await(Conn, Lib::Api().PQsendQuery(Conn, SQL) == 1, Context);
+}
+
+PGresult* Prepare(PGconn* Conn, const char* Name, const char* SQL, int Count, const Oid* Types,
+                  const std::string& Context) {
+  if (SysUtils::Interrupted())
+    Interrupted(Context);
+  return Await(Conn, Lib::Api().PQsendPrepare(Conn, Name, SQL, Count, Types) == 1, Context);
+}
+
+PGresult* DescribePrepared(PGconn* Conn, const char* Name, const std::string& Context) {
+  return Await(Conn, Lib::Api().PQsendDescribePrepared(Conn, Name) == 1, Context);
 }
 
 TDataType DataTypeOf(Oid Type, int Mod) {
@@ -436,21 +574,20 @@ public:
     const char* Values[] = {TypesText.c_str(), ModsText.c_str(), TablesText.c_str(),
                             AttrsText.c_str()};
     const std::string Context = "Reading the column descriptions of a result";
-    PResult Rows =
-        Check(Conn,
-              Lib::Api().PQexecParams(
-                  Conn,
-                  ("select format_type(x.typ, x.mod), " + Display("r.relname") +
-                   ", a.attname, a.attnotnull "
-                   "from unnest($1::oid[], $2::int4[], $3::oid[], $4::int2[]) with ordinality "
-                   "as x(typ, mod, tab, col, ord) "
-                   "left join pg_class r on r.oid = x.tab "
-                   "left join pg_namespace n on n.oid = r.relnamespace "
-                   "left join pg_attribute a on a.attrelid = x.tab and a.attnum = x.col "
-                   "order by x.ord")
-                      .c_str(),
-                  4, nullptr, Values, nullptr, nullptr, 0),
-              Context);
+    PResult Rows = Check(
+        Conn,
+        ExecParams(Conn,
+                   ("select format_type(x.typ, x.mod), " + Display("r.relname") +
+                    ", a.attname, a.attnotnull "
+                    "from unnest($1::oid[], $2::int4[], $3::oid[], $4::int2[]) with ordinality "
+                    "as x(typ, mod, tab, col, ord) "
+                    "left join pg_class r on r.oid = x.tab "
+                    "left join pg_namespace n on n.oid = r.relnamespace "
+                    "left join pg_attribute a on a.attrelid = x.tab and a.attnum = x.col "
+                    "order by x.ord")
+                       .c_str(),
+                   4, nullptr, Values, nullptr, nullptr, Context),
+        Context);
     for (int I = 0; I < Count && I < Lib::Api().PQntuples(Rows.get()); ++I) {
       TColumnInfo& Info = Columns[static_cast<std::size_t>(I)];
       Info.TypeName = Lib::Api().PQgetvalue(Rows.get(), I, 0);
@@ -505,8 +642,8 @@ public:
 
   void ExecuteScript(std::string_view SQL) override {
     const std::string Text(SQL);
-    Check(Conn(), Lib::Api().PQexec(Conn(), Text.c_str()),
-          "Executing the script " + SQLExcerpt(SQL));
+    const std::string Context = "Executing the script " + SQLExcerpt(SQL);
+    Check(Conn(), Exec(Conn(), Text.c_str(), Context), Context);
   }
 
   std::unique_ptr<TResultSet> Query(std::string_view SQL, const TValues& Params) override {
@@ -517,8 +654,8 @@ public:
   std::vector<TColumnInfo> Describe(std::string_view SQL) override {
     const std::string Context = "Describing " + SQLExcerpt(SQL);
     const std::string Text(SQL);
-    Check(Conn(), Lib::Api().PQprepare(Conn(), "", Text.c_str(), 0, nullptr), Context);
-    PResult Description = Check(Conn(), Lib::Api().PQdescribePrepared(Conn(), ""), Context);
+    Check(Conn(), Prepare(Conn(), "", Text.c_str(), 0, nullptr, Context), Context);
+    PResult Description = Check(Conn(), DescribePrepared(Conn(), "", Context), Context);
     return TPgResultSet::Describe(Conn(), Description.get());
   }
 
@@ -911,21 +1048,21 @@ private:
     const int Count = static_cast<int>(Params.size());
     if (!Catalog)
       return Check(Conn(),
-                   Lib::Api().PQexecParams(Conn(), Text.c_str(), Count, Types.data(), Values.data(),
-                                           Lengths.data(), Formats.data(), 0),
+                   ExecParams(Conn(), Text.c_str(), Count, Types.data(), Values.data(),
+                              Lengths.data(), Formats.data(), Context),
                    Context);
     // Catalog texts are fixed: each is prepared once per connection, which
     // spares the server parsing and planning it for every table.
     std::string& Name = FCatalogStatements[Text];
     if (Name.empty()) {
       const std::string New = "ov_catalog_" + std::to_string(FCatalogStatements.size());
-      Check(Conn(), Lib::Api().PQprepare(Conn(), New.c_str(), Text.c_str(), Count, Types.data()),
+      Check(Conn(), Prepare(Conn(), New.c_str(), Text.c_str(), Count, Types.data(), Context),
             Context);
       Name = New;
     }
     return Check(Conn(),
-                 Lib::Api().PQexecPrepared(Conn(), Name.c_str(), Count, Values.data(),
-                                           Lengths.data(), Formats.data(), 0),
+                 ExecPrepared(Conn(), Name.c_str(), Count, Values.data(), Lengths.data(),
+                              Formats.data(), Context),
                  Context);
   }
 
@@ -956,7 +1093,6 @@ private:
     if (Lib::Api().PQenterPipelineMode(C) != 1)
       Fail();
     const ScopeGuard::TFinally Leave([C] {
-      Lib::Api().PQsetnonblocking(C, 0);
       // A pipeline left by an error still holds results; they go first.
       for (int Empty = 0; Lib::Api().PQexitPipelineMode(C) != 1 && Empty <= 4;) {
         PGresult* Rest = Lib::Api().PQgetResult(C);
@@ -964,32 +1100,31 @@ private:
         Lib::Api().PQclear(Rest);
       }
     });
-    Lib::Api().PQsetnonblocking(C, 1);
-    const auto Flush = [&](bool Whole) {
-      for (;;) {
-        const int Left = Lib::Api().PQflush(C);
-        if (Left < 0)
-          Fail();
-        if (Left == 0)
-          return;
-        pollfd Wait{Lib::Api().PQsocket(C), static_cast<short>(POLLIN | POLLOUT), 0};
-        if (::poll(&Wait, 1, Whole ? -1 : 0) < 0 && errno != EINTR)
-          Fail();
-        if ((Wait.revents & POLLIN) && Lib::Api().PQconsumeInput(C) != 1)
-          Fail();
-        if (!Whole)
-          return;
-      }
+    // Sends what the socket takes now, and reads what the server answered
+    // meanwhile; the rest goes while the results are awaited.
+    const auto Flush = [&] {
+      const int Left = Lib::Api().PQflush(C);
+      if (Left < 0)
+        Fail();
+      if (Left == 0)
+        return;
+      pollfd Wait{Lib::Api().PQsocket(C), POLLIN, 0};
+      if (::poll(&Wait, 1, 0) < 0 && errno != EINTR)
+        Fail();
+      if ((Wait.revents & POLLIN) && Lib::Api().PQconsumeInput(C) != 1)
+        Fail();
     };
     for (std::size_t G = 0; G < Groups; ++G) {
+      if (SysUtils::Interrupted())
+        Interrupted(Context);
       if (!Send(G) || Lib::Api().PQpipelineSync(C) != 1)
         Fail();
-      Flush(false);
+      Flush();
     }
-    Flush(true);
     for (std::size_t G = 0; G < Groups; ++G) {
       std::vector<PResult> Results;
       for (int Empty = 0;;) {
+        AwaitResult(C, Context);
         PGresult* Raw = Lib::Api().PQgetResult(C);
         if (!Raw) {
           // Each command's results end in a null; many in a row mean the
@@ -1007,6 +1142,8 @@ private:
       }
       Read(G, Results);
     }
+    if (SysUtils::Interrupted())
+      Interrupted(Context);
   }
 
   PResult RunRows(const std::string& SQL, const TValues& Params, const std::string& Context) {
@@ -1093,7 +1230,7 @@ public:
     if (!Options) {
       const std::string Message = Error ? FirstLine(Error) : "out of memory";
       Lib::Api().PQfreemem(Error);
-      throw EDriverError("Cannot read the connection URI \"" + URIForDisplay(Text) + "\"", Message);
+      throw EDriverError("Cannot read the connection URI \"" + MaskPasswords(Text) + "\"", Message);
     }
     Lib::Api().PQconninfoFree(Options);
     TConnectParams Params;
@@ -1106,9 +1243,23 @@ public:
     // overrides what stands before it: so the timeout is only a default, while
     // the user name, password and Extra win over the URI.
     std::vector<std::pair<std::string, std::string>> Keywords{
-        {"connect_timeout", "10"},
-        {"fallback_application_name", "orvane"},
-        {"dbname", Params.RemoteDatabase}};
+        {"fallback_application_name", "orvane"}};
+    // A network that drops shows within the server timeout: keepalives
+    // probe an idle connection, tcp_user_timeout bounds unacknowledged
+    // sends, and the server gives up a statement after as long as the
+    // client waits for it.
+    if (const int Timeout = ServerTimeout(); Timeout > 0) {
+      const std::string Seconds = std::to_string(Timeout);
+      Keywords.insert(Keywords.end(),
+                      {{"connect_timeout", Seconds},
+                       {"keepalives", "1"},
+                       {"keepalives_idle", std::to_string(std::max(1, Timeout / 3))},
+                       {"keepalives_interval", std::to_string(std::max(1, Timeout / 6))},
+                       {"keepalives_count", "3"},
+                       {"tcp_user_timeout", std::to_string(Timeout * 1000)},
+                       {"options", "-c statement_timeout=" + std::to_string(Timeout * 1000)}});
+    }
+    Keywords.emplace_back("dbname", Params.RemoteDatabase);
     if (!Params.UserName.empty())
       Keywords.emplace_back("user", Params.UserName);
     if (!Params.Password.empty())
@@ -1135,6 +1286,8 @@ public:
       throw EDriverError("Cannot connect to the PostgreSQL server", "out of memory");
     Lib::Api().PQsetNoticeProcessor(Handle->Conn, IgnoreNotice, nullptr);
     CompleteConnection(Handle->Conn);
+    // Never blocking: every wait is AwaitResult's.
+    Lib::Api().PQsetnonblocking(Handle->Conn, 1);
     return std::make_unique<TPgConnection>(*this, std::move(Handle));
   }
 
@@ -1164,19 +1317,22 @@ private:
     while (State != PGRES_POLLING_OK) {
       if (State == PGRES_POLLING_FAILED)
         Fail({});
-      pollfd Wait{Lib::Api().PQsocket(Conn),
-                  static_cast<short>(State == PGRES_POLLING_READING ? POLLIN : POLLOUT), 0};
+      pollfd Waits[2] = {{Lib::Api().PQsocket(Conn),
+                          static_cast<short>(State == PGRES_POLLING_READING ? POLLIN : POLLOUT), 0},
+                         {SysUtils::InterruptFd(), POLLIN, 0}};
       int Millis = -1;
       if (TimeoutSeconds > 0) {
         const auto Left = std::chrono::duration_cast<std::chrono::milliseconds>(
             Deadline - std::chrono::steady_clock::now());
         Millis = static_cast<int>(std::max<std::int64_t>(0, Left.count()));
       }
-      const int Ready = ::poll(&Wait, 1, Millis);
+      const int Ready = ::poll(Waits, Waits[1].fd < 0 ? 1 : 2, Millis);
       if (Ready < 0 && errno != EINTR)
         Fail(std::string("waiting for the server: ") + std::strerror(errno));
+      if (SysUtils::Interrupted())
+        Interrupted("Connecting to the PostgreSQL server");
       if (Ready == 0)
-        Fail("timeout expired");
+        Fail("the server did not answer within " + std::to_string(TimeoutSeconds) + " seconds");
       State = Lib::Api().PQconnectPoll(Conn);
     }
   }

@@ -1,7 +1,9 @@
 // The PostgreSQL driver (libpq). RemoteDatabase is a conninfo string or a
 // postgresql:// URI; UserName and Password override it, Extra adds libpq
-// keywords (sslmode, application_name, ...). A connection attempt gives up
-// after connect_timeout, 10 seconds unless the URI or Extra says otherwise.
+// keywords (sslmode, application_name, ...). Connecting, and each wait for
+// an answer, give up after the server timeout (ServerTimeout), which also
+// sets connect_timeout, TCP keepalives, tcp_user_timeout and the server's
+// statement_timeout unless the URI or Extra says otherwise.
 //
 // Catalog names: relations and functions of the current schema (the first
 // schema of the search path) unqualified, all others as "schema.name";

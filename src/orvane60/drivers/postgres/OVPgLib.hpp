@@ -9,15 +9,16 @@
 namespace OVDriver::OVPg::Lib {
 
 #define OV_PQ_FUNCTIONS(X)                                                                         \
+  X(PQcancel)                                                                                      \
   X(PQclear)                                                                                       \
   X(PQcmdStatus)                                                                                   \
   X(PQcmdTuples)                                                                                   \
   X(PQconnectPoll)                                                                                 \
   X(PQconnectStartParams)                                                                          \
   X(PQconninfo)                                                                                    \
-  X(PQconsumeInput)                                                                                \
   X(PQconninfoFree)                                                                                \
   X(PQconninfoParse)                                                                               \
+  X(PQconsumeInput)                                                                                \
   X(PQdescribePrepared)                                                                            \
   X(PQenterPipelineMode)                                                                           \
   X(PQerrorMessage)                                                                                \
@@ -29,15 +30,18 @@ namespace OVDriver::OVPg::Lib {
   X(PQflush)                                                                                       \
   X(PQfmod)                                                                                        \
   X(PQfname)                                                                                       \
+  X(PQfreeCancel)                                                                                  \
   X(PQfreemem)                                                                                     \
   X(PQftable)                                                                                      \
   X(PQftablecol)                                                                                   \
   X(PQftype)                                                                                       \
+  X(PQgetCancel)                                                                                   \
   X(PQgetCopyData)                                                                                 \
   X(PQgetResult)                                                                                   \
   X(PQgetisnull)                                                                                   \
   X(PQgetlength)                                                                                   \
   X(PQgetvalue)                                                                                    \
+  X(PQisBusy)                                                                                      \
   X(PQnfields)                                                                                     \
   X(PQntuples)                                                                                     \
   X(PQparameterStatus)                                                                             \
@@ -47,8 +51,11 @@ namespace OVDriver::OVPg::Lib {
   X(PQresultErrorField)                                                                            \
   X(PQresultErrorMessage)                                                                          \
   X(PQresultStatus)                                                                                \
+  X(PQsendDescribePrepared)                                                                        \
   X(PQsendPrepare)                                                                                 \
+  X(PQsendQuery)                                                                                   \
   X(PQsendQueryParams)                                                                             \
+  X(PQsendQueryPrepared)                                                                           \
   X(PQsetNoticeProcessor)                                                                          \
   X(PQsetnonblocking)                                                                              \
   X(PQsocket)                                                                                      \

@@ -1,6 +1,8 @@
 #include "orvane60/drivers/sqlite/OVSQLiteDriver.hpp"
 #include "rtl/ScopeGuard.hpp"
 
+#include "rtl/SysUtils.hpp"
+
 #include <sqlite3.h>
 
 #include <algorithm>
@@ -745,13 +747,13 @@ public:
     std::string_view Path = URI;
     const auto Colon = Path.find(':');
     if (Colon == std::string_view::npos || !SameText(Path.substr(0, Colon), "sqlite"))
-      throw EDriverError("Cannot read the connection URI \"" + URIForDisplay(URI) + "\"",
+      throw EDriverError("Cannot read the connection URI \"" + MaskPasswords(URI) + "\"",
                          "a SQLite URI starts with \"sqlite:\"");
     Path.remove_prefix(Colon + 1);
     if (Path.substr(0, 2) == "//")
       Path.remove_prefix(2);
     if (Path.empty())
-      throw EDriverError("Cannot read the connection URI \"" + URIForDisplay(URI) + "\"",
+      throw EDriverError("Cannot read the connection URI \"" + MaskPasswords(URI) + "\"",
                          "it names no database file");
     TConnectParams Params;
     Params.RemoteDatabase = std::string(Path);
@@ -800,6 +802,9 @@ public:
     }
     sqlite3_extended_result_codes(Db->Handle, 1);
     sqlite3_busy_timeout(Db->Handle, BusyTimeout);
+    // Ctrl-C ends a long statement (SQLITE_INTERRUPT) rather than the process.
+    sqlite3_progress_handler(
+        Db->Handle, 10000, [](void*) { return SysUtils::Interrupted() ? 1 : 0; }, nullptr);
     // A file that is no database opens fine and fails on first read; reading
     // the schema now reports that here, where the person can act on it.
     if (sqlite3_exec(Db->Handle, "select count(*) from sqlite_schema", nullptr, nullptr, nullptr) !=
