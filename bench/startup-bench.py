@@ -8,10 +8,11 @@ the same text by plain string building), then the median wall time of each,
 the ratio, and the median peak RSS of three more runs (/usr/bin/time). The floor's
 output is compared with the command's once before timing.
 
-  bench/startup-bench.py [BUILD] [--rounds N] [--baseline OVDESIGNER]
+  bench/startup-bench.py [BUILD] [--rounds N] [--baseline OVDESIGNER] [--only TEXT]
 
 --baseline adds another ovdesigner (a build from before a change) to every
-round, so that before and after are measured under the same load. PostgreSQL:
+round, so that before and after are measured under the same load. --only runs
+the jobs whose name holds TEXT (e.g. "--out"). PostgreSQL:
 the cluster ORVANE_TEST_PG names, else a throwaway one for the run. The
 benchmark reports; it fails only when a contender fails.
 """
@@ -114,12 +115,13 @@ def main():
     ap.add_argument("build", nargs="?", default=os.path.join(ROOT, "build"))
     ap.add_argument("--rounds", type=int, default=int(os.environ.get("OV_BENCH_ROUNDS", "11")))
     ap.add_argument("--baseline", help="another ovdesigner, measured in the same rounds")
+    ap.add_argument("--only", help="only the jobs whose name holds this text")
     opts = ap.parse_args()
     build = os.path.abspath(opts.build)
     ov = os.path.join(build, "bin", "ovdesigner")
     floor_sqlite = os.path.join(build, "bin", "updatesql-floor-sqlite")
     floor_pg = os.path.join(build, "bin", "updatesql-floor-pg")
-    for f in (ov, floor_sqlite, floor_pg):
+    for f in (ov,) if opts.only else (ov, floor_sqlite, floor_pg):
         if not os.access(f, os.X_OK):
             sys.exit(f"startup-bench: {f} is not built (cmake -DOV_BUILD_BENCH=ON, then build)")
 
@@ -143,9 +145,10 @@ def main():
         print("startup-bench: making the databases and design files...", file=sys.stderr)
         db, wide = os.path.join(work, "bench.db"), os.path.join(work, "wide.db")
         schema.make_sqlite(db)
-        schema.make_pg(pg_uri, pgdb)
+        if not opts.only or "PostgreSQL" in opts.only:
+            schema.make_pg(pg_uri, pgdb)
+            schema.make_pg(pg_uri, pgwide, [wide_ddl()])
         schema.make_sqlite(wide, [wide_ddl()])
-        schema.make_pg(pg_uri, pgwide, [wide_ddl()])
         designs = {}
         for n in DESIGN_SIZES:
             designs[n] = os.path.join(work, f"design{n}.dfm")
@@ -183,6 +186,7 @@ def main():
             jobs.append(Job(f"open, {n:,} components", ["open", designs[n]], ["/bin/true"],
                             "/bin/true"))
 
+        jobs = [j for j in jobs if not opts.only or opts.only in j.name]
         contenders = [("ours", ov)] + ([("baseline", opts.baseline)] if opts.baseline else [])
         rows = []
         for job in jobs:

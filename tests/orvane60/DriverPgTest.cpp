@@ -1,6 +1,7 @@
 #include "orvane60/drivers/postgres/OVPgDriver.hpp"
 
 #include "orvane60/DriverTestUtil.hpp"
+#include "rtl/ScopeGuard.hpp"
 #include "rtl/SysUtils.hpp"
 #include "support/Relay.hpp"
 
@@ -207,9 +208,7 @@ TEST_F(TPgStatementTest, AServerThatStopsAnsweringTimesOut) {
   const std::string Upstream = TestSupport::TStallingRelay::UpstreamOf(ClusterURI());
   if (Upstream.empty())
     GTEST_SKIP() << "the cluster is not on a Unix socket";
-  struct TTimeout {
-    ~TTimeout() { SetServerTimeout(30); }
-  } Restore;
+  const ScopeGuard::TFinally Restore([] { SetServerTimeout(30); });
   SetServerTimeout(1);
   TTempDir Dir;
   // Enough for the start of a session and a few small answers.
@@ -250,9 +249,7 @@ TEST_F(TPgStatementTest, AServerThatStopsAnsweringTimesOut) {
 // Ctrl-C during a statement cancels it on the server and raises
 // EInterrupted; the connection stays usable once the interrupt is cleared.
 TEST_F(TPgStatementTest, CtrlCCancelsTheRunningStatement) {
-  struct TClear {
-    ~TClear() { SysUtils::ClearInterrupt(); }
-  } Clear;
+  const ScopeGuard::TFinally Clear([] { SysUtils::ClearInterrupt(); });
   std::thread Press([] {
     std::this_thread::sleep_for(std::chrono::milliseconds(300));
     SysUtils::Interrupt();

@@ -3,6 +3,7 @@
 // after a save that was killed; and the update lock keeps two
 // read-modify-writes apart.
 #include "rtl/IOUtils.hpp"
+#include "rtl/ScopeGuard.hpp"
 #include "rtl/SysUtils.hpp"
 
 #include <algorithm>
@@ -238,10 +239,8 @@ TEST_F(FileSave, ABatchOnAFullDiskLeavesNothing) {
   const std::string Command = "mount -t tmpfs -o size=64k ovtest " + Mount + " 2>/dev/null";
   if (std::system(Command.c_str()) != 0)
     GTEST_SKIP() << "cannot mount a tmpfs here";
-  struct TUnmount {
-    std::string Dir;
-    ~TUnmount() { [[maybe_unused]] int R = std::system(("umount " + Dir).c_str()); }
-  } Unmount{Mount};
+  const ScopeGuard::TFinally Unmount(
+      [&] { [[maybe_unused]] const int R = std::system(("umount " + Mount).c_str()); });
   std::vector<std::pair<std::string, std::string>> Files;
   for (int I = 0; I < 40; ++I)
     Files.emplace_back(Mount + "/t" + std::to_string(I) + ".sql", std::string(4096, 'x'));
