@@ -71,6 +71,7 @@ struct TDialectRules {
   bool RowidColumn;            // rowid names the row id of a table
   bool DoubleQuotedFallback;   // "x" naming no column reads as a string
   bool IndexedBy;              // INDEXED BY x, NOT INDEXED after a table
+  bool IndexHints;             // USE|FORCE|IGNORE INDEX (...) after a table
   bool PgFromClause;           // LATERAL, ONLY, t *, TABLESAMPLE, DISTINCT ON (...)
   bool PgTypeWords;            // double precision, character varying, interval fields
   bool SessionValueKeywords;   // CURRENT_USER, LOCALTIME and the like are values

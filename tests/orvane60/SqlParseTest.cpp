@@ -597,6 +597,15 @@ TEST(SqlParser, MySQLReadsBacktickNamesAndNamesExpressionsByTheirText) {
   EXPECT_THAT(Origins(Info), ElementsAre("`Order Lines`.Id", "-", "orders.total", "orders.id",
                                          "orders.id", "orders.total"));
   EXPECT_THAT(Info.Problems, IsEmpty());
+  // Index hints after a table are no alias.
+  Info = ParseSelect("select o.id, o.total from orders o force index (primary) use key for join "
+                     "(a, b) join orders p ignore index (x) on p.id = o.id",
+                     My, Lookup);
+  EXPECT_THAT(Origins(Info), ElementsAre("orders.id", "orders.total"));
+  EXPECT_THAT(Info.Problems, IsEmpty());
+  Info = ParseSelect("select id from orders force index (i)", My, Lookup);
+  EXPECT_THAT(Info.Tables, SizeIs(1));
+  EXPECT_EQ(Info.Tables[0].Alias, "");
   // A UNION's columns have no origin on this server.
   Info = ParseSelect("select id from orders union select id from orders", My, Lookup);
   EXPECT_THAT(Origins(Info), ElementsAre("-"));

@@ -140,6 +140,11 @@ private:
   bool SameName(std::string_view A, std::string_view B) const {
     return R.ExactNames ? A == B : IEquals(A, B);
   }
+  // A MySQL index hint starts at I: USE, FORCE or IGNORE, then INDEX or KEY.
+  bool IndexHintAt(std::size_t I) const {
+    return R.IndexHints && (IsWord(I, "use") || IsWord(I, "force") || IsWord(I, "ignore")) &&
+           (IsWord(I + 1, "index") || IsWord(I + 1, "key"));
+  }
   // A string literal written where an alias goes.
   bool IsStringAlias(std::size_t I) const { return R.StringNames && Is(I, TTokenKind::String); }
   std::string_view Span(std::size_t Begin, std::size_t End) const {
@@ -759,7 +764,8 @@ void TParser::ParseAlias(TFromItem& Item) {
       return;
     }
   } else if (!((Is(At, TTokenKind::Identifier) && !StopsAlias(Tok(At).Keyword)) ||
-               Is(At, TTokenKind::QuotedIdentifier) || IsStringAlias(At))) {
+               Is(At, TTokenKind::QuotedIdentifier) || IsStringAlias(At)) ||
+             IndexHintAt(At)) {
     return;
   }
   Item.Table.Alias = std::string(Text(At));
@@ -848,6 +854,14 @@ void TParser::ParseFromItem(std::vector<TFromItem>& From, TJoin Join, bool Natur
         ++FPos;
     } else if (R.IndexedBy && IsKw(FPos, TKeyword::Not) && IsKw(FPos + 1, TKeyword::Indexed)) {
       FPos += 2;
+    }
+    // MySQL's index hints: USE|FORCE|IGNORE INDEX|KEY [FOR ...] (names), any number.
+    while (IndexHintAt(FPos)) {
+      FPos += 2;
+      while (!Is(FPos, TTokenKind::LeftParen) && Is(FPos, TTokenKind::Identifier))
+        ++FPos; // FOR JOIN, FOR ORDER BY, FOR GROUP BY
+      if (Is(FPos, TTokenKind::LeftParen))
+        FPos = After(FPos);
     }
     if (R.PgFromClause && IsKw(FPos, TKeyword::Tablesample)) {
       ++FPos;
