@@ -9,6 +9,7 @@ libgtest-dev libgmock-dev libbenchmark-dev
 libsqlite3-dev sqlite3 libpq-dev postgresql-15 libmariadb-dev mariadb-server
 libfmt-dev libcli11-dev nlohmann-json3-dev
 qt6-base-dev fonts-liberation clang-format python3 python3-sqlalchemy python3-psycopg2
+libedit-dev python3-pymysql
 time"
 if [ "${1:-}" = fuzz ]; then
   PACKAGES="$PACKAGES clang libclang-rt-dev"
