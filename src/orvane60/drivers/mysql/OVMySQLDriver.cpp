@@ -1,9 +1,12 @@
 #include "orvane60/drivers/mysql/OVMySQLDriver.hpp"
 
 #include "orvane60/drivers/mysql/OVMySQLLib.hpp"
+#include "rtl/ScopeGuard.hpp"
 
 #include <algorithm>
+#include <cctype>
 #include <charconv>
+#include <chrono>
 #include <cstring>
 #include <limits>
 #include <map>
@@ -25,286 +28,286 @@ const char* const SystemSchemas = "'information_schema', 'mysql', 'performance_s
 
 // Reserved words of MySQL 8 and MariaDB 10/11: a name among them is quoted.
 // Keywords that may stand bare as names (name, status, date, ...) are not.
-const std::unordered_set<std::string>& ReservedWords() {
-  static const std::unordered_set<std::string> Words = {"accessible",
-                                                        "add",
-                                                        "all",
-                                                        "alter",
-                                                        "analyze",
-                                                        "and",
-                                                        "as",
-                                                        "asc",
-                                                        "asensitive",
-                                                        "before",
-                                                        "between",
-                                                        "bigint",
-                                                        "binary",
-                                                        "blob",
-                                                        "both",
-                                                        "by",
-                                                        "call",
-                                                        "cascade",
-                                                        "case",
-                                                        "change",
-                                                        "char",
-                                                        "character",
-                                                        "check",
-                                                        "collate",
-                                                        "column",
-                                                        "condition",
-                                                        "constraint",
-                                                        "continue",
-                                                        "convert",
-                                                        "create",
-                                                        "cross",
-                                                        "cube",
-                                                        "cume_dist",
-                                                        "current_date",
-                                                        "current_role",
-                                                        "current_time",
-                                                        "current_timestamp",
-                                                        "current_user",
-                                                        "cursor",
-                                                        "database",
-                                                        "databases",
-                                                        "day_hour",
-                                                        "day_microsecond",
-                                                        "day_minute",
-                                                        "day_second",
-                                                        "dec",
-                                                        "decimal",
-                                                        "declare",
-                                                        "default",
-                                                        "delayed",
-                                                        "delete",
-                                                        "delete_domain_id",
-                                                        "dense_rank",
-                                                        "desc",
-                                                        "describe",
-                                                        "deterministic",
-                                                        "distinct",
-                                                        "distinctrow",
-                                                        "div",
-                                                        "do_domain_ids",
-                                                        "double",
-                                                        "drop",
-                                                        "dual",
-                                                        "each",
-                                                        "else",
-                                                        "elseif",
-                                                        "empty",
-                                                        "enclosed",
-                                                        "escaped",
-                                                        "except",
-                                                        "exists",
-                                                        "exit",
-                                                        "explain",
-                                                        "false",
-                                                        "fetch",
-                                                        "first_value",
-                                                        "float",
-                                                        "float4",
-                                                        "float8",
-                                                        "for",
-                                                        "force",
-                                                        "foreign",
-                                                        "from",
-                                                        "fulltext",
-                                                        "function",
-                                                        "general",
-                                                        "generated",
-                                                        "get",
-                                                        "grant",
-                                                        "group",
-                                                        "grouping",
-                                                        "groups",
-                                                        "having",
-                                                        "high_priority",
-                                                        "hour_microsecond",
-                                                        "hour_minute",
-                                                        "hour_second",
-                                                        "if",
-                                                        "ignore",
-                                                        "ignore_domain_ids",
-                                                        "ignore_server_ids",
-                                                        "in",
-                                                        "index",
-                                                        "infile",
-                                                        "inner",
-                                                        "inout",
-                                                        "insensitive",
-                                                        "insert",
-                                                        "int",
-                                                        "int1",
-                                                        "int2",
-                                                        "int3",
-                                                        "int4",
-                                                        "int8",
-                                                        "integer",
-                                                        "intersect",
-                                                        "interval",
-                                                        "into",
-                                                        "io_after_gtids",
-                                                        "io_before_gtids",
-                                                        "is",
-                                                        "iterate",
-                                                        "join",
-                                                        "json_table",
-                                                        "key",
-                                                        "keys",
-                                                        "kill",
-                                                        "lag",
-                                                        "last_value",
-                                                        "lateral",
-                                                        "lead",
-                                                        "leading",
-                                                        "leave",
-                                                        "left",
-                                                        "like",
-                                                        "limit",
-                                                        "linear",
-                                                        "lines",
-                                                        "load",
-                                                        "localtime",
-                                                        "localtimestamp",
-                                                        "lock",
-                                                        "long",
-                                                        "longblob",
-                                                        "longtext",
-                                                        "loop",
-                                                        "low_priority",
-                                                        "master_bind",
-                                                        "master_heartbeat_period",
-                                                        "master_ssl_verify_server_cert",
-                                                        "match",
-                                                        "maxvalue",
-                                                        "mediumblob",
-                                                        "mediumint",
-                                                        "mediumtext",
-                                                        "middleint",
-                                                        "minute_microsecond",
-                                                        "minute_second",
-                                                        "mod",
-                                                        "modifies",
-                                                        "natural",
-                                                        "not",
-                                                        "no_write_to_binlog",
-                                                        "nth_value",
-                                                        "ntile",
-                                                        "null",
-                                                        "numeric",
-                                                        "of",
-                                                        "offset",
-                                                        "on",
-                                                        "optimize",
-                                                        "optimizer_costs",
-                                                        "option",
-                                                        "optionally",
-                                                        "or",
-                                                        "order",
-                                                        "out",
-                                                        "outer",
-                                                        "outfile",
-                                                        "over",
-                                                        "page_checksum",
-                                                        "parse_vcol_expr",
-                                                        "partition",
-                                                        "percent_rank",
-                                                        "position",
-                                                        "precision",
-                                                        "primary",
-                                                        "procedure",
-                                                        "purge",
-                                                        "range",
-                                                        "rank",
-                                                        "read",
-                                                        "reads",
-                                                        "read_write",
-                                                        "real",
-                                                        "recursive",
-                                                        "ref_system_id",
-                                                        "references",
-                                                        "regexp",
-                                                        "release",
-                                                        "rename",
-                                                        "repeat",
-                                                        "replace",
-                                                        "require",
-                                                        "resignal",
-                                                        "restrict",
-                                                        "return",
-                                                        "returning",
-                                                        "revoke",
-                                                        "right",
-                                                        "rlike",
-                                                        "row",
-                                                        "row_number",
-                                                        "rows",
-                                                        "schema",
-                                                        "schemas",
-                                                        "second_microsecond",
-                                                        "select",
-                                                        "sensitive",
-                                                        "separator",
-                                                        "set",
-                                                        "show",
-                                                        "signal",
-                                                        "slow",
-                                                        "smallint",
-                                                        "spatial",
-                                                        "specific",
-                                                        "sql",
-                                                        "sqlexception",
-                                                        "sqlstate",
-                                                        "sqlwarning",
-                                                        "sql_big_result",
-                                                        "sql_calc_found_rows",
-                                                        "sql_small_result",
-                                                        "ssl",
-                                                        "starting",
-                                                        "stats_auto_recalc",
-                                                        "stats_persistent",
-                                                        "stats_sample_pages",
-                                                        "stored",
-                                                        "straight_join",
-                                                        "system",
-                                                        "table",
-                                                        "terminated",
-                                                        "then",
-                                                        "tinyblob",
-                                                        "tinyint",
-                                                        "tinytext",
-                                                        "to",
-                                                        "trailing",
-                                                        "trigger",
-                                                        "true",
-                                                        "undo",
-                                                        "union",
-                                                        "unique",
-                                                        "unlock",
-                                                        "unsigned",
-                                                        "update",
-                                                        "usage",
-                                                        "use",
-                                                        "using",
-                                                        "utc_date",
-                                                        "utc_time",
-                                                        "utc_timestamp",
-                                                        "values",
-                                                        "varbinary",
-                                                        "varchar",
-                                                        "varcharacter",
-                                                        "varying",
-                                                        "virtual",
-                                                        "when",
-                                                        "where",
-                                                        "while",
-                                                        "window",
-                                                        "with",
-                                                        "write",
-                                                        "xor",
-                                                        "year_month",
-                                                        "zerofill"};
+const std::unordered_set<std::string_view>& ReservedWords() {
+  static const std::unordered_set<std::string_view> Words = {"accessible",
+                                                             "add",
+                                                             "all",
+                                                             "alter",
+                                                             "analyze",
+                                                             "and",
+                                                             "as",
+                                                             "asc",
+                                                             "asensitive",
+                                                             "before",
+                                                             "between",
+                                                             "bigint",
+                                                             "binary",
+                                                             "blob",
+                                                             "both",
+                                                             "by",
+                                                             "call",
+                                                             "cascade",
+                                                             "case",
+                                                             "change",
+                                                             "char",
+                                                             "character",
+                                                             "check",
+                                                             "collate",
+                                                             "column",
+                                                             "condition",
+                                                             "constraint",
+                                                             "continue",
+                                                             "convert",
+                                                             "create",
+                                                             "cross",
+                                                             "cube",
+                                                             "cume_dist",
+                                                             "current_date",
+                                                             "current_role",
+                                                             "current_time",
+                                                             "current_timestamp",
+                                                             "current_user",
+                                                             "cursor",
+                                                             "database",
+                                                             "databases",
+                                                             "day_hour",
+                                                             "day_microsecond",
+                                                             "day_minute",
+                                                             "day_second",
+                                                             "dec",
+                                                             "decimal",
+                                                             "declare",
+                                                             "default",
+                                                             "delayed",
+                                                             "delete",
+                                                             "delete_domain_id",
+                                                             "dense_rank",
+                                                             "desc",
+                                                             "describe",
+                                                             "deterministic",
+                                                             "distinct",
+                                                             "distinctrow",
+                                                             "div",
+                                                             "do_domain_ids",
+                                                             "double",
+                                                             "drop",
+                                                             "dual",
+                                                             "each",
+                                                             "else",
+                                                             "elseif",
+                                                             "empty",
+                                                             "enclosed",
+                                                             "escaped",
+                                                             "except",
+                                                             "exists",
+                                                             "exit",
+                                                             "explain",
+                                                             "false",
+                                                             "fetch",
+                                                             "first_value",
+                                                             "float",
+                                                             "float4",
+                                                             "float8",
+                                                             "for",
+                                                             "force",
+                                                             "foreign",
+                                                             "from",
+                                                             "fulltext",
+                                                             "function",
+                                                             "general",
+                                                             "generated",
+                                                             "get",
+                                                             "grant",
+                                                             "group",
+                                                             "grouping",
+                                                             "groups",
+                                                             "having",
+                                                             "high_priority",
+                                                             "hour_microsecond",
+                                                             "hour_minute",
+                                                             "hour_second",
+                                                             "if",
+                                                             "ignore",
+                                                             "ignore_domain_ids",
+                                                             "ignore_server_ids",
+                                                             "in",
+                                                             "index",
+                                                             "infile",
+                                                             "inner",
+                                                             "inout",
+                                                             "insensitive",
+                                                             "insert",
+                                                             "int",
+                                                             "int1",
+                                                             "int2",
+                                                             "int3",
+                                                             "int4",
+                                                             "int8",
+                                                             "integer",
+                                                             "intersect",
+                                                             "interval",
+                                                             "into",
+                                                             "io_after_gtids",
+                                                             "io_before_gtids",
+                                                             "is",
+                                                             "iterate",
+                                                             "join",
+                                                             "json_table",
+                                                             "key",
+                                                             "keys",
+                                                             "kill",
+                                                             "lag",
+                                                             "last_value",
+                                                             "lateral",
+                                                             "lead",
+                                                             "leading",
+                                                             "leave",
+                                                             "left",
+                                                             "like",
+                                                             "limit",
+                                                             "linear",
+                                                             "lines",
+                                                             "load",
+                                                             "localtime",
+                                                             "localtimestamp",
+                                                             "lock",
+                                                             "long",
+                                                             "longblob",
+                                                             "longtext",
+                                                             "loop",
+                                                             "low_priority",
+                                                             "master_bind",
+                                                             "master_heartbeat_period",
+                                                             "master_ssl_verify_server_cert",
+                                                             "match",
+                                                             "maxvalue",
+                                                             "mediumblob",
+                                                             "mediumint",
+                                                             "mediumtext",
+                                                             "middleint",
+                                                             "minute_microsecond",
+                                                             "minute_second",
+                                                             "mod",
+                                                             "modifies",
+                                                             "natural",
+                                                             "not",
+                                                             "no_write_to_binlog",
+                                                             "nth_value",
+                                                             "ntile",
+                                                             "null",
+                                                             "numeric",
+                                                             "of",
+                                                             "offset",
+                                                             "on",
+                                                             "optimize",
+                                                             "optimizer_costs",
+                                                             "option",
+                                                             "optionally",
+                                                             "or",
+                                                             "order",
+                                                             "out",
+                                                             "outer",
+                                                             "outfile",
+                                                             "over",
+                                                             "page_checksum",
+                                                             "parse_vcol_expr",
+                                                             "partition",
+                                                             "percent_rank",
+                                                             "position",
+                                                             "precision",
+                                                             "primary",
+                                                             "procedure",
+                                                             "purge",
+                                                             "range",
+                                                             "rank",
+                                                             "read",
+                                                             "reads",
+                                                             "read_write",
+                                                             "real",
+                                                             "recursive",
+                                                             "ref_system_id",
+                                                             "references",
+                                                             "regexp",
+                                                             "release",
+                                                             "rename",
+                                                             "repeat",
+                                                             "replace",
+                                                             "require",
+                                                             "resignal",
+                                                             "restrict",
+                                                             "return",
+                                                             "returning",
+                                                             "revoke",
+                                                             "right",
+                                                             "rlike",
+                                                             "row",
+                                                             "row_number",
+                                                             "rows",
+                                                             "schema",
+                                                             "schemas",
+                                                             "second_microsecond",
+                                                             "select",
+                                                             "sensitive",
+                                                             "separator",
+                                                             "set",
+                                                             "show",
+                                                             "signal",
+                                                             "slow",
+                                                             "smallint",
+                                                             "spatial",
+                                                             "specific",
+                                                             "sql",
+                                                             "sqlexception",
+                                                             "sqlstate",
+                                                             "sqlwarning",
+                                                             "sql_big_result",
+                                                             "sql_calc_found_rows",
+                                                             "sql_small_result",
+                                                             "ssl",
+                                                             "starting",
+                                                             "stats_auto_recalc",
+                                                             "stats_persistent",
+                                                             "stats_sample_pages",
+                                                             "stored",
+                                                             "straight_join",
+                                                             "system",
+                                                             "table",
+                                                             "terminated",
+                                                             "then",
+                                                             "tinyblob",
+                                                             "tinyint",
+                                                             "tinytext",
+                                                             "to",
+                                                             "trailing",
+                                                             "trigger",
+                                                             "true",
+                                                             "undo",
+                                                             "union",
+                                                             "unique",
+                                                             "unlock",
+                                                             "unsigned",
+                                                             "update",
+                                                             "usage",
+                                                             "use",
+                                                             "using",
+                                                             "utc_date",
+                                                             "utc_time",
+                                                             "utc_timestamp",
+                                                             "values",
+                                                             "varbinary",
+                                                             "varchar",
+                                                             "varcharacter",
+                                                             "varying",
+                                                             "virtual",
+                                                             "when",
+                                                             "where",
+                                                             "while",
+                                                             "window",
+                                                             "with",
+                                                             "write",
+                                                             "xor",
+                                                             "year_month",
+                                                             "zerofill"};
   return Words;
 }
 
@@ -455,6 +458,97 @@ struct TRows {
   std::vector<std::vector<std::optional<std::string>>> Data;
   std::int64_t Affected = 0;
 };
+
+// A cell of a row: its text, or nothing for null.
+using TCell = std::optional<std::string_view>;
+
+// A row of a text result as the client library holds it.
+struct TRowView {
+  MYSQL_ROW Row;
+  const unsigned long* Lengths;
+  TCell operator[](std::size_t I) const {
+    if (!Row[I])
+      return std::nullopt;
+    return std::string_view(Row[I], Lengths[I]);
+  }
+};
+
+// A row of TRows, read the same way.
+struct TStoredRowView {
+  const std::vector<std::optional<std::string>>& Row;
+  TCell operator[](std::size_t I) const {
+    if (!Row[I])
+      return std::nullopt;
+    return std::string_view(*Row[I]);
+  }
+};
+
+int Number(std::string_view Text) {
+  int N = 0;
+  std::from_chars(Text.data(), Text.data() + Text.size(), N);
+  return N;
+}
+
+// Characters of UTF-8 text.
+int Characters(std::string_view Text) {
+  int N = 0;
+  for (const char C : Text)
+    N += (static_cast<unsigned char>(C) & 0xC0) != 0x80;
+  return N;
+}
+
+// What a column's declared type (COLUMN_TYPE: "varchar(20)",
+// "decimal(10,2) unsigned", "enum('a','it''s')") says: the type's name and
+// the numbers in its parentheses; for enum and set, the longest value the
+// column can hold in characters, as CHARACTER_MAXIMUM_LENGTH gives it.
+struct TDeclaredType {
+  std::string Name;
+  int First = 0, Second = 0;
+  int Width = 0;
+};
+
+TDeclaredType ReadDeclaredType(std::string_view Type) {
+  TDeclaredType T;
+  const std::size_t End = Type.find_first_of("( ");
+  T.Name = LowerCase(Type.substr(0, End));
+  if (End == std::string_view::npos || Type[End] != '(')
+    return T;
+  const std::string_view Inside = Type.substr(End + 1);
+  if (T.Name != "enum" && T.Name != "set") {
+    const std::size_t Comma = Inside.find(',');
+    T.First = Number(Inside);
+    if (Comma != std::string_view::npos && Comma < Inside.find(')'))
+      T.Second = Number(Inside.substr(Comma + 1));
+    return T;
+  }
+  // Quoted values, a quote inside doubled, separated by commas.
+  int Longest = 0, Total = 0, Count = 0;
+  for (std::size_t I = 0; I < Inside.size() && Inside[I] == '\'';) {
+    std::string Value;
+    std::size_t J = I + 1;
+    for (; J < Inside.size(); ++J) {
+      if (Inside[J] == '\'') {
+        if (J + 1 < Inside.size() && Inside[J + 1] == '\'') {
+          Value += '\'';
+          ++J;
+          continue;
+        }
+        break;
+      }
+      Value += Inside[J];
+    }
+    const int Length = Characters(Value);
+    Longest = std::max(Longest, Length);
+    Total += Length;
+    ++Count;
+    I = J + 1;
+    if (I < Inside.size() && Inside[I] == ',')
+      ++I;
+  }
+  // A set holds any of its values, separated by commas.
+  T.Width = T.Name == "enum" ? Longest : Total + std::max(Count - 1, 0);
+  return T;
+}
 
 std::int64_t ToInteger(std::string_view Text) {
   std::int64_t Result = 0;
@@ -738,10 +832,12 @@ public:
   ~TMySQLConnection() override { Api().mysql_close(FConn); }
 
   std::int64_t Execute(std::string_view SQL, const TValues& Params) override {
+    FKeyedTables.clear();
     return Run(SQL, Params, "Executing \"" + SQLExcerpt(SQL) + "\"").Affected;
   }
 
   void ExecuteScript(std::string_view SQL) override {
+    FKeyedTables.clear();
     const std::string Context = "Executing the script \"" + SQLExcerpt(SQL) + "\"";
     if (Api().mysql_real_query(FConn, SQL.data(), static_cast<unsigned long>(SQL.size())) != 0)
       Raise(Context);
@@ -759,6 +855,7 @@ public:
   }
 
   std::unique_ptr<TResultSet> Query(std::string_view SQL, const TValues& Params) override {
+    FKeyedTables.clear();
     return std::make_unique<TMySQLResultSet>(
         Run(SQL, Params, "Running the query \"" + SQLExcerpt(SQL) + "\""));
   }
@@ -826,7 +923,7 @@ public:
                      "Reading the columns of the table \"" + std::string(Table) + "\"");
     std::vector<TColumnInfo> Columns;
     for (const auto& R : Rows.Data)
-      Columns.push_back(CatalogColumn(R));
+      Columns.push_back(CatalogColumn(TStoredRowView{R}));
     return Columns;
   }
 
@@ -876,12 +973,37 @@ public:
   }
 
   std::vector<TTableRef> GetTables(bool SystemTables) override {
-    TRows Rows =
-        Run("select TABLE_SCHEMA, TABLE_NAME, TABLE_TYPE from information_schema.TABLES where " +
-                ListedSchemas("TABLE_SCHEMA", SystemTables),
-            {}, "Reading the tables");
+    // Telling a view from a table makes MariaDB open every table's
+    // definition, as long again as reading all columns. A table with a key
+    // mark on a column is no view: when the columns of all tables were just
+    // read, only the tables without one are asked about (a comparison of
+    // names alone, which the server makes before opening anything).
+    std::unordered_set<std::string> Keyed = std::exchange(FKeyedTables, {});
+    if (std::chrono::steady_clock::now() - FKeyedAt > std::chrono::seconds(5))
+      Keyed.clear();
     std::vector<TTableRef> Tables;
-    Tables.reserve(Rows.Data.size());
+    std::string SQL = "select TABLE_SCHEMA, TABLE_NAME, TABLE_TYPE from information_schema.TABLES "
+                      "where " +
+                      ListedSchemas("TABLE_SCHEMA", SystemTables);
+    TValues Params;
+    if (!SystemTables && !FDatabase.empty() && !Keyed.empty()) {
+      SQL += " and binary TABLE_NAME not in (";
+      for (const std::string& Key : Keyed) {
+        const auto Zero = Key.find('\0');
+        if (Key.compare(0, Zero, FDatabase) != 0)
+          continue;
+        SQL += Params.empty() ? "?" : ", ?";
+        Params.emplace_back(Key.substr(Zero + 1));
+        Tables.push_back(TableRef(FDatabase, Key.substr(Zero + 1), "BASE TABLE"));
+      }
+      SQL += ")";
+    }
+    if (Params.empty()) {
+      SQL = SQL.substr(0, SQL.find(" and binary TABLE_NAME"));
+      Tables.clear();
+    }
+    TRows Rows = Run(SQL, Params, "Reading the tables");
+    Tables.reserve(Tables.size() + Rows.Data.size());
     for (const auto& R : Rows.Data)
       Tables.push_back(TableRef(*R[0], *R[1], R[2].value_or("")));
     std::sort(Tables.begin(), Tables.end(), [](const TTableRef& A, const TTableRef& B) {
@@ -939,7 +1061,14 @@ public:
     const auto First = static_cast<unsigned char>(Name.front());
     if (AllDigits || (First >= '0' && First <= '9') || First == '$')
       return true;
-    return ReservedWords().count(LowerCase(Name)) > 0;
+    // Asked for every name of every statement: no allocation. No reserved
+    // word is longer than 32 letters.
+    char Lower[32];
+    if (Name.size() > sizeof Lower)
+      return false;
+    for (std::size_t I = 0; I < Name.size(); ++I)
+      Lower[I] = static_cast<char>(std::tolower(static_cast<unsigned char>(Name[I])));
+    return ReservedWords().count(std::string_view(Lower, Name.size())) > 0;
   }
 
   char IdentifierQuote() const override { return FAnsiQuotes ? '"' : '`'; }
@@ -1003,20 +1132,37 @@ public:
   }
 
   TTableColumns GetAllFieldNames() override {
-    TRows Rows = Run(std::string(ColumnsSelect) + " where " + ListedSchemas("TABLE_SCHEMA", false) +
-                         " order by TABLE_SCHEMA, TABLE_NAME, ORDINAL_POSITION",
-                     {}, "Reading the columns of all tables");
     TTableColumns Map;
+    std::unordered_set<std::string> Keyed;
     std::vector<TColumnInfo>* Current = nullptr;
     std::string Schema, Name;
-    for (const auto& R : Rows.Data) {
-      if (!Current || *R[0] != Schema || *R[1] != Name) {
-        Schema = *R[0];
-        Name = *R[1];
-        Current = &Map[Display(Schema, Name)];
-      }
-      Current->push_back(CatalogColumn(R));
-    }
+    bool Gaps = false;
+    // Unsorted: sorting rows with long text makes the server write them to
+    // disk first. Each column goes to its place.
+    EachRow(std::string(ColumnsSelect) + " where " + ListedSchemas("TABLE_SCHEMA", false),
+            "Reading the columns of all tables", [&](const TRowView& R) {
+              if (!Current || *R[0] != Schema || *R[1] != Name) {
+                Schema = *R[0];
+                Name = *R[1];
+                Current = &Map[Display(Schema, Name)];
+              }
+              if (!R[7].value_or("").empty())
+                Keyed.insert(Schema + '\0' + Name);
+              const auto Position =
+                  static_cast<std::size_t>(std::max(Number(R[8].value_or("")), 1));
+              if (Position != Current->size() + 1)
+                Gaps = true;
+              if (Current->size() < Position)
+                Current->resize(Position);
+              (*Current)[Position - 1] = CatalogColumn(R);
+            });
+    if (Gaps)
+      for (auto& [Table, Columns] : Map)
+        Columns.erase(std::remove_if(Columns.begin(), Columns.end(),
+                                     [](const TColumnInfo& C) { return C.Name.empty(); }),
+                      Columns.end());
+    FKeyedTables = std::move(Keyed);
+    FKeyedAt = std::chrono::steady_clock::now();
     return Map;
   }
 
@@ -1037,12 +1183,14 @@ private:
     bool third = true;         // a function
   };
 
-  // Schema, name, data type, column type, length, precision, scale, nullable,
-  // extra (auto_increment, VIRTUAL GENERATED, STORED GENERATED), default.
+  // Schema, name, column, declared type, nullable, extra (auto_increment,
+  // VIRTUAL GENERATED, STORED GENERATED), default, key mark (PRI, UNI, MUL:
+  // the column leads or is part of an index), position. The declared type
+  // holds what DATA_TYPE, CHARACTER_MAXIMUM_LENGTH, NUMERIC_PRECISION and
+  // NUMERIC_SCALE would add, and fewer columns are quicker to fill.
   static constexpr const char* ColumnsSelect =
-      "select TABLE_SCHEMA, TABLE_NAME, COLUMN_NAME, DATA_TYPE, COLUMN_TYPE, "
-      "CHARACTER_MAXIMUM_LENGTH, NUMERIC_PRECISION, NUMERIC_SCALE, IS_NULLABLE, EXTRA, "
-      "COLUMN_DEFAULT from information_schema.COLUMNS";
+      "select TABLE_SCHEMA, TABLE_NAME, COLUMN_NAME, COLUMN_TYPE, IS_NULLABLE, EXTRA, "
+      "COLUMN_DEFAULT, COLUMN_KEY, ORDINAL_POSITION from information_schema.COLUMNS";
 
   // Index columns with whether every column of the index is NOT NULL: a
   // unique index over a nullable column lets several rows hold null there,
@@ -1077,29 +1225,25 @@ private:
     return T;
   }
 
-  static TColumnInfo CatalogColumn(const std::vector<std::optional<std::string>>& R) {
+  // A row of ColumnsSelect.
+  template <typename TRow> static TColumnInfo CatalogColumn(const TRow& R) {
     TColumnInfo C;
     C.Name = R[2].value_or("");
-    C.TypeName = R[4].value_or(R[3].value_or(""));
-    C.DataType = CatalogType(R[3].value_or(""), C.TypeName);
-    const auto Number = [](const std::optional<std::string>& V) {
-      int N = 0;
-      if (V)
-        std::from_chars(V->data(), V->data() + V->size(), N);
-      return N;
-    };
+    C.TypeName = R[3].value_or("");
+    const TDeclaredType Declared = ReadDeclaredType(C.TypeName);
+    C.DataType = CatalogType(Declared.Name, C.TypeName);
     if (C.DataType == TDataType::String)
-      C.Size = Number(R[5]);
+      C.Size = Declared.Name == "enum" || Declared.Name == "set" ? Declared.Width : Declared.First;
     if (C.DataType == TDataType::Numeric) {
-      C.Precision = Number(R[6]);
-      C.Scale = Number(R[7]);
+      C.Precision = Declared.First;
+      C.Scale = Declared.Second;
     }
-    C.Nullable = R[8].value_or("YES") == "YES";
-    const std::string Extra = LowerCase(R[9].value_or(""));
+    C.Nullable = R[4].value_or("YES") == "YES";
+    const std::string Extra = LowerCase(R[5].value_or(""));
     C.Generated = Extra.find("generated") != std::string::npos;
     C.AutoIncrement = Extra.find("auto_increment") != std::string::npos;
     // MariaDB writes an implicit default of null as the text NULL.
-    C.HasDefault = C.AutoIncrement || C.Generated || (R[10] && *R[10] != "NULL");
+    C.HasDefault = C.AutoIncrement || C.Generated || (R[6] && *R[6] != "NULL");
     return C;
   }
 
@@ -1213,14 +1357,34 @@ private:
     return RunPrepared(SQL, Params, Context);
   }
 
-  TRows RunText(std::string_view SQL, const std::string& Context) {
-    TRows Rows;
+  // Sends a statement without parameters and takes its result; null for a
+  // statement without one.
+  MYSQL_RES* QueryText(std::string_view SQL, const std::string& Context) {
     if (Api().mysql_real_query(FConn, SQL.data(), static_cast<unsigned long>(SQL.size())) != 0)
       Raise(Context);
     MYSQL_RES* Res = Api().mysql_store_result(FConn);
+    if (!Res && Api().mysql_field_count(FConn) != 0)
+      Raise(Context);
+    return Res;
+  }
+
+  // The rows of a query without parameters, each handed to Row as the
+  // client library holds it: the catalogue reads of every table, which
+  // would otherwise copy every cell once more.
+  template <typename TRowAction>
+  void EachRow(std::string_view SQL, const std::string& Context, TRowAction&& Row) {
+    MYSQL_RES* Res = QueryText(SQL, Context);
+    if (!Res)
+      return;
+    const ScopeGuard::TFinally Free([Res] { Api().mysql_free_result(Res); });
+    while (MYSQL_ROW R = Api().mysql_fetch_row(Res))
+      Row(TRowView{R, Api().mysql_fetch_lengths(Res)});
+  }
+
+  TRows RunText(std::string_view SQL, const std::string& Context) {
+    TRows Rows;
+    MYSQL_RES* Res = QueryText(SQL, Context);
     if (!Res) {
-      if (Api().mysql_field_count(FConn) != 0)
-        Raise(Context);
       Rows.Affected = static_cast<std::int64_t>(Api().mysql_affected_rows(FConn));
       return Rows;
     }
@@ -1318,6 +1482,11 @@ private:
   bool FExactNames = true;
   bool FAnsiQuotes = false;
   bool FLost = false;
+  // Tables ("database\0name") with a key mark on a column, from the last
+  // read of all columns, for the GetTables that follows it.
+  // Statements run in between, or a few seconds passed, forget them.
+  std::unordered_set<std::string> FKeyedTables;
+  std::chrono::steady_clock::time_point FKeyedAt;
 };
 
 class TMySQLDriver final : public TDriver {
