@@ -3,14 +3,39 @@
 # adding a file needs no CMake edit. Layers are shared so that the host, the
 # runtime package and the design package see one copy of each global
 # (class registry, registrations, application object).
+#
+# HIDDEN: a module that others reach only through its entry points (the design
+# package). Its code is compiled once, with hidden visibility, into the object
+# library NAME_objects; the shared library is made of those objects and
+# exports only what is marked OV_EXPORT (rtl/Export.hpp). Its tests and
+# benchmarks link NAME_objects to reach its internals.
 function(ov_layer name output)
-  cmake_parse_arguments(ARG "" "" "DEPS;PRIVATE_DEPS;EXCLUDE" ${ARGN})
+  cmake_parse_arguments(ARG "HIDDEN" "" "DEPS;PRIVATE_DEPS;EXCLUDE" ${ARGN})
   file(GLOB_RECURSE srcs CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
   foreach(pattern IN LISTS ARG_EXCLUDE)
     list(FILTER srcs EXCLUDE REGEX "${pattern}")
   endforeach()
-  add_library(${name} SHARED ${srcs})
+  if(ARG_HIDDEN)
+    ov_hidden_module(${name} ${output} SOURCES ${srcs})
+    set(code ${name}_objects)
+  else()
+    add_library(${name} SHARED ${srcs})
+    set_target_properties(${name} PROPERTIES OUTPUT_NAME ${output})
+    set(code ${name})
+  endif()
+  target_include_directories(${code} PUBLIC ${PROJECT_SOURCE_DIR}/src)
+  target_link_libraries(${code} PUBLIC ${ARG_DEPS} PRIVATE ${ARG_PRIVATE_DEPS})
+endfunction()
+
+# ov_hidden_module(NAME OUTPUT_NAME SOURCES files...): the object library
+# NAME_objects, compiled with hidden visibility, and the shared library NAME
+# (file libOUTPUT_NAME.so) made of its objects. Usage requirements (include
+# folders, libraries) go on NAME_objects; NAME links it.
+function(ov_hidden_module name output)
+  cmake_parse_arguments(ARG "" "" "SOURCES" ${ARGN})
+  add_library(${name}_objects OBJECT ${ARG_SOURCES})
+  set_target_properties(${name}_objects PROPERTIES CXX_VISIBILITY_PRESET hidden)
+  add_library(${name} SHARED)
   set_target_properties(${name} PROPERTIES OUTPUT_NAME ${output})
-  target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR}/src)
-  target_link_libraries(${name} PUBLIC ${ARG_DEPS} PRIVATE ${ARG_PRIVATE_DEPS})
+  target_link_libraries(${name} PUBLIC ${name}_objects)
 endfunction()
