@@ -1,6 +1,7 @@
 // ovdesigner with databases and disks that misbehave, run as a program:
 // passwords never shown or kept, a server that stops answering, a disk that
 // fills up under --out.
+#include "rtl/ScopeGuard.hpp"
 #include "support/Process.hpp"
 #include "support/Relay.hpp"
 #include "support/Servers.hpp"
@@ -134,6 +135,54 @@ TEST_F(SafetyCommand, AServerThatStopsAnsweringEndsInATimeout) {
   EXPECT_LT(Took, std::chrono::seconds(8));
 
   EXPECT_EQ(Designer({"--timeout", "-1", "package-info"}).ExitCode, 2);
+}
+
+// The same on MySQL, and Ctrl-C (one SIGINT from timeout(1); without
+// --foreground it sends a second to its process group, which ends the
+// program at once as a second Ctrl-C should) while the server does not
+// answer: exit code 130 within seconds, and --out writes nothing.
+TEST_F(SafetyCommand, AMySQLServerThatStopsAnsweringEndsInATimeoutOrAtCtrlC) {
+  OV_REQUIRE_MYSQL();
+  const std::string URI = MySQLURI();
+  const auto At = URI.find("socket=");
+  if (At == std::string::npos)
+    GTEST_SKIP() << "the server is not on a Unix socket";
+  const std::string Socket = URI.substr(At + 7);
+  const auto MariaDB = [&](const std::string& SQL) {
+    const TRunResult R = TestSupport::Run(
+        {"/usr/bin/mariadb", "--no-defaults", "--socket=" + Socket, "-uroot", "-e", SQL});
+    EXPECT_EQ(R.ExitCode, 0) << R.Err;
+  };
+  const std::string Name = "ovsafe_" + std::to_string(::getpid());
+  std::string Columns;
+  for (int I = 0; I < 150; ++I)
+    Columns += ", a_rather_long_column_name_number_" + std::to_string(I) + " integer";
+  MariaDB("drop database if exists " + Name + "; create database " + Name + "; create table " +
+          Name + ".wide (id integer primary key" + Columns + ")");
+  const ScopeGuard::TFinally Drop([&] { MariaDB("drop database if exists " + Name); });
+  TTempDir Folder;
+  // The start of a session fits; the catalogue's answers do not.
+  TStallingRelay Relay(Folder.Path(), 3306, Socket, 1500);
+  const auto Slash = URI.rfind('/', URI.find('?'));
+  const std::string Relayed = URI.substr(0, Slash + 1) + Name +
+                              URI.substr(URI.find('?'), At + 7 - URI.find('?')) +
+                              Relay.SocketPath();
+  auto Started = std::chrono::steady_clock::now();
+  auto R = Designer({"--timeout", "1", "updatesql", "--connect", Relayed, "--all-tables"});
+  EXPECT_EQ(R.ExitCode, 1) << R.Out << R.Err;
+  EXPECT_NE(R.Err.find("did not answer within 1 second"), std::string::npos) << R.Err;
+  EXPECT_LT(std::chrono::steady_clock::now() - Started, std::chrono::seconds(8));
+
+  const std::string Out = Work / "out";
+  Started = std::chrono::steady_clock::now();
+  R = TestSupport::Run(
+      {"/usr/bin/timeout", "--foreground", "--preserve-status", "-s", "INT", "1", DesignerFile(),
+       "updatesql", "--connect", Relayed, "--all-tables", "--out", Out},
+      {{"ORVANE_REGISTRY", Registry / "registry.ini"}, {"ORVANE_PACKAGE", PackageFile()}});
+  EXPECT_EQ(R.ExitCode, 130) << R.Out << R.Err;
+  EXPECT_NE(R.Err.find("cancelled (Ctrl-C)"), std::string::npos) << R.Err;
+  EXPECT_LT(std::chrono::steady_clock::now() - Started, std::chrono::seconds(8));
+  EXPECT_FALSE(fs::exists(Out));
 }
 
 // A disk that fills up half-way through --out: nothing new is left, and the

@@ -41,7 +41,7 @@ TStallingRelay::TStallingRelay(std::filesystem::path Folder, int Port, std::stri
                                std::size_t ReplyBudget)
     : FFolder(std::move(Folder)), FPort(Port), FUpstream(std::move(Upstream)),
       FBudget(ReplyBudget) {
-  const sockaddr_un A = Address((FFolder / (".s.PGSQL." + std::to_string(FPort))).string());
+  const sockaddr_un A = Address(SocketPath());
   FListener = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
   if (FListener < 0 || ::bind(FListener, reinterpret_cast<const sockaddr*>(&A), sizeof A) != 0 ||
       ::listen(FListener, 8) != 0 || ::pipe(FStop) != 0)
@@ -55,6 +55,10 @@ TStallingRelay::~TStallingRelay() {
   ::close(FListener);
   ::close(FStop[0]);
   ::close(FStop[1]);
+}
+
+std::string TStallingRelay::SocketPath() const {
+  return (FFolder / (".s.PGSQL." + std::to_string(FPort))).string();
 }
 
 std::string TStallingRelay::URI(const std::string& Database) const {

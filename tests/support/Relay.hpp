@@ -22,6 +22,8 @@ public:
   TStallingRelay(const TStallingRelay&) = delete;
   TStallingRelay& operator=(const TStallingRelay&) = delete;
 
+  // Where the relay listens.
+  std::string SocketPath() const;
   // A URI of the relayed server for Database (ORVANE_TEST_PG's user).
   std::string URI(const std::string& Database) const;
   // The relayed socket of a cluster URI ("...?host=DIR&port=N"), "" if none.

@@ -1,6 +1,7 @@
 #include "orvane60/drivers/mysql/OVMySQLDriver.hpp"
 
 #include "orvane60/drivers/mysql/OVMySQLLib.hpp"
+#include "orvane60/drivers/mysql/OVMySQLWait.hpp"
 #include "rtl/ScopeGuard.hpp"
 
 #include <algorithm>
@@ -816,8 +817,9 @@ TTarget ParseTarget(std::string_view Text) {
 
 class TMySQLConnection final : public TConnection {
 public:
-  TMySQLConnection(TDriver& Driver, MYSQL* Conn, std::string Where)
-      : TConnection(Driver), FConn(Conn), FWhere(std::move(Where)) {
+  TMySQLConnection(TDriver& Driver, MYSQL* Conn, std::string Where, TServerAddress Address)
+      : TConnection(Driver), FConn(Conn), FWhere(std::move(Where)),
+        FWaits(Conn, std::move(Address), FWhere) {
     // What the session compares and quotes by, asked once.
     TRows Rows = Run("select database(), @@lower_case_table_names, @@sql_mode", {},
                      "Reading the session's settings");
@@ -833,20 +835,20 @@ public:
 
   std::int64_t Execute(std::string_view SQL, const TValues& Params) override {
     FKeyedTables.clear();
-    return Run(SQL, Params, "Executing \"" + SQLExcerpt(SQL) + "\"").Affected;
+    return Run(SQL, Params, "Executing " + SQLExcerpt(SQL)).Affected;
   }
 
   void ExecuteScript(std::string_view SQL) override {
     FKeyedTables.clear();
-    const std::string Context = "Executing the script \"" + SQLExcerpt(SQL) + "\"";
-    if (Api().mysql_real_query(FConn, SQL.data(), static_cast<unsigned long>(SQL.size())) != 0)
+    const std::string Context = "Executing the script " + SQLExcerpt(SQL);
+    if (FWaits.RealQuery(SQL, Context) != 0)
       Raise(Context);
     for (;;) {
-      if (MYSQL_RES* Res = Api().mysql_store_result(FConn))
+      if (MYSQL_RES* Res = FWaits.StoreResult(Context))
         Api().mysql_free_result(Res);
       else if (Api().mysql_field_count(FConn) != 0)
         Raise(Context);
-      const int Next = Api().mysql_next_result(FConn);
+      const int Next = FWaits.NextResult(Context);
       if (Next < 0)
         break;
       if (Next > 0)
@@ -857,11 +859,11 @@ public:
   std::unique_ptr<TResultSet> Query(std::string_view SQL, const TValues& Params) override {
     FKeyedTables.clear();
     return std::make_unique<TMySQLResultSet>(
-        Run(SQL, Params, "Running the query \"" + SQLExcerpt(SQL) + "\""));
+        Run(SQL, Params, "Running the query " + SQLExcerpt(SQL)));
   }
 
   std::vector<TColumnInfo> Describe(std::string_view SQL) override {
-    const std::string Context = "Describing \"" + SQLExcerpt(SQL) + "\"";
+    const std::string Context = "Describing " + SQLExcerpt(SQL);
     TStmt S;
     Prepare(S, SQL, Context);
     std::vector<TColumnInfo> Columns;
@@ -1074,7 +1076,7 @@ public:
   char IdentifierQuote() const override { return FAnsiQuotes ? '"' : '`'; }
   bool ExactTableNames() const override { return FExactNames; }
   bool SupportsReturning() override { return false; }
-  bool Alive() override { return !FLost; }
+  bool Alive() override { return !FLost && FWaits.Open(); }
 
   std::vector<std::string> CheckStatements(const std::vector<std::string>& SQL,
                                            const std::vector<int>& ParamCounts) override {
@@ -1083,13 +1085,13 @@ public:
     for (std::size_t I = 0; I < SQL.size(); ++I) {
       TStmt S;
       try {
-        Prepare(S, SQL[I], "Checking \"" + SQLExcerpt(SQL[I]) + "\"");
+        Prepare(S, SQL[I], "Checking " + SQLExcerpt(SQL[I]));
         const auto Count = Api().mysql_stmt_param_count(S.Stmt);
         if (I < ParamCounts.size() && Count != static_cast<unsigned long>(ParamCounts[I]))
           Result[I] = "the statement takes " + std::to_string(Count) + " parameters, not " +
                       std::to_string(ParamCounts[I]);
       } catch (const EDriverError& E) {
-        if (FLost)
+        if (!Alive())
           throw;
         Result[I] = E.ServerMessage();
       }
@@ -1339,7 +1341,7 @@ private:
     S.Stmt = Api().mysql_stmt_init(FConn);
     if (!S.Stmt)
       Raise(Context);
-    if (Api().mysql_stmt_prepare(S.Stmt, SQL.data(), static_cast<unsigned long>(SQL.size())) != 0)
+    if (FWaits.StmtPrepare(S.Stmt, SQL, Context) != 0)
       RaiseStmt(S.Stmt, Context);
   }
 
@@ -1360,9 +1362,9 @@ private:
   // Sends a statement without parameters and takes its result; null for a
   // statement without one.
   MYSQL_RES* QueryText(std::string_view SQL, const std::string& Context) {
-    if (Api().mysql_real_query(FConn, SQL.data(), static_cast<unsigned long>(SQL.size())) != 0)
+    if (FWaits.RealQuery(SQL, Context) != 0)
       Raise(Context);
-    MYSQL_RES* Res = Api().mysql_store_result(FConn);
+    MYSQL_RES* Res = FWaits.StoreResult(Context);
     if (!Res && Api().mysql_field_count(FConn) != 0)
       Raise(Context);
     return Res;
@@ -1419,7 +1421,8 @@ private:
                                       std::to_string(Api().mysql_stmt_param_count(S.Stmt)) +
                                       " parameters, " + std::to_string(Params.size()) + " given");
     TParamBinds Binds(Params);
-    if (Api().mysql_stmt_bind_param(S.Stmt, Binds.Binds.data()) || Api().mysql_stmt_execute(S.Stmt))
+    if (Api().mysql_stmt_bind_param(S.Stmt, Binds.Binds.data()) ||
+        FWaits.StmtExecute(S.Stmt, Context))
       RaiseStmt(S.Stmt, Context);
     MYSQL_RES* Meta = Api().mysql_stmt_result_metadata(S.Stmt);
     if (!Meta) {
@@ -1429,7 +1432,7 @@ private:
     const unsigned Count = Api().mysql_num_fields(Meta);
     Describe(Rows, Api().mysql_fetch_fields(Meta), Count);
     Api().mysql_free_result(Meta);
-    if (Api().mysql_stmt_store_result(S.Stmt))
+    if (FWaits.StmtStoreResult(S.Stmt, Context))
       RaiseStmt(S.Stmt, Context);
     // Every column fetched as text into a buffer that grows to the longest
     // value met.
@@ -1487,6 +1490,7 @@ private:
   // Statements run in between, or a few seconds passed, forget them.
   std::unordered_set<std::string> FKeyedTables;
   std::chrono::steady_clock::time_point FKeyedAt;
+  TServerWaits FWaits;
 };
 
 class TMySQLDriver final : public TDriver {
@@ -1510,7 +1514,8 @@ public:
       T.User = Params.UserName;
     if (!Params.Password.empty())
       T.Password = Params.Password;
-    unsigned Timeout = 10;
+    // The server timeout unless given.
+    unsigned Timeout = static_cast<unsigned>(ServerTimeout());
     std::string InitCommand;
     for (const auto& [Name, Value] : Params.Extra) {
       const std::string Key = LowerCase(Name);
@@ -1537,23 +1542,30 @@ public:
     MYSQL* Conn = Api().mysql_init(nullptr);
     if (!Conn)
       throw EDriverError(Context, "out of memory");
-    Api().mysql_options(Conn, MYSQL_OPT_CONNECT_TIMEOUT, &Timeout);
+    PrepareForWaits(Conn, Timeout);
     // Text crosses this interface as UTF-8, whatever the server stores.
     Api().mysql_options(Conn, MYSQL_SET_CHARSET_NAME, "utf8mb4");
     if (!InitCommand.empty())
       Api().mysql_options(Conn, MYSQL_INIT_COMMAND, InitCommand.c_str());
-    const auto Opt = [](const std::string& S) { return S.empty() ? nullptr : S.c_str(); };
     const std::string Host = T.Host.empty() && !T.Socket.empty() ? "localhost" : T.Host;
-    if (!Api().mysql_real_connect(Conn, Opt(Host), Opt(T.User), T.Password.c_str(), Opt(T.Database),
-                                  T.Port, Opt(T.Socket),
-                                  CLIENT_MULTI_STATEMENTS | CLIENT_FOUND_ROWS)) {
+    const TServerAddress Address{Host, T.Socket, T.User, T.Password, T.Port};
+    MYSQL* Connected = nullptr;
+    try {
+      Connected =
+          TServerWaits::Connect(Conn, Address, T.Database.empty() ? nullptr : T.Database.c_str(),
+                                CLIENT_MULTI_STATEMENTS | CLIENT_FOUND_ROWS, Timeout, Context);
+    } catch (...) {
+      Api().mysql_close(Conn);
+      throw;
+    }
+    if (!Connected) {
       EDriverError E(Context, Api().mysql_error(Conn), Api().mysql_sqlstate(Conn),
                      static_cast<int>(Api().mysql_errno(Conn)));
       Api().mysql_close(Conn);
       throw E;
     }
     try {
-      return std::make_unique<TMySQLConnection>(*this, Conn, Where);
+      return std::make_unique<TMySQLConnection>(*this, Conn, Where, Address);
     } catch (...) {
       // The connection object was never made, so its destructor did not
       // close the handle.
