@@ -5,6 +5,7 @@
 #include "designide/DesignIntf/Designer.hpp"
 #include "designide/IDEServices.hpp"
 #include "host/CommandSupport.hpp"
+#include "host/TerminalSession.hpp"
 #include "rtl/StrUtils.hpp"
 #include "rtl/SysUtils.hpp"
 #include "vcl/ScriptedUI.hpp"
@@ -50,7 +51,7 @@ std::vector<std::string> RunWithUI(const std::string& UIScript, bool Json,
     Scripted = S.get();
     UI = std::move(S);
   } else {
-    UI = std::make_unique<TerminalUI::TTerminalUI>(std::cin, FormsOutput(Json));
+    UI = MakeTerminalUI(Json);
   }
   UIService::TUIServiceScope Using(UI.get());
   IDEServices::TIDEServicesScope Services;
@@ -225,8 +226,7 @@ void About(THost& Host, const std::string& UIScript, std::ostream& Out) {
     Scripted->SetOutput(&FormsOutput(Host.Options().Json));
     Inner = Scripted.get();
   } else if (::isatty(STDIN_FILENO)) {
-    Terminal =
-        std::make_unique<TerminalUI::TTerminalUI>(std::cin, FormsOutput(Host.Options().Json));
+    Terminal = MakeTerminalUI(Host.Options().Json);
     Inner = Terminal.get();
   } else {
     // Nobody to read from: the box is shown and closed at once.

@@ -6,11 +6,11 @@
 #include "designide/ObjectInspector.hpp"
 #include "designide/TreeIntf/Sprigs.hpp"
 #include "host/CommandSupport.hpp"
+#include "host/TerminalSession.hpp"
 #include "rtl/StrUtils.hpp"
 #include "rtl/SysUtils.hpp"
 #include "rtl/TypInfo.hpp"
 #include "vcl/ScriptedUI.hpp"
-#include "vcl/TerminalUI.hpp"
 #include "vcl/Windows.hpp"
 
 #include <CLI/CLI.hpp>
@@ -55,16 +55,6 @@ void AddRows(TInspectorProperty& Row, int Depth, ordered_json& Rows) {
     return;
   for (const auto& Sub : Row.SubProperties())
     AddRows(*Sub, Depth + 1, Rows);
-}
-
-// The person at the terminal, or the script.
-std::unique_ptr<UIService::IUIService> MakeUI(const std::string& Script, bool Json) {
-  if (!Script.empty()) {
-    auto Scripted = ScriptedUI::TScriptedUI::FromFile(Script);
-    Scripted->SetOutput(&FormsOutput(Json));
-    return Scripted;
-  }
-  return std::make_unique<TerminalUI::TTerminalUI>(std::cin, FormsOutput(Json));
 }
 
 // A user interface that holds keys down: the person pressed the ellipsis

@@ -1,6 +1,7 @@
 #include "host/UpdateSQLCommands.hpp"
 
 #include "host/CommandSupport.hpp"
+#include "host/TerminalSession.hpp"
 #include "host/UpdateSQLTool.hpp"
 #include "orvane60/OVEngine.hpp"
 #include "orvane60/OVSqlParse.hpp"
@@ -8,7 +9,6 @@
 #include "rtl/StrUtils.hpp"
 #include "rtl/SysUtils.hpp"
 #include "vcl/ScriptedUI.hpp"
-#include "vcl/TerminalUI.hpp"
 
 #include <CLI/CLI.hpp>
 #include <fmt/format.h>
@@ -114,16 +114,6 @@ std::string TableFileName(const std::string& Table, std::set<std::string>& Taken
 
 bool StderrIsTerminal() {
   return ::isatty(STDERR_FILENO) == 1;
-}
-
-std::unique_ptr<UIService::IUIService> MakeUI(const std::string& Script, bool Json) {
-  if (!Script.empty()) {
-    auto Scripted = ScriptedUI::TScriptedUI::FromFile(Script);
-    Scripted->SetOutput(&FormsOutput(Json));
-    return Scripted;
-  }
-  // At a terminal a person acts; piped in, the actions are read as typed.
-  return std::make_unique<TerminalUI::TTerminalUI>(std::cin, FormsOutput(Json));
 }
 
 void EditUpdateSQL(THost& Host, const std::string& FileName, const std::string& Component,

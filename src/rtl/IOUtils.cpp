@@ -6,6 +6,7 @@
 #include <chrono>
 #include <climits>
 #include <fcntl.h>
+#include <pwd.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <thread>
@@ -15,6 +16,15 @@ namespace IOUtils {
 
 using SysUtils::EInOutError;
 using SysUtils::Format;
+
+std::string HomePath() {
+  std::string Home = SysUtils::GetEnvironmentVariable("HOME");
+  if (!Home.empty())
+    return Home;
+  if (const passwd* Pw = ::getpwuid(::getuid()); Pw && Pw->pw_dir)
+    return Pw->pw_dir;
+  return ".";
+}
 
 std::string ResolveSymlinks(const std::string& FileName) {
   std::string Path = FileName;

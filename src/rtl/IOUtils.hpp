@@ -14,6 +14,9 @@
 
 namespace IOUtils {
 
+// The user's home folder: $HOME, else the password database's entry, else ".".
+std::string HomePath();
+
 // The file a path leads to once symbolic links are followed (it may not exist
 // yet); a path that is no link comes back as it is.
 std::string ResolveSymlinks(const std::string& FileName);

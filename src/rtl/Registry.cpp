@@ -1,8 +1,8 @@
 #include "rtl/Registry.hpp"
 
+#include "rtl/IOUtils.hpp"
+
 #include <fstream>
-#include <pwd.h>
-#include <unistd.h>
 
 namespace Registry {
 
@@ -15,15 +15,6 @@ namespace {
 
 // The unnamed value of a key; INI files have no empty key names.
 constexpr const char* DefaultValueName = "@";
-
-std::string HomeDir() {
-  std::string Home = SysUtils::GetEnvironmentVariable("HOME");
-  if (!Home.empty())
-    return Home;
-  if (const passwd* Pw = ::getpwuid(::getuid()); Pw && Pw->pw_dir)
-    return Pw->pw_dir;
-  return ".";
-}
 
 // "\Software\\Orvane\" and "Software\Orvane" name the same key.
 std::string NormalizePath(std::string_view Path) {
@@ -51,7 +42,7 @@ std::string RegistryFileName() {
   std::string Config = SysUtils::GetEnvironmentVariable("XDG_CONFIG_HOME");
   // Relative XDG paths are to be ignored, as the base directory rules say.
   if (Config.empty() || Config[0] != '/')
-    Config = HomeDir() + "/.config";
+    Config = IOUtils::HomePath() + "/.config";
   return Config + "/orvane/registry.ini";
 }
 

@@ -31,13 +31,20 @@ constexpr const char* HelpText =
     "  press enter|escape|tab|shift+tab|space\n"
     "  close                     the window's close button\n"
     "  expect CONTROL PROPERTY VALUE\n"
-    "  dump                      print the form again\n";
+    "  show                      print the form again (after an action it is\n"
+    "                            printed when what it shows changed)\n"
+    "A CONTROL is a name or a caption: click btGetTableFields, click Get Table Fields.\n";
 
 } // namespace
 
 TTerminalUI::TTerminalUI(std::istream& In, std::ostream& Out) : FIn(In), FOut(Out) {}
 
-bool TTerminalUI::ReadLine(std::string& Line) {
+bool TTerminalUI::ReadLine(const std::string& Prompt, std::string& Line) {
+  if (FLineReader) {
+    FOut.flush();
+    return FLineReader(Prompt, Line);
+  }
+  FOut << Prompt;
   FOut.flush();
   if (!std::getline(FIn, Line))
     return false;
@@ -46,23 +53,31 @@ bool TTerminalUI::ReadLine(std::string& Line) {
   return true;
 }
 
+void TTerminalUI::ShowForm(const Forms::TCustomForm* Form, bool Always) {
+  std::string Text = UIActions::DescribeForm(Form);
+  if (!Always && Text == FShown)
+    return;
+  FOut << "\n" << Text;
+  FShown = std::move(Text);
+}
+
 void TTerminalUI::RunModal(Forms::TCustomForm* Form) {
   UIActions::TActionContext Context;
   Context.SetKey = [this](int VK, bool Down) { SetKeyDown(VK, Down); };
   Context.Out = &FOut;
-  bool Redraw = true;
+  ShowForm(Form, true);
   for (;;) {
-    if (Redraw)
-      FOut << "\n" << UIActions::DescribeForm(Form);
-    Redraw = true;
-    FOut << Form->GetName() << "> ";
     std::string Line;
-    if (!ReadLine(Line))
+    if (!ReadLine(Form->GetName() + "> ", Line))
       throw UIService::ENoUserInterface(Format("the input ended while form %s (%s) is open",
                                                Form->GetName(), Quote(Form->GetCaption())));
-    if (SysUtils::SameText(SysUtils::Trim(Line), "help")) {
+    const std::string Command = SysUtils::Trim(Line);
+    if (SysUtils::SameText(Command, "help")) {
       FOut << HelpText;
-      Redraw = false;
+      continue;
+    }
+    if (SysUtils::SameText(Command, "show")) {
+      ShowForm(Form, true);
       continue;
     }
     std::optional<UIActions::TUIAction> Action;
@@ -70,17 +85,13 @@ void TTerminalUI::RunModal(Forms::TCustomForm* Form) {
       Action = UIActions::ParseAction(Line);
     } catch (const UIActions::EUIActionError& E) {
       FOut << "error: " << E.Message() << " (type help for the actions)\n";
-      Redraw = false;
       continue;
     }
-    if (!Action) {
-      Redraw = false;
+    if (!Action)
       continue;
-    }
     if (Action->Kind == TActionKind::akForm || Action->Kind == TActionKind::akAnswer ||
         Action->Kind == TActionKind::akFile || Action->Kind == TActionKind::akUrl) {
       FOut << "error: " << Action->Text << " is answered when it is asked for\n";
-      Redraw = false;
       continue;
     }
     try {
@@ -89,7 +100,6 @@ void TTerminalUI::RunModal(Forms::TCustomForm* Form) {
         FOut << "ok\n";
     } catch (const UIActions::EUIActionError& E) {
       FOut << "error: " << E.Message() << "\n";
-      Redraw = false;
     } catch (const UIService::ENoUserInterface&) {
       throw;
     } catch (...) {
@@ -104,23 +114,35 @@ void TTerminalUI::RunModal(Forms::TCustomForm* Form) {
     } catch (...) {
       Forms::Application->HandleException(Form);
     }
+    ShowForm(Form, false);
   }
 }
 
 void TTerminalUI::FormShown(Forms::TCustomForm* Form) {
-  FOut << "\n" << UIActions::DescribeForm(Form);
+  ShowForm(Form, true);
 }
 
 int TTerminalUI::MessageBox(const UIService::TMessageBoxRequest& Request) {
-  FOut << "\n[" << Request.Caption << "] " << Request.Text << "\n";
+  FShown.clear();
+  FOut << "\n[" << Request.Caption << "] " << UIActions::WithLineFeeds(Request.Text) << "\n";
   const std::string Buttons = UIActions::ButtonList(Request.Buttons);
+  // A box of one button (besides Help) takes Enter for it.
+  int Count = 0;
+  auto Only = Dialogs::TMsgDlgBtn::mbOK;
+  for (unsigned I = 0; I < static_cast<unsigned>(Dialogs::TMsgDlgBtn::mbHelp); ++I)
+    if (const auto B = static_cast<Dialogs::TMsgDlgBtn>(I); Request.Buttons.Contains(B)) {
+      Only = B;
+      ++Count;
+    }
   for (;;) {
-    FOut << "(" << Buttons << ")? ";
     std::string Line;
-    if (!ReadLine(Line))
+    if (!ReadLine("(" + Buttons + ")? ", Line))
       throw UIService::ENoUserInterface(
           Format("the input ended while the message %s waits", Quote(Request.Text)));
-    const auto Button = UIActions::ButtonByName(SysUtils::Trim(Line));
+    const std::string Answer = SysUtils::Trim(Line);
+    if (Answer.empty() && Count == 1)
+      return Dialogs::ModalResultOf(Only);
+    const auto Button = UIActions::ButtonByName(Answer);
     if (Button && Request.Buttons.Contains(*Button) && *Button != Dialogs::TMsgDlgBtn::mbHelp)
       return Dialogs::ModalResultOf(*Button);
     FOut << "Answer with one of: " << Buttons << "\n";
@@ -128,16 +150,27 @@ int TTerminalUI::MessageBox(const UIService::TMessageBoxRequest& Request) {
 }
 
 bool TTerminalUI::ExecuteOpenDialog(UIService::TFileDialogRequest& Request) {
+  FShown.clear();
   FOut << "\n[" << Request.Title << "]";
-  if (!Request.Filter.empty())
-    FOut << " files: " << Request.Filter;
+  // "Text files (*.txt)|*.txt|All files|*.*" shows its descriptions.
+  std::string Kinds;
+  for (size_t Start = 0, Index = 0; Start <= Request.Filter.size(); ++Index) {
+    size_t End = Request.Filter.find('|', Start);
+    if (End == std::string::npos)
+      End = Request.Filter.size();
+    if (const std::string Part = SysUtils::Trim(Request.Filter.substr(Start, End - Start));
+        Index % 2 == 0 && !Part.empty())
+      Kinds += (Kinds.empty() ? "" : ", ") + Part;
+    Start = End + 1;
+  }
+  if (!Kinds.empty())
+    FOut << " files: " << Kinds;
   if (!Request.InitialDir.empty())
     FOut << " in " << Request.InitialDir;
   FOut << "\n";
   for (;;) {
-    FOut << "File name (empty to cancel): ";
     std::string Line;
-    if (!ReadLine(Line))
+    if (!ReadLine("File name (empty to cancel): ", Line))
       throw UIService::ENoUserInterface(
           Format("the input ended while the file dialog %s waits", Quote(Request.Title)));
     std::string Path = SysUtils::Trim(Line);

@@ -1,9 +1,14 @@
 // A user interface on a terminal: message boxes are printed and the person
-// types the button; a modal form is printed (caption and controls with their
-// kinds, captions, values and states) and the person types the same actions
-// as a script holds (UIActions.hpp), one per line, the form printed again
-// after each. "help" lists the actions. When the input ends while a form or
-// message box waits, UIService::ENoUserInterface is raised.
+// types the button (Enter alone answers a box of one button); a modal form
+// is printed (caption and controls with their kinds, captions, values and
+// states) and the person types the same actions as a script holds
+// (UIActions.hpp), one per line, the form printed again after each action
+// that changed what it shows. "help" lists the actions, "show" prints the
+// form again. When the input ends while a form or message box waits,
+// UIService::ENoUserInterface is raised.
+//
+// Lines are read from the input stream, or through a line reader that the
+// host sets when a person types at a terminal (line editing and history).
 //
 // Modifier keys cannot be seen on a terminal: "key alt down" at a form's
 // prompt holds Alt down for what asks later (SetKeyDown does the same for a
@@ -12,6 +17,7 @@
 
 #include "vcl/UIService.hpp"
 
+#include <functional>
 #include <iosfwd>
 #include <map>
 
@@ -30,14 +36,23 @@ public:
   Types::TSize MeasureText(const Graphics::TFont& Font, std::string_view Text) override;
   void ShowCursor(int Cursor) override {}
 
+  // Reads one line after showing Prompt; false at the end of the input.
+  using TLineReader = std::function<bool(const std::string& Prompt, std::string& Line)>;
+  void SetLineReader(TLineReader Reader) { FLineReader = std::move(Reader); }
+
   void SetKeyDown(int VirtualKey, bool Down) { FKeys[VirtualKey] = Down; }
   // The program that opens documents ("xdg-open"); empty: none.
   void SetOpener(std::string Program) { FOpener = std::move(Program); }
 
 private:
-  bool ReadLine(std::string& Line);
+  bool ReadLine(const std::string& Prompt, std::string& Line);
+  // Prints the form unless Always is false and it shows what was printed last.
+  void ShowForm(const Forms::TCustomForm* Form, bool Always);
   std::istream& FIn;
   std::ostream& FOut;
+  TLineReader FLineReader;
+  // The form as last printed; empty after anything else was printed.
+  std::string FShown;
   std::map<int, bool> FKeys;
   std::string FOpener = "xdg-open";
 };

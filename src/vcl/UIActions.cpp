@@ -72,6 +72,8 @@ private:
       return '\n';
     case 't':
       return '\t';
+    case 'r':
+      return '\r';
     default:
       return C;
     }
@@ -80,7 +82,7 @@ private:
     std::string R;
     for (size_t I = 0; I < S.size(); ++I) {
       const char C = S[I];
-      if (C == '\\' && I + 1 < S.size() && std::string_view("nt\\\"").find(S[I + 1]) != S.npos)
+      if (C == '\\' && I + 1 < S.size() && std::string_view("ntr\\\"").find(S[I + 1]) != S.npos)
         R += Escaped(S[++I]);
       else
         R += C;
@@ -181,16 +183,24 @@ std::optional<TUIAction> ParseAction(std::string_view Line) {
     A.Target = Need("a control").Text;
     A.Args.push_back(R.Rest(true));
     return A;
-  case TActionKind::akClick:
-    A.Target = Need("a control").Text;
-    if (!R.AtEnd()) {
-      TArg Button = R.Word();
-      if (!OneOf(Button.Text, {"left", "right", "middle"}))
+  case TActionKind::akClick: {
+    // A control's name or caption: one quoted string, or the words up to a
+    // mouse button ("click Get Table Fields right").
+    const TArg First = Need("a control");
+    A.Target = First.Text;
+    while (!R.AtEnd()) {
+      TArg Word = R.Word();
+      if (!Word.Quoted && OneOf(Word.Text, {"left", "right", "middle"}) && R.AtEnd()) {
+        A.Args.push_back(Word);
+        break;
+      }
+      if (First.Quoted || Word.Quoted)
         throw EUIActionError(
-            Format("click takes the mouse button left, right or middle, not '%s'", Button.Text));
-      A.Args.push_back(Button);
+            Format("click takes the mouse button left, right or middle, not '%s'", Word.Text));
+      A.Target += " " + Word.Text;
     }
-    break;
+    return A;
+  }
   case TActionKind::akDblClick:
     A.Target = Need("a control").Text;
     if (!R.AtEnd())
@@ -290,12 +300,27 @@ std::string ButtonList(Dialogs::TMsgDlgButtons Buttons) {
   return R;
 }
 
+std::string WithLineFeeds(std::string_view Text) {
+  std::string R;
+  R.reserve(Text.size());
+  for (size_t I = 0; I < Text.size(); ++I) {
+    if (Text[I] != '\r')
+      R += Text[I];
+    else if (I + 1 >= Text.size() || Text[I + 1] != '\n')
+      R += '\n';
+  }
+  return R;
+}
+
 std::string Quote(std::string_view Text) {
   std::string R = "\"";
   for (const char C : Text) {
     switch (C) {
     case '\n':
       R += "\\n";
+      break;
+    case '\r':
+      R += "\\r";
       break;
     case '\t':
       R += "\\t";
@@ -319,12 +344,127 @@ std::string NameOf(const TComponent* C) {
   return C->GetName().empty() ? C->ClassName() : C->GetName();
 }
 
-TComponent* FindTarget(Forms::TCustomForm* Form, const std::string& Name) {
+// The caption a person reads on a component, when it has one of its own
+// (an edit's, combo box's or list box's caption is its text).
+std::string CaptionOf(const TComponent* C) {
+  if (auto* Item = dynamic_cast<const Menus::TMenuItem*>(C))
+    return Item->GetCaption();
+  if (dynamic_cast<const Forms::TCustomForm*>(C) || dynamic_cast<const StdCtrls::TCustomEdit*>(C) ||
+      dynamic_cast<const StdCtrls::TCustomComboBox*>(C) ||
+      dynamic_cast<const StdCtrls::TCustomListBox*>(C))
+    return {};
+  if (auto* Control = dynamic_cast<const TControl*>(C))
+    return Control->GetCaption();
+  return {};
+}
+
+// A caption as a person types it: without the access key's &, blanks and
+// line breaks closed up to one blank, a trailing "..." or ":" dropped, in
+// lower case ("Code &Editor..." is "code editor").
+std::string PlainCaption(std::string_view Caption) {
+  std::string R;
+  for (const char C : Controls::StripHotkey(Caption)) {
+    const bool Blank = C == ' ' || C == '\t' || C == '\r' || C == '\n';
+    if (!Blank)
+      R += C;
+    else if (!R.empty() && R.back() != ' ')
+      R += ' ';
+  }
+  for (bool Cut = true; Cut;) {
+    Cut = false;
+    while (!R.empty() && R.back() == ' ')
+      R.pop_back();
+    for (std::string_view Tail : {std::string_view("..."), std::string_view(":")})
+      if (R.size() > Tail.size() && std::string_view(R).ends_with(Tail)) {
+        R.resize(R.size() - Tail.size());
+        Cut = true;
+      }
+  }
+  return SysUtils::LowerCase(R);
+}
+
+// How many characters must be inserted, deleted or replaced to make A into B.
+size_t EditDistance(std::string_view A, std::string_view B) {
+  std::vector<size_t> Row(B.size() + 1);
+  for (size_t J = 0; J <= B.size(); ++J)
+    Row[J] = J;
+  for (size_t I = 1; I <= A.size(); ++I) {
+    size_t Diagonal = Row[0];
+    Row[0] = I;
+    for (size_t J = 1; J <= B.size(); ++J) {
+      const size_t Above = Row[J];
+      Row[J] = std::min({Above + 1, Row[J - 1] + 1, Diagonal + (A[I - 1] == B[J - 1] ? 0 : 1)});
+      Diagonal = Above;
+    }
+  }
+  return Row[B.size()];
+}
+
+// " (did you mean btGetTableFields?)" for the name or caption of the form's
+// components nearest to what was typed, when one is near enough to be a slip.
+std::string Suggestion(Forms::TCustomForm* Form, const std::string& Typed) {
+  const std::string Name = SysUtils::LowerCase(Typed);
+  const std::string Caption = PlainCaption(Typed);
+  size_t Best = std::max<size_t>(1, Caption.size() / 3) + 1;
+  std::string Text;
+  for (int I = 0; I < Form->ComponentCount(); ++I) {
+    TComponent* C = Form->Components(I);
+    if (C->GetName().empty())
+      continue;
+    if (const size_t D = EditDistance(Name, SysUtils::LowerCase(C->GetName())); D < Best) {
+      Best = D;
+      Text = C->GetName();
+    }
+    const std::string Label = CaptionOf(C);
+    if (PlainCaption(Label).empty())
+      continue;
+    if (const size_t D = EditDistance(Caption, PlainCaption(Label)); D < Best) {
+      Best = D;
+      Text = Format("%s (%s)", Quote(Controls::StripHotkey(Label)), C->GetName());
+    }
+  }
+  return Text.empty() ? std::string() : "; did you mean " + Text + "?";
+}
+
+// The component a name or a caption names; null when none does.
+// EUIActionError when a caption is shared by controls a person sees.
+TComponent* FindTargetIfAny(Forms::TCustomForm* Form, const std::string& Name) {
   if (SameText(Name, Form->GetName()) || SameText(Name, Form->ClassName()))
     return Form;
   if (TComponent* C = Form->FindComponent(Name))
     return C;
-  throw EUIActionError(Format("form %s has no control %s", NameOf(Form), Name));
+  const std::string Wanted = PlainCaption(Name);
+  if (Wanted.empty())
+    return nullptr;
+  std::vector<TComponent*> Found;
+  for (int I = 0; I < Form->ComponentCount(); ++I)
+    if (TComponent* C = Form->Components(I); PlainCaption(CaptionOf(C)) == Wanted)
+      Found.push_back(C);
+  if (Found.size() > 1) {
+    // Those on the screen before those hidden or on another page.
+    std::erase_if(Found, [](TComponent* C) {
+      auto* Control = dynamic_cast<TControl*>(C);
+      return Control && !Control->Showing();
+    });
+  }
+  if (Found.size() > 1) {
+    std::string Names;
+    for (TComponent* C : Found)
+      Names += (Names.empty() ? "" : ", ") + C->GetName();
+    throw EUIActionError(Format("%s is the caption of %s: name the one meant", Quote(Name), Names));
+  }
+  return Found.empty() ? nullptr : Found.front();
+}
+
+[[noreturn]] void NoSuchTarget(Forms::TCustomForm* Form, const std::string& Name) {
+  throw EUIActionError(
+      Format("form %s has no control %s%s", NameOf(Form), Name, Suggestion(Form, Name)));
+}
+
+TComponent* FindTarget(Forms::TCustomForm* Form, const std::string& Name) {
+  if (TComponent* C = FindTargetIfAny(Form, Name))
+    return C;
+  NoSuchTarget(Form, Name);
 }
 
 template <class T>
@@ -473,7 +613,21 @@ void ApplyAction(Forms::TCustomForm* Form, const TUIAction& A, const TActionCont
                           Arg(0).Text);
       return;
     case TActionKind::akClick: {
-      TComponent* C = FindTarget(Form, A.Target);
+      TComponent* C = FindTargetIfAny(Form, A.Target);
+      bool Left = false;
+      if (!C && !A.Args.empty()) {
+        // "click Align Right": the last word was part of the caption.
+        C = FindTargetIfAny(Form, A.Target + " " + Arg(0).Text);
+        Left = C != nullptr;
+      }
+      if (!C)
+        NoSuchTarget(Form, A.Target);
+      // A page's caption is on its tab: clicking it shows the page.
+      if (auto* Sheet = dynamic_cast<ComCtrls::TTabSheet*>(C);
+          Sheet && !SameText(Sheet->GetName(), A.Target)) {
+        UserInput::ShowPage(Sheet);
+        return;
+      }
       if (auto* Item = dynamic_cast<Menus::TMenuItem*>(C)) {
         UserInput::ClickMenuItem(Item);
         return;
@@ -484,7 +638,7 @@ void ApplyAction(Forms::TCustomForm* Form, const TUIAction& A, const TActionCont
       // Indexed by TMouseButton: mbLeft, mbRight, mbMiddle.
       static constexpr const char* ButtonNames[] = {"left", "right", "middle"};
       Controls::TMouseButton Button = Controls::TMouseButton::mbLeft;
-      for (size_t I = 0; !A.Args.empty() && I < std::size(ButtonNames); ++I)
+      for (size_t I = 0; !Left && !A.Args.empty() && I < std::size(ButtonNames); ++I)
         if (SameText(Arg(0).Text, ButtonNames[I]))
           Button = static_cast<Controls::TMouseButton>(I);
       UserInput::Click(Control, Button);
@@ -591,6 +745,23 @@ void ApplyAction(Forms::TCustomForm* Form, const TUIAction& A, const TActionCont
 
 namespace {
 
+// The lines a person sees: CR LF, CR and LF each end a line.
+std::vector<std::string> ShownLines(std::string_view Text) {
+  std::vector<std::string> Lines(1);
+  for (const char C : WithLineFeeds(Text)) {
+    if (C == '\n')
+      Lines.emplace_back();
+    else
+      Lines.back() += C;
+  }
+  return Lines;
+}
+
+// A text of a control in quotes, every line break shown as \n.
+std::string Shown(std::string_view Text) {
+  return Quote(WithLineFeeds(Text));
+}
+
 // What a person calls a component of the class; the most derived class
 // listed wins, and an unlisted class goes by its name.
 struct TKindName {
@@ -628,7 +799,7 @@ std::string ItemsText(const Classes::TStrings* Items, const std::function<bool(i
   for (int I = 0; I < Items->Count(); ++I) {
     if (I > 0)
       R += ", ";
-    const std::string Item = Quote(Items->Get(I));
+    const std::string Item = Shown(Items->Get(I));
     R += Marked(I) ? "[" + Item + "]" : Item;
   }
   return R.empty() ? "(none)" : R;
@@ -642,8 +813,17 @@ struct TDescriber {
   bool (*Describe)(const TControl* C, std::ostringstream& Out);
 };
 
+// A memo of more than one line shows "lines:" here and its lines under it.
+bool ShowsLinesBelow(const TControl* C) {
+  return dynamic_cast<const StdCtrls::TCustomMemo*>(C) &&
+         C->GetText().find_first_of("\r\n") != std::string::npos;
+}
+
 void DescribeText(const StdCtrls::TCustomEdit* Edit, std::ostringstream& Out) {
-  Out << "  text " << Quote(Edit->GetText());
+  if (ShowsLinesBelow(Edit))
+    Out << "  lines:";
+  else
+    Out << "  text " << Shown(Edit->GetText());
   if (Edit->GetReadOnly())
     Out << "  read-only";
 }
@@ -651,7 +831,7 @@ void DescribeText(const StdCtrls::TCustomEdit* Edit, std::ostringstream& Out) {
 const TDescriber Describers[] = {
     {&ComCtrls::TTabSheet::StaticClass,
      [](const TControl* C, std::ostringstream& Out) {
-       Out << "  " << Quote(C->GetCaption());
+       Out << "  " << Shown(C->GetCaption());
        if (C->GetVisible())
          return false;
        Out << "  (not shown)\n";
@@ -665,7 +845,7 @@ const TDescriber Describers[] = {
     {&StdCtrls::TCustomComboBox::StaticClass,
      [](const TControl* C, std::ostringstream& Out) {
        auto* Combo = static_cast<const StdCtrls::TCustomComboBox*>(C);
-       Out << "  text " << Quote(Combo->GetText()) << "  items: "
+       Out << "  text " << Shown(Combo->GetText()) << "  items: "
            << ItemsText(Combo->GetItems(), [&](int I) { return I == Combo->GetItemIndex(); });
        return false;
      }},
@@ -681,7 +861,7 @@ const TDescriber Describers[] = {
     {&ExtCtrls::TCustomRadioGroup::StaticClass,
      [](const TControl* C, std::ostringstream& Out) {
        auto* Group = static_cast<const ExtCtrls::TCustomRadioGroup*>(C);
-       Out << "  " << Quote(Group->GetCaption()) << "  items: "
+       Out << "  " << Shown(Group->GetCaption()) << "  items: "
            << ItemsText(Group->GetItems(), [&](int I) { return I == Group->GetItemIndex(); });
        return false;
      }},
@@ -691,14 +871,14 @@ const TDescriber Describers[] = {
        static constexpr const char* States[] = {"unchecked", "checked", "greyed"};
        const auto State =
            static_cast<size_t>(static_cast<const StdCtrls::TCustomCheckBox*>(C)->GetState());
-       Out << "  " << Quote(C->GetCaption()) << "  "
+       Out << "  " << Shown(C->GetCaption()) << "  "
            << (State < std::size(States) ? States[State] : "unchecked");
        return false;
      }},
     {&StdCtrls::TButton::StaticClass,
      [](const TControl* C, std::ostringstream& Out) {
        auto* Button = static_cast<const StdCtrls::TButton*>(C);
-       Out << "  " << Quote(Button->GetCaption());
+       Out << "  " << Shown(Button->GetCaption());
        if (Button->GetDefault())
          Out << "  default";
        if (Button->GetCancel())
@@ -728,7 +908,7 @@ void DescribeControl(const TControl* C, const Forms::TCustomForm* Form, int Dept
     if (D->Describe(C, Out))
       return;
   } else if (!C->GetCaption().empty()) {
-    Out << "  " << Quote(C->GetCaption());
+    Out << "  " << Shown(C->GetCaption());
   }
   if (!C->GetVisible()) {
     Out << "  (hidden)\n";
@@ -739,6 +919,11 @@ void DescribeControl(const TControl* C, const Forms::TCustomForm* Form, int Dept
   if (Form->FocusedControl() == C)
     Out << "  (focused)";
   Out << "\n";
+  if (ShowsLinesBelow(C)) {
+    const std::string Indent(static_cast<size_t>(Depth + 1) * 2, ' ');
+    for (const std::string& Line : ShownLines(C->GetText()))
+      Out << Indent << "| " << Line << "\n";
+  }
   if (auto* W = dynamic_cast<const TWinControl*>(C)) {
     if (auto* Pages = dynamic_cast<const ComCtrls::TPageControl*>(W)) {
       for (int I = 0; I < Pages->PageCount(); ++I)
@@ -754,7 +939,7 @@ void DescribeControl(const TControl* C, const Forms::TCustomForm* Form, int Dept
 
 std::string DescribeForm(const Forms::TCustomForm* Form) {
   std::ostringstream Out;
-  Out << "form " << NameOf(Form) << "  " << Quote(Form->GetCaption()) << "  (" << Form->ClassName()
+  Out << "form " << NameOf(Form) << "  " << Shown(Form->GetCaption()) << "  (" << Form->ClassName()
       << ")\n";
   for (int I = 0; I < Form->ControlCount(); ++I)
     DescribeControl(Form->Controls(I), Form, 1, Out);
@@ -766,7 +951,7 @@ std::string DescribeForm(const Forms::TCustomForm* Form) {
     const Menus::TMenuItem* Items = Menu->GetItems();
     for (int J = 0; J < Items->Count(); ++J) {
       const Menus::TMenuItem* Item = Items->Items(J);
-      Out << (J > 0 ? ", " : " ") << NameOf(Item) << " " << Quote(Item->GetCaption());
+      Out << (J > 0 ? ", " : " ") << NameOf(Item) << " " << Shown(Item->GetCaption());
       if (!Item->GetEnabled())
         Out << " disabled";
     }

@@ -123,6 +123,10 @@ std::string PropertyText(Classes::TComponent* Component, std::string_view Proper
 // shown folded; then the form's context menus.
 std::string DescribeForm(const Forms::TCustomForm* Form);
 
+// Text with each CR LF and each CR alone made a LF (the line breaks a
+// terminal shows; a CR printed as it stands returns the cursor).
+std::string WithLineFeeds(std::string_view Text);
+
 // A text in double quotes with line breaks, tabs, quotes and backslashes
 // escaped, as the action language reads it back.
 std::string Quote(std::string_view Text);

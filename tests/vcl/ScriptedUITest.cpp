@@ -163,8 +163,16 @@ TEST_F(ScriptedEditor, EveryErrorNamesItsLine) {
       {"form OVUpdateSQLEditForm\nfrobnicate btOk\n",
        "ui-script.txt:2: unknown action 'frobnicate'"},
       {"\n\nform\n", "ui-script.txt:3: form needs a name"},
-      {"form X\nclick btOk twice\n",
+      {"form X\nclick \"btOk\" twice\n",
        "ui-script.txt:2: click takes the mouse button left, right or middle, not 'twice'"},
+      {"form OVUpdateSQLEditForm\nclick btGetTableField\n",
+       "ui-script.txt:2: form OVUpdateSQLEditForm has no control btGetTableField; did you mean "
+       "btGetTableFields?"},
+      {"form OVUpdateSQLEditForm\nclick Select Primry Keys right\n",
+       "ui-script.txt:2: form OVUpdateSQLEditForm has no control Select Primry Keys; did you mean "
+       "\"Select Primary Keys\" (btSelectPrimKeys)?"},
+      {"form OVUpdateSQLEditForm\nclick Frobnicate\n",
+       "ui-script.txt:2: form OVUpdateSQLEditForm has no control Frobnicate"},
       {"form X\nset cbTableName \"open\n", "ui-script.txt:2: a string is not closed with \""},
       {"answer Perhaps\n", "ui-script.txt:1: answer names no button: 'Perhaps'"},
       {"form X\npress f1\n",

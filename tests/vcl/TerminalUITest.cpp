@@ -32,7 +32,7 @@ TEST(TerminalUI, PrintsTheFormAndTakesActionsUntilItCloses) {
 }
 
 TEST(TerminalUI, MessageBoxesAskUntilAButtonOfTheBoxIsNamed) {
-  std::istringstream In("maybe\nretry\nno\n");
+  std::istringstream In("maybe\nretry\n\nno\n\n");
   std::ostringstream Out;
   TerminalUI::TTerminalUI UI(In, Out);
   UIService::TUIServiceScope Scope(&UI);
@@ -42,6 +42,99 @@ TEST(TerminalUI, MessageBoxesAskUntilAButtonOfTheBoxIsNamed) {
   EXPECT_NE(Out.str().find("[Confirm] Save changes?\n(Yes, No, Cancel)? "), std::string::npos)
       << Out.str();
   EXPECT_NE(Out.str().find("Answer with one of: Yes, No, Cancel"), std::string::npos);
+  // Enter alone answers a box of one button, and a CR LF in the text is one line break.
+  EXPECT_EQ(Dialogs::MessageDlg("Done.\r\nSee the log.", Dialogs::TMsgDlgType::mtInformation,
+                                {Dialogs::TMsgDlgBtn::mbOK}, 0),
+            Controls::mrOk);
+  EXPECT_NE(Out.str().find("Done.\nSee the log.\n(OK)? "), std::string::npos) << Out.str();
+}
+
+TEST(TerminalUI, ControlsAreClickedByCaptionAndSlipsGetASuggestion) {
+  RegisterTestModule();
+  std::istringstream In("set cbTableName T\n"
+                        "click Get Table Fields\n"
+                        "click generate sql\n"
+                        "click Get Tabel Fields\n"
+                        "click btGetTableField\n"
+                        "click SQL\n"
+                        "click Cancel\n");
+  std::ostringstream Out;
+  TerminalUI::TTerminalUI UI(In, Out);
+  UIService::TUIServiceScope Scope(&UI);
+  Forms::TFormPtr<TTestSQLForm> F(Forms::Application->CreateForm<TTestSQLForm>());
+  EXPECT_EQ(F->ShowModal(), Controls::mrCancel);
+  const std::string Text = Out.str();
+  EXPECT_NE(std::find(F->Events.begin(), F->Events.end(), "get fields"), F->Events.end());
+  EXPECT_NE(std::find(F->Events.begin(), F->Events.end(), "generate"), F->Events.end());
+  EXPECT_NE(Text.find("error: form OVUpdateSQLEditForm has no control Get Tabel Fields; did you "
+                      "mean \"Get Table Fields\" (btGetTableFields)?\n"),
+            std::string::npos)
+      << Text;
+  EXPECT_NE(Text.find("error: form OVUpdateSQLEditForm has no control btGetTableField; did you "
+                      "mean btGetTableFields?\n"),
+            std::string::npos)
+      << Text;
+  // A tab's caption shows its page.
+  EXPECT_EQ(F->pcUpdateSQL->GetActivePage(), F->tsSQL);
+}
+
+TEST(TerminalUI, TheFormIsPrintedAgainOnlyWhenWhatItShowsChanged) {
+  std::istringstream In("set Edit a\nset Edit a\nexpect Edit Text a\nshow\nclick Ok\n");
+  std::ostringstream Out;
+  TerminalUI::TTerminalUI UI(In, Out);
+  UIService::TUIServiceScope Scope(&UI);
+  TCodeDialog D;
+  EXPECT_EQ(D.Form->ShowModal(), Controls::mrOk);
+  const std::string Text = Out.str();
+  size_t Printed = 0;
+  for (size_t P = Text.find("form CodeDialog"); P != std::string::npos;
+       P = Text.find("form CodeDialog", P + 1))
+    ++Printed;
+  // When it opened, after the first set, and on show.
+  EXPECT_EQ(Printed, 3u) << Text;
+}
+
+TEST(TerminalUI, LineBreaksInControlTextsAreShownAsLines) {
+  std::istringstream In("show\nclick Ok\n");
+  std::ostringstream Out;
+  TerminalUI::TTerminalUI UI(In, Out);
+  UIService::TUIServiceScope Scope(&UI);
+  TCodeDialog D;
+  D.Pages->SetActivePage(D.Page2);
+  D.Memo->SetText("select id\r\nfrom t\rwhere x\n");
+  D.Ok->SetCaption("O\rK");
+  EXPECT_EQ(D.Form->ShowModal(), Controls::mrOk);
+  const std::string Text = Out.str();
+  EXPECT_EQ(Text.find('\r'), std::string::npos);
+  EXPECT_NE(Text.find("      Memo  memo  lines:\n"
+                      "        | select id\n"
+                      "        | from t\n"
+                      "        | where x\n"),
+            std::string::npos)
+      << Text;
+  EXPECT_NE(Text.find("Ok  button  \"O\\nK\""), std::string::npos) << Text;
+}
+
+TEST(TerminalUI, AHostsLineReaderTakesThePromptsInsteadOfTheStream) {
+  std::istringstream In("click Cancel\n");
+  std::ostringstream Out;
+  TerminalUI::TTerminalUI UI(In, Out);
+  std::vector<std::string> Prompts;
+  std::vector<std::string> Lines{"set Edit typed", "click Ok"};
+  UI.SetLineReader([&](const std::string& Prompt, std::string& Line) {
+    Prompts.push_back(Prompt);
+    if (Lines.empty())
+      return false;
+    Line = Lines.front();
+    Lines.erase(Lines.begin());
+    return true;
+  });
+  UIService::TUIServiceScope Scope(&UI);
+  TCodeDialog D;
+  EXPECT_EQ(D.Form->ShowModal(), Controls::mrOk);
+  EXPECT_EQ(D.Edit->GetText(), "typed");
+  EXPECT_EQ(Prompts, (std::vector<std::string>{"CodeDialog> ", "CodeDialog> "}));
+  EXPECT_EQ(Out.str().find("CodeDialog> "), std::string::npos);
 }
 
 TEST(TerminalUI, TheEndOfInputIsNoAnswer) {
@@ -69,8 +162,13 @@ TEST(TerminalUI, FileDialogsAskAgainAfterARefusalAndKeysAreTyped) {
   UIService::TUIServiceScope Scope(&UI);
   Dialogs::TOpenDialog Dialog(nullptr);
   Dialog.SetOptions({Dialogs::TOpenOption::ofFileMustExist});
+  Dialog.SetFilter("Ini-files (*.ini)|*.INI|Text files (*.txt)|*.TXT|All files|*.*");
   EXPECT_FALSE(Dialog.Execute());
   EXPECT_NE(Out.str().find("/no/such/file.txt\nFile not found."), std::string::npos) << Out.str();
+  EXPECT_NE(Out.str().find(" files: Ini-files (*.ini), Text files (*.txt), All files\n"),
+            std::string::npos)
+      << Out.str();
+  EXPECT_EQ(Out.str().find("*.INI"), std::string::npos);
   EXPECT_FALSE(UI.OpenDocument("https://example.org/"));
   UI.SetKeyDown(Windows::VK_MENU, true);
   EXPECT_TRUE(UI.IsKeyDown(Windows::VK_MENU));
