@@ -234,11 +234,11 @@ TInterfaceRef<ToolsAPI::IOTAEditor> TTextModule::GetModuleFileEditor(int Index) 
   return TInterfaceRef<ToolsAPI::IOTAEditor>(FEditor.Get());
 }
 
-bool TTextModule::Close() {
+bool TTextModule::CloseModule(bool ForceClosed) {
   if (!FServices)
     return true;
   TInterfaceRef<IOTAModule> Keep(this);
-  if (FEditor && FEditor->GetModified()) {
+  if (FEditor && FEditor->GetModified() && !ForceClosed) {
     const int Answer = Dialogs::MessageDlg(
         Format("Save changes to %s?", FFileName), Dialogs::TMsgDlgType::mtConfirmation,
         {Dialogs::TMsgDlgBtn::mbYes, Dialogs::TMsgDlgBtn::mbNo, Dialogs::TMsgDlgBtn::mbCancel}, 0);

@@ -111,7 +111,8 @@ public:
   std::string GetFileSystem() override { return FFileSystem; }
   int GetModuleFileCount() override { return FEditor ? 1 : 0; }
   TInterfaceRef<ToolsAPI::IOTAEditor> GetModuleFileEditor(int Index) override;
-  bool Close() override;
+  bool Close() override { return CloseModule(false); }
+  bool CloseModule(bool ForceClosed) override;
   bool Save(bool ChangeName, bool ForceSave) override;
   SysUtils::TDateTime GetAge() override { return FAge; }
   bool IsOpen() const { return FServices != nullptr; }

@@ -48,18 +48,45 @@ TStringsProperty::TStringsProperty(const std::string& AIdent, TComponent* ACompo
 TStringsProperty::~TStringsProperty() = default;
 
 void TStringsProperty::Tie(TComponent* AComponent, const std::string& APropName) {
-  if (FComponent && FComponent != AComponent)
+  TComponent* Root = AComponent ? AComponent->Owner() : nullptr;
+  if (FComponent && FComponent != AComponent && FComponent != Root)
     FComponent->RemoveFreeNotification(this);
+  if (FRoot && FRoot != Root && FRoot != AComponent)
+    FRoot->RemoveFreeNotification(this);
   FComponent = AComponent;
+  FComponentName = AComponent ? AComponent->GetName() : std::string();
+  FRoot = Root;
   FPropName = APropName;
   if (FComponent)
     FComponent->FreeNotification(this);
+  if (FRoot)
+    FRoot->FreeNotification(this);
 }
 
 void TStringsProperty::Notification(TComponent* AComponent, Classes::TOperation Operation) {
   TComponent::Notification(AComponent, Operation);
-  if (Operation == Classes::TOperation::opRemove && AComponent == FComponent)
+  if (Operation != Classes::TOperation::opRemove)
+    return;
+  if (AComponent == FComponent) {
+    FComponentName = AComponent->GetName();
     FComponent = nullptr;
+  }
+  if (AComponent == FRoot)
+    FRoot = nullptr;
+}
+
+bool TStringsProperty::Retie(TComponent* Root) {
+  if (FComponent)
+    return true;
+  if (!Root || Root != FRoot || FComponentName.empty())
+    return false;
+  TComponent* C = Root->FindComponent(FComponentName);
+  const TypInfo::TPropInfo* P = C ? TypInfo::GetPropInfo(C, FPropName) : nullptr;
+  if (!P || P->PropType->Kind != TypInfo::TTypeKind::tkClass ||
+      !P->PropType->ClassType->InheritsFrom(TStrings::StaticClass()))
+    return false;
+  Tie(C, FPropName);
+  return true;
 }
 
 TStrings* TStringsProperty::Strings() const {
@@ -111,6 +138,14 @@ TStringsProperty* TStringsFileSystem::GetTStringsProperty(const std::string& Ide
   }
   FEntries.push_back(std::make_unique<TStringsProperty>(Ident, C, PropName));
   return FEntries.back().get();
+}
+
+std::vector<std::string> TStringsFileSystem::Retie(TComponent* Root) {
+  std::vector<std::string> Gone;
+  for (const auto& E : FEntries)
+    if (E->FRoot == Root && !E->Retie(Root))
+      Gone.push_back(E->Ident());
+  return Gone;
 }
 
 TStringsProperty* TStringsFileSystem::FindTStringsProperty(const std::string& Ident) const {

@@ -20,7 +20,9 @@ inline constexpr const char* sTStringsFileSystem = "Delphi.TStringsFileSystem";
 
 // An entry of the file system: a module name tied to a component's
 // string-list property. The entry hears of the component's destruction; a
-// module whose component is gone can no longer be saved.
+// module whose component is gone can no longer be saved, unless the entry
+// is tied again to a component of the same name (Retie: a design made anew
+// from its text by undo or redo).
 class TStringsProperty : public Classes::TComponent {
   OV_CLASS(TStringsProperty, Classes::TComponent)
 public:
@@ -42,6 +44,10 @@ public:
   // the designer of the component's root (Modified) and sets the file date
   // to now. Raises EInvalidOperation when the component is gone.
   void SetText(const std::string& Text);
+  // When the component was destroyed: ties the entry to the component of
+  // the same name that Root, the destroyed component's owner, holds now (if
+  // it has the property as a string list). True when the entry is tied.
+  bool Retie(Classes::TComponent* Root);
 
 protected:
   void Notification(Classes::TComponent* AComponent, Classes::TOperation Operation) override;
@@ -53,6 +59,9 @@ private:
 
   std::string FIdent;
   Classes::TComponent* FComponent = nullptr;
+  // The component's name and owner, kept when the component is destroyed.
+  std::string FComponentName;
+  Classes::TComponent* FRoot = nullptr;
   std::string FPropName;
   int32_t FFileDate = 0;
 };
@@ -73,6 +82,10 @@ public:
   // The entry of that module name (any case), or null.
   TStringsProperty* FindTStringsProperty(const std::string& Ident) const;
   int EntryCount() const { return static_cast<int>(FEntries.size()); }
+  // After Root's components were made anew: every entry whose component
+  // Root owned and that was destroyed is tied to Root's component of the
+  // same name. Returns the module names of the entries left without one.
+  std::vector<std::string> Retie(Classes::TComponent* Root);
 
   // IOTAFileSystem: the files are the entries.
   std::string GetIDString() override { return sTStringsFileSystem; }

@@ -133,6 +133,9 @@ public:
   // asked whether to save them: Yes saves and closes, No discards and
   // closes, Cancel keeps the module open. False when it stays open.
   virtual bool Close() = 0;
+  // Close, or with ForceClosed closed without asking, unsaved changes
+  // dropped (its file is gone). False when it stays open.
+  virtual bool CloseModule(bool ForceClosed) = 0;
   // Writes the buffers to the module's file system. ForceSave saves an
   // unmodified buffer too. False when nothing was saved.
   virtual bool Save(bool ChangeName, bool ForceSave) = 0;

@@ -336,6 +336,10 @@ private:
   void OpenAsked();
   void UpdateModuleTab(TModuleTab& Tab);
   void SyncModuleTabs();
+  // After undo or redo made the components anew: each tab's module follows
+  // its component by name; the modules of components that are gone are
+  // closed. What was closed, for the status bar ("" when nothing was).
+  std::string RetieModuleTabs();
   TModuleTab* TabAt(int Index) const;
 
   TDesignerOptions FOptions;

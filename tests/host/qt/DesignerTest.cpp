@@ -597,6 +597,48 @@ TEST_F(Designer, TextModulesOpenAsTabsAndAModifiedTabCanRefuseToClose) {
   EXPECT_EQ(Messages.size(), 1u);
 }
 
+TEST_F(Designer, ACodeEditorTabFollowsItsComponentThroughUndoAndRedo) {
+  OpenShop();
+  auto* Status = Window->findChild<QLabel*>("StatusText");
+  ASSERT_NE(Status, nullptr);
+  // A tab on the query's SQL, then a change elsewhere undone: the query is
+  // made anew from the design's text, and the tab saves into the new one.
+  Window->Select({C("CustomerQuery")});
+  ASSERT_TRUE(Window->EditProperty("SQL", true));
+  const std::string Module = "DataModule1.CustomerQuery.SQL";
+  QPlainTextEdit* Editor = Window->ModuleEditor(Module);
+  ASSERT_NE(Editor, nullptr);
+  Window->Select({C("ShopDatabase")});
+  ASSERT_TRUE(Window->MoveSelection({8, 8}));
+  ASSERT_TRUE(Window->Undo());
+  EXPECT_EQ(C("ShopDatabase")->DesignLeft(), 24);
+  ASSERT_EQ(Window->ModuleEditor(Module), Editor);
+  Editor->moveCursor(QTextCursor::End);
+  QTest::keyClicks(Editor, "where id > 1");
+  EXPECT_TRUE(Window->SaveModuleTab(Window->ModuleTab(Module)));
+  EXPECT_TRUE(Messages.empty()) << Messages.front();
+  EXPECT_EQ(Prop(C("CustomerQuery"), "SQL"), "select id, name, city from customer\nwhere id > 1");
+  // The save undone: the same tab, still tied, saves again.
+  ASSERT_TRUE(Window->Undo());
+  EXPECT_EQ(Prop(C("CustomerQuery"), "SQL"), "select id, name, city from customer");
+  EXPECT_TRUE(Window->SaveModuleTab(Window->ModuleTab(Module)));
+  EXPECT_EQ(Prop(C("CustomerQuery"), "SQL"), "select id, name, city from customer\nwhere id > 1");
+  // A tab whose component the undo takes away is closed, and the status
+  // bar says so.
+  Classes::TComponent* Made = Window->PlaceComponent(Classes::GetClass("TOVQuery"), {300, 200});
+  ASSERT_NE(Made, nullptr);
+  ASSERT_TRUE(Window->EditProperty("SQL", true));
+  const std::string Placed = "DataModule1.OVQuery1.SQL";
+  ASSERT_NE(Window->ModuleEditor(Placed), nullptr);
+  QTest::keyClicks(Window->ModuleEditor(Placed), "select 1");
+  ASSERT_TRUE(Window->Undo());
+  EXPECT_EQ(Window->ModuleTab(Placed), -1);
+  EXPECT_EQ(Status->text().toStdString(),
+            "Undone: Place OVQuery1; closed " + Placed + " (the component no longer exists)");
+  EXPECT_NE(Window->ModuleTab(Module), -1);
+  EXPECT_TRUE(Messages.empty()) << Messages.front();
+}
+
 TEST_F(Designer, AFileThatDoesNotLoadLeavesTheWindowAsItWas) {
   const std::string File = OpenShop();
   Classes::TComponent* Root = Window->Root();

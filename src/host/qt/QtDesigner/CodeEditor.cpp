@@ -4,6 +4,7 @@
 // closing asks the module, which asks the person about unsaved changes.
 #include "host/qt/QtDesigner.hpp"
 
+#include "designide/StFilSys.hpp"
 #include "designide/ToolsAPI.hpp"
 
 #include <QFontDatabase>
@@ -124,6 +125,25 @@ void TDesignerWindow::SyncModuleTabs() {
     }
     UpdateModuleTab(*T);
   }
+}
+
+std::string TDesignerWindow::RetieModuleTabs() {
+  if (!StFilSys::StringsFileSystem || !Root())
+    return {};
+  std::string Closed;
+  for (const std::string& Ident : StFilSys::StringsFileSystem->Retie(Root())) {
+    const int Index = ModuleTab(Ident);
+    TModuleTab* T = Index < 0 ? nullptr : TabAt(Index);
+    if (!T)
+      continue;
+    // Its text has nowhere to go; the tab goes with the module
+    // (SyncModuleTabs).
+    const System::TInterfaceRef<ToolsAPI::IOTAModule> Module = T->Module;
+    Module->CloseModule(true);
+    Closed += (Closed.empty() ? "" : ", ") + Ident;
+  }
+  return Closed.empty() ? std::string()
+                        : "; closed " + Closed + " (the component no longer exists)";
 }
 
 bool TDesignerWindow::SaveModuleTab(int Index) {

@@ -775,7 +775,8 @@ bool TDesignerWindow::Undo() {
   if (!FDocument)
     return false;
   return Step([&] {
-    FStatus->setText(Q("Undone: " + FDocument->Undo()));
+    const std::string Name = FDocument->Undo();
+    FStatus->setText(Q("Undone: " + Name + RetieModuleTabs()));
     FModified = true;
   });
 }
@@ -784,7 +785,8 @@ bool TDesignerWindow::Redo() {
   if (!FDocument)
     return false;
   return Step([&] {
-    FStatus->setText(Q("Redone: " + FDocument->Redo()));
+    const std::string Name = FDocument->Redo();
+    FStatus->setText(Q("Redone: " + Name + RetieModuleTabs()));
     FModified = true;
   });
 }
