@@ -26,6 +26,9 @@
 namespace DB {
 class TDataSet;
 }
+namespace OVDriver {
+struct TIndexColumn;
+}
 namespace OVEngine {
 class TOVDatabase;
 class TOVUpdateSQL;
@@ -87,6 +90,10 @@ void GenerateRefreshSQL(const TStatementInputs& Inputs, Classes::TStrings& Buffe
 void GenerateModifySQL(const TStatementInputs& Inputs, Classes::TStrings& Buffer);
 void GenerateInsertSQL(const TStatementInputs& Inputs, Classes::TStrings& Buffer);
 void GenerateDeleteSQL(const TStatementInputs& Inputs, Classes::TStrings& Buffer);
+// All four from the same inputs, the field info read once for them.
+void GenerateStatements(const TStatementInputs& Inputs, Classes::TStrings& Refresh,
+                        Classes::TStrings& Modify, Classes::TStrings& Insert,
+                        Classes::TStrings& Delete);
 
 // The table text as "Get Table Fields" hands it to the catalog: scanning from
 // the first character, every double or single quote at the scan position is
@@ -112,6 +119,9 @@ struct TTableKeys {
 };
 // Rows whose INDEX_TYPE is null are passed over.
 TTableKeys ReadTableKeys(DB::TDataSet& IndexInfo);
+// The same read off a table description's index rows (a row without a
+// column, an expression, is passed over).
+TTableKeys ReadTableKeys(const std::vector<OVDriver::TIndexColumn>& Rows);
 
 // The editor dialog. It works on copies of the four statements and writes
 // them back into the update object only when it is closed with OK.

@@ -17,6 +17,7 @@
 #include <iostream>
 #include <optional>
 #include <set>
+#include <sstream>
 #include <unistd.h>
 
 namespace HostCommands {
@@ -207,6 +208,75 @@ void ClearProgress() {
     std::cerr << "\r\033[K" << std::flush;
 }
 
+// The answer of --all-tables, written table by table: as text (each table's
+// statements under "-- table NAME", or with a file, the line naming it) or as
+// one JSON document {"tables": [...], "skipped": [...]} whose tables are
+// written as they come; the skipped ones are told on stderr at once and
+// listed at the end.
+class TBatchOutput {
+public:
+  TBatchOutput(std::ostream& Out, bool Json) : FOut(Out), FJson(Json) {}
+
+  // File: the table's file with --out ("" when it gets none), else null.
+  void Add(const TResult& R, const OVEngine::TOVVerifyResult* V, const std::string* File) {
+    if (!R.Skipped.empty()) {
+      std::cerr << fmt::format("updatesql: skipped {}: {}\n", R.Table, R.Skipped);
+      if (FJson)
+        FSkipped.push_back({{"table", R.Table}, {"reason", R.Skipped}});
+      ++FSkippedCount;
+      return;
+    }
+    if (FJson) {
+      ordered_json J = ResultJson(R);
+      if (V)
+        J["verify"] = VerifyJson(*V);
+      if (File && !File->empty())
+        J["file"] = *File;
+      // The document is the one PrintJson writes, its tables two levels in.
+      FOut << (FTables == 0 ? "{\n  \"tables\": [\n    " : ",\n    ") << Indented(J, 4);
+    } else if (File) {
+      if (!File->empty())
+        FOut << fmt::format("{} -> {}{}\n", R.Table, *File,
+                            V ? " (verify: " + VerifyText(*V) + ")" : "");
+      else
+        FOut << fmt::format("{}: no file (verify: {})\n", R.Table, VerifyText(*V));
+    } else {
+      FOut << (FTables == 0 ? "-- table " : "\n-- table ") << R.Table << '\n' << ResultText(R);
+      if (V)
+        FOut << "-- verify: " << VerifyText(*V) << '\n';
+    }
+    ++FTables;
+  }
+
+  void Finish() {
+    if (!FJson)
+      return;
+    FOut << (FTables == 0 ? "{\n  \"tables\": [],\n  \"skipped\": " : "\n  ],\n  \"skipped\": ")
+         << Indented(FSkipped, 2) << "\n}\n";
+  }
+
+  size_t SkippedCount() const { return FSkippedCount; }
+
+private:
+  // J as PrintJson writes it, each line after the first Depth blanks in.
+  static std::string Indented(const ordered_json& J, size_t Depth) {
+    const std::string Text = J.dump(2, ' ', false, ordered_json::error_handler_t::replace);
+    std::string Result;
+    Result.reserve(Text.size() + Text.size() / 8);
+    for (const char C : Text) {
+      Result += C;
+      if (C == '\n')
+        Result.append(Depth, ' ');
+    }
+    return Result;
+  }
+
+  std::ostream& FOut;
+  bool FJson;
+  size_t FTables = 0, FSkippedCount = 0;
+  ordered_json FSkipped = ordered_json::array();
+};
+
 void UpdateSQL(THost& Host, const TUpdateSQLOptions& Options, std::ostream& Out) {
   if (Options.Connect.empty())
     throw SysUtils::Exception("updatesql needs the database: --connect URI");
@@ -253,6 +323,16 @@ void UpdateSQL(THost& Host, const TUpdateSQLOptions& Options, std::ostream& Out)
   UpdateSQLTool::TRequest AllOptions;
   AllOptions.Quote = Options.Quote;
   AllOptions.Returning = Options.Returning;
+  if (Options.OutDir.empty() && !Options.Verify) {
+    // Nothing to check or write to files: each table is printed as soon as
+    // it is made, and nothing is kept.
+    TBatchOutput Printer(Out, Json);
+    Bench.GenerateEach(
+        AllOptions, [&](TResult&& R) { Printer.Add(R, nullptr, nullptr); }, ProgressLine(""));
+    ClearProgress();
+    Printer.Finish();
+    return;
+  }
   const auto Results = Bench.GenerateAll(AllOptions, ProgressLine(""));
   ClearProgress();
   std::vector<OVEngine::TOVVerifyResult> Verified;
@@ -263,49 +343,30 @@ void UpdateSQL(THost& Host, const TUpdateSQLOptions& Options, std::ostream& Out)
 
   // Every statement is made (and verified) before anything is written, so
   // that a failure half-way leaves no files behind; a table whose statements
-  // do not run gets no file.
-  ordered_json Tables = ordered_json::array(), Skipped = ordered_json::array();
-  std::string Text;
+  // do not run gets no file. With --out the answer is printed once the
+  // files are there.
+  std::ostringstream Held;
+  TBatchOutput Printer(Options.OutDir.empty() ? Out : Held, Json);
   std::set<std::string> Taken;
   std::vector<std::pair<std::string, std::string>> Files;
   std::vector<std::string> Failed;
   size_t Checked = 0;
   for (size_t I = 0; I < Results.size(); ++I) {
     const TResult& R = Results[I];
-    if (!R.Skipped.empty()) {
-      Skipped.push_back({{"table", R.Table}, {"reason", R.Skipped}});
-      std::cerr << fmt::format("updatesql: skipped {}: {}\n", R.Table, R.Skipped);
-      continue;
-    }
-    ordered_json J = ResultJson(R);
     const OVEngine::TOVVerifyResult* V = Verified.empty() ? nullptr : &Verified[I];
-    if (V) {
+    if (R.Skipped.empty() && V) {
       ++Checked;
-      J["verify"] = VerifyJson(*V);
       if (!V->Error.empty())
         Failed.push_back(R.Table);
     }
-    const bool Runs = !V || V->Error.empty();
-    if (!Options.OutDir.empty()) {
-      if (Runs) {
-        const std::string Path =
-            (std::filesystem::path(Options.OutDir) /
-             TableFileName(R.Ref.Display.empty() ? R.Table : R.Ref.Display, Taken))
-                .string();
-        Files.emplace_back(Path, ResultText(R));
-        J["file"] = Path;
-        if (!Json)
-          Text += fmt::format("{} -> {}{}\n", R.Table, Path,
-                              V ? " (verify: " + VerifyText(*V) + ")" : "");
-      } else if (!Json) {
-        Text += fmt::format("{}: no file (verify: {})\n", R.Table, VerifyText(*V));
-      }
-    } else if (!Json) {
-      Text += fmt::format("{}-- table {}\n{}", Tables.empty() ? "" : "\n", R.Table, ResultText(R));
-      if (V)
-        Text += "-- verify: " + VerifyText(*V) + "\n";
+    std::string Path;
+    if (R.Skipped.empty() && !Options.OutDir.empty() && (!V || V->Error.empty())) {
+      Path = (std::filesystem::path(Options.OutDir) /
+              TableFileName(R.Ref.Display.empty() ? R.Table : R.Ref.Display, Taken))
+                 .string();
+      Files.emplace_back(Path, ResultText(R));
     }
-    Tables.push_back(std::move(J));
+    Printer.Add(R, V, Options.OutDir.empty() ? nullptr : &Path);
   }
   if (!Options.OutDir.empty()) {
     std::error_code Error;
@@ -323,13 +384,12 @@ void UpdateSQL(THost& Host, const TUpdateSQLOptions& Options, std::ostream& Out)
       throw;
     }
   }
-  if (Json) {
-    PrintJson(Out, {{"tables", Tables}, {"skipped", Skipped}});
-  } else {
-    Out << Text;
-    if (!Options.OutDir.empty())
+  Printer.Finish();
+  if (!Options.OutDir.empty()) {
+    Out << Held.str();
+    if (!Json)
       Out << fmt::format("{} tables written to {}, {} skipped{}\n", Files.size(), Options.OutDir,
-                         Skipped.size(),
+                         Printer.SkippedCount(),
                          Failed.empty() ? "" : fmt::format(", {} failed", Failed.size()));
   }
   ThrowIfFailed(Failed, Checked);

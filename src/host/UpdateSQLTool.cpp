@@ -193,16 +193,21 @@ TResult PlanTable(Forms::TCustomForm* Form, TPlannedUI& UI, const TRequest& Requ
   return Result;
 }
 
-// The statements as the SQL page shows them, each chosen in turn.
+// The statements as the SQL page shows them: the one shown first, then each
+// of the others chosen in turn (the choice stays where it ends, as a person
+// would leave it).
 void ReadSQLPage(Forms::TCustomForm* Form, TResult& Result) {
   auto* Types = Control<ExtCtrls::TRadioGroup>(Form, "rgrStatementType");
   auto* Text = Control<StdCtrls::TMemo>(Form, "meSQLText");
   UserInput::ShowPage(Control<ComCtrls::TTabSheet>(Form, "tsSQL"));
-  for (int I = 0; I < 4; ++I) {
-    UserInput::ChooseItem(Types, I);
-    Result.Statements[static_cast<size_t>(I)] = StatementText(Text->GetLines());
-  }
-  UserInput::ChooseItem(Types, 0);
+  const int Shown = Types->GetItemIndex();
+  if (Shown >= 0 && Shown < 4)
+    Result.Statements[static_cast<size_t>(Shown)] = StatementText(Text->GetLines());
+  for (int I = 0; I < 4; ++I)
+    if (I != Shown) {
+      UserInput::ChooseItem(Types, I);
+      Result.Statements[static_cast<size_t>(I)] = StatementText(Text->GetLines());
+    }
   UserInput::ShowPage(Control<ComCtrls::TTabSheet>(Form, "tsOptions"));
 }
 
@@ -274,6 +279,13 @@ void TWorkbench::CheckReturning() {
 
 std::vector<TResult> TWorkbench::GenerateAll(const TRequest& Options, const TProgress& Progress) {
   std::vector<TResult> Results;
+  GenerateEach(
+      Options, [&](TResult&& Result) { Results.push_back(std::move(Result)); }, Progress);
+  return Results;
+}
+
+void TWorkbench::GenerateEach(const TRequest& Options, const TSink& Sink,
+                              const TProgress& Progress) {
   if (Options.Returning)
     CheckReturning();
   FDatabase->BeginCatalogBatch();
@@ -289,7 +301,6 @@ std::vector<TResult> TWorkbench::GenerateAll(const TRequest& Options, const TPro
                             OVDriver::WriteTableName(FDatabase->Connection(), Tables[0], false));
       TPlannedUI UI;
       UI.Plan = [&](Forms::TCustomForm* Form) {
-        Results.reserve(Tables.size());
         for (int I = 0; I < Count; ++I) {
           const OVDriver::TTableRef& Table = Tables[static_cast<size_t>(I)];
           if (Progress)
@@ -304,7 +315,7 @@ std::vector<TResult> TWorkbench::GenerateAll(const TRequest& Options, const TPro
           }
           Result.Ref = Table;
           Result.Query = "select * from " + Result.Table;
-          Results.push_back(std::move(Result));
+          Sink(std::move(Result));
         }
         UserInput::Click(Control<StdCtrls::TButton>(Form, "btCancel"));
         Form->CloseModalIfRequested();
@@ -317,7 +328,6 @@ std::vector<TResult> TWorkbench::GenerateAll(const TRequest& Options, const TPro
     throw;
   }
   FDatabase->EndCatalogBatch();
-  return Results;
 }
 
 std::vector<OVEngine::TOVVerifyResult> TWorkbench::Verify(const std::vector<TResult>& Results,

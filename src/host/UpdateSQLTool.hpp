@@ -93,6 +93,10 @@ public:
   // its number (from 1), the count and its display name.
   using TProgress = std::function<void(int Index, int Count, const std::string& Table)>;
   std::vector<TResult> GenerateAll(const TRequest& Options, const TProgress& Progress = {});
+  // The same, each table's result handed to Sink as soon as it is made
+  // (nothing kept), so that a caller can write it out as the batch goes.
+  using TSink = std::function<void(TResult&& Result)>;
+  void GenerateEach(const TRequest& Options, const TSink& Sink, const TProgress& Progress = {});
 
   // Whether each result's statements run on the server (see
   // OVEngine::VerifyUpdateStatements); one answer per result, an empty one

@@ -184,3 +184,33 @@ TEST(UpdateSQLGenerator, WhatTheCatalogueSaysShapesTheStatements) {
   EXPECT_EQ(QuoteParam(Plain, "OLD_first name"), "OLD_first name");
   EXPECT_EQ(QuoteName(Plain, "user"), "user");
 }
+
+TEST(UpdateSQLGenerator, TheFourAtOnceAreTheFourOneByOne) {
+  TStringList Info;
+  Info.Add("CUST_ID=CUSTOMER.ID");
+  Info.Add("TOTAL=CUSTOMER.SUM");
+  TStatementInputs In;
+  In.TableText = "CUSTOMER";
+  In.UpdateFields = {"ID", "NAME", "SUM", "STAMP"};
+  In.KeyFields = {"ID", "NAME"};
+  In.FieldInfo = &Info;
+  In.ComputedFields = {"SUM"};
+  In.NullableKeyFields = {"NAME"};
+  In.NullSafeEquals = " is not distinct from ";
+  In.ReturningFields = {"SUM", "STAMP"};
+  In.WriteName = [](const std::string& Name) { return "\"" + Name + "\""; };
+  const TGenerated One = GenerateAll(In);
+  TStringList R, M, I, D;
+  R.Add("old");
+  D.Add("old");
+  GenerateStatements(In, R, M, I, D);
+  EXPECT_EQ(R.ToVector(), One.Refresh);
+  EXPECT_EQ(M.ToVector(), One.Modify);
+  EXPECT_EQ(I.ToVector(), One.Insert);
+  EXPECT_EQ(D.ToVector(), One.Delete);
+  EXPECT_EQ(M.ToVector(),
+            (Lines{"update \"CUSTOMER\"", "set", "  \"ID\" = :CUST_ID,", "  \"NAME\" = :NAME,",
+                   "  \"STAMP\" = :STAMP", "where", "  \"ID\" = :OLD_CUST_ID and",
+                   "  \"NAME\" is not distinct from :OLD_NAME",
+                   "returning \"SUM\" as \"TOTAL\", \"STAMP\""}));
+}

@@ -169,6 +169,32 @@ TEST_F(UpdateSQLCommand, AllTablesReportsKeylessTablesAndWritesOneFileEach) {
   EXPECT_EQ(ReadFile(Out + "/customer.sql").rfind("-- refresh\nselect id, name, city\n", 0), 0u);
 }
 
+// Without --out and --verify the answer is written table by table as the
+// batch goes; it is still the one document (or text) a whole batch gives.
+TEST_F(UpdateSQLCommand, AllTablesWrittenAsTheyComeIsOneDocument) {
+  const std::string Db = MakeDatabase(Schema);
+  auto R = Designer({"--json", "updatesql", "--connect", "sqlite:" + Db, "--all-tables"});
+  ASSERT_EQ(R.ExitCode, 0) << R.Err;
+  const json J = json::parse(R.Out);
+  EXPECT_EQ(R.Out, nlohmann::ordered_json::parse(R.Out).dump(2) + "\n");
+  ASSERT_EQ(J["tables"].size(), 4u);
+  EXPECT_EQ(J["tables"][0]["table"], "customer");
+  EXPECT_EQ(J["skipped"].size(), 1u);
+  EXPECT_EQ(R.Err, "updatesql: skipped keyless: it has neither a primary key nor a unique index\n");
+
+  int N = 0;
+  for (const std::string& Script : {std::string("create table k (x text); drop table k;"),
+                                    std::string("create table k (x text);")}) {
+    const std::string Other = MakeDatabase(Script, "other" + std::to_string(++N) + ".db");
+    R = Designer({"--json", "updatesql", "--connect", "sqlite:" + Other, "--all-tables"});
+    ASSERT_EQ(R.ExitCode, 0) << R.Err;
+    const json Empty = json::parse(R.Out);
+    EXPECT_EQ(R.Out, nlohmann::ordered_json::parse(R.Out).dump(2) + "\n");
+    EXPECT_EQ(Empty["tables"], json::array());
+    EXPECT_EQ(Empty["skipped"].size(), Script.find("drop") == std::string::npos ? 1u : 0u);
+  }
+}
+
 TEST_F(UpdateSQLCommand, AllTablesSkipsViewsAndKeepsNamesNobodyWouldChoose) {
   const std::string Long(300, 'l');
   const std::string Db =

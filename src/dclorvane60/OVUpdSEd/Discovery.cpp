@@ -57,6 +57,29 @@ TTableKeys ReadTableKeys(DB::TDataSet& IndexInfo) {
   return Keys;
 }
 
+TTableKeys ReadTableKeys(const std::vector<OVDriver::TIndexColumn>& Rows) {
+  TTableKeys Keys;
+  std::string FirstUnique;
+  for (const OVDriver::TIndexColumn& Row : Rows) {
+    // An expression's row has no index type in the schema call's answer.
+    if (Row.ColumnName.empty())
+      continue;
+    if (Row.IndexType & OVEngine::itPrimary) {
+      std::string Column = Trim(Row.ColumnName);
+      if (!Column.empty())
+        Keys.PrimaryKey.push_back(std::move(Column));
+    }
+    if (Row.IndexType & OVEngine::itUnique) {
+      const std::string Index = Trim(Row.IndexName);
+      if (FirstUnique.empty())
+        FirstUnique = Index;
+      if (FirstUnique == Index)
+        Keys.UniqueKey.push_back(Trim(Row.ColumnName));
+    }
+  }
+  return Keys;
+}
+
 void TOVUpdateSQLEditForm::LoadDefaultOptions() {
   TOVDataSet* DataSet = FUpdateSQL ? FUpdateSQL->GetDataSet() : nullptr;
   auto* Query = dynamic_cast<OVEngine::TOVQuery*>(DataSet);
@@ -165,12 +188,24 @@ void TOVUpdateSQLEditForm::btSelectPrimKeysClick(System::TObject*) {
                TMsgDlgType::mtError, {TMsgDlgBtn::mbOK}, 0);
     return;
   }
-  ForgetTableDescription();
-  std::unique_ptr<DB::TDataSet> IndexInfo(
-      Database->GetSchemaInfo(OVEngine::TOVSchemaType::siIndexes, cbTableName->GetText()));
-  if (!IndexInfo)
-    return;
-  const TTableKeys Keys = ReadTableKeys(*IndexInfo);
+  // Within a catalogue batch the catalogue stands still: the table's
+  // description holds the index rows the schema call would give.
+  const bool Batch = Database->InCatalogBatch();
+  if (!Batch)
+    ForgetTableDescription();
+  const std::string Text = cbTableName->GetText();
+  const OVEngine::TOVTableInfo* Table =
+      Batch && Text == SysUtils::Trim(Text) ? TableDescription() : nullptr;
+  TTableKeys Keys;
+  if (Table) {
+    Keys = ReadTableKeys(Table->Indexes);
+  } else {
+    std::unique_ptr<DB::TDataSet> IndexInfo(
+        Database->GetSchemaInfo(OVEngine::TOVSchemaType::siIndexes, Text));
+    if (!IndexInfo)
+      return;
+    Keys = ReadTableKeys(*IndexInfo);
+  }
   TStringList Chosen;
   for (const std::string& Column : Keys.Chosen())
     Chosen.Add(Column);

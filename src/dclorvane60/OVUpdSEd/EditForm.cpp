@@ -9,6 +9,8 @@
 
 #include <algorithm>
 #include <map>
+#include <memory>
+#include <unordered_map>
 
 namespace OVUpdSEd {
 
@@ -240,8 +242,20 @@ TStatementInputs TOVUpdateSQLEditForm::Inputs() {
                        [&](const auto& C) { return C.Name == F; }))
         F = It->second;
   const bool Quote = In.QuoteFields;
-  In.WriteName = [Database, Quote](const std::string& Name) {
-    return Database->WriteName(Name, Quote);
+  // A name is written the same way in each of the four statements: asked
+  // once.
+  auto Written = std::make_shared<std::unordered_map<std::string, std::string>>();
+  In.WriteName = [Database, Quote, Written](const std::string& Name) {
+    const auto [It, New] = Written->try_emplace(Name);
+    if (New) {
+      try {
+        It->second = Database->WriteName(Name, Quote);
+      } catch (...) {
+        Written->erase(It);
+        throw;
+      }
+    }
+    return It->second;
   };
   In.WrittenTable = Database->WriteTableName(*Table, Quote);
   In.NullSafeEquals = Database->NullSafeEquals();
@@ -290,10 +304,8 @@ void TOVUpdateSQLEditForm::GenerateDeleteSQL() {
 
 void TOVUpdateSQLEditForm::GenerateSQLClick(System::TObject*) {
   if (lbKeyFields->SelCount() > 0 && lbUpdateFields->SelCount() > 0) {
-    GenerateModifySQL();
-    GenerateInsertSQL();
-    GenerateDeleteSQL();
-    GenerateRefreshSQL();
+    // The four statements are made from the same inputs, gathered once.
+    OVUpdSEd::GenerateStatements(Inputs(), *FRefreshSQL, *FModifySQL, *FInsertSQL, *FDeleteSQL);
     StatementTypeClick(this);
     return;
   }

@@ -5,11 +5,11 @@
 
 #include <string_view>
 #include <unordered_map>
+#include <vector>
 
 namespace OVUpdSEd {
 
 using Classes::TStrings;
-using SysUtils::Format;
 
 std::string QuoteName(const TStatementInputs& Inputs, const std::string& Name) {
   if (Inputs.WriteName)
@@ -120,96 +120,131 @@ std::string ReturningClause(const TStatementInputs& Inputs, const TAliases& Alia
   return Fields;
 }
 
-// Appends a list line after Keyword's entry, first ending the buffer's last
-// entry with Separator unless that entry is the keyword itself.
-void AppendListLine(TStrings& Buffer, const char* Keyword, const char* Separator,
-                    const std::string& Line) {
-  const int Last = Buffer.Count() - 1;
-  if (Last >= 0 && Buffer.Get(Last) != Keyword)
-    Buffer.Put(Last, Buffer.Get(Last) + Separator);
-  Buffer.Add(Line);
+// The lines of a statement, gathered before they go into its buffer in one
+// update.
+using TLines = std::vector<std::string>;
+
+// Appends a list line after Keyword's entry, first ending the last line with
+// Separator unless that line is the keyword itself.
+void AppendListLine(TLines& Lines, std::string_view Keyword, std::string_view Separator,
+                    std::string Line) {
+  if (!Lines.empty() && Lines.back() != Keyword)
+    Lines.back() += Separator;
+  Lines.push_back(std::move(Line));
 }
 
-void AppendKeyConditions(const TStatementInputs& Inputs, const TAliases& Aliases,
-                         TStrings& Buffer) {
+void AppendKeyConditions(const TStatementInputs& Inputs, const TAliases& Aliases, TLines& Lines) {
   for (const std::string& F : Inputs.KeyFields) {
     // A key column that may be null matches its row only through a
     // comparison that finds null equal to null.
-    const std::string Equals =
-        Inputs.NullableKeyFields.count(F) ? Inputs.NullSafeEquals : std::string(" = ");
-    AppendListLine(Buffer, "where", " and",
-                   Format("%s%s%s:%s", "  ", QuoteName(Inputs, F), Equals,
-                          QuoteParam(Inputs, "OLD_" + Aliases.Of(F))));
+    const std::string_view Equals = Inputs.NullableKeyFields.count(F)
+                                        ? std::string_view(Inputs.NullSafeEquals)
+                                        : std::string_view(" = ");
+    std::string Line = "  " + QuoteName(Inputs, F);
+    Line += Equals;
+    Line += ':';
+    Line += QuoteParam(Inputs, "OLD_" + Aliases.Of(F));
+    AppendListLine(Lines, "where", " and", std::move(Line));
   }
 }
 
-} // namespace
-
-void GenerateRefreshSQL(const TStatementInputs& Inputs, TStrings& Buffer) {
-  const TAliases Aliases(Inputs);
+// Replaces the whole content of Buffer with Lines.
+void Fill(TStrings& Buffer, const TLines& Lines) {
   const Classes::TStringsUpdate Updating(&Buffer);
   Buffer.Clear();
-  std::string Fields;
+  for (const std::string& Line : Lines)
+    Buffer.Add(Line);
+}
+
+void MakeRefresh(const TStatementInputs& Inputs, const TAliases& Aliases, TStrings& Buffer) {
+  std::string Fields = "select ";
+  bool First = true;
   for (const std::string& F : Inputs.UpdateFields) {
-    if (!Fields.empty())
+    if (!First)
       Fields += ", ";
+    First = false;
     Fields += QuoteName(Inputs, F);
     const std::string& A = Aliases.Of(F);
     if (A != F)
       Fields += " as " + QuoteName(Inputs, A);
   }
-  Buffer.Add("select " + Fields + "\r\n" + "from " + TableName(Inputs));
-  Buffer.Add("where");
-  AppendKeyConditions(Inputs, Aliases, Buffer);
+  Fields += "\r\nfrom ";
+  Fields += TableName(Inputs);
+  TLines Lines{std::move(Fields), "where"};
+  AppendKeyConditions(Inputs, Aliases, Lines);
+  Fill(Buffer, Lines);
 }
 
-void GenerateModifySQL(const TStatementInputs& Inputs, TStrings& Buffer) {
-  const TAliases Aliases(Inputs);
-  const Classes::TStringsUpdate Updating(&Buffer);
-  Buffer.Clear();
-  Buffer.Add("update " + TableName(Inputs));
-  Buffer.Add("set");
+void MakeModify(const TStatementInputs& Inputs, const TAliases& Aliases, TStrings& Buffer) {
+  TLines Lines{"update " + TableName(Inputs), "set"};
   for (const std::string& F : Inputs.UpdateFields)
-    if (!Computed(Inputs, F))
-      AppendListLine(
-          Buffer, "set", ",",
-          Format("%s%s = :%s", "  ", QuoteName(Inputs, F), QuoteParam(Inputs, Aliases.Of(F))));
-  Buffer.Add("where");
-  AppendKeyConditions(Inputs, Aliases, Buffer);
-  if (const std::string Returning = ReturningClause(Inputs, Aliases); !Returning.empty())
-    Buffer.Add(Returning);
+    if (!Computed(Inputs, F)) {
+      std::string Line = "  " + QuoteName(Inputs, F);
+      Line += " = :";
+      Line += QuoteParam(Inputs, Aliases.Of(F));
+      AppendListLine(Lines, "set", ",", std::move(Line));
+    }
+  Lines.emplace_back("where");
+  AppendKeyConditions(Inputs, Aliases, Lines);
+  if (std::string Returning = ReturningClause(Inputs, Aliases); !Returning.empty())
+    Lines.push_back(std::move(Returning));
+  Fill(Buffer, Lines);
 }
 
-void GenerateInsertSQL(const TStatementInputs& Inputs, TStrings& Buffer) {
-  const TAliases Aliases(Inputs);
-  const Classes::TStringsUpdate Updating(&Buffer);
-  Buffer.Clear();
-  std::string Columns, Params;
-  Buffer.Add("insert into " + TableName(Inputs));
+void MakeInsert(const TStatementInputs& Inputs, const TAliases& Aliases, TStrings& Buffer) {
+  std::string Columns = "  (", Params = "  (";
+  bool First = true;
   for (const std::string& F : Inputs.UpdateFields) {
     if (Computed(Inputs, F))
       continue;
-    if (!Columns.empty())
+    if (!First) {
       Columns += ", ";
-    Columns += QuoteName(Inputs, F);
-    if (!Params.empty())
       Params += ", ";
-    Params += ":" + QuoteParam(Inputs, Aliases.Of(F));
+    }
+    First = false;
+    Columns += QuoteName(Inputs, F);
+    Params += ':';
+    Params += QuoteParam(Inputs, Aliases.Of(F));
   }
-  Buffer.Add("  (" + Columns + ")");
-  Buffer.Add("values");
-  Buffer.Add("  (" + Params + ")");
-  if (const std::string Returning = ReturningClause(Inputs, Aliases); !Returning.empty())
-    Buffer.Add(Returning);
+  Columns += ')';
+  Params += ')';
+  TLines Lines{"insert into " + TableName(Inputs), std::move(Columns), "values", std::move(Params)};
+  if (std::string Returning = ReturningClause(Inputs, Aliases); !Returning.empty())
+    Lines.push_back(std::move(Returning));
+  Fill(Buffer, Lines);
+}
+
+void MakeDelete(const TStatementInputs& Inputs, const TAliases& Aliases, TStrings& Buffer) {
+  TLines Lines{"delete from " + TableName(Inputs), "where"};
+  AppendKeyConditions(Inputs, Aliases, Lines);
+  Fill(Buffer, Lines);
+}
+
+} // namespace
+
+void GenerateRefreshSQL(const TStatementInputs& Inputs, TStrings& Buffer) {
+  MakeRefresh(Inputs, TAliases(Inputs), Buffer);
+}
+
+void GenerateModifySQL(const TStatementInputs& Inputs, TStrings& Buffer) {
+  MakeModify(Inputs, TAliases(Inputs), Buffer);
+}
+
+void GenerateInsertSQL(const TStatementInputs& Inputs, TStrings& Buffer) {
+  MakeInsert(Inputs, TAliases(Inputs), Buffer);
 }
 
 void GenerateDeleteSQL(const TStatementInputs& Inputs, TStrings& Buffer) {
+  MakeDelete(Inputs, TAliases(Inputs), Buffer);
+}
+
+void GenerateStatements(const TStatementInputs& Inputs, TStrings& Refresh, TStrings& Modify,
+                        TStrings& Insert, TStrings& Delete) {
   const TAliases Aliases(Inputs);
-  const Classes::TStringsUpdate Updating(&Buffer);
-  Buffer.Clear();
-  Buffer.Add("delete from " + TableName(Inputs));
-  Buffer.Add("where");
-  AppendKeyConditions(Inputs, Aliases, Buffer);
+  MakeModify(Inputs, Aliases, Modify);
+  MakeInsert(Inputs, Aliases, Insert);
+  MakeDelete(Inputs, Aliases, Delete);
+  MakeRefresh(Inputs, Aliases, Refresh);
 }
 
 } // namespace OVUpdSEd
