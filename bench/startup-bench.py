@@ -181,6 +181,12 @@ def main():
                 ["updatesql", "--connect", "sqlite:" + db, "--all-tables", "--out", out_dir],
                 [ov, "updatesql", "--connect", "sqlite:" + db, "--all-tables"],
                 "no --out"),
+            # The same 2,000 files written the same way by the floor
+            # (temporaries, one syncfs, renames, one folder sync): what the
+            # file system itself costs here.
+            Job("--out DIR against the floor's --out, SQLite",
+                ["updatesql", "--connect", "sqlite:" + db, "--all-tables", "--out", out_dir],
+                [floor_sqlite, "--out", out_dir, db], "floor --out"),
         ]
         for n in DESIGN_SIZES:
             jobs.append(Job(f"open, {n:,} components", ["open", designs[n]], ["/bin/true"],

@@ -165,18 +165,35 @@ ordered_json DocumentJson(const DesignDocument::TDesignDocument& Doc) {
   const Classes::TComponent* Root = Doc.Root();
   ordered_json Components = ordered_json::array();
   AddComponents(Root, Components);
-  return {{"file", Doc.FileName()},
-          {"root", {{"name", Root->GetName()}, {"class", Root->ClassName()}}},
-          {"components", Components}};
+  ordered_json J{{"file", Doc.FileName()},
+                 {"root", {{"name", Root->GetName()}, {"class", Root->ClassName()}}}};
+  J["components"] = std::move(Components);
+  return J;
 }
 
-void PrintDocument(const ordered_json& J, std::ostream& Out) {
-  Out << J["file"].get<std::string>() << '\n';
-  Out << fmt::format("{}: {} (root)\n", J["root"]["name"].get<std::string>(),
-                     J["root"]["class"].get<std::string>());
-  for (const auto& C : J["components"])
-    Out << fmt::format("  {}: {} (owner {})\n", C["name"].get<std::string>(),
-                       C["class"].get<std::string>(), C["owner"].get<std::string>());
+// The components Owner owns, theirs after each, as DocumentJson lists them.
+void AddComponentLines(const Classes::TComponent* Owner, std::string& Text) {
+  for (int I = 0; I < Owner->ComponentCount(); ++I) {
+    const Classes::TComponent* C = Owner->Components(I);
+    Text += fmt::format("  {}: {} (owner {})\n", C->GetName(), C->ClassName(), Owner->GetName());
+    AddComponentLines(C, Text);
+  }
+}
+
+// What DocumentJson holds, as text.
+void PrintDocument(const DesignDocument::TDesignDocument& Doc, std::ostream& Out) {
+  const Classes::TComponent* Root = Doc.Root();
+  std::string Text = Doc.FileName() + '\n';
+  Text += fmt::format("{}: {} (root)\n", Root->GetName(), Root->ClassName());
+  AddComponentLines(Root, Text);
+  Out << Text;
+}
+
+size_t CountComponents(const Classes::TComponent* Owner) {
+  size_t N = 0;
+  for (int I = 0; I < Owner->ComponentCount(); ++I)
+    N += 1 + CountComponents(Owner->Components(I));
+  return N;
 }
 
 // The text of a published property; EPropertyError naming the class and the
@@ -341,11 +358,10 @@ void Settings(THost& Host, std::ostream& Out) {
 void Open(THost& Host, const std::string& FileName, std::ostream& Out) {
   Host.Package();
   const auto Doc = DesignDocument::TDesignDocument::Open(FileName);
-  const ordered_json J = DocumentJson(*Doc);
   if (Host.Options().Json)
-    PrintJson(Out, J);
+    PrintJson(Out, DocumentJson(*Doc));
   else
-    PrintDocument(J, Out);
+    PrintDocument(*Doc, Out);
 }
 
 void Save(THost& Host, const std::string& FileName, const std::string& OutFile, std::ostream& Out) {
@@ -353,13 +369,14 @@ void Save(THost& Host, const std::string& FileName, const std::string& OutFile, 
   const auto Doc = DesignDocument::TDesignDocument::Open(FileName, OutFile.empty());
   const std::string Target = OutFile.empty() ? FileName : OutFile;
   Doc->Save(Target);
-  ordered_json J = DocumentJson(*Doc);
-  J["savedTo"] = Target;
-  if (Host.Options().Json)
+  if (Host.Options().Json) {
+    ordered_json J = DocumentJson(*Doc);
+    J["savedTo"] = Target;
     PrintJson(Out, J);
-  else
+  } else {
     Out << fmt::format("Saved {} ({} components) to {}\n", Doc->Root()->GetName(),
-                       J["components"].size(), Target);
+                       CountComponents(Doc->Root()), Target);
+  }
 }
 
 void Dfm(THost& Host, const std::string& FileName, bool Check, std::ostream& Out) {
@@ -417,7 +434,7 @@ void Demo(THost& Host, const std::string& FormFile, const std::string& DatabaseF
   J["document"] = DocumentJson(*Doc);
   J["document"]["databases"] = Databases;
   if (!Json) {
-    PrintDocument(J["document"], Out);
+    PrintDocument(*Doc, Out);
     for (const auto& D : Databases)
       Out << fmt::format("  {} points at {}\n", D["name"].get<std::string>(),
                          D["remoteDatabase"].get<std::string>());

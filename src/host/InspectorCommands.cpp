@@ -79,27 +79,38 @@ ordered_json NodeJson(TSprig* S) {
   for (int I = 0; I < S->Count(); ++I)
     Children.push_back(NodeJson(S->Items(I)));
   const System::TClass ItemClass = S->ItemClass();
-  return {{"caption", S->Caption()},
-          {"kind", S->ClassName()},
-          {"name", S->Name()},
-          {"uniqueName", S->UniqueName()},
-          {"component", S->Item() ? ordered_json(S->Item()->GetName()) : ordered_json(nullptr)},
-          {"itemClass", ItemClass ? ordered_json(ItemClass->Name) : ordered_json(nullptr)},
-          {"problem", S->AnyProblems()},
-          {"transient", S->Transient()},
-          {"children", Children}};
+  ordered_json J{
+      {"caption", S->Caption()},
+      {"kind", S->ClassName()},
+      {"name", S->Name()},
+      {"uniqueName", S->UniqueName()},
+      {"component", S->Item() ? ordered_json(S->Item()->GetName()) : ordered_json(nullptr)},
+      {"itemClass", ItemClass ? ordered_json(ItemClass->Name) : ordered_json(nullptr)},
+      {"problem", S->AnyProblems()},
+      {"transient", S->Transient()}};
+  // Moved in: a subtree is not copied at every level above it.
+  J["children"] = std::move(Children);
+  return J;
 }
 
-void PrintNode(const ordered_json& J, int Level, std::ostream& Out) {
-  std::vector<std::string> Marks{J["kind"].get<std::string>()};
-  if (J["transient"].get<bool>())
-    Marks.push_back("transient");
-  if (J["problem"].get<bool>())
-    Marks.push_back("problem");
-  Out << std::string(static_cast<size_t>(Level) * 2, ' ') << (J["problem"].get<bool>() ? "! " : "")
-      << J["caption"].get<std::string>() << "  [" << Join(Marks) << "]\n";
-  for (const auto& C : J["children"])
-    PrintNode(C, Level + 1, Out);
+// The node as a line (indented by its level; its kind and marks in
+// brackets), then its children.
+void PrintNode(TSprig* S, int Level, std::ostream& Out) {
+  const bool Problem = S->AnyProblems();
+  std::string Line(static_cast<size_t>(Level) * 2, ' ');
+  if (Problem)
+    Line += "! ";
+  Line += S->Caption();
+  Line += "  [";
+  Line += S->ClassName();
+  if (S->Transient())
+    Line += ", transient";
+  if (Problem)
+    Line += ", problem";
+  Line += "]\n";
+  Out << Line;
+  for (int I = 0; I < S->Count(); ++I)
+    PrintNode(S->Items(I), Level + 1, Out);
 }
 
 TSprig* NodeNamed(TreeIntf::TRootSprig& Tree, const TDesign& Design, const std::string& Key) {
@@ -269,12 +280,13 @@ void Tree(THost& Host, const std::string& FileName, std::ostream& Out) {
   TDesign Design(Host, FileName);
   TreeIntf::TRootSprig Root(Design.Root(), Design.Designer());
   Root.Build();
-  const ordered_json J = NodeJson(&Root);
   if (Host.Options().Json) {
-    PrintJson(Out, {{"file", Design.FileName()}, {"tree", J}});
+    ordered_json J{{"file", Design.FileName()}};
+    J["tree"] = NodeJson(&Root);
+    PrintJson(Out, J);
     return;
   }
-  PrintNode(J, 0, Out);
+  PrintNode(&Root, 0, Out);
 }
 
 // Drags the node Node onto Target (nodes named by component, unique name or

@@ -314,6 +314,8 @@ private:
   // Answers from the batch, or nothing when the batch does not know the name.
   const std::vector<OVDriver::TColumnInfo>* BatchColumns(std::string_view TableName);
   const std::vector<OVDriver::TIndexColumn>* BatchIndexes(std::string_view TableName, bool& Known);
+  // The batch's index rows under a key BatchKey gave.
+  const std::vector<OVDriver::TIndexColumn>* BatchIndexesOfKey(const std::string& Key);
 
   std::unique_ptr<OVDriver::TConnection> FConnection;
   std::string FDatabaseName;

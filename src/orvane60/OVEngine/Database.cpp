@@ -344,6 +344,11 @@ const std::vector<OVDriver::TIndexColumn>* TOVDatabase::BatchIndexes(std::string
   const std::string* Key = BatchKey(TableName, nullptr);
   if (!Key)
     return nullptr;
+  Known = true;
+  return BatchIndexesOfKey(*Key);
+}
+
+const std::vector<OVDriver::TIndexColumn>* TOVDatabase::BatchIndexesOfKey(const std::string& Key) {
   if (!FBatch->Indexes) {
     try {
       FBatch->Indexes = Connection().GetAllIndexInfo();
@@ -351,8 +356,7 @@ const std::vector<OVDriver::TIndexColumn>* TOVDatabase::BatchIndexes(std::string
       Internal::RaiseDriverError(E, this);
     }
   }
-  Known = true;
-  const auto It = FBatch->Indexes->find(*Key);
+  const auto It = FBatch->Indexes->find(Key);
   return It == FBatch->Indexes->end() ? nullptr : &It->second;
 }
 
@@ -759,8 +763,9 @@ std::optional<TOVTableInfo> TOVDatabase::DescribeTable(std::string_view TableTex
   if (const std::string* Key = BatchKey(TableText, &Cached)) {
     Info.Table = *Cached;
     Info.Columns = FBatch->Columns->at(*Key);
-    bool Known = false;
-    if (const auto* Rows = BatchIndexes(*Key, Known))
+    // By the key itself: read again as a table text, a display name such as
+    // sch.tab (one name holding a dot) would reach another table.
+    if (const auto* Rows = BatchIndexesOfKey(*Key))
       Info.Indexes = *Rows;
     return Info;
   }

@@ -137,10 +137,11 @@ TOVSession* TOVSessionList::Sessions(int Index) const {
 }
 
 TOVSession* TOVSessionList::FindSession(std::string_view SessionName) const {
-  if (SessionName.empty() || SameText(SessionName, Session()->GetSessionName()))
-    return Session();
-  for (TOVSession* S : ComponentSessions())
-    if (SameText(S->GetSessionName(), SessionName))
+  TOVSession* Default = Session();
+  if (SessionName.empty() || SameText(SessionName, Default->GetSessionName()))
+    return Default;
+  for (TOVSession* S : Internal::AllSessions())
+    if (S != Default && SameText(S->GetSessionName(), SessionName))
       return S;
   return nullptr;
 }
@@ -204,8 +205,10 @@ std::vector<TOVDatabase*> TOVSession::Databases() const {
 TOVDatabase* TOVSession::FindDatabase(std::string_view DatabaseName) const {
   if (SysUtils::Trim(DatabaseName).empty())
     return nullptr;
-  for (TOVDatabase* D : Databases())
-    if (SameText(D->GetDatabaseName(), DatabaseName))
+  // The name first: telling a database's session takes a search of the
+  // sessions, asked only of the databases of that name.
+  for (TOVDatabase* D : Internal::AllDatabases())
+    if (SameText(D->GetDatabaseName(), DatabaseName) && D->Session() == this)
       return D;
   return nullptr;
 }
