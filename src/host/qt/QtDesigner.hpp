@@ -130,6 +130,8 @@ private:
 // The object tree view.
 class TObjectTreeView : public QTreeWidget {
 public:
+  // The most of a node's caption a row shows.
+  static constexpr size_t MaxCaptionBytes = 200;
   explicit TObjectTreeView(TDesignerWindow* Window);
   // Fills the view from the tree model, keeping what was expanded and
   // selected.

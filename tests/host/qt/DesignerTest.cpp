@@ -187,6 +187,7 @@ TEST_F(Designer, OpeningAFileShowsItsComponentsTreeAndTitle) {
   EXPECT_EQ(Window->FileName(), File);
   EXPECT_FALSE(Window->IsModified());
   EXPECT_EQ(Window->windowTitle(), "shop.dfm[*] - Orvane Designer");
+  EXPECT_EQ(Window->findChild<QLabel*>("StatusText")->text().toStdString(), "Opened " + File);
   EXPECT_EQ(Window->Surface()->IconRect(C("CustomerQuery")).topLeft(), QPoint(120, 16));
   EXPECT_EQ(Window->Surface()->ComponentAt(QPoint(130, 20)), C("CustomerQuery"));
   // The captions the package's nodes give.
@@ -338,6 +339,15 @@ TEST_F(Designer, CutCopyAndPasteGoThroughTheSystemClipboardAsText) {
   EXPECT_NE(Messages[0].find("TNoSuchClass"), std::string::npos) << Messages[0];
   EXPECT_EQ(Window->Document()->Text(), Before);
   EXPECT_EQ(Window->findChild<QAction*>("actUndo")->text(), "Undo Cut ShopDatabase");
+  // A statement of a megabyte: its tree node shows the start of it.
+  QApplication::clipboard()->setText(
+      QString::fromStdString("object Big: TOVQuery\n  SQL.Strings = (\n    'select " +
+                             std::string(1 << 20, 'x') + "')\nend\n"));
+  EXPECT_TRUE(Window->PasteFromClipboard());
+  QTreeWidgetItem* Node = Window->Tree()->ItemOfComponent(C("Big"));
+  ASSERT_NE(Node, nullptr);
+  EXPECT_TRUE(Node->text(0).startsWith("select xxx"));
+  EXPECT_LT(Node->text(0).size(), 300);
 }
 
 TEST_F(Designer, TheInspectorSetsValuesThroughTheEditorsShowsErrorsAndUndoes) {

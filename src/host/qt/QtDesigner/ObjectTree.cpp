@@ -2,6 +2,8 @@
 // and onto which palette classes are dropped.
 #include "host/qt/QtDesigner.hpp"
 
+#include "rtl/StrUtils.hpp"
+
 #include <QContextMenuEvent>
 #include <QDrag>
 #include <QDragMoveEvent>
@@ -124,7 +126,9 @@ void TObjectTreeView::Rebuild(TreeIntf::TRootSprig* Tree) {
     FSprigs[Item] = S;
     const QString Key = KeyOf(S);
     Item->setData(0, Qt::UserRole, Key);
-    Item->setText(0, QString::fromStdString(S->Caption()));
+    // A query's node shows its statement, which may be megabytes long: the
+    // row shows its start.
+    Item->setText(0, QString::fromStdString(StrUtils::Excerpt(S->Caption(), MaxCaptionBytes)));
     if (S->AnyProblems()) {
       Item->setIcon(0, style()->standardIcon(QStyle::SP_MessageBoxWarning));
       Item->setToolTip(0, "This node has a problem");

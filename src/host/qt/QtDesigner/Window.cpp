@@ -331,6 +331,7 @@ bool TDesignerWindow::OpenFile(const std::string& FileName) {
     return false;
   Adopt(std::move(Doc), SysUtils::ExpandFileName(FileName));
   AddRecentFile(FFileName);
+  FStatus->setText(Q("Opened " + FFileName));
   return true;
 }
 
