@@ -62,6 +62,13 @@ void SetDesignFileTrust(TDesignFileTrust Trust,
 TDesignFileTrust DesignFileTrust();
 // How many stored states RestoreStreamedState held since the trust was set.
 int HeldStreamedStates();
+// Gives Root, and every component it owns at any depth, the trust set now
+// (with its OnConnect) for as long as it lives, whatever is set later: a
+// document keeps its own file's trust when another is read (reading its
+// text again to undo a change, connecting on purpose). Forget it before
+// Root goes.
+void KeepDesignFileTrust(const TComponent* Root);
+void ForgetDesignFileTrust(const TComponent* Root);
 // Called before a connection is made: raises EDatabaseError naming the
 // component under NoConnections.
 void CheckConnectionAllowed(const TComponent* Component);

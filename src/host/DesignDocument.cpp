@@ -1,5 +1,6 @@
 #include "host/DesignDocument.hpp"
 
+#include "db/DB.hpp"
 #include "designide/DesignIntf/DesignSpots.hpp"
 #include "designide/DesignTrust.hpp"
 #include "rtl/DfmStream.hpp"
@@ -46,13 +47,16 @@ std::unique_ptr<TDesignDocument> TDesignDocument::Open(const std::string& FileNa
   Doc->FFileName = FileName;
   Doc->FLock = std::move(Lock);
   const auto Read = [&] {
-    Doc->FRoot.reset();
+    Doc->ForgetRoot();
     try {
       Doc->FRoot.reset(Classes::CreateComponent(RootClass, nullptr));
     } catch (const std::exception& E) {
       throw Classes::EReadError(
           Format("%s:%d:%d: %s", FileName, Tree.Line, Tree.Column, std::string(E.what())));
     }
+    // The file's trust stays with the document, whatever another file
+    // read later is given.
+    DB::KeepDesignFileTrust(Doc->FRoot.get());
     Doc->FRoot->SetDesigning(true);
     DfmStream::ReadComponent(Tree, Doc->FRoot.get(), FileName);
   };
@@ -65,7 +69,15 @@ std::unique_ptr<TDesignDocument> TDesignDocument::Open(const std::string& FileNa
   return Doc;
 }
 
-TDesignDocument::~TDesignDocument() = default;
+TDesignDocument::~TDesignDocument() {
+  ForgetRoot();
+}
+
+void TDesignDocument::ForgetRoot() {
+  if (FRoot)
+    DB::ForgetDesignFileTrust(FRoot.get());
+  FRoot.reset();
+}
 
 std::string TDesignDocument::Text() const {
   return DfmStream::WriteComponentToText(FRoot.get());

@@ -41,6 +41,9 @@ public:
   // while the document lives, for commands that may save the file again: a
   // second such command on the same file waits for the first (a bounded
   // time, then fails) instead of overwriting its change.
+  // The file is read with the trust DesignTrust gives its folder, and the
+  // document keeps that trust while it lives (undoing a change, connecting
+  // on purpose), whatever trust another file read later gets.
   static std::unique_ptr<TDesignDocument> Open(const std::string& FileName, bool ForUpdate = false);
   ~TDesignDocument();
   TDesignDocument(const TDesignDocument&) = delete;
@@ -150,6 +153,8 @@ private:
   // root's own properties go back to their defaults, and Text is read into
   // it. Text is parsed first: a text that does not parse changes nothing.
   void Restore(const std::string& Text);
+  // Destroys the root, and forgets the trust it kept.
+  void ForgetRoot();
   TNames SelectionNames() const;
   // Undo (Back) or redo: the newest entry of From restored and moved to To.
   std::string Travel(std::vector<THistoryEntry>& From, std::vector<THistoryEntry>& To, bool Back);

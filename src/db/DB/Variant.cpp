@@ -4,6 +4,7 @@
 
 #include <charconv>
 #include <cmath>
+#include <map>
 
 namespace DB {
 
@@ -39,15 +40,35 @@ struct TTrustState {
   int Held = 0;
 };
 
+// The trust set last (SetDesignFileTrust).
 TTrustState& Trust() {
   static TTrustState State;
   return State;
 }
 
+// The trust each kept root has (KeepDesignFileTrust).
+std::map<const TComponent*, TTrustState>& KeptTrusts() {
+  static std::map<const TComponent*, TTrustState> Kept;
+  return Kept;
+}
+
+// The trust Component goes by: its root's, if kept, else the one set last.
+TTrustState& TrustOf(const TComponent* Component) {
+  auto& Kept = KeptTrusts();
+  if (!Kept.empty()) {
+    while (Component && Component->Owner())
+      Component = Component->Owner();
+    if (const auto It = Kept.find(Component); It != Kept.end())
+      return It->second;
+  }
+  return Trust();
+}
+
 } // namespace
 
 bool RestoreStreamedState(TComponent* Component, const std::function<void()>& Restore) {
-  if (Trust().Trust != TDesignFileTrust::Trusted) {
+  if (TrustOf(Component).Trust != TDesignFileTrust::Trusted) {
+    // Counted where it was set, too, for the reader that set it.
     ++Trust().Held;
     return false;
   }
@@ -76,13 +97,22 @@ int HeldStreamedStates() {
   return Trust().Held;
 }
 
+void KeepDesignFileTrust(const TComponent* Root) {
+  KeptTrusts()[Root] = {Trust().Trust, Trust().OnConnect, 0};
+}
+
+void ForgetDesignFileTrust(const TComponent* Root) {
+  KeptTrusts().erase(Root);
+}
+
 void CheckConnectionAllowed(const TComponent* Component) {
-  switch (Trust().Trust) {
+  const TTrustState& State = TrustOf(Component);
+  switch (State.Trust) {
   case TDesignFileTrust::Trusted:
     return;
   case TDesignFileTrust::Untrusted:
-    if (Trust().OnConnect)
-      Trust().OnConnect(Component);
+    if (State.OnConnect)
+      State.OnConnect(Component);
     return;
   case TDesignFileTrust::NoConnections:
     DatabaseError("Not connecting: the design file is not trusted, and this command only reads "

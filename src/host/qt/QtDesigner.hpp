@@ -374,4 +374,11 @@ private:
   QLabel* FStatus = nullptr;
 };
 
+// The window's question for a design file, from a folder not yet trusted,
+// that would connect to databases or run SQL when opened: "This design file
+// connects to databases and runs SQL when opened. Trust files in FOLDER?"
+// in a message box over Parent. A folder declined is not asked about again
+// while the function lives. For DesignTrust::Policy().Ask.
+std::function<bool(const std::string& Folder)> TrustQuestion(QWidget* Parent = nullptr);
+
 } // namespace QtDesigner

@@ -18,7 +18,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <optional>
-#include <set>
 
 namespace QtHost {
 
@@ -106,21 +105,7 @@ void RunDesigner(const TDesignerRun& Options) {
   TApplicationScope App(false);
   // A design file from a folder not yet trusted, that would connect or run
   // SQL when opened: asked once per folder, the answer kept in the registry.
-  // A folder declined is not asked about again in this session.
-  DesignTrust::Policy().Ask = [Declined =
-                                   std::set<std::string>()](const std::string& Folder) mutable {
-    if (Declined.count(Folder))
-      return false;
-    const bool Yes =
-        QMessageBox::question(
-            nullptr, QStringLiteral("Orvane designer"),
-            QString::fromStdString("This design file connects to databases and runs SQL when "
-                                   "opened. Trust files in " +
-                                   Folder + "?")) == QMessageBox::Yes;
-    if (!Yes)
-      Declined.insert(Folder);
-    return Yes;
-  };
+  DesignTrust::Policy().Ask = QtDesigner::TrustQuestion();
   QtDesigner::TDesignerWindow Window({Options.PackageFile});
   if (!Options.FileName.empty())
     Window.OpenFile(Options.FileName);
