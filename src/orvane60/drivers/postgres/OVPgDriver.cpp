@@ -11,12 +11,16 @@
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
+#include <future>
 #include <limits>
 #include <map>
+#include <memory>
 #include <optional>
 #include <poll.h>
 #include <set>
 #include <sys/socket.h>
+#include <system_error>
+#include <thread>
 
 namespace OVDriver::OVPg {
 
@@ -117,13 +121,30 @@ PResult Check(PGconn* Conn, PGresult* Raw, const std::string& Context) {
   throw SysUtils::EInterrupted(Context + ": cancelled (Ctrl-C)");
 }
 
-// Asks the server to cancel what the connection runs; best effort.
+// Asks the server to cancel what the connection runs; best effort, and two
+// seconds at most. libpq's cancel request opens a connection of its own
+// and has no time limit (a network that drops leaves it in connect()), so
+// it runs on a thread of its own that is left to finish alone when it takes
+// longer; it holds nothing but its cancel object.
 void CancelOnServer(PGconn* Conn) {
-  if (PGcancel* Cancel = Lib::Api().PQgetCancel(Conn)) {
-    char Why[256];
-    Lib::Api().PQcancel(Cancel, Why, sizeof Why);
+  PGcancel* Cancel = Lib::Api().PQgetCancel(Conn);
+  if (!Cancel)
+    return;
+  auto Done = std::make_shared<std::promise<void>>();
+  std::future<void> Sent = Done->get_future();
+  try {
+    std::thread([Cancel, Done] {
+      char Why[256];
+      Lib::Api().PQcancel(Cancel, Why, sizeof Why);
+      Lib::Api().PQfreeCancel(Cancel);
+      Done->set_value();
+    }).detach();
+  } catch (const std::system_error&) {
+    // No thread to be had: the statement is left to the timeout.
     Lib::Api().PQfreeCancel(Cancel);
+    return;
   }
+  Sent.wait_for(std::chrono::seconds(2));
 }
 
 // Flushes what is queued and reads until a result can be taken without
