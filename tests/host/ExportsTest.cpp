@@ -8,16 +8,13 @@
 
 namespace {
 
-// A library opened for its symbols only: nothing of it is called.
+// A library opened for its symbols only: nothing of it is called. It stays
+// loaded, as it does in the host: unloading the window library would unload
+// the Qt libraries it brought, whose start-up allocations then show as leaks
+// of a module nobody can name.
 class TOpened {
 public:
   explicit TOpened(const char* File) : FHandle(::dlopen(File, RTLD_NOW | RTLD_LOCAL)) {}
-  ~TOpened() {
-    if (FHandle)
-      ::dlclose(FHandle);
-  }
-  TOpened(const TOpened&) = delete;
-  TOpened& operator=(const TOpened&) = delete;
   bool Opened() const { return FHandle != nullptr; }
   bool Exports(const char* Name) const { return ::dlsym(FHandle, Name) != nullptr; }
 
