@@ -142,7 +142,20 @@ int TTerminalUI::MessageBox(const UIService::TMessageBoxRequest& Request) {
     const std::string Answer = SysUtils::Trim(Line);
     if (Answer.empty() && Count == 1)
       return Dialogs::ModalResultOf(Only);
-    const auto Button = UIActions::ButtonByName(Answer);
+    auto Button = UIActions::ButtonByName(Answer);
+    if (!Button && !Answer.empty()) {
+      // The start of one of the box's buttons ("y" for Yes, "n" for No).
+      int Matches = 0;
+      for (unsigned I = 0; I < static_cast<unsigned>(Dialogs::TMsgDlgBtn::mbHelp); ++I)
+        if (const auto B = static_cast<Dialogs::TMsgDlgBtn>(I);
+            Request.Buttons.Contains(B) &&
+            SysUtils::SameText(Dialogs::ButtonCaption(B).substr(0, Answer.size()), Answer)) {
+          Button = B;
+          ++Matches;
+        }
+      if (Matches != 1)
+        Button.reset();
+    }
     if (Button && Request.Buttons.Contains(*Button) && *Button != Dialogs::TMsgDlgBtn::mbHelp)
       return Dialogs::ModalResultOf(*Button);
     FOut << "Answer with one of: " << Buttons << "\n";

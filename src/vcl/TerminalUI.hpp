@@ -1,5 +1,6 @@
 // A user interface on a terminal: message boxes are printed and the person
-// types the button (Enter alone answers a box of one button); a modal form
+// types the button or its first letters ("y" for Yes; Enter alone answers a
+// box of one button); a modal form
 // is printed (caption and controls with their kinds, captions, values and
 // states) and the person types the same actions as a script holds
 // (UIActions.hpp), one per line, the form printed again after each action

@@ -32,7 +32,7 @@ TEST(TerminalUI, PrintsTheFormAndTakesActionsUntilItCloses) {
 }
 
 TEST(TerminalUI, MessageBoxesAskUntilAButtonOfTheBoxIsNamed) {
-  std::istringstream In("maybe\nretry\n\nno\n\n");
+  std::istringstream In("maybe\nretry\n\nn\n\nn\nno to\n");
   std::ostringstream Out;
   TerminalUI::TTerminalUI UI(In, Out);
   UIService::TUIServiceScope Scope(&UI);
@@ -47,6 +47,12 @@ TEST(TerminalUI, MessageBoxesAskUntilAButtonOfTheBoxIsNamed) {
                                 {Dialogs::TMsgDlgBtn::mbOK}, 0),
             Controls::mrOk);
   EXPECT_NE(Out.str().find("Done.\nSee the log.\n(OK)? "), std::string::npos) << Out.str();
+  // The first letters of a button answer when only one button starts so.
+  EXPECT_EQ(Dialogs::MessageDlg("Overwrite?", Dialogs::TMsgDlgType::mtConfirmation,
+                                {Dialogs::TMsgDlgBtn::mbYes, Dialogs::TMsgDlgBtn::mbNo,
+                                 Dialogs::TMsgDlgBtn::mbNoToAll},
+                                0),
+            Controls::mrNoToAll);
 }
 
 TEST(TerminalUI, ControlsAreClickedByCaptionAndSlipsGetASuggestion) {
