@@ -8,6 +8,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <dlfcn.h>
 #include <fcntl.h>
 #include <iostream>
@@ -26,6 +27,10 @@ struct TLineEditing {
   int (*WriteHistory)(const char* File) = nullptr;
   void (*StifleHistory)(int Count) = nullptr;
   FILE** OutStream = nullptr;
+  // What Tab completes a word with: called with the word and 0, 1, 2, ...
+  // it returns the matches (malloc'd), then null.
+  using TCompletion = char* (*)(const char* Word, int State);
+  TCompletion* Completion = nullptr;
   bool Loaded = false;
 };
 
@@ -43,7 +48,8 @@ const TLineEditing& LineEditing() {
     };
     A.Loaded = Resolve(A.ReadLine, "readline") && Resolve(A.AddHistory, "add_history") &&
                Resolve(A.ReadHistory, "read_history") && Resolve(A.WriteHistory, "write_history") &&
-               Resolve(A.StifleHistory, "stifle_history") && Resolve(A.OutStream, "rl_outstream");
+               Resolve(A.StifleHistory, "stifle_history") && Resolve(A.OutStream, "rl_outstream") &&
+               Resolve(A.Completion, "rl_completion_entry_function");
     if (!A.Loaded)
       ::dlclose(Handle);
     return A;
@@ -69,16 +75,40 @@ void SaveHistory(const TLineEditing& Api, const std::string& File) {
   Api.WriteHistory(File.c_str());
 }
 
-TerminalUI::TTerminalUI::TLineReader EditedLines(FILE* Out) {
+// The terminal user interface whose prompt is being read.
+const TerminalUI::TTerminalUI* Completing = nullptr;
+
+// Tab at the prompt: the actions and the names of the form's components that
+// start with the word typed, in any case.
+char* CompleteWord(const char* Word, int State) {
+  static std::vector<std::string> Matches;
+  static size_t Next = 0;
+  if (State == 0) {
+    Matches.clear();
+    Next = 0;
+    const std::string_view Typed(Word);
+    if (Completing)
+      for (const std::string& W : Completing->Completions())
+        if (W.size() >= Typed.size() && SysUtils::SameText(W.substr(0, Typed.size()), Typed))
+          Matches.push_back(W);
+  }
+  return Next < Matches.size() ? ::strdup(Matches[Next++].c_str()) : nullptr;
+}
+
+TerminalUI::TTerminalUI::TLineReader EditedLines(FILE* Out, const TerminalUI::TTerminalUI* UI) {
   const TLineEditing& Api = LineEditing();
   if (!Api.Loaded)
     return {};
   *Api.OutStream = Out;
+  Completing = UI;
   Api.StifleHistory(HistoryLines);
   const std::string File = TerminalHistoryFile();
   // A history that is missing or cannot be read starts empty.
   Api.ReadHistory(File.c_str());
   return [&Api, File, Last = std::string()](const std::string& Prompt, std::string& Line) mutable {
+    // Tab completes actions and names at a form's prompt, file names at
+    // other prompts (libedit's own completion).
+    *Api.Completion = Completing && !Completing->Completions().empty() ? CompleteWord : nullptr;
     char* Typed = Api.ReadLine(Prompt.c_str());
     if (!Typed)
       return false;
@@ -107,7 +137,7 @@ std::unique_ptr<TerminalUI::TTerminalUI> MakeTerminalUI(bool Json) {
   auto UI = std::make_unique<TerminalUI::TTerminalUI>(std::cin, FormsOutput(Json));
   FILE* Out = Json ? stderr : stdout;
   if (::isatty(STDIN_FILENO) == 1 && ::isatty(::fileno(Out)) == 1)
-    UI->SetLineReader(EditedLines(Out));
+    UI->SetLineReader(EditedLines(Out, UI.get()));
   return UI;
 }
 

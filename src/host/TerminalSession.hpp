@@ -3,7 +3,9 @@
 // named. When standard input and the forms' output are both a terminal, the
 // prompts get line editing and a history (kept between runs in
 // $XDG_STATE_HOME/orvane/terminal-history) from libedit, opened with dlopen
-// at that moment only; without the library lines are read as typed.
+// at that moment only; without the library lines are read as typed. Tab
+// completes the actions and the form's component names at a form's prompt,
+// file names at a file dialog's.
 #pragma once
 
 #include "vcl/UIService.hpp"

@@ -1,5 +1,6 @@
 #include "vcl/TerminalUI.hpp"
 
+#include "rtl/ScopeGuard.hpp"
 #include "vcl/Forms.hpp"
 #include "vcl/UIActions.hpp"
 
@@ -65,10 +66,17 @@ void TTerminalUI::RunModal(Forms::TCustomForm* Form) {
   UIActions::TActionContext Context;
   Context.SetKey = [this](int VK, bool Down) { SetKeyDown(VK, Down); };
   Context.Out = &FOut;
+  // A form opened from this one's action waits for actions until it closes.
+  const Forms::TCustomForm* Outer = FForm;
+  FForm = Form;
+  const ScopeGuard::TFinally Restore([&] { FForm = Outer; });
   ShowForm(Form, true);
   for (;;) {
     std::string Line;
-    if (!ReadLine(Form->GetName() + "> ", Line))
+    FAtFormPrompt = true;
+    const bool Read = ReadLine(Form->GetName() + "> ", Line);
+    FAtFormPrompt = false;
+    if (!Read)
       throw UIService::ENoUserInterface(Format("the input ended while form %s (%s) is open",
                                                Form->GetName(), Quote(Form->GetCaption())));
     const std::string Command = SysUtils::Trim(Line);
@@ -116,6 +124,17 @@ void TTerminalUI::RunModal(Forms::TCustomForm* Form) {
     }
     ShowForm(Form, false);
   }
+}
+
+std::vector<std::string> TTerminalUI::Completions() const {
+  if (!FForm || !FAtFormPrompt)
+    return {};
+  std::vector<std::string> Words = UIActions::VerbNames();
+  Words.insert(Words.end(), {"help", "show"});
+  for (int I = 0; I < FForm->ComponentCount(); ++I)
+    if (const std::string& Name = FForm->Components(I)->GetName(); !Name.empty())
+      Words.push_back(Name);
+  return Words;
 }
 
 void TTerminalUI::FormShown(Forms::TCustomForm* Form) {

@@ -21,6 +21,8 @@
 #include <functional>
 #include <iosfwd>
 #include <map>
+#include <string>
+#include <vector>
 
 namespace TerminalUI {
 
@@ -40,6 +42,12 @@ public:
   // Reads one line after showing Prompt; false at the end of the input.
   using TLineReader = std::function<bool(const std::string& Prompt, std::string& Line)>;
   void SetLineReader(TLineReader Reader) { FLineReader = std::move(Reader); }
+  const TLineReader& LineReader() const { return FLineReader; }
+
+  // What a word typed at a form's prompt may complete to: the actions, and
+  // the names of the form's components; empty at other prompts (a file
+  // dialog's, a message box's).
+  std::vector<std::string> Completions() const;
 
   void SetKeyDown(int VirtualKey, bool Down) { FKeys[VirtualKey] = Down; }
   // The program that opens documents ("xdg-open"); empty: none.
@@ -54,6 +62,9 @@ private:
   TLineReader FLineReader;
   // The form as last printed; empty after anything else was printed.
   std::string FShown;
+  // The form waiting for an action at the prompt, or null.
+  const Forms::TCustomForm* FForm = nullptr;
+  bool FAtFormPrompt = false;
   std::map<int, bool> FKeys;
   std::string FOpener = "xdg-open";
 };

@@ -146,6 +146,13 @@ int KeyOf(std::string_view Name) {
 
 } // namespace
 
+std::vector<std::string> VerbNames() {
+  std::vector<std::string> Names;
+  for (const TVerb& V : Verbs)
+    Names.emplace_back(V.Name);
+  return Names;
+}
+
 std::optional<TUIAction> ParseAction(std::string_view Line) {
   TLineReader R(Line);
   if (R.AtEnd())

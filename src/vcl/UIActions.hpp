@@ -92,6 +92,8 @@ struct TUIAction {
 // Parses one line; nullopt for a blank or comment line. EUIActionError for
 // an unknown verb or missing or surplus arguments.
 std::optional<TUIAction> ParseAction(std::string_view Line);
+// The verbs of the language ("form", "set", "click", ...).
+std::vector<std::string> VerbNames();
 
 // What applying a form action may need from the user interface.
 struct TActionContext {

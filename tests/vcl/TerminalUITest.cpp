@@ -135,10 +135,21 @@ TEST(TerminalUI, AHostsLineReaderTakesThePromptsInsteadOfTheStream) {
     Lines.erase(Lines.begin());
     return true;
   });
+  // Tab completion's words: the actions and the form's names at its prompt.
+  std::vector<std::string> Words;
+  UI.SetLineReader([&, Reader = UI.LineReader()](const std::string& Prompt, std::string& Line) {
+    Words = UI.Completions();
+    return Reader(Prompt, Line);
+  });
   UIService::TUIServiceScope Scope(&UI);
   TCodeDialog D;
+  EXPECT_TRUE(UI.Completions().empty());
   EXPECT_EQ(D.Form->ShowModal(), Controls::mrOk);
   EXPECT_EQ(D.Edit->GetText(), "typed");
+  EXPECT_NE(std::find(Words.begin(), Words.end(), "click"), Words.end());
+  EXPECT_NE(std::find(Words.begin(), Words.end(), "Edit"), Words.end());
+  EXPECT_NE(std::find(Words.begin(), Words.end(), "Ok"), Words.end());
+  EXPECT_TRUE(UI.Completions().empty());
   EXPECT_EQ(Prompts, (std::vector<std::string>{"CodeDialog> ", "CodeDialog> "}));
   EXPECT_EQ(Out.str().find("CodeDialog> "), std::string::npos);
 }
