@@ -3,6 +3,7 @@
 #include "orvane60/OVCommon.hpp"
 #include "orvane60/OVEngine.hpp"
 #include "orvane60/drivers/OVDriver.hpp"
+#include "rtl/ScopeGuard.hpp"
 #include "rtl/TypInfo.hpp"
 #include "vcl/ComCtrls.hpp"
 #include "vcl/Dialogs.hpp"
@@ -263,6 +264,10 @@ TResult TWorkbench::Generate(const TRequest& Request) {
     }
   };
   UIService::TUIServiceScope Scope(&UI);
+  // The dialog asks of the table at each button: the catalogue is read once
+  // for the run.
+  FDatabase->BeginCatalogHold();
+  const ScopeGuard::TFinally Release([this] { FDatabase->EndCatalogHold(); });
   if (FEdit(FUpdateSQL))
     for (int I = 0; I < 4; ++I)
       Result.Statements[static_cast<size_t>(I)] = StatementText(FUpdateSQL->GetSQLIndex(I));

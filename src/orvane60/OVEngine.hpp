@@ -285,6 +285,14 @@ public:
   void BeginCatalogBatch();
   void EndCatalogBatch();
   bool InCatalogBatch() const { return FBatchLevel > 0; }
+  // Holding the catalogue (calls nest): outside a batch, the columns and
+  // indexes asked for a table text are read once and kept until the
+  // outermost hold ends, for a tool that asks of one table several times
+  // in a moment (a dialog's buttons one after the other).
+  void BeginCatalogHold();
+  void EndCatalogHold();
+  // Inside a batch or a hold: the catalogue is taken to stand still.
+  bool CatalogHeld() const { return FBatchLevel > 0 || FHoldLevel > 0; }
   TOVCatalogBatchInfo CatalogBatchInfo();
 
   // The datasets that opened through this database.
@@ -333,6 +341,9 @@ private:
   std::vector<TOVDataSet*> FDataSets;
   int FBatchLevel = 0;
   std::unique_ptr<TCatalogCache> FBatch;
+  int FHoldLevel = 0;
+  struct THeldCatalog;
+  std::unique_ptr<THeldCatalog> FHeld;
 };
 
 // The statements of one update object, to check against its database.

@@ -4,6 +4,8 @@
 #include <cmath>
 #include <deque>
 #include <mutex>
+#include <unordered_map>
+#include <utility>
 
 namespace TypInfo {
 
@@ -42,9 +44,27 @@ const TPropInfo* TMetaClass::FindProp(std::string_view PropName) const {
   return nullptr;
 }
 
-std::vector<const TPropInfo*> TMetaClass::AllProps() const {
+namespace {
+
+// A class's whole property list, made once: writing a component asks it for
+// every component, and making it compares every name with those before.
+struct TAllPropsCache {
+  std::mutex Lock;
+  // The class -> its list and how many properties its chain had then (a
+  // class of the chain that gains properties later makes the list again).
+  std::unordered_map<const TMetaClass*, std::pair<size_t, std::vector<const TPropInfo*>>> Lists;
+};
+
+TAllPropsCache& AllPropsCache() {
+  static TAllPropsCache* const Cache = new TAllPropsCache; // lives as long as the classes
+  return *Cache;
+}
+
+// Parents' properties first; a descendant's republished one in its parent's
+// place.
+std::vector<const TPropInfo*> MakeAllProps(TClass Class) {
   std::vector<TClass> Chain;
-  for (TClass C = this; C; C = C->Parent)
+  for (TClass C = Class; C; C = C->Parent)
     Chain.push_back(C);
   std::vector<const TPropInfo*> Result;
   for (auto It = Chain.rbegin(); It != Chain.rend(); ++It)
@@ -61,6 +81,22 @@ std::vector<const TPropInfo*> TMetaClass::AllProps() const {
         Result.push_back(P.get());
     }
   return Result;
+}
+
+} // namespace
+
+std::vector<const TPropInfo*> TMetaClass::AllProps() const {
+  size_t Count = 0;
+  for (TClass C = this; C; C = C->Parent)
+    Count += C->Props.size();
+  TAllPropsCache& Cache = AllPropsCache();
+  const std::lock_guard<std::mutex> Guard(Cache.Lock);
+  auto& [Made, List] = Cache.Lists[this];
+  if (Made != Count || (Count > 0 && List.empty())) {
+    List = MakeAllProps(this);
+    Made = Count;
+  }
+  return List;
 }
 
 const TMethodEntry* TMetaClass::FindMethod(std::string_view MethodName) const {

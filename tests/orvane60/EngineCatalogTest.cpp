@@ -167,6 +167,31 @@ TEST_P(TCatalogTest, BatchAnswersFromOneReadUntilItEnds) {
   EXPECT_FALSE(FDb->InCatalogBatch());
 }
 
+TEST_P(TCatalogTest, HoldKeepsWhatATableTextWasAskedUntilItEnds) {
+  FDb->Open();
+  FDb->BeginCatalogHold();
+  EXPECT_TRUE(FDb->CatalogHeld());
+  const auto Before = Fields("customer");
+  EXPECT_EQ(KeyColumns("order"), std::vector<std::string>{});
+  const auto Described = FDb->DescribeTable("customer");
+  ASSERT_TRUE(Described.has_value());
+  Script("alter table customer add column email varchar(60)");
+  Script("create unique index order_select on \"order\" (\"select\")");
+  EXPECT_EQ(Fields("customer"), Before);
+  EXPECT_EQ(KeyColumns("order"), std::vector<std::string>{});
+  EXPECT_EQ(FDb->DescribeTable("customer")->Columns.size(), Described->Columns.size());
+  // Another text is another question, asked of the server.
+  EXPECT_EQ(Fields("CUSTOMER").size(), Before.size() + 1);
+  FDb->BeginCatalogHold();
+  FDb->EndCatalogHold();
+  EXPECT_EQ(Fields("customer"), Before);
+  FDb->EndCatalogHold();
+  EXPECT_FALSE(FDb->CatalogHeld());
+  EXPECT_EQ(Fields("customer").size(), Before.size() + 1);
+  EXPECT_EQ(KeyColumns("order"), std::vector<std::string>{"select"});
+  FDb->EndCatalogHold(); // unmatched: ignored
+}
+
 TEST_P(TCatalogTest, BatchAsksTheServerForNamesItDoesNotKnow) {
   FDb->Open();
   FDb->BeginCatalogBatch();

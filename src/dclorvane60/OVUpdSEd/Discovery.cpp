@@ -188,9 +188,9 @@ void TOVUpdateSQLEditForm::btSelectPrimKeysClick(System::TObject*) {
                TMsgDlgType::mtError, {TMsgDlgBtn::mbOK}, 0);
     return;
   }
-  // Within a catalogue batch the catalogue stands still: the table's
-  // description holds the index rows the schema call would give.
-  const bool Batch = Database->InCatalogBatch();
+  // While the catalogue is held it stands still: the table's description
+  // holds the index rows the schema call would give.
+  const bool Batch = Database->CatalogHeld();
   if (!Batch)
     ForgetTableDescription();
   const std::string Text = cbTableName->GetText();

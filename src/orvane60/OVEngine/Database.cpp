@@ -287,6 +287,23 @@ struct TOVDatabase::TCatalogCache {
   }
 };
 
+struct TOVDatabase::THeldCatalog {
+  std::map<std::string, std::vector<OVDriver::TColumnInfo>, std::less<>> Columns;
+  std::map<std::string, std::vector<OVDriver::TIndexColumn>, std::less<>> Indexes;
+};
+
+void TOVDatabase::BeginCatalogHold() {
+  if (FHoldLevel++ == 0)
+    FHeld = std::make_unique<THeldCatalog>();
+}
+
+void TOVDatabase::EndCatalogHold() {
+  if (FHoldLevel == 0)
+    return;
+  if (--FHoldLevel == 0)
+    FHeld.reset();
+}
+
 void TOVDatabase::BeginCatalogBatch() {
   if (FBatchLevel++ == 0)
     FBatch = std::make_unique<TCatalogCache>();
@@ -713,8 +730,14 @@ std::vector<std::string> TOVDatabase::StoredProcNames() {
 std::vector<OVDriver::TColumnInfo> TOVDatabase::Columns(std::string_view TableName) {
   if (const auto* Cached = BatchColumns(TableName))
     return *Cached;
+  if (FHeld && !FBatch)
+    if (const auto It = FHeld->Columns.find(TableName); It != FHeld->Columns.end())
+      return It->second;
   try {
-    return Connection().GetFieldNames(TableName);
+    std::vector<OVDriver::TColumnInfo> Result = Connection().GetFieldNames(TableName);
+    if (FHeld && !FBatch)
+      FHeld->Columns.emplace(std::string(TableName), Result);
+    return Result;
   } catch (const OVDriver::EDriverError& E) {
     Internal::RaiseDriverError(E, this);
   }
@@ -726,8 +749,14 @@ std::vector<OVDriver::TIndexColumn> TOVDatabase::Indexes(std::string_view TableN
     return *Cached;
   if (Known)
     return {};
+  if (FHeld && !FBatch)
+    if (const auto It = FHeld->Indexes.find(TableName); It != FHeld->Indexes.end())
+      return It->second;
   try {
-    return Connection().GetIndexInfo(TableName);
+    std::vector<OVDriver::TIndexColumn> Result = Connection().GetIndexInfo(TableName);
+    if (FHeld && !FBatch)
+      FHeld->Indexes.emplace(std::string(TableName), Result);
+    return Result;
   } catch (const OVDriver::EDriverError& E) {
     Internal::RaiseDriverError(E, this);
   }
@@ -769,6 +798,7 @@ std::optional<TOVTableInfo> TOVDatabase::DescribeTable(std::string_view TableTex
       Info.Indexes = *Rows;
     return Info;
   }
+  std::string Exact;
   try {
     std::optional<OVDriver::TTableRef> Found =
         Cached ? std::optional<OVDriver::TTableRef>(*Cached) : Connection().FindTable(TableText);
@@ -776,12 +806,12 @@ std::optional<TOVTableInfo> TOVDatabase::DescribeTable(std::string_view TableTex
       return std::nullopt;
     Info.Table = std::move(*Found);
     // Asked by its schema and name in quotes, nothing can read it as another.
-    const std::string Exact = OVDriver::WriteTableName(Connection(), Info.Table, true, true);
-    Info.Columns = Connection().GetFieldNames(Exact);
-    Info.Indexes = Connection().GetIndexInfo(Exact);
+    Exact = OVDriver::WriteTableName(Connection(), Info.Table, true, true);
   } catch (const OVDriver::EDriverError& E) {
     Internal::RaiseDriverError(E, this);
   }
+  Info.Columns = Columns(Exact);
+  Info.Indexes = Indexes(Exact);
   return Info;
 }
 
