@@ -4,17 +4,21 @@
 For each job, interleaved rounds of `ovdesigner` and of a floor doing the same
 work (`/bin/true` for start-up alone; updatesql-floor-sqlite / -pg for the
 UpdateSQL jobs: the same catalog questions through the C client libraries and
-the same text by plain string building), then the median wall time of each,
-the ratio, and the median peak RSS of three more runs (/usr/bin/time). The floor's
-output is compared with the command's once before timing.
+the same text by plain string building; updatesql-floor-mysql on MariaDB),
+then the median wall time of each, the ratio, and the median peak RSS of three
+more runs (/usr/bin/time). The floor's output is compared with the command's
+once before timing. On MySQL the command is also set against SQLAlchemy's
+Inspector (pymysql) as a whole process on the same 2,000 tables.
 
   bench/startup-bench.py [BUILD] [--rounds N] [--baseline OVDESIGNER] [--only TEXT]
 
 --baseline adds another ovdesigner (a build from before a change) to every
 round, so that before and after are measured under the same load. --only runs
 the jobs whose name holds TEXT (e.g. "--out"). PostgreSQL:
-the cluster ORVANE_TEST_PG names, else a throwaway one for the run. The
-benchmark reports; it fails only when a contender fails.
+the cluster ORVANE_TEST_PG names, else a throwaway one for the run; MariaDB:
+the server ORVANE_TEST_MYSQL names, else a throwaway one (skipped with a note
+when none is installed). The benchmark reports; it fails only when a
+contender fails.
 """
 import argparse
 import os
@@ -24,7 +28,7 @@ import subprocess
 import sys
 import tempfile
 import time
-from urllib.parse import urlsplit, urlunsplit
+from urllib.parse import parse_qs, urlsplit, urlunsplit
 
 ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
 sys.path.insert(0, os.path.join(ROOT, "bench"))
@@ -121,6 +125,7 @@ def main():
     ov = os.path.join(build, "bin", "ovdesigner")
     floor_sqlite = os.path.join(build, "bin", "updatesql-floor-sqlite")
     floor_pg = os.path.join(build, "bin", "updatesql-floor-pg")
+    floor_my = os.path.join(build, "bin", "updatesql-floor-mysql")
     for f in (ov,) if opts.only else (ov, floor_sqlite, floor_pg):
         if not os.access(f, os.X_OK):
             sys.exit(f"startup-bench: {f} is not built (cmake -DOV_BUILD_BENCH=ON, then build)")
@@ -130,6 +135,9 @@ def main():
     cluster = None
     pg_uri = os.environ.get("ORVANE_TEST_PG", "")
     pgdb, pgwide = f"ovstart_bench_{os.getpid()}", f"ovstart_wide_{os.getpid()}"
+    my_uri = os.environ.get("ORVANE_TEST_MYSQL", "")
+    my_server, mydb = None, f"ovstart_bench_{os.getpid()}"
+    want_mysql = (not opts.only or "MySQL" in opts.only) and os.access(floor_my, os.X_OK)
     try:
         if not pg_uri:
             cluster = os.path.join(work, "pg")
@@ -151,6 +159,20 @@ def main():
             schema.make_pg(pg_uri, pgdb)
             schema.make_pg(pg_uri, pgwide, [wide_ddl()])
         schema.make_sqlite(wide, [wide_ddl()])
+        if want_mysql and not my_uri:
+            my_server = os.path.join(work, "mysql")
+            started = subprocess.run([os.path.join(ROOT, "scripts", "mysql-test-server.sh"),
+                                      "start", my_server], capture_output=True, text=True)
+            if started.returncode == 0:
+                my_uri = started.stdout.strip().splitlines()[-1]
+            else:
+                print("startup-bench: no MariaDB server, the MySQL jobs are left out: " +
+                      started.stderr.strip(), file=sys.stderr)
+                my_server = None
+        if want_mysql and my_uri:
+            # InnoDB makes a file per table: the slowest part of the set-up.
+            schema.make_mysql(my_uri, mydb)
+            env["ORVANE_TEST_MYSQL"] = my_uri
         designs = {}
         for n in DESIGN_SIZES:
             designs[n] = os.path.join(work, f"design{n}.dfm")
@@ -179,6 +201,24 @@ def main():
             Job("one table of 1,500 columns, PostgreSQL",
                 ["updatesql", "--connect", pg_wide, "--table", "wide1500"],
                 [floor_pg, pg_uri, pgwide, "wide1500"], "floor", True),
+        ]
+        if want_mysql and my_uri:
+            my_all = with_database(my_uri, mydb)
+            my_socket = parse_qs(urlsplit(my_uri).query).get("socket", [""])[0]
+            jobs += [
+                Job("updatesql one table, MySQL",
+                    ["updatesql", "--connect", my_all, "--table", "t0001"],
+                    [floor_my, my_socket, mydb, "t0001"], "floor", True),
+                Job("updatesql --all-tables, MySQL",
+                    ["updatesql", "--connect", my_all, "--all-tables"],
+                    [floor_my, my_socket, mydb], "floor", True),
+                Job("--all-tables, MySQL, against SQLAlchemy",
+                    ["updatesql", "--connect", my_all, "--all-tables"],
+                    [sys.executable, os.path.join(ROOT, "bench", "updatesql_sqlalchemy.py"),
+                     "run", schema.sqlalchemy_mysql_url(my_uri, mydb), "1"],
+                    "SQLAlchemy Inspector (pymysql)"),
+            ]
+        jobs += [
             Job("--all-tables --out DIR, SQLite",
                 ["updatesql", "--connect", "sqlite:" + db, "--all-tables", "--out", out_dir],
                 [ov, "updatesql", "--connect", "sqlite:" + db, "--all-tables"],
@@ -206,7 +246,8 @@ def main():
                 diff = first_difference(a, b)
                 note = "same output" if diff is None else f"output differs at {diff}"
             # The slow jobs (seconds a run) get a third of the rounds.
-            slow = "components" in job.name or "--out" in job.ours
+            slow = ("components" in job.name or "--out" in job.ours or
+                    "SQLAlchemy" in job.name)
             rounds = max(3, opts.rounds // 3) if slow else opts.rounds
             runs = [(k, [exe] + job.ours) for k, exe in contenders] + [("floor", job.floor)]
             times = {k: [] for k, _ in runs}
@@ -220,7 +261,8 @@ def main():
                                          f"exited with {code}")
                     times[key].append(ms)
             med = {k: statistics.median(v) for k, v in times.items()}
-            mrss = {k: statistics.median(peak_rss(args, env, work) for _ in range(3))
+            mrss = {k: statistics.median(peak_rss(args, env, work)
+                                         for _ in range(1 if slow else 3))
                     for k, args in runs}
             rows.append((job, med, mrss, note))
             print(f"startup-bench: {job.name}: {med['ours']:.1f} ms", file=sys.stderr)
@@ -248,6 +290,10 @@ def main():
             if note:
                 line += f"; {note}"
             print(line)
+        for job, med, _, _ in rows:
+            if "SQLAlchemy" in job.name:
+                print(f"MySQL --all-tables: SQLAlchemy's Inspector took "
+                      f"{med['floor'] / med['ours']:.1f}x as long as ovdesigner (target >= 20x)")
         opened = [r for r in rows if "components" in r[0].name]
         if len(opened) >= 2:
             (j0, m0, _, _), (j1, m1, _, _) = opened[0], opened[-1]
@@ -257,6 +303,14 @@ def main():
         print("load average:", " ".join(f"{x:.2f}" for x in os.getloadavg()))
     finally:
         drop_pg(pg_uri, [pgdb, pgwide])
+        if my_uri and not my_server:
+            try:
+                schema.drop_mysql(my_uri, [mydb])
+            except Exception:  # the server may be gone already
+                pass
+        if my_server:
+            subprocess.run([os.path.join(ROOT, "scripts", "mysql-test-server.sh"), "stop",
+                            my_server], capture_output=True)
         if cluster:
             subprocess.run([os.path.join(ROOT, "scripts", "pg-test-cluster.sh"), "stop", cluster],
                            capture_output=True)

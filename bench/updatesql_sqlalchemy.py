@@ -5,6 +5,8 @@ compilation of the four statements of every table, timed in process.
 
   updatesql_sqlalchemy.py make-sqlite FILE        the 2,000-table database
   updatesql_sqlalchemy.py make-pg CONNINFO DBNAME  the same in PostgreSQL
+  updatesql_sqlalchemy.py make-mysql URI DBNAME    the same in MySQL/MariaDB
+                                                  (mysql://user@host/db?socket=PATH)
   updatesql_sqlalchemy.py run URL [REPEAT]        best time in ms, as JSON
 
 The schema is the one bench/UpdateSQLBench.cpp makes: 2,000 tables of 12
@@ -55,6 +57,55 @@ def make_pg(conninfo, dbname, statements=None):
     con.close()
 
 
+def mysql_connect(uri, database=None):
+    """A pymysql connection to a mysql:// URI (user, host, port, ?socket=)."""
+    from urllib.parse import parse_qs, unquote, urlsplit
+    import pymysql
+    parts = urlsplit(uri)
+    socket = parse_qs(parts.query).get("socket", [None])[0]
+    return pymysql.connect(user=unquote(parts.username or "root"),
+                           password=unquote(parts.password or ""),
+                           host=parts.hostname or "localhost", port=parts.port or 3306,
+                           unix_socket=socket, database=database, autocommit=True,
+                           charset="utf8mb4",
+                           client_flag=pymysql.constants.CLIENT.MULTI_STATEMENTS)
+
+
+def make_mysql(uri, dbname, statements=None):
+    """The database dbname made afresh on the server, with the 2,000 tables or
+    the statements given, fifty statements a round trip."""
+    con = mysql_connect(uri)
+    with con.cursor() as cur:
+        cur.execute(f"drop database if exists {dbname}")
+        cur.execute(f"create database {dbname}")
+        cur.execute(f"use {dbname}")
+        ddl = list(statements or (table_ddl(i, False) for i in range(TABLES)))
+        for i in range(0, len(ddl), 50):
+            cur.execute(";\n".join(ddl[i:i + 50]))
+            while cur.nextset():
+                pass
+    con.close()
+
+
+def drop_mysql(uri, dbnames):
+    con = mysql_connect(uri)
+    with con.cursor() as cur:
+        for name in dbnames:
+            cur.execute(f"drop database if exists {name}")
+    con.close()
+
+
+def sqlalchemy_mysql_url(uri, dbname):
+    """The SQLAlchemy URL (pymysql) of a mysql:// URI's server and dbname."""
+    from urllib.parse import parse_qs, urlsplit
+    parts = urlsplit(uri)
+    socket = parse_qs(parts.query).get("socket", [None])[0]
+    auth = parts.netloc.rsplit("@", 1)[0] + "@" if "@" in parts.netloc else ""
+    host = parts.netloc.rsplit("@", 1)[-1] or "localhost"
+    query = f"?unix_socket={socket}&charset=utf8mb4" if socket else "?charset=utf8mb4"
+    return f"mysql+pymysql://{auth}{host}/{dbname}{query}"
+
+
 def generate_all(url):
     """Reflects every table and compiles its refresh, modify, insert and delete
     statements with :OLD_x parameters in the key conditions."""
@@ -102,6 +153,8 @@ def main(argv):
         make_sqlite(argv[2])
     elif len(argv) >= 4 and argv[1] == "make-pg":
         make_pg(argv[2], argv[3])
+    elif len(argv) >= 4 and argv[1] == "make-mysql":
+        make_mysql(argv[2], argv[3])
     elif len(argv) >= 3 and argv[1] == "run":
         run(argv[2], int(argv[3]) if len(argv) > 3 else 1)
     else:

@@ -433,7 +433,7 @@ void FieldInfo(THost& Host, const TFieldInfoOptions& Options, std::ostream& Out)
   Query->ParseFieldInfoFromSQL(Options.SQL, &Fields, &Tables, nullptr);
   // What the parser could not follow (it reported what it could), asked
   // with the same catalog, so that a `*` it expanded is no problem.
-  const OVSqlParse::TSqlDialect Dialect = ServerDialect(Type);
+  const OVSqlParse::TSqlDialect Dialect = Db->Dialect();
   OVSqlParse::TColumnLookup Lookup;
   if (Db->GetConnected())
     Lookup = [Db, Dialect](

@@ -429,6 +429,10 @@ public:
   TOVDatabase* FindDatabase() const;
   // The server type of that database, or DefServerType without one.
   TOVServerType ServerType() const;
+  // The rules the statement's SQL is read by: those of the database's
+  // session while it is connected (see TOVDatabase::Dialect), else those of
+  // the server type.
+  OVSqlParse::TSqlDialect SqlDialect() const;
   bool IsObjOwnerSupported() const;
 
   // Parses a SELECT statement into field info (FieldName=Table.Column for

@@ -17,7 +17,9 @@ namespace OVSqlParse {
 
 // The SQL dialects read and written, one per server type. New ones go at the
 // end, each with its row in DialectRules.
-enum class TSqlDialect { SQLite, PostgreSQL, MySQL };
+// MySQLAnsiQuotes: a MySQL or MariaDB session whose sql_mode holds
+// ANSI_QUOTES, where "x" is a name rather than a string.
+enum class TSqlDialect { SQLite, PostgreSQL, MySQL, MySQLAnsiQuotes };
 
 // What one server's SQL differs in from the others'. Everything that reads
 // or writes SQL asks these rules rather than which server it is, so a server
@@ -63,6 +65,7 @@ struct TDialectRules {
   bool NamesExpressionsByText; // an unaliased expression is named by its text;
                                // else by the server's rule (a function's or
                                // column's name, or ?column?)
+  bool NamesStringsByValue;    // an unaliased string literal is named by its value
   bool NamesColumnsAsWritten;  // a column named in the select list is named as
                                // written there; else as the catalogue spells it
   bool CompoundKeepsOrigins;   // a UNION's columns keep the first SELECT's origins

@@ -4,6 +4,7 @@
 #include "orvane60/drivers/mysql/OVMySQLDriver.hpp"
 
 #include "orvane60/DriverTestUtil.hpp"
+#include "orvane60/OVEngine.hpp"
 
 #include <atomic>
 
@@ -312,6 +313,46 @@ create view v as select id, e from keyed;
   // A statement run in between (here one that turns a table into a view)
   // makes the next list ask again.
   FConn->GetAllFieldNames();
+  EXPECT_EQ(FConn->FindTable("indexed")->Kind, TTableKind::Table);
   FConn->ExecuteScript("drop table indexed; create view indexed as select 1 as x");
   EXPECT_TRUE(Contains(Kinds(FConn->GetTables()), "indexed:view"));
+  EXPECT_EQ(FConn->FindTable("indexed")->Kind, TTableKind::View);
+}
+
+// A session whose sql_mode holds ANSI_QUOTES (a server configured so, here
+// through init_command) reads "x" as a name: so does the parser reading a
+// query's SQL on it, and the server agrees on every origin.
+TEST_F(TMySQLTest, AnAnsiQuotesSessionReadsDoubleQuotedTextAsNames) {
+  FConn->ExecuteScript(Schema);
+  Classes::TComponent Form(nullptr);
+  auto* Db = new OVEngine::TOVDatabase(&Form);
+  Db->SetDatabaseName("Ansi");
+  Db->SetServerType(OVEngine::TOVServerType::stMySQL);
+  Db->SetRemoteDatabase(FURI);
+  Db->SetLoginPrompt(false);
+  Db->GetParams()->SetValue("init_command",
+                            "set session sql_mode = concat(@@sql_mode, ',ANSI_QUOTES')");
+  auto* Q = new OVEngine::TOVQuery(&Form);
+  Q->SetDatabaseName("Ansi");
+  const std::string SQL = R"(select "c"."id", "name" as "Who", 'x' as "Lit", "o"."key" )"
+                          R"(from "customer" "c" join "order" "o" on "o"."key" = "c"."id")";
+  Classes::TStringList Fields, Tables;
+  // Not connected, the server type's rules: "x" is a string.
+  Q->ParseFieldInfoFromSQL("select \"id\" from customer", &Fields, &Tables, nullptr);
+  EXPECT_EQ(Fields.ToVector(), TStrings{});
+  Db->Open();
+  EXPECT_EQ(Db->Dialect(), OVSqlParse::TSqlDialect::MySQLAnsiQuotes);
+  Q->ParseFieldInfoFromSQL(SQL, &Fields, &Tables, nullptr);
+  EXPECT_EQ(Fields.ToVector(),
+            (TStrings{"id=\"customer\".id", "Who=\"customer\".name", "key=\"order\".key"}));
+  EXPECT_EQ(Tables.ToVector(), (TStrings{"\"c\"=\"customer\"", "\"o\"=\"order\""}));
+  const auto Described = Db->Connection().Describe(SQL);
+  ASSERT_EQ(Described.size(), 4u);
+  EXPECT_EQ(Described[0].OriginTable + "." + Described[0].OriginColumn, "customer.id");
+  EXPECT_EQ(Described[1].Name + "=" + Described[1].OriginColumn, "Who=name");
+  EXPECT_EQ(Described[2].Name + ":" + Described[2].OriginTable, "Lit:");
+  EXPECT_EQ(Described[3].OriginTable + "." + Described[3].OriginColumn, "order.key");
+  // Names in a catalogue call are read the same way.
+  EXPECT_EQ(Db->Connection().FindTable("\"order\"")->Name, "order");
+  EXPECT_EQ(Db->Connection().QuoteIdentifier("order"), "\"order\"");
 }

@@ -586,6 +586,30 @@ TEST(SqlTokenizer, MySQLCommentsAndOperators) {
   EXPECT_EQ(Params[0].Name, "a");
 }
 
+// A session in ANSI_QUOTES mode: "x" is a name (a backslash in it is itself,
+// a doubled quote one quote), backticks still are, '..' stays a string.
+TEST(SqlParser, MySQLInAnsiQuotesModeReadsDoubleQuotedTextAsNames) {
+  constexpr TSqlDialect Ansi = TSqlDialect::MySQLAnsiQuotes;
+  EXPECT_THAT(Kinds(R"(select "a""b", `c`, 'it\'s', "d\" from "t")", Ansi),
+              ElementsAre("id:select", R"(qid:"a""b")", ",:,", "qid:`c`", ",:,", R"(str:'it\'s')",
+                          ",:,", R"(qid:"d\")", "id:from", R"(qid:"t")"));
+  EXPECT_EQ(IdentifierName(R"("a""b")", Ansi), "a\"b");
+  EXPECT_EQ(DialectRules(Ansi).QuoteOpen, '"');
+  auto Lookup = FixedLookup({{"orders", {"id", "total"}}});
+  TSelectInfo Info =
+      ParseSelect(R"(select "o"."id", "total" as "Sum", 'id' from "orders" "o" where "id" = :id)",
+                  Ansi, Lookup);
+  EXPECT_THAT(FieldNames(Info), ElementsAre("id", "Sum", "id_1"));
+  EXPECT_THAT(Origins(Info), ElementsAre("\"orders\".id", "\"orders\".total", "-"));
+  EXPECT_THAT(Info.Problems, IsEmpty());
+  // The same text in a session without the mode: strings, named by their
+  // values as the server names them, without origins.
+  Info = ParseSelect(R"(select "id", total, 'a\'b', 'x' || 'y' from orders)", My, Lookup);
+  EXPECT_THAT(FieldNames(Info), ElementsAre("id", "total", "a'b", "'x' || 'y'"));
+  EXPECT_THAT(Origins(Info), ElementsAre("-", "orders.total", "-", "-"));
+  ASSERT_THAT(ScanParams(R"(select ":x" from t where a = :a)", Ansi), SizeIs(1));
+}
+
 TEST(SqlParser, MySQLReadsBacktickNamesAndNamesExpressionsByTheirText) {
   auto Lookup = FixedLookup({{"`Order Lines`", {"Id", "Qty"}}, {"orders", {"id", "total"}}});
   TSelectInfo Info =

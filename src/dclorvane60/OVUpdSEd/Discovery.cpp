@@ -127,9 +127,7 @@ void TOVUpdateSQLEditForm::GetTableFieldsClick(System::TObject*) {
   // A table text that reads as a name in SQL reaches the catalogue as
   // written: without its quotes, "sch.tab" (one name holding a dot) would
   // become the table tab of schema sch, and "a""b" would lose a quote.
-  const bool SQLName =
-      !OVSqlParse::SplitName(SysUtils::Trim(Typed), OVEngine::ServerDialect(DataSet->ServerType()))
-           .empty();
+  const bool SQLName = !OVSqlParse::SplitName(SysUtils::Trim(Typed), DataSet->SqlDialect()).empty();
   TStringList Names;
   DataSet->GetDBSession()->GetFieldNames(
       DataSet->GetDatabaseName(),

@@ -98,6 +98,12 @@ TOVServerType TOVDataSet::ServerType() const {
   return DefServerType;
 }
 
+OVSqlParse::TSqlDialect TOVDataSet::SqlDialect() const {
+  if (TOVDatabase* D = FDatabase ? FDatabase : FindDatabase())
+    return D->Dialect();
+  return ServerDialect(DefServerType);
+}
+
 bool TOVDataSet::IsObjOwnerSupported() const {
   return ServerDriver(ServerType()).SupportsObjectOwners();
 }
@@ -261,7 +267,7 @@ std::string TOVDataSet::BindParams(const std::string& SQL, const TParams* Params
                                    std::vector<TVariant>& Values) const {
   const OVDriver::TDriver& Driver = ServerDriver(ServerType());
   return OVSqlParse::ReplaceParams(
-      SQL, ServerDialect(ServerType()), [&](std::size_t Index, const std::string& Name) {
+      SQL, SqlDialect(), [&](std::size_t Index, const std::string& Name) {
         const DB::TParam* P = Params ? Params->FindParam(Name) : nullptr;
         if (!P)
           DB::DatabaseError(Format("Parameter '%s' not found", Name), this);
@@ -295,7 +301,7 @@ void TOVDataSet::InternalDelete() {
 
 void TOVDataSet::ParseFieldInfoFromSQL(const std::string& SQL, TStrings* FieldInfo,
                                        TStrings* TableInfo, TStrings* NoOrigin) {
-  const OVSqlParse::TSqlDialect Dialect = ServerDialect(ServerType());
+  const OVSqlParse::TSqlDialect Dialect = SqlDialect();
   TOVDatabase* Db = FDatabase ? FDatabase : FindDatabase();
   OVSqlParse::TColumnLookup Lookup;
   if (Db && Db->GetConnected()) {

@@ -334,8 +334,7 @@ const std::string* TOVDatabase::BatchKey(std::string_view TableName,
   }
   const OVSqlParse::TDialectRules& Rules = ServerDriver(FServerType).Rules();
   // As SQL reads the text first; the readings that follow take it literally.
-  for (const OVDriver::TNameReading& Reading :
-       OVDriver::NameReadings(TableName, ServerDriver(FServerType).Dialect())) {
+  for (const OVDriver::TNameReading& Reading : OVDriver::NameReadings(TableName, Dialect())) {
     if (!Reading.Exact)
       break;
     if (const OVDriver::TTableRef* T = FBatch->Find(Reading, Connection().ExactTableNames())) {
@@ -538,7 +537,8 @@ bool TOVDatabase::IsObjOwnerSupported() const {
 }
 
 OVSqlParse::TSqlDialect TOVDatabase::Dialect() const {
-  return ServerDialect(FServerType);
+  // Connected, as the session reads SQL (its settings may change the rules).
+  return FConnection ? FConnection->SessionDialect() : ServerDialect(FServerType);
 }
 
 namespace {
@@ -785,8 +785,7 @@ std::vector<OVDriver::TTableRef> TOVDatabase::Tables() {
 std::optional<TOVTableInfo> TOVDatabase::DescribeTable(std::string_view TableText) {
   TOVDatabaseUse Use(this);
   TOVTableInfo Info;
-  const std::vector<OVDriver::TNameReading> Readings =
-      OVDriver::NameReadings(TableText, ServerDriver(FServerType).Dialect());
+  const std::vector<OVDriver::TNameReading> Readings = OVDriver::NameReadings(TableText, Dialect());
   Info.Qualified = Readings.front().Exact && Readings.front().Schema.has_value();
   const OVDriver::TTableRef* Cached = nullptr;
   if (const std::string* Key = BatchKey(TableText, &Cached)) {

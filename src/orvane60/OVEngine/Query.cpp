@@ -175,7 +175,7 @@ void TOVQuery::SQLChanged() {
 
 void TOVQuery::RefreshParams() {
   std::vector<std::string> Names;
-  for (const auto& P : OVSqlParse::ScanParams(GetStatementText(), ServerDialect(ServerType())))
+  for (const auto& P : OVSqlParse::ScanParams(GetStatementText(), SqlDialect()))
     Names.push_back(P.Name);
   SyncParamList(FParams.get(), Names);
 }
@@ -190,8 +190,7 @@ std::string TOVQuery::OpenStatement(std::vector<TVariant>& Values) {
 
 void TOVQuery::DoPrepare() {
   const std::string SQL = OVSqlParse::ReplaceParams(
-      GetStatementText(), ServerDialect(ServerType()),
-      [this](std::size_t Index, const std::string&) {
+      GetStatementText(), SqlDialect(), [this](std::size_t Index, const std::string&) {
         return ServerDriver(ServerType()).PlaceholderFor(static_cast<int>(Index));
       });
   try {
@@ -219,7 +218,7 @@ void TOVQuery::ExecSQL() {
 }
 
 std::string TOVQuery::PSGetTableName() const {
-  const auto Info = OVSqlParse::ParseSelect(GetStatementText(), ServerDialect(ServerType()));
+  const auto Info = OVSqlParse::ParseSelect(GetStatementText(), SqlDialect());
   const auto Tables = OVSqlParse::TableInfoEntries(Info);
   return Tables.size() == 1 ? Tables.front().second : std::string();
 }

@@ -36,6 +36,7 @@ constexpr TDialectRules SQLiteRules{
     .SystemVariables = false,
     .BangIsNot = false,
     .NamesExpressionsByText = true,
+    .NamesStringsByValue = false,
     .NamesColumnsAsWritten = false,
     .CompoundKeepsOrigins = true,
     .UsingKeepsLeftInPlace = true,
@@ -81,6 +82,7 @@ constexpr TDialectRules PostgreSQLRules{
     .SystemVariables = false,
     .BangIsNot = false,
     .NamesExpressionsByText = false,
+    .NamesStringsByValue = false,
     .NamesColumnsAsWritten = false,
     .CompoundKeepsOrigins = false,
     .UsingKeepsLeftInPlace = false,
@@ -128,6 +130,7 @@ constexpr TDialectRules MySQLRules{
     .SystemVariables = true,
     .BangIsNot = true,
     .NamesExpressionsByText = true,
+    .NamesStringsByValue = true,
     .NamesColumnsAsWritten = true,
     .CompoundKeepsOrigins = false,
     .UsingKeepsLeftInPlace = false,
@@ -142,6 +145,17 @@ constexpr TDialectRules MySQLRules{
     .NullSafeEquals = " <=> ",
 };
 
+// A session in ANSI_QUOTES mode: "x" is a name (backticks still are), and
+// names are written in double quotes.
+constexpr TDialectRules MySQLAnsiQuotesRules = [] {
+  TDialectRules R = MySQLRules;
+  R.Dialect = TSqlDialect::MySQLAnsiQuotes;
+  R.QuoteOpen = '"';
+  R.QuoteClose = '"';
+  R.DoubleQuotedNames = true;
+  return R;
+}();
+
 } // namespace
 
 const TDialectRules& DialectRules(TSqlDialect Dialect) noexcept {
@@ -150,6 +164,8 @@ const TDialectRules& DialectRules(TSqlDialect Dialect) noexcept {
     return PostgreSQLRules;
   case TSqlDialect::MySQL:
     return MySQLRules;
+  case TSqlDialect::MySQLAnsiQuotes:
+    return MySQLAnsiQuotesRules;
   case TSqlDialect::SQLite:
     break;
   }

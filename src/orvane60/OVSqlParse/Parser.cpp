@@ -1372,7 +1372,14 @@ void TParser::ResolveItems(const std::vector<std::pair<std::size_t, std::size_t>
     if (NameRef) {
       Col = ResolveColumnRef(B, E, From);
     } else if (ExprEnd > Begin) {
-      if (!R.NamesExpressionsByText) {
+      bool Strings = R.NamesStringsByValue;
+      for (std::size_t I = Begin; Strings && I < ExprEnd; ++I)
+        Strings = Is(I, TTokenKind::String);
+      if (Strings) {
+        // 'a' 'b' is one string, "ab".
+        for (std::size_t I = Begin; I < ExprEnd; ++I)
+          Col.Name += Norm(I);
+      } else if (!R.NamesExpressionsByText) {
         TPgName N = FigurePg(Begin, ExprEnd);
         Col.Name = N.Strength > 0 ? N.Name : "?column?";
       } else {

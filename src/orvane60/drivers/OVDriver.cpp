@@ -260,6 +260,10 @@ std::string_view TConnection::NullSafeEquals() const {
   return FDriver.Rules().NullSafeEquals;
 }
 
+OVSqlParse::TSqlDialect TConnection::SessionDialect() const {
+  return FDriver.Dialect();
+}
+
 char TConnection::IdentifierQuote() const {
   return FDriver.IdentifierQuoteChar();
 }

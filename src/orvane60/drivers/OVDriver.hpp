@@ -275,6 +275,9 @@ public:
   // The quote character names are written in for this session (MySQL: the
   // backtick, or '"' when the session runs with ANSI_QUOTES).
   virtual char IdentifierQuote() const;
+  // The rules this session reads SQL by: the driver's, unless the session's
+  // settings change them (MySQL in ANSI_QUOTES mode reads "x" as a name).
+  virtual OVSqlParse::TSqlDialect SessionDialect() const;
   // Name in the session's identifier quotes, quote characters inside doubled.
   std::string QuoteIdentifier(std::string_view Name) const;
   // Whether table names compare exactly on this server, else in any letter

@@ -834,12 +834,12 @@ public:
   ~TMySQLConnection() override { Api().mysql_close(FConn); }
 
   std::int64_t Execute(std::string_view SQL, const TValues& Params) override {
-    FKeyedTables.clear();
+    ForgetCatalogue();
     return Run(SQL, Params, "Executing " + SQLExcerpt(SQL)).Affected;
   }
 
   void ExecuteScript(std::string_view SQL) override {
-    FKeyedTables.clear();
+    ForgetCatalogue();
     const std::string Context = "Executing the script " + SQLExcerpt(SQL);
     if (FWaits.RealQuery(SQL, Context) != 0)
       Raise(Context);
@@ -857,7 +857,7 @@ public:
   }
 
   std::unique_ptr<TResultSet> Query(std::string_view SQL, const TValues& Params) override {
-    FKeyedTables.clear();
+    ForgetCatalogue();
     return std::make_unique<TMySQLResultSet>(
         Run(SQL, Params, "Running the query " + SQLExcerpt(SQL)));
   }
@@ -981,7 +981,7 @@ public:
     // read, only the tables without one are asked about (a comparison of
     // names alone, which the server makes before opening anything).
     std::unordered_set<std::string> Keyed = std::exchange(FKeyedTables, {});
-    if (std::chrono::steady_clock::now() - FKeyedAt > std::chrono::seconds(5))
+    if (!CatalogueFresh())
       Keyed.clear();
     std::vector<TTableRef> Tables;
     std::string SQL = "select TABLE_SCHEMA, TABLE_NAME, TABLE_TYPE from information_schema.TABLES "
@@ -1015,9 +1015,26 @@ public:
   }
 
   std::optional<TTableRef> FindTable(std::string_view Table) override {
+    // Asked again and again for one table while its statements are made.
+    if (!CatalogueFresh())
+      ForgetCatalogue();
+    const auto Known = FFoundTables.find(Table);
+    if (Known != FFoundTables.end())
+      return Known->second;
+    std::optional<TTableRef> Found = LookUpTable(Table);
+    // A table not found is asked about again: it may be made meanwhile.
+    if (Found) {
+      if (FFoundTables.empty())
+        FCatalogueAt = std::chrono::steady_clock::now();
+      FFoundTables.emplace(std::string(Table), *Found);
+    }
+    return Found;
+  }
+
+  std::optional<TTableRef> LookUpTable(std::string_view Table) {
     // Every reading's candidates in one query; the first reading that names
     // a table wins, an exact spelling before one in another letter case.
-    std::vector<TNameReading> Readings = NameReadings(Table, TDialect::MySQL);
+    std::vector<TNameReading> Readings = NameReadings(Table, SessionDialect());
     std::string SQL = "select TABLE_SCHEMA, TABLE_NAME, TABLE_TYPE from information_schema.TABLES "
                       "where ";
     TValues Params;
@@ -1074,6 +1091,9 @@ public:
   }
 
   char IdentifierQuote() const override { return FAnsiQuotes ? '"' : '`'; }
+  TDialect SessionDialect() const override {
+    return FAnsiQuotes ? TDialect::MySQLAnsiQuotes : TDialect::MySQL;
+  }
   bool ExactTableNames() const override { return FExactNames; }
   bool SupportsReturning() override { return false; }
   bool Alive() override { return !FLost && FWaits.Open(); }
@@ -1164,7 +1184,7 @@ public:
                                      [](const TColumnInfo& C) { return C.Name.empty(); }),
                       Columns.end());
     FKeyedTables = std::move(Keyed);
-    FKeyedAt = std::chrono::steady_clock::now();
+    FCatalogueAt = std::chrono::steady_clock::now();
     return Map;
   }
 
@@ -1283,7 +1303,7 @@ private:
   }
 
   std::optional<TRoutine> FindRoutine(std::string_view Proc) {
-    std::vector<TNameReading> Readings = NameReadings(Proc, TDialect::MySQL);
+    std::vector<TNameReading> Readings = NameReadings(Proc, SessionDialect());
     std::string SQL = "select ROUTINE_SCHEMA, ROUTINE_NAME, ROUTINE_TYPE from "
                       "information_schema.ROUTINES where ";
     TValues Params;
@@ -1485,11 +1505,22 @@ private:
   bool FExactNames = true;
   bool FAnsiQuotes = false;
   bool FLost = false;
-  // Tables ("database\0name") with a key mark on a column, from the last
-  // read of all columns, for the GetTables that follows it.
-  // Statements run in between, or a few seconds passed, forget them.
+  // What this connection remembers of the catalogue for a few seconds, as
+  // long as it runs no statement that could change it. Tables
+  // ("database\0name") with a key mark on a column, from the last read of
+  // all columns, for the GetTables that follows it.
   std::unordered_set<std::string> FKeyedTables;
-  std::chrono::steady_clock::time_point FKeyedAt;
+  // What FindTable found for each text asked, under the same terms.
+  std::map<std::string, TTableRef, std::less<>> FFoundTables;
+  std::chrono::steady_clock::time_point FCatalogueAt;
+
+  bool CatalogueFresh() const {
+    return std::chrono::steady_clock::now() - FCatalogueAt < std::chrono::seconds(5);
+  }
+  void ForgetCatalogue() {
+    FKeyedTables.clear();
+    FFoundTables.clear();
+  }
   TServerWaits FWaits;
 };
 
