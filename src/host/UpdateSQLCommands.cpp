@@ -248,7 +248,14 @@ public:
     ++FTables;
   }
 
-  void Finish() {
+  // Database: the database for the message when it had no table at all.
+  void Finish(const OVEngine::TOVDatabase& Database) {
+    if (FTables == 0 && FSkippedCount == 0)
+      std::cerr << fmt::format(
+          "updatesql: the {} database {} has no tables, or none this user may read: nothing "
+          "was generated\n",
+          OVEngine::GetServerTypeName(Database.GetServerType()),
+          OVDriver::MaskPasswords(Database.GetRemoteDatabase()));
     if (!FJson)
       return;
     FOut << (FTables == 0 ? "{\n  \"tables\": [],\n  \"skipped\": " : "\n  ],\n  \"skipped\": ")
@@ -301,6 +308,16 @@ void UpdateSQL(THost& Host, const TUpdateSQLOptions& Options, std::ostream& Out)
       Request.UpdateFields = SplitList(Options.UpdateFields, "--update-fields");
     Request.Quote = Options.Quote;
     Request.Returning = Options.Returning;
+    // A table the catalogue does not show: the dialog's own message would
+    // name neither the database nor why.
+    OVEngine::TOVDatabase& Db = *Bench.Database();
+    if (Request.SQL.empty() && !SysUtils::Trim(Request.Table).empty() &&
+        !Db.DescribeTable(Request.Table))
+      throw SysUtils::Exception(
+          Format("Unable to determine field names for %s: the %s database %s has no such table, or "
+                 "none this user may read",
+                 Request.Table, OVEngine::GetServerTypeName(Db.GetServerType()),
+                 OVDriver::MaskPasswords(Db.GetRemoteDatabase())));
     const TResult R = Bench.Generate(Request);
     std::optional<OVEngine::TOVVerifyResult> Verified;
     if (Options.Verify)
@@ -330,7 +347,7 @@ void UpdateSQL(THost& Host, const TUpdateSQLOptions& Options, std::ostream& Out)
     Bench.GenerateEach(
         AllOptions, [&](TResult&& R) { Printer.Add(R, nullptr, nullptr); }, ProgressLine(""));
     ClearProgress();
-    Printer.Finish();
+    Printer.Finish(*Bench.Database());
     return;
   }
   const auto Results = Bench.GenerateAll(AllOptions, ProgressLine(""));
@@ -384,7 +401,7 @@ void UpdateSQL(THost& Host, const TUpdateSQLOptions& Options, std::ostream& Out)
       throw;
     }
   }
-  Printer.Finish();
+  Printer.Finish(*Bench.Database());
   if (!Options.OutDir.empty()) {
     Out << Held.str();
     if (!Json)

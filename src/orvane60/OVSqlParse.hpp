@@ -81,6 +81,8 @@ struct TDialectRules {
 
   // Statements the generator writes.
   std::string_view NullSafeEquals; // equal, or both null; blanks around it
+  bool FunctionInSelectList;       // select f(..); else select * from f(..)
+  bool OutputArgsArePlaceholders;  // call p(?) for an OUT argument; else call p(null)
 };
 
 const TDialectRules& DialectRules(TSqlDialect Dialect) noexcept;

@@ -2,6 +2,7 @@
 // ORVANE_TEST_MYSQL names: every statement generated for a schema of awkward
 // names and computed columns runs on the server (--verify), quoted or not;
 // fieldinfo reads the dialect and expands `*` from the catalogue.
+#include "rtl/ScopeGuard.hpp"
 #include "support/Process.hpp"
 #include "support/Servers.hpp"
 #include "support/TempDir.hpp"
@@ -10,6 +11,7 @@
 #include <nlohmann/json.hpp>
 
 #include <atomic>
+#include <filesystem>
 #include <map>
 #include <unistd.h>
 
@@ -156,4 +158,44 @@ TEST_F(UpdateSQLMySQL, BadConnectionsAreClearErrorsNamingTheServer) {
                 "--all-tables"});
   EXPECT_EQ(R.ExitCode, 1);
   EXPECT_NE(R.Err.find("MySQL server"), std::string::npos) << R.Err;
+}
+
+// A database without tables, and a user who may read one table only: each
+// is told with the server's database named, and nothing is written for it.
+TEST_F(UpdateSQLMySQL, EmptyDatabasesAndUsersWithFewRightsAreToldClearly) {
+  const std::string Socket = MySQLURI().substr(MySQLURI().find("socket=") + 7);
+  TTempDir Out;
+  TRunResult R = Designer(
+      {"updatesql", "--connect", URI, "--all-tables", "--out", (Out.Path() / "sql").string()});
+  EXPECT_EQ(R.ExitCode, 0) << R.Err;
+  EXPECT_NE(R.Err.find("the MySQL database mysql://root@localhost/" + Name), std::string::npos)
+      << R.Err;
+  EXPECT_NE(R.Err.find("has no tables, or none this user may read"), std::string::npos) << R.Err;
+  EXPECT_TRUE(!std::filesystem::exists(Out.Path() / "sql") ||
+              std::filesystem::is_empty(Out.Path() / "sql"));
+
+  Sql(Schema, true);
+  const std::string User = "ovlim_" + std::to_string(::getpid());
+  Sql("drop user if exists '" + User + "'@'localhost'; create user '" + User +
+      "'@'localhost' identified by 'pw'; grant select on " + Name + ".pair_key to '" + User +
+      "'@'localhost';");
+  const ScopeGuard::TFinally DropUser(
+      [&] { Sql("drop user if exists '" + User + "'@'localhost'"); });
+  const std::string Limited = "mysql://" + User + ":pw@localhost/" + Name + "?socket=" + Socket;
+  // The catalogue shows the user its own tables only; the server refuses
+  // what it may not do, and says so.
+  R = Designer({"--json", "updatesql", "--connect", Limited, "--all-tables", "--verify"});
+  EXPECT_EQ(R.ExitCode, 1) << R.Err;
+  const json J = json::parse(R.Out);
+  ASSERT_EQ(J["tables"].size(), 1u) << R.Out;
+  EXPECT_EQ(J["tables"][0]["table"], "pair_key");
+  EXPECT_NE(R.Out.find("UPDATE command denied"), std::string::npos) << R.Out;
+  R = Designer({"updatesql", "--connect", Limited, "--table", "customer"});
+  EXPECT_EQ(R.ExitCode, 1);
+  EXPECT_NE(R.Err.find("Unable to determine field names for customer: the MySQL database "
+                       "mysql://" +
+                       User + ":***@localhost/" + Name),
+            std::string::npos)
+      << R.Err;
+  EXPECT_EQ(R.Err.find(":pw@"), std::string::npos) << R.Err;
 }

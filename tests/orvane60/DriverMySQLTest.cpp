@@ -356,3 +356,73 @@ TEST_F(TMySQLTest, AnAnsiQuotesSessionReadsDoubleQuotedTextAsNames) {
   EXPECT_EQ(Db->Connection().FindTable("\"order\"")->Name, "order");
   EXPECT_EQ(Db->Connection().QuoteIdentifier("order"), "\"order\"");
 }
+
+// A procedure's OUT and INOUT parameters come from the catalogue and are
+// filled by a call through TOVStoredProc; so is a function's result, and a
+// procedure that also gives rows gives its output values all the same.
+TEST_F(TMySQLTest, StoredProcsGiveTheirOutputParameters) {
+  FConn->ExecuteScript(R"sql(
+create procedure split_name(in full varchar(40), out first varchar(20), inout n int)
+  begin set first = substring_index(full, ' ', 1); set n = n * 10; end;
+create procedure rows_and_out(out total int) begin select 1 as a union select 2; set total = 42; end;
+create procedure no_out(in x int) begin select x; end;
+create function twice(x int) returns int deterministic return x * 2;
+)sql");
+  Classes::TComponent Form(nullptr);
+  auto* Db = new OVEngine::TOVDatabase(&Form);
+  Db->SetDatabaseName("Procs");
+  Db->SetServerType(OVEngine::TOVServerType::stMySQL);
+  Db->SetRemoteDatabase(FURI);
+  Db->SetLoginPrompt(false);
+  Db->Open();
+  const auto Proc = [&](const std::string& Name) {
+    auto* P = new OVEngine::TOVStoredProc(&Form);
+    P->SetDatabaseName("Procs");
+    P->SetStoredProcName(Name);
+    P->Prepare();
+    return P;
+  };
+  auto* Split = Proc("split_name");
+  ASSERT_EQ(Split->GetParams()->Names(), (TStrings{"full", "first", "n"}));
+  EXPECT_EQ(Split->GetParams()->Items(0)->GetParamType(), DB::TParamType::ptInput);
+  EXPECT_EQ(Split->GetParams()->Items(1)->GetParamType(), DB::TParamType::ptOutput);
+  EXPECT_EQ(Split->GetParams()->Items(2)->GetParamType(), DB::TParamType::ptInputOutput);
+  Split->ParamByName("full")->SetAsString("Ada Lovelace");
+  Split->ParamByName("n")->SetAsInteger(4);
+  Split->ExecProc();
+  EXPECT_EQ(Split->ParamByName("first")->GetAsString(), "Ada");
+  EXPECT_EQ(Split->ParamByName("n")->GetAsInteger(), 40);
+
+  auto* Rows = Proc("rows_and_out");
+  Rows->ExecProc();
+  EXPECT_EQ(Rows->ParamByName("total")->GetAsInteger(), 42);
+
+  auto* Twice = Proc("twice");
+  ASSERT_EQ(Twice->GetParams()->Names(), (TStrings{"Result", "x"}));
+  Twice->ParamByName("x")->SetAsInteger(21);
+  Twice->ExecProc();
+  EXPECT_EQ(Twice->ParamByName("Result")->GetAsInteger(), 42);
+
+  // Without output parameters the call only runs; its rows are read off, so
+  // the session takes the next statement.
+  auto* NoOut = Proc("no_out");
+  NoOut->ParamByName("x")->SetAsInteger(7);
+  NoOut->ExecProc();
+  Db->Connection().Execute("call no_out(1)", {});
+  auto R = Db->Connection().Query("select 5", {});
+  ASSERT_TRUE(R->Next());
+  EXPECT_EQ(R->Value(0).AsInteger(), 5);
+}
+
+// The server ends the session between two catalogue reads (as a restart or
+// an administrator's KILL does): the read fails naming what it was doing
+// and the server, and the connection knows it is lost.
+TEST_F(TMySQLTest, ADroppedConnectionFailsTheCatalogueReadNamingTheServer) {
+  FConn->ExecuteScript(Schema);
+  auto Id = FConn->Query("select connection_id()", {});
+  ASSERT_TRUE(Id->Next());
+  FAdmin->Execute("kill connection " + std::to_string(Id->Value(0).AsInteger()), {});
+  const std::string Error = ErrorOf([&] { FConn->GetAllFieldNames(); });
+  EXPECT_TRUE(HasAll(Error, {"Reading the columns of all tables", "MySQL server", FName})) << Error;
+  EXPECT_FALSE(FConn->Alive());
+}

@@ -104,6 +104,7 @@ std::string TOVStoredProc::CallStatement(std::vector<TVariant>& Values, bool& Is
   const TProcTarget Target = ResolveProc(Db, FStoredProcName, this);
   IsFunction = Target.IsFunction;
   const OVDriver::TDriver& Driver = ServerDriver(Db.GetServerType());
+  const OVSqlParse::TDialectRules& Rules = Driver.Rules();
   std::string Args;
   for (int I = 0; I < FParams->Count(); ++I) {
     const DB::TParam* P = FParams->Items(I);
@@ -116,8 +117,14 @@ std::string TOVStoredProc::CallStatement(std::vector<TVariant>& Values, bool& Is
       continue;
     if (!Args.empty())
       Args += ", ";
-    if (Type == TParamType::ptOutput) {
+    if (Type == TParamType::ptOutput && !Rules.OutputArgsArePlaceholders) {
       Args += "null";
+      continue;
+    }
+    if (Type == TParamType::ptOutput) {
+      // A place the server fills (MySQL: a placeholder bound to null).
+      Values.emplace_back();
+      Args += Driver.PlaceholderFor(static_cast<int>(Values.size()) - 1);
       continue;
     }
     if (!P->GetBound())
@@ -125,6 +132,8 @@ std::string TOVStoredProc::CallStatement(std::vector<TVariant>& Values, bool& Is
     Values.push_back(P->GetValue());
     Args += Driver.PlaceholderFor(static_cast<int>(Values.size()) - 1);
   }
+  if (IsFunction && Rules.FunctionInSelectList)
+    return "select " + Target.SQLName + "(" + Args + ")";
   if (IsFunction)
     return "select * from " + Target.SQLName + "(" + Args + ")";
   return "call " + Target.SQLName + "(" + Args + ")";

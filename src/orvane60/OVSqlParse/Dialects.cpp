@@ -49,6 +49,8 @@ constexpr TDialectRules SQLiteRules{
     .PgTypeWords = false,
     .SessionValueKeywords = false,
     .NullSafeEquals = " is ",
+    .FunctionInSelectList = false,
+    .OutputArgsArePlaceholders = false,
 };
 
 constexpr TDialectRules PostgreSQLRules{
@@ -95,6 +97,8 @@ constexpr TDialectRules PostgreSQLRules{
     .PgTypeWords = true,
     .SessionValueKeywords = true,
     .NullSafeEquals = " is not distinct from ",
+    .FunctionInSelectList = false,
+    .OutputArgsArePlaceholders = false,
 };
 
 // MySQL and MariaDB as a session starts by default: double quotes make
@@ -143,6 +147,8 @@ constexpr TDialectRules MySQLRules{
     .PgTypeWords = false,
     .SessionValueKeywords = true,
     .NullSafeEquals = " <=> ",
+    .FunctionInSelectList = true,
+    .OutputArgsArePlaceholders = true,
 };
 
 // A session in ANSI_QUOTES mode: "x" is a name (backticks still are), and

@@ -1403,11 +1403,29 @@ private:
       Row(TRowView{R, Api().mysql_fetch_lengths(Res)});
   }
 
+  // Reads off what a text statement still has to give after its first
+  // result (a CALL ends with its status): the session takes no other
+  // statement before.
+  void DrainResults(const std::string& Context) {
+    while (Api().mysql_more_results(FConn)) {
+      const int Next = FWaits.NextResult(Context);
+      if (Next > 0)
+        Raise(Context);
+      if (Next < 0)
+        break;
+      if (MYSQL_RES* Res = FWaits.StoreResult(Context))
+        Api().mysql_free_result(Res);
+      else if (Api().mysql_field_count(FConn) != 0)
+        Raise(Context);
+    }
+  }
+
   TRows RunText(std::string_view SQL, const std::string& Context) {
     TRows Rows;
     MYSQL_RES* Res = QueryText(SQL, Context);
     if (!Res) {
       Rows.Affected = static_cast<std::int64_t>(Api().mysql_affected_rows(FConn));
+      DrainResults(Context);
       return Rows;
     }
     const unsigned Count = Api().mysql_num_fields(Res);
@@ -1421,6 +1439,7 @@ private:
           Out[I].emplace(Row[I], Lengths[I]);
     }
     Api().mysql_free_result(Res);
+    DrainResults(Context);
     return Rows;
   }
 
@@ -1444,11 +1463,33 @@ private:
     if (Api().mysql_stmt_bind_param(S.Stmt, Binds.Binds.data()) ||
         FWaits.StmtExecute(S.Stmt, Context))
       RaiseStmt(S.Stmt, Context);
-    MYSQL_RES* Meta = Api().mysql_stmt_result_metadata(S.Stmt);
-    if (!Meta) {
-      Rows.Affected = static_cast<std::int64_t>(Api().mysql_stmt_affected_rows(S.Stmt));
-      return Rows;
+    // A CALL gives each result set of the procedure, then (when it has
+    // output parameters) one row of their values, then its status. The row
+    // of output values answers when there is one, else the first result.
+    bool Answered = false;
+    for (;;) {
+      if (MYSQL_RES* Meta = Api().mysql_stmt_result_metadata(S.Stmt)) {
+        const bool Outputs = (FConn->server_status & SERVER_PS_OUT_PARAMS) != 0;
+        TRows Set = ReadResultSet(S, Meta, Context);
+        if (!Answered || Outputs)
+          Rows = std::move(Set);
+        Answered = true;
+      } else if (!Answered) {
+        Rows.Affected = static_cast<std::int64_t>(Api().mysql_stmt_affected_rows(S.Stmt));
+      }
+      const int Next = FWaits.StmtNextResult(S.Stmt, Context);
+      if (Next > 0)
+        RaiseStmt(S.Stmt, Context);
+      if (Next < 0)
+        break;
     }
+    return Rows;
+  }
+
+  // The current result set of an executed statement, whose description
+  // Meta gives (and is freed here).
+  TRows ReadResultSet(TStmt& S, MYSQL_RES* Meta, const std::string& Context) {
+    TRows Rows;
     const unsigned Count = Api().mysql_num_fields(Meta);
     Describe(Rows, Api().mysql_fetch_fields(Meta), Count);
     Api().mysql_free_result(Meta);

@@ -47,6 +47,8 @@ namespace OVDriver::OVMySQL::Lib {
   X(mysql_stmt_fetch_column)                                                                       \
   X(mysql_stmt_free_result)                                                                        \
   X(mysql_stmt_init)                                                                               \
+  X(mysql_stmt_next_result_cont)                                                                   \
+  X(mysql_stmt_next_result_start)                                                                  \
   X(mysql_stmt_param_count)                                                                        \
   X(mysql_stmt_prepare)                                                                            \
   X(mysql_stmt_prepare_cont)                                                                       \

@@ -286,4 +286,12 @@ int TServerWaits::StmtStoreResult(MYSQL_STMT* Stmt, const std::string& Context) 
   return Result;
 }
 
+int TServerWaits::StmtNextResult(MYSQL_STMT* Stmt, const std::string& Context) {
+  int Result = 0;
+  Wait(
+      Context, Stmt, [&] { return Api().mysql_stmt_next_result_start(&Result, Stmt); },
+      [&](int Ready) { return Api().mysql_stmt_next_result_cont(&Result, Stmt, Ready); });
+  return Result;
+}
+
 } // namespace OVDriver::OVMySQL

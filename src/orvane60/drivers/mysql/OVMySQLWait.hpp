@@ -47,6 +47,7 @@ public:
   int StmtPrepare(MYSQL_STMT* Stmt, std::string_view SQL, const std::string& Context);
   int StmtExecute(MYSQL_STMT* Stmt, const std::string& Context);
   int StmtStoreResult(MYSQL_STMT* Stmt, const std::string& Context);
+  int StmtNextResult(MYSQL_STMT* Stmt, const std::string& Context);
 
   // False once a wait gave up and closed the connection.
   bool Open() const noexcept { return !FClosed; }
