@@ -185,18 +185,20 @@ void TFieldsEditor::SetUp(IDesigner* ADesigner, TDSDesigner* ADSDesigner) {
 void TFieldsEditor::UpdateLists() {
   FFields = FDSDesigner->PersistentFields();
   FAvailable = FDSDesigner->AvailableFieldNames();
-  Classes::TStrings* Items = lbFields->GetItems();
-  Items->BeginUpdate();
-  Items->Clear();
-  for (DB::TField* F : FFields)
-    Items->Add(F->GetFieldName());
-  Items->EndUpdate();
-  Items = lbAvailable->GetItems();
-  Items->BeginUpdate();
-  Items->Clear();
-  for (const std::string& Name : FAvailable)
-    Items->Add(Name);
-  Items->EndUpdate();
+  {
+    Classes::TStrings* Items = lbFields->GetItems();
+    const Classes::TStringsUpdate Updating(Items);
+    Items->Clear();
+    for (DB::TField* F : FFields)
+      Items->Add(F->GetFieldName());
+  }
+  {
+    Classes::TStrings* Items = lbAvailable->GetItems();
+    const Classes::TStringsUpdate Updating(Items);
+    Items->Clear();
+    for (const std::string& Name : FAvailable)
+      Items->Add(Name);
+  }
   UpdateButtons();
 }
 

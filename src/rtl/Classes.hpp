@@ -3,6 +3,7 @@
 #pragma once
 
 #include "rtl/DfmText.hpp"
+#include "rtl/ScopeGuard.hpp"
 #include "rtl/SysUtils.hpp"
 #include "rtl/System.hpp"
 #include "rtl/TypInfo.hpp"
@@ -327,16 +328,21 @@ private:
 };
 
 // BeginUpdate for the lifetime of the object, EndUpdate when it goes, also
-// when an exception leaves the scope.
+// when an exception leaves the scope. The end is a scope guard
+// (ScopeGuard::TFinally): when EndUpdate fails (a change handler raises),
+// the failure goes on to the caller if the scope was left normally, and is
+// dropped behind the exception already leaving it otherwise; the update
+// count is back where it was either way.
 class TStringsUpdate {
 public:
-  explicit TStringsUpdate(TStrings* Strings) : FStrings(Strings) { FStrings->BeginUpdate(); }
-  ~TStringsUpdate() { FStrings->EndUpdate(); }
-  TStringsUpdate(const TStringsUpdate&) = delete;
-  TStringsUpdate& operator=(const TStringsUpdate&) = delete;
+  explicit TStringsUpdate(TStrings* Strings) : FEnd((Strings->BeginUpdate(), TEnd{Strings})) {}
 
 private:
-  TStrings* FStrings;
+  struct TEnd {
+    TStrings* Strings;
+    void operator()() const { Strings->EndUpdate(); }
+  };
+  ScopeGuard::TFinally<TEnd> FEnd;
 };
 
 enum class TDuplicates { dupIgnore, dupAccept, dupError };

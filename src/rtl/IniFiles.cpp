@@ -452,7 +452,7 @@ void TIniFile::EndUpdate() {
     Save(*Pending);
 }
 
-void TIniFile::CancelUpdate() {
+void TIniFile::CancelUpdate() noexcept {
   // An inner cancel drops the whole update: the outer writes were gathered
   // to land together with the inner ones.
   FCancelled = true;

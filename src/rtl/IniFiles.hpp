@@ -104,7 +104,7 @@ public:
   // half way calls it instead of EndUpdate. Calls nest.
   void BeginUpdate();
   void EndUpdate();
-  void CancelUpdate();
+  void CancelUpdate() noexcept; // writes nothing, so a destructor may call it
 
   class TContent;
 

@@ -128,6 +128,32 @@ TEST(Strings, ChangeEventsFireOnceAroundUpdates) {
   EXPECT_EQ(Changes, 4);
 }
 
+TEST(Strings, AnUpdateScopeWhoseEndFailsReportsTheFirstFailure) {
+  TStringList L;
+  L.OnChange = [](System::TObject*) { throw std::runtime_error("handler"); };
+  // Left normally: the change handler's failure goes on to the caller.
+  try {
+    {
+      const Classes::TStringsUpdate Updating(&L);
+      L.Add("a");
+    }
+    ADD_FAILURE() << "the end of the update raises";
+  } catch (const std::runtime_error& E) {
+    EXPECT_STREQ(E.what(), "handler");
+  }
+  EXPECT_EQ(L.UpdateCount(), 0);
+  // Left by an exception: that one is reported, the handler's is dropped.
+  try {
+    const Classes::TStringsUpdate Updating(&L);
+    L.Add("b");
+    throw std::logic_error("work");
+  } catch (const std::exception& E) {
+    EXPECT_STREQ(E.what(), "work");
+  }
+  EXPECT_EQ(L.UpdateCount(), 0);
+  EXPECT_EQ(L.ToVector(), (std::vector<std::string>{"a", "b"}));
+}
+
 TEST(Strings, MoveAndExchangeKeepObjects) {
   TStringList L;
   System::TObject O1, O2;

@@ -99,12 +99,12 @@ void TCollection::Clear() {
   if (FItems.empty())
     return;
   BeginUpdate();
+  const ScopeGuard::TFinally Finally([&] { EndUpdate(); });
   while (!FItems.empty()) {
     TCollectionItem* Item = FItems.back();
     Notify(Item, TCollectionNotification::cnDeleting);
     delete Item;
   }
-  EndUpdate();
 }
 
 TCollectionItem* TCollection::Items(int Index) const {
