@@ -8,6 +8,7 @@
 #include "designide/DesignIntf/Designer.hpp"
 #include "designide/DesignRegistry.hpp"
 #include "orvane60/OVEngine.hpp"
+#include "support/Errors.hpp"
 #include "support/Process.hpp"
 #include "support/TempDir.hpp"
 #include "vcl/ScriptedUI.hpp"
@@ -21,6 +22,7 @@
 namespace InspectorTest {
 
 using namespace OVEngine;
+using TestSupport::ErrorOf;
 using TestSupport::TTempDir;
 
 inline constexpr const char* PackageName = "DclOrvane60";
@@ -114,16 +116,6 @@ inline std::string Scripted(const std::string& Script, const std::function<void(
   Action();
   UI.CheckFinished();
   return UI.LogText();
-}
-
-// The message of the exception Fn raises, or "(no error)".
-inline std::string ErrorOf(const std::function<void()>& Fn) {
-  try {
-    Fn();
-  } catch (const std::exception& E) {
-    return E.what();
-  }
-  return "(no error)";
 }
 
 } // namespace InspectorTest

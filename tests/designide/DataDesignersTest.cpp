@@ -11,6 +11,7 @@
 #include "designide/ObjectInspector.hpp"
 #include "orvane60/OVConsts.hpp"
 #include "orvane60/OVEngine.hpp"
+#include "support/Errors.hpp"
 #include "support/TempDir.hpp"
 #include "vcl/ScriptedUI.hpp"
 
@@ -67,12 +68,7 @@ protected:
     LastLog = UI.LogText();
   }
   static std::string ErrorOf(const std::function<void()>& Fn) {
-    try {
-      Fn();
-    } catch (const SysUtils::Exception& E) {
-      return E.Message();
-    }
-    return "(no error)";
+    return TestSupport::ErrorOf<SysUtils::Exception>(Fn);
   }
   std::vector<std::string> ParamNames(TOVQuery* Q) {
     std::vector<std::string> R;

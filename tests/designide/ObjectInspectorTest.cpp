@@ -7,6 +7,7 @@
 #include "designide/DesignConst.hpp"
 #include "designide/DesignEditors.hpp"
 #include "designide/DesignIntf.hpp"
+#include "support/Errors.hpp"
 #include "vcl/Graphics.hpp"
 
 #include <gtest/gtest.h>
@@ -62,12 +63,7 @@ protected:
     return std::make_unique<TObjectInspector>(D.Get(), std::move(Selection));
   }
   static std::string ErrorOf(const std::function<void()>& Fn) {
-    try {
-      Fn();
-    } catch (const SysUtils::Exception& E) {
-      return E.Message();
-    }
-    return "(no error)";
+    return TestSupport::ErrorOf<SysUtils::Exception>(Fn);
   }
   static std::vector<std::string> Names(TObjectInspector& OI) {
     std::vector<std::string> R;

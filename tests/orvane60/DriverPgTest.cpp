@@ -17,15 +17,6 @@ using namespace DriverTestUtil;
 
 namespace {
 
-template <typename F> std::string ErrorOf(F&& Call) {
-  try {
-    Call();
-  } catch (const std::exception& E) {
-    return E.what();
-  }
-  return "(no error)";
-}
-
 using TPgStatementTest = TPgTest;
 
 TEST_F(TPgStatementTest, ConnectionFailuresSayWhyAndDoNotHang) {

@@ -10,15 +10,6 @@ using namespace DriverTestUtil;
 
 namespace {
 
-template <typename F> std::string ErrorOf(F&& Call) {
-  try {
-    Call();
-  } catch (const std::exception& E) {
-    return E.what();
-  }
-  return "(no error)";
-}
-
 TEST(DriverList, HoldsExactlyTheThreeServersFoundWithoutRegardToCase) {
   ASSERT_EQ(Drivers().size(), 3u);
   EXPECT_EQ(FindDriver("sqlite"), Drivers()[0]);

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "orvane60/drivers/OVDriver.hpp"
+#include "support/Errors.hpp"
 #include "support/Servers.hpp"
 #include "support/TempDir.hpp"
 
@@ -20,6 +21,7 @@ namespace DriverTestUtil {
 
 using namespace OVDriver;
 
+using TestSupport::ErrorOf;
 using TestSupport::TTempDir;
 
 using TStrings = std::vector<std::string>;

@@ -22,12 +22,7 @@ const char* const Schema =
 
 class TCatalogTest : public TEngineTest {
 protected:
-  void SetUp() override {
-    TEngineTest::SetUp();
-    if (IsSkipped() || HasFatalFailure())
-      return;
-    Script(Schema);
-  }
+  void SetUp() override { SetUpWithSchema(Schema); }
 
   std::vector<std::string> Fields(const std::string& Table) {
     Classes::TStringList L;

@@ -14,15 +14,6 @@ using namespace EngineTestUtil;
 
 namespace {
 
-std::string ErrorOf(const std::function<void()>& Call) {
-  try {
-    Call();
-  } catch (const std::exception& E) {
-    return E.what();
-  }
-  return "(no error)";
-}
-
 TEST(ServerTypes, NamesReadBackInAnyCaseAndUnknownGivesTheDefault) {
   EXPECT_EQ(GetServerTypeName(TOVServerType::stSQLite), "SQLite");
   EXPECT_EQ(GetServerTypeName(TOVServerType::stPostgreSQL), "PostgreSQL");

@@ -13,15 +13,6 @@ using DB::TVariant;
 
 namespace {
 
-std::string ErrorOf(const std::function<void()>& Call) {
-  try {
-    Call();
-  } catch (const std::exception& E) {
-    return E.what();
-  }
-  return "(no error)";
-}
-
 const char* const Schema =
     "create table customer (id integer primary key, name varchar(40) not null, city "
     "varchar(30));"
@@ -38,12 +29,7 @@ const char* const Schema =
 
 class TDataSetTest : public TEngineTest {
 protected:
-  void SetUp() override {
-    TEngineTest::SetUp();
-    if (IsSkipped() || HasFatalFailure())
-      return;
-    Script(Schema);
-  }
+  void SetUp() override { SetUpWithSchema(Schema); }
 
   template <class T> T* Make(const std::string& Name) {
     auto* C = new T(FForm.get());

@@ -5,6 +5,7 @@
 
 #include "orvane60/OVEngine.hpp"
 #include "orvane60/drivers/OVDriver.hpp"
+#include "support/Errors.hpp"
 #include "support/Servers.hpp"
 #include "support/TempDir.hpp"
 
@@ -21,6 +22,7 @@ namespace EngineTestUtil {
 
 using namespace OVEngine;
 
+using TestSupport::ErrorOf;
 using TestSupport::PgURI;
 using TestSupport::TTempDir;
 
@@ -118,6 +120,15 @@ protected:
 
   bool IsPg() const { return GetParam() == TOVServerType::stPostgreSQL; }
   void Script(const std::string& SQL) { FServer->Direct()->ExecuteScript(SQL); }
+  // SetUp, then Schema run on the server; false when the test is skipped or
+  // its set-up failed.
+  bool SetUpWithSchema(const std::string& Schema) {
+    TEngineTest::SetUp();
+    if (IsSkipped() || HasFatalFailure())
+      return false;
+    Script(Schema);
+    return true;
+  }
 
   std::unique_ptr<TServerDatabase> FServer;
   std::unique_ptr<Classes::TComponent> FForm;

@@ -22,11 +22,8 @@ create table "sch.tab" (literal integer primary key);
 class TVerifyTest : public TEngineTest {
 protected:
   void SetUp() override {
-    TEngineTest::SetUp();
-    if (IsSkipped() || HasFatalFailure())
-      return;
-    Script(Schema);
-    FDb->Open();
+    if (SetUpWithSchema(Schema))
+      FDb->Open();
   }
 
   TOVUpdateStatements Statements(const std::string& Table, const std::string& Key,
