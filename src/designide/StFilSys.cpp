@@ -196,4 +196,17 @@ void Register() {
     Services->AddFileSystem(FileSystemRef());
 }
 
+void ShowStringsModule(ToolsAPI::IOTAModule* Module, const std::string& Ident,
+                       Classes::TPersistent* Component, const std::string& PropName,
+                       SysUtils::TDateTime Age, bool Modified) {
+  StringsFileSystem->GetTStringsProperty(Ident, Component, PropName)
+      ->SetFileDate(SysUtils::DateTimeToFileDate(Age));
+  System::TInterfaceRef<ToolsAPI::IOTAEditor> Editor = Module->GetModuleFileEditor(0);
+  if (!Editor)
+    return;
+  if (Modified)
+    Editor->MarkModified();
+  Editor->Show();
+}
+
 } // namespace StFilSys

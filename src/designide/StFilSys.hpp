@@ -110,4 +110,11 @@ extern TStringsFileSystem* StringsFileSystem;
 // of times.
 void Register();
 
+// The end of opening a string-list property as the module Module (named
+// Ident, its text read at Age): ties the entry to the property, dates its
+// file Age and shows the module's editor, marked modified when Modified.
+void ShowStringsModule(ToolsAPI::IOTAModule* Module, const std::string& Ident,
+                       Classes::TPersistent* Component, const std::string& PropName,
+                       SysUtils::TDateTime Age, bool Modified);
+
 } // namespace StFilSys

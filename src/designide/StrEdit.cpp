@@ -76,16 +76,8 @@ void OpenInCodeEditor(const std::string& ModuleName, Classes::TPersistent* Insta
   const SysUtils::TDateTime Age = SysUtils::Now();
   TInterfaceRef<ToolsAPI::IOTAModule> Module =
       Services()->OpenTextModule(ModuleName, StFilSys::sTStringsFileSystem, Lines.GetText(), Age);
-  if (!Module)
-    return;
-  StFilSys::StringsFileSystem->GetTStringsProperty(ModuleName, Instance, PropName)
-      ->SetFileDate(SysUtils::DateTimeToFileDate(Age));
-  TInterfaceRef<ToolsAPI::IOTAEditor> Editor = Module->GetModuleFileEditor(0);
-  if (!Editor)
-    return;
-  if (Modified)
-    Editor->MarkModified();
-  Editor->Show();
+  if (Module)
+    StFilSys::ShowStringsModule(Module.Get(), ModuleName, Instance, PropName, Age, Modified);
 }
 
 } // namespace

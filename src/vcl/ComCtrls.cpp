@@ -99,12 +99,7 @@ OV_CLASS_BEGIN(TPageControl, Controls::TWinControl, "ComCtrls")
 B.Property("ActivePage", &TPageControl::GetActivePage, &TPageControl::SetActivePage);
 P::Align(B);
 P::Anchors(B);
-P::DragCursor(B);
-P::DragMode(B);
-P::Enabled(B);
-P::Font(B);
-P::HelpContext(B);
-P::Hint(B);
+P::DragCursorToHint(B);
 B.Property("HotTrack", &TPageControl::GetHotTrack, &TPageControl::SetHotTrack).Default(0);
 B.Property("MultiLine", &TPageControl::GetMultiLine, &TPageControl::SetMultiLine).Default(0);
 P::ParentFont(B);

@@ -33,15 +33,8 @@ P::Font(B);
 B.Property("FullRepaint", &TCustomPanel::GetFullRepaint, &TCustomPanel::SetFullRepaint).Default(1);
 P::HelpContext(B);
 P::Hint(B);
-P::ParentColor(B, true);
-P::ParentCtl3D(B);
-P::ParentFont(B);
-P::ParentShowHint(B);
-P::PopupMenu(B);
-P::ShowHint(B);
-P::TabOrder(B);
-P::TabStop(B, false);
-P::Visible(B);
+P::Parents(B, true);
+P::PopupMenuToVisible(B, false);
 P::OnClick(B);
 P::OnDblClick(B);
 P::OnEnterExit(B);
@@ -169,25 +162,13 @@ P::Caption(B);
 P::Color(B);
 B.Property("Columns", &TCustomRadioGroup::GetColumns, &TCustomRadioGroup::SetColumns).Default(1);
 P::Ctl3D(B);
-P::DragCursor(B);
-P::DragMode(B);
-P::Enabled(B);
-P::Font(B);
-P::HelpContext(B);
-P::Hint(B);
+P::DragCursorToHint(B);
 B.Property("ItemIndex", &TCustomRadioGroup::GetItemIndex, &TCustomRadioGroup::SetItemIndex)
     .Default(-1);
 B.Property("Items", &TCustomRadioGroup::GetItems, &TCustomRadioGroup::SetItems);
-P::ParentColor(B, true);
-P::ParentCtl3D(B);
-P::ParentFont(B);
-P::ParentShowHint(B);
-P::PopupMenu(B);
-P::ShowHint(B);
-P::TabOrder(B);
-// The chosen button takes the focus when the group is tabbed to.
-P::TabStop(B, true);
-P::Visible(B);
+P::Parents(B, true);
+// The chosen button takes the focus when the group is tabbed to (TabStop).
+P::PopupMenuToVisible(B, true);
 P::OnClick(B);
 P::OnEnterExit(B);
 OV_CLASS_END

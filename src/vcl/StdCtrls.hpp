@@ -31,6 +31,10 @@ OV_ENUM(TScrollStyle, "ssNone", "ssHorizontal", "ssVertical", "ssBoth")
 enum class TEditCharCase { ecNormal, ecUpperCase, ecLowerCase };
 OV_ENUM(TEditCharCase, "ecNormal", "ecUpperCase", "ecLowerCase")
 
+// What typing Text into a control with CharCase and MaxLength (0: no limit)
+// gives: the character case applied and cut to MaxLength.
+std::string TypedText(const std::string& Text, TEditCharCase CharCase, int MaxLength);
+
 enum class TCheckBoxState { cbUnchecked, cbChecked, cbGrayed };
 OV_ENUM(TCheckBoxState, "cbUnchecked", "cbChecked", "cbGrayed")
 

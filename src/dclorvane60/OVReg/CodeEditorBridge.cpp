@@ -139,16 +139,8 @@ void OpenStringsInCodeEditor(DesignIntf::IDesigner* Designer, Classes::TPersiste
       new TStringsModuleCreator(Name, std::move(Stream), Age));
   TInterfaceRef<IOTAModule> Module = Services->CreateModule(Creator);
   Creator.Reset();
-  if (!Module)
-    return;
-  StFilSys::StringsFileSystem->GetTStringsProperty(Name, Instance, PropName)
-      ->SetFileDate(SysUtils::DateTimeToFileDate(Age));
-  TInterfaceRef<ToolsAPI::IOTAEditor> Editor = Module->GetModuleFileEditor(0);
-  if (!Editor)
-    return;
-  if (Modified)
-    Editor->MarkModified();
-  Editor->Show();
+  if (Module)
+    StFilSys::ShowStringsModule(Module.Get(), Name, Instance, PropName, Age, Modified);
 }
 
 bool CloseStringsModule(DesignIntf::IDesigner* Designer, Classes::TPersistent* Instance,

@@ -166,6 +166,7 @@ private:
   std::shared_ptr<TBlock> ParseCore();
   std::shared_ptr<TBlock> ParseValues();
   void ExpectClose(std::size_t Open);
+  template <class TStops> void SkipTo(bool AtComma, TStops Stops);
   void ScanItem();
   bool EndsSelectItem(std::size_t I) const;
   void SkipClauses();
@@ -572,11 +573,17 @@ bool TParser::EndsSelectItem(std::size_t I) const {
   }
 }
 
-void TParser::ScanItem() {
+// Moves on to the first token outside brackets that ends what is being
+// skipped: the end, a semicolon, a closing bracket, a comma when AtComma, or
+// an identifier for which Stops(position) holds.
+template <class TStops> void TParser::SkipTo(bool AtComma, TStops Stops) {
   for (;;) {
     switch (Tok(FPos).Kind) {
-    case TTokenKind::End:
     case TTokenKind::Comma:
+      if (AtComma)
+        return;
+      break;
+    case TTokenKind::End:
     case TTokenKind::Semicolon:
     case TTokenKind::RightParen:
     case TTokenKind::RightBracket:
@@ -586,7 +593,7 @@ void TParser::ScanItem() {
       FPos = After(FPos);
       continue;
     case TTokenKind::Identifier:
-      if (EndsSelectItem(FPos))
+      if (Stops(FPos))
         return;
       break;
     default:
@@ -596,28 +603,14 @@ void TParser::ScanItem() {
   }
 }
 
+void TParser::ScanItem() {
+  SkipTo(true, [this](std::size_t I) { return EndsSelectItem(I); });
+}
+
 void TParser::SkipClauses() {
-  for (;;) {
-    switch (Tok(FPos).Kind) {
-    case TTokenKind::End:
-    case TTokenKind::Semicolon:
-    case TTokenKind::RightParen:
-    case TTokenKind::RightBracket:
-      return;
-    case TTokenKind::LeftParen:
-    case TTokenKind::LeftBracket:
-      FPos = After(FPos);
-      continue;
-    case TTokenKind::Identifier:
-      if (IsKw(FPos, TKeyword::Union) || IsKw(FPos, TKeyword::Intersect) ||
-          IsKw(FPos, TKeyword::Except))
-        return;
-      break;
-    default:
-      break;
-    }
-    ++FPos;
-  }
+  SkipTo(false, [this](std::size_t I) {
+    return IsKw(I, TKeyword::Union) || IsKw(I, TKeyword::Intersect) || IsKw(I, TKeyword::Except);
+  });
 }
 
 bool IsJoinWord(TKeyword K) {

@@ -89,6 +89,35 @@ template <class C> void Visible(TypInfo::TClassBuilder<C>& B) {
   B.Property("Visible", &TControl::GetVisible, &TControl::SetVisible).Default(1);
 }
 
+// Runs of the properties above that most controls publish one after the
+// other, in the same order; a class lists its own before, between and after
+// them.
+
+// DragCursor, DragMode, Enabled, Font, HelpContext, Hint.
+template <class C> void DragCursorToHint(TypInfo::TClassBuilder<C>& B) {
+  DragCursor(B);
+  DragMode(B);
+  Enabled(B);
+  Font(B);
+  HelpContext(B);
+  Hint(B);
+}
+// ParentColor (its default given), ParentCtl3D, ParentFont, ParentShowHint.
+template <class C> void Parents(TypInfo::TClassBuilder<C>& B, bool ParentColorDefault) {
+  ParentColor(B, ParentColorDefault);
+  ParentCtl3D(B);
+  ParentFont(B);
+  ParentShowHint(B);
+}
+// PopupMenu, ShowHint, TabOrder, TabStop (its default given), Visible.
+template <class C> void PopupMenuToVisible(TypInfo::TClassBuilder<C>& B, bool TabStopDefault) {
+  PopupMenu(B);
+  ShowHint(B);
+  TabOrder(B);
+  TabStop(B, TabStopDefault);
+  Visible(B);
+}
+
 template <class C> void OnClick(TypInfo::TClassBuilder<C>& B) {
   B.template Event<TNotifyEvent>("OnClick", &TControl::OnClick);
 }
@@ -107,6 +136,13 @@ template <class C> void OnKeys(TypInfo::TClassBuilder<C>& B) {
   B.template Event<TKeyEvent>("OnKeyDown", &TWinControl::OnKeyDown);
   B.template Event<TKeyPressEvent>("OnKeyPress", &TWinControl::OnKeyPress);
   B.template Event<TKeyEvent>("OnKeyUp", &TWinControl::OnKeyUp);
+}
+// The events of a control that takes the focus: OnEnter, OnExit, the keys
+// and the mouse buttons.
+template <class C> void OnFocusEvents(TypInfo::TClassBuilder<C>& B) {
+  OnEnterExit(B);
+  OnKeys(B);
+  OnMouse(B);
 }
 
 } // namespace Controls::Publish

@@ -21,24 +21,13 @@ B.Property("Cancel", &TButton::GetCancel, &TButton::SetCancel).Default(0);
 P::Caption(B);
 P::Cursor(B);
 B.Property("Default", &TButton::GetDefault, &TButton::SetDefault).Default(0);
-P::DragCursor(B);
-P::DragMode(B);
-P::Enabled(B);
-P::Font(B);
-P::HelpContext(B);
-P::Hint(B);
+P::DragCursorToHint(B);
 B.Property("ModalResult", &TButton::GetModalResult, &TButton::SetModalResult).Default(0);
 P::ParentFont(B);
 P::ParentShowHint(B);
-P::PopupMenu(B);
-P::ShowHint(B);
-P::TabOrder(B);
-P::TabStop(B, true);
-P::Visible(B);
+P::PopupMenuToVisible(B, true);
 P::OnClick(B);
-P::OnEnterExit(B);
-P::OnKeys(B);
-P::OnMouse(B);
+P::OnFocusEvents(B);
 OV_CLASS_END
 
 TButton::TButton(TComponent* AOwner) : TButtonControl(AOwner) {
@@ -94,16 +83,8 @@ B.Property("Checked", &TCustomCheckBox::GetChecked, &TCustomCheckBox::SetChecked
 P::Color(B);
 P::Ctl3D(B);
 P::Cursor(B);
-P::DragCursor(B);
-P::DragMode(B);
-P::Enabled(B);
-P::Font(B);
-P::HelpContext(B);
-P::Hint(B);
-P::ParentColor(B, true);
-P::ParentCtl3D(B);
-P::ParentFont(B);
-P::ParentShowHint(B);
+P::DragCursorToHint(B);
+P::Parents(B, true);
 P::PopupMenu(B);
 P::ShowHint(B);
 B.Property("State", &TCustomCheckBox::GetState, &TCustomCheckBox::SetState).Default(0);
@@ -111,9 +92,7 @@ P::TabOrder(B);
 P::TabStop(B, true);
 P::Visible(B);
 P::OnClick(B);
-P::OnEnterExit(B);
-P::OnKeys(B);
-P::OnMouse(B);
+P::OnFocusEvents(B);
 OV_CLASS_END
 
 TCustomCheckBox::TCustomCheckBox(TComponent* AOwner) : TButtonControl(AOwner) {

@@ -29,10 +29,7 @@ B.Property("ItemHeight", &TCustomComboBox::GetItemHeight, &TCustomComboBox::SetI
 B.Property("ItemIndex", &TCustomComboBox::GetItemIndex, &TCustomComboBox::SetItemIndex).Default(-1);
 B.Property("Items", &TCustomComboBox::GetItems, &TCustomComboBox::SetItems);
 B.Property("MaxLength", &TCustomComboBox::GetMaxLength, &TCustomComboBox::SetMaxLength).Default(0);
-P::ParentColor(B, false);
-P::ParentCtl3D(B);
-P::ParentFont(B);
-P::ParentShowHint(B);
+P::Parents(B, false);
 P::PopupMenu(B);
 P::ShowHint(B);
 B.Property("Sorted", &TCustomComboBox::GetSorted, &TCustomComboBox::SetSorted).Default(0);
@@ -134,14 +131,7 @@ void TCustomComboBox::SetSorted(bool Value) {
 }
 
 std::string TCustomComboBox::TypedText(const std::string& Text) const {
-  std::string R = Text;
-  if (FCharCase == TEditCharCase::ecUpperCase)
-    R = SysUtils::UpperCase(R);
-  else if (FCharCase == TEditCharCase::ecLowerCase)
-    R = SysUtils::LowerCase(R);
-  if (FMaxLength > 0 && R.size() > static_cast<size_t>(FMaxLength))
-    R.resize(static_cast<size_t>(FMaxLength));
-  return R;
+  return StdCtrls::TypedText(Text, FCharCase, FMaxLength);
 }
 
 void TCustomComboBox::Clear() {

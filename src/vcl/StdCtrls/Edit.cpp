@@ -18,17 +18,9 @@ B.Property("CharCase", &TCustomEdit::GetCharCase, &TCustomEdit::SetCharCase).Def
 P::Color(B, Graphics::clWindow);
 P::Ctl3D(B);
 P::Cursor(B);
-P::DragCursor(B);
-P::DragMode(B);
-P::Enabled(B);
-P::Font(B);
-P::HelpContext(B);
-P::Hint(B);
+P::DragCursorToHint(B);
 B.Property("MaxLength", &TCustomEdit::GetMaxLength, &TCustomEdit::SetMaxLength).Default(0);
-P::ParentColor(B, false);
-P::ParentCtl3D(B);
-P::ParentFont(B);
-P::ParentShowHint(B);
+P::Parents(B, false);
 B.Property("PasswordChar", &TCustomEdit::GetPasswordChar, &TCustomEdit::SetPasswordChar).Default(0);
 P::PopupMenu(B);
 B.Property("ReadOnly", &TCustomEdit::GetReadOnly, &TCustomEdit::SetReadOnly).Default(0);
@@ -40,9 +32,7 @@ P::Visible(B);
 B.Event<TNotifyEvent>("OnChange", &TCustomEdit::OnChange);
 P::OnClick(B);
 P::OnDblClick(B);
-P::OnEnterExit(B);
-P::OnKeys(B);
-P::OnMouse(B);
+P::OnFocusEvents(B);
 OV_CLASS_END
 
 TCustomEdit::TCustomEdit(TComponent* AOwner) : TWinControl(AOwner) {
@@ -59,15 +49,19 @@ void TCustomEdit::Change() {
     OnChange(this);
 }
 
-std::string TCustomEdit::TypedText(const std::string& Text) const {
+std::string TypedText(const std::string& Text, TEditCharCase CharCase, int MaxLength) {
   std::string R = Text;
-  if (FCharCase == TEditCharCase::ecUpperCase)
+  if (CharCase == TEditCharCase::ecUpperCase)
     R = SysUtils::UpperCase(R);
-  else if (FCharCase == TEditCharCase::ecLowerCase)
+  else if (CharCase == TEditCharCase::ecLowerCase)
     R = SysUtils::LowerCase(R);
-  if (FMaxLength > 0 && R.size() > static_cast<size_t>(FMaxLength))
-    R.resize(static_cast<size_t>(FMaxLength));
+  if (MaxLength > 0 && R.size() > static_cast<size_t>(MaxLength))
+    R.resize(static_cast<size_t>(MaxLength));
   return R;
+}
+
+std::string TCustomEdit::TypedText(const std::string& Text) const {
+  return StdCtrls::TypedText(Text, FCharCase, FMaxLength);
 }
 
 OV_CLASS_IMPL(TCustomMemo, TCustomEdit, "StdCtrls")
@@ -81,18 +75,10 @@ B.Property("BorderStyle", &TCustomEdit::GetBorderStyle, &TCustomEdit::SetBorderS
 P::Color(B, Graphics::clWindow);
 P::Ctl3D(B);
 P::Cursor(B);
-P::DragCursor(B);
-P::DragMode(B);
-P::Enabled(B);
-P::Font(B);
-P::HelpContext(B);
-P::Hint(B);
+P::DragCursorToHint(B);
 B.Property("Lines", &TCustomMemo::GetLines, &TCustomMemo::SetLines);
 B.Property("MaxLength", &TCustomEdit::GetMaxLength, &TCustomEdit::SetMaxLength).Default(0);
-P::ParentColor(B, false);
-P::ParentCtl3D(B);
-P::ParentFont(B);
-P::ParentShowHint(B);
+P::Parents(B, false);
 P::PopupMenu(B);
 B.Property("ReadOnly", &TCustomEdit::GetReadOnly, &TCustomEdit::SetReadOnly).Default(0);
 B.Property("ScrollBars", &TCustomMemo::GetScrollBars, &TCustomMemo::SetScrollBars).Default(0);
@@ -106,9 +92,7 @@ B.Property("WordWrap", &TCustomMemo::GetWordWrap, &TCustomMemo::SetWordWrap).Def
 B.Event<TNotifyEvent>("OnChange", &TCustomEdit::OnChange);
 P::OnClick(B);
 P::OnDblClick(B);
-P::OnEnterExit(B);
-P::OnKeys(B);
-P::OnMouse(B);
+P::OnFocusEvents(B);
 OV_CLASS_END
 
 TCustomMemo::TCustomMemo(TComponent* AOwner)
@@ -138,12 +122,11 @@ void TCustomMemo::LinesChanged() {
 bool TCustomMemo::HandleKey(uint16_t Key, TShiftState Shift) {
   if (Key == Windows::VK_RETURN && FWantReturns) {
     if (!GetReadOnly()) {
-      FLines->BeginUpdate();
+      const Classes::TStringsUpdate Updating(FLines.get());
       // An empty memo has one empty line before the new one.
       if (FLines->Count() == 0)
         FLines->Add("");
       FLines->Add("");
-      FLines->EndUpdate();
     }
     return true;
   }

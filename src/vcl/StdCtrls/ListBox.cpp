@@ -33,10 +33,7 @@ B.Property("ItemHeight", &TCustomListBox::GetItemHeight, &TCustomListBox::SetIte
 B.Property("Items", &TCustomListBox::GetItems, &TCustomListBox::SetItems);
 B.Property("MultiSelect", &TCustomListBox::GetMultiSelect, &TCustomListBox::SetMultiSelect)
     .Default(0);
-P::ParentColor(B, false);
-P::ParentCtl3D(B);
-P::ParentFont(B);
-P::ParentShowHint(B);
+P::Parents(B, false);
 P::PopupMenu(B);
 P::ShowHint(B);
 B.Property("Sorted", &TCustomListBox::GetSorted, &TCustomListBox::SetSorted).Default(0);
@@ -46,9 +43,7 @@ P::TabStop(B, true);
 P::Visible(B);
 P::OnClick(B);
 P::OnDblClick(B);
-P::OnEnterExit(B);
-P::OnKeys(B);
-P::OnMouse(B);
+P::OnFocusEvents(B);
 OV_CLASS_END
 
 TCustomListBox::TCustomListBox(TComponent* AOwner)
