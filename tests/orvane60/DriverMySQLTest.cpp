@@ -13,15 +13,6 @@ using namespace DriverTestUtil;
 
 namespace {
 
-template <typename F> std::string ErrorOf(F&& Call) {
-  try {
-    Call();
-  } catch (const std::exception& E) {
-    return E.what();
-  }
-  return "(no error)";
-}
-
 std::unique_ptr<TConnection> MyConnect(const std::string& URI) {
   TConnectParams Params = ParseConnectionURI(URI).Params;
   return FindDriver("MySQL")->Connect(Params);

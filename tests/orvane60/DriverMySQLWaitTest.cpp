@@ -18,15 +18,6 @@ using TClock = std::chrono::steady_clock;
 
 namespace {
 
-template <typename F> std::string ErrorOf(F&& Call) {
-  try {
-    Call();
-  } catch (const std::exception& E) {
-    return E.what();
-  }
-  return "(no error)";
-}
-
 std::unique_ptr<TConnection> MyConnect(const std::string& URI) {
   return FindDriver("MySQL")->Connect(ParseConnectionURI(URI).Params);
 }
