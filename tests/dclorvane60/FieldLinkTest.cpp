@@ -13,26 +13,18 @@ using EngineTestUtil::TServerDatabase;
 
 namespace {
 
-class FieldLinkTest : public TPackageTest, public ::testing::WithParamInterface<TOVServerType> {
+class FieldLinkTest : public TServerPackageTest {
 protected:
   void SetUp() override {
-    if (GetParam() == TOVServerType::stPostgreSQL)
-      OV_REQUIRE_PG();
-    TPackageTest::SetUp();
-    Start();
-    Server = std::make_unique<TServerDatabase>(GetParam());
-    Server->Direct()->ExecuteScript(
-        "create table \"CUSTOMER\" (\"CUSTNO\" integer primary key, \"NAME\" varchar(30), "
-        "\"CITY\" varchar(20));"
-        "create table \"ORDERS\" (\"ORDERNO\" integer primary key, \"CUSTNO\" integer, "
-        "\"AMOUNT\" integer);"
-        "create index \"ORDERS_CUST\" on \"ORDERS\" (\"CUSTNO\", \"AMOUNT\");"
-        "insert into \"CUSTOMER\" values (1, 'Ann', 'Oslo');"
-        "insert into \"ORDERS\" values (10, 1, 5), (11, 2, 7);");
-    NewDesign();
-    Db = AddDatabase("OVDatabase1", "Shop");
-    Server->Configure(Db);
-    Db->SetKeepConnection(false);
+    SetUpOn("create table \"CUSTOMER\" (\"CUSTNO\" integer primary key, \"NAME\" varchar(30), "
+            "\"CITY\" varchar(20));"
+            "create table \"ORDERS\" (\"ORDERNO\" integer primary key, \"CUSTNO\" integer, "
+            "\"AMOUNT\" integer);"
+            "create index \"ORDERS_CUST\" on \"ORDERS\" (\"CUSTNO\", \"AMOUNT\");"
+            "insert into \"CUSTOMER\" values (1, 'Ann', 'Oslo');"
+            "insert into \"ORDERS\" values (10, 1, 5), (11, 2, 7);");
+    if (IsSkipped() || HasFatalFailure())
+      return;
     Master = AddDataSet<TOVTable>("Customers", "Shop");
     Master->SetTableName("CUSTOMER");
     auto* Source = Add<DB::TDataSource>("CustomerSource");
@@ -41,12 +33,6 @@ protected:
     Detail->SetTableName("ORDERS");
     Detail->SetMasterSource(Source);
   }
-  void TearDown() override {
-    FreeDesign();
-    Server.reset();
-    TPackageTest::TearDown();
-  }
-
   // Presses the ellipsis of the detail's MasterFields under Script; the
   // editor is kept for a look at it afterwards.
   std::string EditLink(const std::string& Script) {
@@ -59,8 +45,6 @@ protected:
     return System::As<OVReg::TOVTableFieldLinkProperty>(Row->Editor());
   }
 
-  std::unique_ptr<TServerDatabase> Server;
-  TOVDatabase* Db = nullptr;
   TOVTable* Master = nullptr;
   TOVTable* Detail = nullptr;
   std::unique_ptr<ObjectInspector::TObjectInspector> Inspector;

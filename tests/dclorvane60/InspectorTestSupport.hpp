@@ -7,6 +7,7 @@
 #include "dclorvane60/OVReg.hpp"
 #include "designide/DesignIntf/Designer.hpp"
 #include "designide/DesignRegistry.hpp"
+#include "orvane60/EngineTestUtil.hpp"
 #include "orvane60/OVEngine.hpp"
 #include "support/Errors.hpp"
 #include "support/Process.hpp"
@@ -106,6 +107,35 @@ protected:
   bool Started = false;
   std::unique_ptr<Classes::TDataModule> Root;
   System::TInterfaceRef<DesignIntf::TDesigner> Designer;
+};
+
+// A package test on a real server, SQLite or the throwaway PostgreSQL
+// cluster by the test's parameter. SetUpOn starts the unit, runs Schema on
+// the server and makes a design holding the database OVDatabase1 ("Shop")
+// on it; a test skipped for want of the cluster returns from it at once.
+class TServerPackageTest : public TPackageTest,
+                           public ::testing::WithParamInterface<TOVServerType> {
+protected:
+  void SetUpOn(const std::string& Schema) {
+    if (GetParam() == TOVServerType::stPostgreSQL)
+      OV_REQUIRE_PG();
+    TPackageTest::SetUp();
+    Start();
+    Server = std::make_unique<EngineTestUtil::TServerDatabase>(GetParam());
+    Server->Direct()->ExecuteScript(Schema);
+    NewDesign();
+    Db = AddDatabase("OVDatabase1", "Shop");
+    Server->Configure(Db);
+    Db->SetKeepConnection(false);
+  }
+  void TearDown() override {
+    FreeDesign();
+    Server.reset();
+    TPackageTest::TearDown();
+  }
+
+  std::unique_ptr<EngineTestUtil::TServerDatabase> Server;
+  TOVDatabase* Db = nullptr;
 };
 
 // Runs Action under a scripted user; the script must be used up. Returns

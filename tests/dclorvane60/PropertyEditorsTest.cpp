@@ -277,33 +277,22 @@ TEST_F(PropertyEditorsTest, TheParameterFileIsChosenInAFileDialog) {
 
 namespace {
 
-class CatalogueListsTest : public TPackageTest,
-                           public ::testing::WithParamInterface<TOVServerType> {
+class CatalogueListsTest : public TServerPackageTest {
 protected:
   void SetUp() override {
+    std::string Schema = "create table \"b_orders\" (\"ID\" integer primary key);"
+                         "create table \"Alpha\" (\"ID\" integer);"
+                         "create table \"CUSTOMER\" (\"ID\" integer);"
+                         "create view \"c_view\" as select * from \"Alpha\";";
     if (GetParam() == TOVServerType::stPostgreSQL)
-      OV_REQUIRE_PG();
-    TPackageTest::SetUp();
-    Start();
-    Server = std::make_unique<TServerDatabase>(GetParam());
-    Server->Direct()->ExecuteScript("create table \"b_orders\" (\"ID\" integer primary key);"
-                                    "create table \"Alpha\" (\"ID\" integer);"
-                                    "create table \"CUSTOMER\" (\"ID\" integer);"
-                                    "create view \"c_view\" as select * from \"Alpha\";");
-    if (GetParam() == TOVServerType::stPostgreSQL)
-      Server->Direct()->ExecuteScript(
-          "create function \"next_id\"(integer) returns integer language sql as 'select $1 + 1';"
-          "create procedure \"Archive\"() language sql as 'select 1';");
-    NewDesign();
-    Db = AddDatabase("OVDatabase1", "Shop");
-    Server->Configure(Db);
-    Db->SetKeepConnection(false);
+      Schema += "create function \"next_id\"(integer) returns integer language sql as 'select "
+                "$1 + 1';"
+                "create procedure \"Archive\"() language sql as 'select 1';";
+    SetUpOn(Schema);
   }
   void TearDown() override {
     Inspector.reset();
-    FreeDesign();
-    Server.reset();
-    TPackageTest::TearDown();
+    TServerPackageTest::TearDown();
   }
   ObjectInspector::TInspectorProperty& Prop(Classes::TPersistent* Instance,
                                             const std::string& Name) {
@@ -312,8 +301,6 @@ protected:
     return Inspector->Get(Name);
   }
 
-  std::unique_ptr<TServerDatabase> Server;
-  TOVDatabase* Db = nullptr;
   std::unique_ptr<TObjectInspector> Inspector;
 };
 
