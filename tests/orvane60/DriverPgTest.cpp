@@ -7,8 +7,11 @@
 
 #include <chrono>
 #include <cmath>
+#include <cstring>
 #include <fcntl.h>
 #include <fstream>
+#include <sys/socket.h>
+#include <sys/un.h>
 #include <thread>
 #include <unistd.h>
 
@@ -260,6 +263,54 @@ TEST_F(TPgStatementTest, CtrlCCancelsTheRunningStatement) {
   SysUtils::ClearInterrupt();
   EXPECT_TRUE(FConn->Alive());
   EXPECT_EQ(Scalar(*FConn, "select 2"), 2);
+}
+
+// Ctrl-C when the cancel request cannot reach the server (a network that
+// drops; here the relay takes no new connection and its queue is full, so
+// the request's connect() waits for good): the wait still ends within
+// seconds, and the connection is closed.
+TEST_F(TPgStatementTest, CtrlCEndsTheWaitWhenTheCancelRequestCannotGetThrough) {
+  const std::string Upstream = TestSupport::TStallingRelay::UpstreamOf(ClusterURI());
+  if (Upstream.empty())
+    GTEST_SKIP() << "the cluster is not on a Unix socket";
+  TTempDir Dir;
+  TestSupport::TStallingRelay Relay(Dir.Path(), 5433, Upstream, std::size_t{1} << 30);
+  TConnectParams Params;
+  Params.RemoteDatabase = Relay.URI(Database());
+  auto Conn = FindDriver("PostgreSQL")->Connect(Params);
+  Relay.StopAccepting();
+  std::vector<int> Queued;
+  const ScopeGuard::TFinally Close([&] {
+    for (const int S : Queued)
+      ::close(S);
+  });
+  sockaddr_un Address{};
+  Address.sun_family = AF_UNIX;
+  const std::string Path = Relay.SocketPath();
+  std::memcpy(Address.sun_path, Path.c_str(), Path.size() + 1);
+  for (int I = 0; I < 256; ++I) {
+    const int S = ::socket(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+    ASSERT_GE(S, 0);
+    Queued.push_back(S);
+    if (::connect(S, reinterpret_cast<const sockaddr*>(&Address), sizeof Address) != 0)
+      break; // the queue is full
+  }
+  const ScopeGuard::TFinally Clear([] { SysUtils::ClearInterrupt(); });
+  std::thread Press([] {
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    SysUtils::Interrupt();
+  });
+  const auto Started = std::chrono::steady_clock::now();
+  std::string Error;
+  try {
+    Conn->Execute("select pg_sleep(20)");
+  } catch (const SysUtils::EInterrupted& E) {
+    Error = E.what();
+  }
+  Press.join();
+  EXPECT_TRUE(HasAll(Error, {"pg_sleep", "cancelled (Ctrl-C)"}));
+  EXPECT_LT(std::chrono::steady_clock::now() - Started, std::chrono::seconds(8));
+  EXPECT_FALSE(Conn->Alive());
 }
 
 TEST_F(TPgStatementTest, WarningsWhileConnectingNeverReachStderr) {

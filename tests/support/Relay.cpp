@@ -81,7 +81,7 @@ void TStallingRelay::Run() {
   std::vector<TPair> Pairs;
   char Buffer[16384];
   for (;;) {
-    std::vector<pollfd> Waits{{FStop[0], POLLIN, 0}, {FListener, POLLIN, 0}};
+    std::vector<pollfd> Waits{{FStop[0], POLLIN, 0}, {FAccepting ? FListener : -1, POLLIN, 0}};
     for (const TPair& P : Pairs) {
       Waits.push_back({P.Client, POLLIN, 0});
       Waits.push_back({P.Server, POLLIN, 0});
@@ -91,7 +91,7 @@ void TStallingRelay::Run() {
     if (Waits[0].revents)
       break;
     std::vector<TPair> Open;
-    if (Waits[1].revents & POLLIN) {
+    if ((Waits[1].revents & POLLIN) && FAccepting) {
       const int Client = ::accept4(FListener, nullptr, nullptr, SOCK_CLOEXEC);
       const int Server = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
       const sockaddr_un A = Address(FUpstream);

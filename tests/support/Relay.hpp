@@ -24,6 +24,10 @@ public:
 
   // Where the relay listens.
   std::string SocketPath() const;
+  // Takes no new connection from now on (those made stay); a client that
+  // connects waits in the listener's queue, and once that is full its
+  // connect() waits: a server that cannot be reached.
+  void StopAccepting() { FAccepting = false; }
   // A URI of the relayed server for Database (ORVANE_TEST_PG's user).
   std::string URI(const std::string& Database) const;
   // The relayed socket of a cluster URI ("...?host=DIR&port=N"), "" if none.
@@ -37,6 +41,7 @@ private:
   std::string FUpstream;
   std::size_t FBudget;
   int FListener = -1;
+  std::atomic<bool> FAccepting{true};
   int FStop[2] = {-1, -1};
   std::thread FThread;
 };
