@@ -10,6 +10,7 @@
 #include <cstring>
 #include <fcntl.h>
 #include <fstream>
+#include <functional>
 #include <sys/socket.h>
 #include <sys/un.h>
 #include <thread>
@@ -21,6 +22,17 @@ using namespace DriverTestUtil;
 namespace {
 
 using TPgStatementTest = TPgTest;
+
+// Runs Call with Ctrl-C pressed 300 ms into it; the message of the
+// EInterrupted it ends with ("(no error)" when it ends without one).
+std::string CtrlCDuring(const std::function<void()>& Call) {
+  std::thread Press([] {
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    SysUtils::Interrupt();
+  });
+  const ScopeGuard::TFinally Join([&] { Press.join(); });
+  return ErrorOf<SysUtils::EInterrupted>(Call);
+}
 
 TEST_F(TPgStatementTest, ConnectionFailuresSayWhyAndDoNotHang) {
   const auto Started = std::chrono::steady_clock::now();
@@ -244,18 +256,8 @@ TEST_F(TPgStatementTest, AServerThatStopsAnsweringTimesOut) {
 // EInterrupted; the connection stays usable once the interrupt is cleared.
 TEST_F(TPgStatementTest, CtrlCCancelsTheRunningStatement) {
   const ScopeGuard::TFinally Clear([] { SysUtils::ClearInterrupt(); });
-  std::thread Press([] {
-    std::this_thread::sleep_for(std::chrono::milliseconds(300));
-    SysUtils::Interrupt();
-  });
   const auto Started = std::chrono::steady_clock::now();
-  std::string Error;
-  try {
-    FConn->Execute("select pg_sleep(20)");
-  } catch (const SysUtils::EInterrupted& E) {
-    Error = E.what();
-  }
-  Press.join();
+  const std::string Error = CtrlCDuring([&] { FConn->Execute("select pg_sleep(20)"); });
   EXPECT_LT(std::chrono::steady_clock::now() - Started, std::chrono::seconds(5));
   EXPECT_TRUE(HasAll(Error, {"pg_sleep", "cancelled (Ctrl-C)"}));
   // Nothing more is sent while the interrupt stands.
@@ -296,18 +298,8 @@ TEST_F(TPgStatementTest, CtrlCEndsTheWaitWhenTheCancelRequestCannotGetThrough) {
       break; // the queue is full
   }
   const ScopeGuard::TFinally Clear([] { SysUtils::ClearInterrupt(); });
-  std::thread Press([] {
-    std::this_thread::sleep_for(std::chrono::milliseconds(300));
-    SysUtils::Interrupt();
-  });
   const auto Started = std::chrono::steady_clock::now();
-  std::string Error;
-  try {
-    Conn->Execute("select pg_sleep(20)");
-  } catch (const SysUtils::EInterrupted& E) {
-    Error = E.what();
-  }
-  Press.join();
+  const std::string Error = CtrlCDuring([&] { Conn->Execute("select pg_sleep(20)"); });
   EXPECT_TRUE(HasAll(Error, {"pg_sleep", "cancelled (Ctrl-C)"}));
   EXPECT_LT(std::chrono::steady_clock::now() - Started, std::chrono::seconds(8));
   EXPECT_FALSE(Conn->Alive());
