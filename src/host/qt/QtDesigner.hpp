@@ -30,6 +30,7 @@
 
 #include <QMainWindow>
 #include <QPixmap>
+#include <QSocketNotifier>
 #include <QTabWidget>
 #include <QTreeWidget>
 
@@ -234,6 +235,12 @@ public:
   // Asks whether to save a modified document (and its modified text
   // modules); false when the person cancelled.
   bool CloseDocument();
+  // Ctrl-C at the terminal the window was started from (the interrupt pipe
+  // becoming readable) closes the window as File > Exit does: a modified
+  // document asks first, and Cancel keeps the window and forgets the Ctrl-C.
+  // While a dialog is open the window waits for it to close; a second Ctrl-C
+  // ends the program at once.
+  void CloseOnInterrupt();
 
   TComponent* Root() const;
   DesignIntf::TDesigner* Designer() const { return FDesigner.Get(); }
@@ -372,6 +379,7 @@ private:
   QAction* FUndoAction = nullptr;
   QAction* FRedoAction = nullptr;
   QLabel* FStatus = nullptr;
+  QSocketNotifier* FInterruptNotifier = nullptr;
 };
 
 // The window's question for a design file, from a folder not yet trusted,

@@ -699,6 +699,30 @@ TEST_F(Designer, SavingIsWholeOrNothingAndTheRecentListRemembers) {
   EXPECT_EQ(Window->windowTitle(), "Untitled[*] - Orvane Designer");
 }
 
+TEST_F(Designer, CtrlCClosesTheWindowAsExitDoesAndCancelKeepsItOpen) {
+  OpenShop();
+  Window->Select({C("CustomerQuery")});
+  ASSERT_TRUE(Window->SetPropertyValue("Tag", "7"));
+  Window->show();
+  Window->CloseOnInterrupt();
+  // The modified document asks; Cancel keeps the window and forgets the
+  // Ctrl-C, so that the next one is a first one again.
+  Answers = {"Cancel"};
+  SysUtils::Interrupt();
+  Pump();
+  EXPECT_TRUE(Window->isVisible());
+  EXPECT_FALSE(SysUtils::Interrupted());
+  ASSERT_EQ(Messages.size(), 1u);
+  EXPECT_NE(Messages[0].find("Save changes"), std::string::npos) << Messages[0];
+  Answers = {"No"};
+  SysUtils::Interrupt();
+  Pump();
+  EXPECT_FALSE(Window->isVisible());
+  // The command then ends as interrupted.
+  EXPECT_TRUE(SysUtils::Interrupted());
+  SysUtils::ClearInterrupt();
+}
+
 TEST_F(Designer, LongNamesOnTheSurfaceAreElidedToTheirCellWithTheWholeNameInATooltip) {
   OpenShop();
   ASSERT_TRUE(Window->RenameComponent(C("CustomerQuery"), "CustomerQueryWithAVeryLongName"));

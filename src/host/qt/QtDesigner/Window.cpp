@@ -4,6 +4,7 @@
 
 #include "designide/DesignEditors.hpp"
 #include "rtl/Registry.hpp"
+#include "rtl/SysUtils.hpp"
 #include "vcl/Dialogs.hpp"
 #include "vcl/Menus.hpp"
 
@@ -454,6 +455,28 @@ void TDesignerWindow::UpdateTitle() {
     FRedoAction->setEnabled(CanRedo());
     FRedoAction->setText(Q(FDocument ? FDocument->RedoCaption() : std::string("Redo")));
   }
+}
+
+void TDesignerWindow::CloseOnInterrupt() {
+  const int Fd = SysUtils::InterruptFd();
+  if (Fd < 0 || FInterruptNotifier)
+    return;
+  FInterruptNotifier = new QSocketNotifier(Fd, QSocketNotifier::Read, this);
+  connect(FInterruptNotifier, &QSocketNotifier::activated, this, [this] {
+    FInterruptNotifier->setEnabled(false);
+    if (QApplication::activeModalWidget()) {
+      // Closing the document under an open dialog would free what the
+      // dialog works on: wait for the person to close it.
+      FStatus->setText("Ctrl-C: the window closes once the open dialog is closed");
+      QTimer::singleShot(200, this, [this] { FInterruptNotifier->setEnabled(true); });
+      return;
+    }
+    if (close())
+      return;
+    SysUtils::ClearInterrupt();
+    FStatus->setText("Ctrl-C: closing was cancelled");
+    FInterruptNotifier->setEnabled(true);
+  });
 }
 
 void TDesignerWindow::closeEvent(QCloseEvent* Event) {

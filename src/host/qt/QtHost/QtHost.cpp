@@ -109,6 +109,7 @@ void RunDesigner(const TDesignerRun& Options) {
   QtDesigner::TDesignerWindow Window({Options.PackageFile});
   if (!Options.FileName.empty())
     Window.OpenFile(Options.FileName);
+  Window.CloseOnInterrupt();
   Window.show();
   QApplication::exec();
 }
