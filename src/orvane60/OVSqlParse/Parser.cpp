@@ -916,23 +916,32 @@ std::shared_ptr<TBlock> TParser::ParseCore() {
 
 // SQLite names the columns of a subquery uniquely by appending ":N"; an
 // enclosing query sees them under those names.
+// A repeat takes the first free Base:N (N from 1), Base being the name
+// without a ":digits" ending. Names are only ever added, so the first free N
+// of a base never goes down: each base's search goes on from where the last
+// one ended, and n repeats cost n tries, not n * n / 2.
 void DedupeSqliteNames(std::vector<TColumn>& Cols) {
   std::unordered_set<std::string> Seen;
+  std::unordered_map<std::string, unsigned> LastSuffix;
   for (TColumn& C : Cols) {
-    std::string Name = C.RefName;
-    unsigned Count = 0;
-    while (!Seen.insert(LowerKey(Name)).second) {
-      std::size_t Len = Name.size();
-      if (Len > 0) {
-        std::size_t J = Len - 1;
-        while (J > 0 && Name[J] >= '0' && Name[J] <= '9')
-          --J;
-        if (Name[J] == ':')
-          Len = J;
-      }
-      Name = Name.substr(0, Len) + ":" + std::to_string(++Count);
+    if (Seen.insert(LowerKey(C.RefName)).second) {
+      C.Name = C.RefName;
+      continue;
     }
-    C.Name = C.RefName = Name;
+    std::string_view Base = C.RefName;
+    if (!Base.empty()) {
+      std::size_t J = Base.size() - 1;
+      while (J > 0 && Base[J] >= '0' && Base[J] <= '9')
+        --J;
+      if (Base[J] == ':')
+        Base = Base.substr(0, J);
+    }
+    unsigned& Suffix = LastSuffix[LowerKey(Base)];
+    std::string Name;
+    do
+      Name = std::string(Base) + ":" + std::to_string(++Suffix);
+    while (!Seen.insert(LowerKey(Name)).second);
+    C.Name = C.RefName = std::move(Name);
   }
 }
 
