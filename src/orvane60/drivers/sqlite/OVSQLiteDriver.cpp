@@ -333,9 +333,11 @@ public:
 
   std::vector<TTableRef> GetTables(bool SystemTables) override {
     std::vector<TTableRef> Result;
+    // The few databases outside, so that each table row is not joined to
+    // the database list again.
     EachRow("select t.schema, t.name, t.type, d.seq, case when t.schema = 'main' then t.name "
             "else t.schema || '.' || t.name end as full_name "
-            "from pragma_table_list t join pragma_database_list d on d.name = t.schema "
+            "from pragma_database_list d cross join pragma_table_list t on t.schema = d.name "
             "where t.type in ('table', 'view', 'virtual', 'shadow') "
             "and (?1 or (t.type <> 'shadow' and t.name not like 'sqlite\\_%' escape '\\')) "
             "order by full_name",
@@ -389,9 +391,11 @@ public:
   std::vector<TProcParam> GetProcParams(std::string_view) override { return {}; }
 
   TTableColumns GetAllFieldNames() override {
+    // The table list is read once (materialized): as the outer side of a
+    // join with a pragma it would be read again for every table.
     static const std::string SQL =
-        "with tables as (" + std::string(UserTablesSQL) + ") select t.schema, t.name, " +
-        std::string(ColumnsSQL) +
+        "with tables as materialized (" + std::string(UserTablesSQL) +
+        ") select t.schema, t.name, " + std::string(ColumnsSQL) +
         ", t.wr from tables t cross join pragma_table_xinfo(t.name, t.schema) c "
         "where c.hidden <> 1";
     TTableColumns Result;
@@ -422,31 +426,37 @@ public:
   }
 
   TTableIndexes GetAllIndexInfo() override {
-    // Each table's index list is read once; the key columns of a rowid
-    // table's INTEGER PRIMARY KEY are read only for tables without a primary
-    // key index. The last part names every table once, so that one without
-    // indexes still claims its display name.
+    // Each table's index list is read once. The last part names every table
+    // once (with whether it is a rowid or WITHOUT ROWID table, not a view or
+    // a virtual table), so that one without indexes still claims its display
+    // name; the key columns of a rowid table's INTEGER PRIMARY KEY, which has
+    // no index, are read afterwards for the tables without a primary key
+    // index, from the table info.
     static const std::string SQL =
-        "with tables as (" + std::string(UserTablesSQL) +
-        "), lists as materialized (select t.schema, t.name as tname, il.name, il.seq, "
-        "il.\"unique\", il.origin, il.partial from tables t "
-        "cross join pragma_index_list(t.name, t.schema) il where t.type = 'table'), "
-        "keyless as materialized (select t.schema, t.name from tables t where t.type = 'table' "
-        "and not exists (select 1 from lists l where l.schema = t.schema and l.tname = t.name "
-        "and l.origin = 'pk')) "
-        "select il.schema, il.tname, " +
-        std::string(IndexColumnsSQL) +
-        " from lists il cross join pragma_index_info(il.name, il.schema) ii "
-        "union all select t.schema, t.name, " +
-        std::string(TableInfoColumnsSQL) +
-        " from keyless t cross join pragma_table_info(t.name, t.schema) c where c.pk > 0 "
-        "union all select t.schema, t.name, null, null, 0, 0, 0, 0 from tables t";
+        "with tables as materialized (" + std::string(UserTablesSQL) +
+        ") select t.schema, t.name, " + std::string(IndexColumnsSQL) +
+        " from tables t cross join pragma_index_list(t.name, t.schema) il "
+        "cross join pragma_index_info(il.name, t.schema) ii where t.type = 'table' "
+        "union all select t.schema, t.name, null, null, t.type = 'table', 0, 0, 0 from tables t";
     std::map<std::string, std::vector<TRawIndexRow>> Raw;
     TGrouper<TRawIndexRow> Group(Raw);
+    struct TTable {
+      std::vector<TRawIndexRow>* Rows;
+      std::string Schema, Name;
+    };
+    std::vector<TTable> Tables;
     EachRow(SQL, {}, "Reading the indexes of all tables", [&](sqlite3_stmt* Row) {
-      if (auto* Rows = Group.Add(Row))
-        Rows->push_back(RawIndexRow(Row, 2));
+      if (auto* Rows = Group.Add(Row)) {
+        TRawIndexRow RawRow = RawIndexRow(Row, 2);
+        if (RawRow.FromTableInfo && RawRow.Column.IndexType != 0)
+          Tables.push_back({Rows, Text(Row, 0), Text(Row, 1)});
+        Rows->push_back(std::move(RawRow));
+      }
     });
+    for (TTable& T : Tables)
+      if (std::none_of(T.Rows->begin(), T.Rows->end(),
+                       [](const TRawIndexRow& R) { return !R.FromTableInfo && R.FirstKey == 0; }))
+        ReadKeyColumns(T.Schema, T.Name, "Reading the indexes of all tables", *T.Rows);
     TTableIndexes Result;
     for (auto& [Table, Rows] : Raw)
       if (auto Indexes = AssembleIndexes(std::move(Rows)); !Indexes.empty())
@@ -598,6 +608,15 @@ private:
             [&](sqlite3_stmt* Row) { Rows.push_back(RawIndexRow(Row, 0)); });
     Found = std::any_of(Rows.begin(), Rows.end(), [](const auto& R) { return R.FromTableInfo; });
     return AssembleIndexes(std::move(Rows));
+  }
+
+  // The primary key columns of a table from its table info, as index rows.
+  void ReadKeyColumns(const std::string& Schema, const std::string& Table,
+                      const std::string& Context, std::vector<TRawIndexRow>& Rows) {
+    static const std::string SQL = "select " + std::string(TableInfoColumnsSQL) +
+                                   " from pragma_table_info(?1, ?2) c where c.pk > 0";
+    EachRow(SQL, {Table, Schema}, Context,
+            [&](sqlite3_stmt* Row) { Rows.push_back(RawIndexRow(Row, 0)); });
   }
 
   sqlite3* Db() const noexcept { return FDb->Handle; }
