@@ -17,9 +17,17 @@ namespace OVSqlParse {
 
 // The SQL dialects read and written, one per server type. New ones go at the
 // end, each with its row in DialectRules.
-// MySQLAnsiQuotes: a MySQL or MariaDB session whose sql_mode holds
-// ANSI_QUOTES, where "x" is a name rather than a string.
-enum class TSqlDialect { SQLite, PostgreSQL, MySQL, MySQLAnsiQuotes };
+// The MySQL variants follow a session's sql_mode: ANSI_QUOTES makes "x" a
+// name rather than a string; NO_BACKSLASH_ESCAPES makes a backslash in a
+// string literal an ordinary character ('a\' is the two characters a\).
+enum class TSqlDialect {
+  SQLite,
+  PostgreSQL,
+  MySQL,
+  MySQLAnsiQuotes,
+  MySQLNoBackslashEscapes,
+  MySQLAnsiQuotesNoBackslashEscapes
+};
 
 // What one server's SQL differs in from the others'. Everything that reads
 // or writes SQL asks these rules rather than which server it is, so a server

@@ -61,6 +61,22 @@ protected:
                             FName + "_other");
   }
 
+  // A database on the test's database whose sessions add Mode to their
+  // sql_mode (as a server configured so would), and a query on it.
+  std::pair<OVEngine::TOVDatabase*, OVEngine::TOVQuery*> DatabaseInMode(Classes::TComponent& Form,
+                                                                        const std::string& Mode) {
+    auto* Db = new OVEngine::TOVDatabase(&Form);
+    Db->SetDatabaseName(Mode);
+    Db->SetServerType(OVEngine::TOVServerType::stMySQL);
+    Db->SetRemoteDatabase(FURI);
+    Db->SetLoginPrompt(false);
+    Db->GetParams()->SetValue("init_command",
+                              "set session sql_mode = concat(@@sql_mode, '," + Mode + "')");
+    auto* Q = new OVEngine::TOVQuery(&Form);
+    Q->SetDatabaseName(Mode);
+    return {Db, Q};
+  }
+
   std::string FName, FURI;
   std::unique_ptr<TConnection> FAdmin, FConn;
 };
@@ -316,15 +332,7 @@ create view v as select id, e from keyed;
 TEST_F(TMySQLTest, AnAnsiQuotesSessionReadsDoubleQuotedTextAsNames) {
   FConn->ExecuteScript(Schema);
   Classes::TComponent Form(nullptr);
-  auto* Db = new OVEngine::TOVDatabase(&Form);
-  Db->SetDatabaseName("Ansi");
-  Db->SetServerType(OVEngine::TOVServerType::stMySQL);
-  Db->SetRemoteDatabase(FURI);
-  Db->SetLoginPrompt(false);
-  Db->GetParams()->SetValue("init_command",
-                            "set session sql_mode = concat(@@sql_mode, ',ANSI_QUOTES')");
-  auto* Q = new OVEngine::TOVQuery(&Form);
-  Q->SetDatabaseName("Ansi");
+  auto [Db, Q] = DatabaseInMode(Form, "ANSI_QUOTES");
   const std::string SQL = R"(select "c"."id", "name" as "Who", 'x' as "Lit", "o"."key" )"
                           R"(from "customer" "c" join "order" "o" on "o"."key" = "c"."id")";
   Classes::TStringList Fields, Tables;
@@ -346,6 +354,53 @@ TEST_F(TMySQLTest, AnAnsiQuotesSessionReadsDoubleQuotedTextAsNames) {
   // Names in a catalogue call are read the same way.
   EXPECT_EQ(Db->Connection().FindTable("\"order\"")->Name, "order");
   EXPECT_EQ(Db->Connection().QuoteIdentifier("order"), "\"order\"");
+}
+
+// A session in NO_BACKSLASH_ESCAPES mode reads 'C:\' as a whole string: so
+// does the parser (field info and the parameters after it, checked against
+// what the server reports and returns), and a statement that changes the
+// mode part way through a session changes how the next SQL is read.
+TEST_F(TMySQLTest, ASessionWithoutBackslashEscapesEndsAStringAtItsQuote) {
+  FConn->ExecuteScript(Schema);
+  FConn->Execute("insert into customer (name, city) values (?, ?), (?, ?)",
+                 {"Ann", "C:\\", "Bob", "D:\\"});
+  Classes::TComponent Form(nullptr);
+  auto [Db, Q] = DatabaseInMode(Form, "NO_BACKSLASH_ESCAPES");
+  Db->Open();
+  EXPECT_EQ(Db->Dialect(), OVSqlParse::TSqlDialect::MySQLNoBackslashEscapes);
+  const std::string SQL = R"(select 'C:\' as dir, 'a\tb', name from customer )"
+                          R"(where city = 'C:\' or name = :who order by name)";
+  Q->GetSQL()->SetText(SQL);
+  ASSERT_EQ(Q->GetParams()->Names(), (TStrings{"who"}));
+  Q->GetParams()->ParamByName("who")->SetAsString("Bob");
+  Q->Open();
+  EXPECT_EQ(Q->RecordCount(), 2);
+  EXPECT_EQ(Q->FieldByName("dir")->GetAsString(), "C:\\");
+  EXPECT_EQ(Q->FieldByName("a\\tb")->GetAsString(), "a\\tb");
+  Q->Close();
+  Classes::TStringList Fields, Tables;
+  Q->ParseFieldInfoFromSQL(SQL, &Fields, &Tables, nullptr);
+  EXPECT_EQ(Fields.ToVector(), (TStrings{"name=customer.name"}));
+  const auto Described = Db->Connection().Describe(SQL.substr(0, SQL.find(":who")) + "?");
+  ASSERT_EQ(Described.size(), 3u);
+  EXPECT_EQ(Described[0].Name + ":" + Described[0].OriginTable, "dir:");
+  EXPECT_EQ(Described[1].Name, "a\\tb");
+  EXPECT_EQ(Described[2].OriginTable + "." + Described[2].OriginColumn, "customer.name");
+
+  // The mode set back by a statement: a backslash escapes again, and a
+  // string may hold an escaped quote.
+  Db->Connection().Execute("set session sql_mode = replace(@@sql_mode, 'NO_BACKSLASH_ESCAPES', '')",
+                           {});
+  EXPECT_EQ(Db->Dialect(), OVSqlParse::TSqlDialect::MySQL);
+  Q->GetSQL()->SetText(R"(select 'it\'s :no' as t, name from customer where name = :who)");
+  EXPECT_EQ(Q->GetParams()->Names(), (TStrings{"who"}));
+  Q->GetParams()->ParamByName("who")->SetAsString("Ann");
+  Q->Open();
+  EXPECT_EQ(Q->FieldByName("t")->GetAsString(), "it's :no");
+  // Both modes at once, set by a script.
+  Db->Connection().ExecuteScript(
+      "set session sql_mode = concat(@@sql_mode, ',ANSI_QUOTES,NO_BACKSLASH_ESCAPES')");
+  EXPECT_EQ(Db->Dialect(), OVSqlParse::TSqlDialect::MySQLAnsiQuotesNoBackslashEscapes);
 }
 
 // A procedure's OUT and INOUT parameters come from the catalogue and are

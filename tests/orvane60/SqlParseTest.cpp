@@ -610,6 +610,34 @@ TEST(SqlParser, MySQLInAnsiQuotesModeReadsDoubleQuotedTextAsNames) {
   ASSERT_THAT(ScanParams(R"(select ":x" from t where a = :a)", Ansi), SizeIs(1));
 }
 
+// A session in NO_BACKSLASH_ESCAPES mode: a backslash is an ordinary
+// character, so 'C:\' ends where the default mode reads on, and what follows
+// it (a parameter, a FROM clause) is read as SQL.
+TEST(SqlParser, MySQLWithoutBackslashEscapesEndsAStringAtItsQuote) {
+  constexpr TSqlDialect Nbe = TSqlDialect::MySQLNoBackslashEscapes;
+  constexpr TSqlDialect AnsiNbe = TSqlDialect::MySQLAnsiQuotesNoBackslashEscapes;
+  const std::string SQL = R"(select 'C:\' as dir, "x\" from t where id = :id and n <> '\n')";
+  EXPECT_THAT(Kinds(SQL, Nbe),
+              ElementsAre("id:select", R"(str:'C:\')", "id:as", "id:dir", ",:,", R"(str:"x\")",
+                          "id:from", "id:t", "id:where", "id:id", "op:=", "param::id", "id:and",
+                          "id:n", "op:<>", R"(str:'\n')"));
+  EXPECT_EQ(Kinds(SQL, My).back().rfind("invalid:", 0), 0u);
+  EXPECT_THAT(ScanParams(SQL, Nbe), SizeIs(1));
+  EXPECT_THAT(ScanParams(SQL, My), IsEmpty());
+  // With ANSI_QUOTES as well, "x\" is a name and '..' keeps its backslashes.
+  EXPECT_THAT(Kinds(R"('a\' "b\")", AnsiNbe), ElementsAre(R"(str:'a\')", R"(qid:"b\")"));
+  EXPECT_EQ(DialectRules(AnsiNbe).QuoteOpen, '"');
+  EXPECT_EQ(DialectRules(Nbe).QuoteOpen, '`');
+  // Unaliased strings are named by their value, backslashes kept; a doubled
+  // quote still stands for one.
+  auto Lookup = FixedLookup({{"t", {"id"}}});
+  TSelectInfo Info = ParseSelect(R"(select 'a\nb', 'it''s\', id from t)", Nbe, Lookup);
+  EXPECT_THAT(FieldNames(Info), ElementsAre(R"(a\nb)", R"(it's\)", "id"));
+  EXPECT_THAT(Origins(Info), ElementsAre("-", "-", "t.id"));
+  EXPECT_EQ(IdentifierName(R"('a\tb')", Nbe), R"(a\tb)");
+  EXPECT_EQ(IdentifierName(R"('a\tb')", My), "a\tb");
+}
+
 TEST(SqlParser, MySQLReadsBacktickNamesAndNamesExpressionsByTheirText) {
   auto Lookup = FixedLookup({{"`Order Lines`", {"Id", "Qty"}}, {"orders", {"id", "total"}}});
   TSelectInfo Info =

@@ -162,6 +162,18 @@ constexpr TDialectRules MySQLAnsiQuotesRules = [] {
   return R;
 }();
 
+// A session in NO_BACKSLASH_ESCAPES mode, with or without ANSI_QUOTES: a
+// backslash in a string is itself, only a doubled quote escapes.
+constexpr TDialectRules WithoutBackslashEscapes(TDialectRules R, TSqlDialect Dialect) {
+  R.Dialect = Dialect;
+  R.BackslashEscapes = false;
+  return R;
+}
+constexpr TDialectRules MySQLNoBackslashEscapesRules =
+    WithoutBackslashEscapes(MySQLRules, TSqlDialect::MySQLNoBackslashEscapes);
+constexpr TDialectRules MySQLAnsiQuotesNoBackslashEscapesRules =
+    WithoutBackslashEscapes(MySQLAnsiQuotesRules, TSqlDialect::MySQLAnsiQuotesNoBackslashEscapes);
+
 } // namespace
 
 const TDialectRules& DialectRules(TSqlDialect Dialect) noexcept {
@@ -172,6 +184,10 @@ const TDialectRules& DialectRules(TSqlDialect Dialect) noexcept {
     return MySQLRules;
   case TSqlDialect::MySQLAnsiQuotes:
     return MySQLAnsiQuotesRules;
+  case TSqlDialect::MySQLNoBackslashEscapes:
+    return MySQLNoBackslashEscapesRules;
+  case TSqlDialect::MySQLAnsiQuotesNoBackslashEscapes:
+    return MySQLAnsiQuotesNoBackslashEscapesRules;
   case TSqlDialect::SQLite:
     break;
   }

@@ -820,26 +820,19 @@ public:
   TMySQLConnection(TDriver& Driver, MYSQL* Conn, std::string Where, TServerAddress Address)
       : TConnection(Driver), FConn(Conn), FWhere(std::move(Where)),
         FWaits(Conn, std::move(Address), FWhere) {
-    // What the session compares and quotes by, asked once.
-    TRows Rows = Run("select database(), @@lower_case_table_names, @@sql_mode", {},
-                     "Reading the session's settings");
-    if (!Rows.Data.empty()) {
-      const auto& R = Rows.Data[0];
-      FDatabase = R[0].value_or("");
-      FExactNames = R[1].value_or("0") == "0";
-      const std::string Mode = "," + R[2].value_or("") + ",";
-      FAnsiQuotes = Mode.find(",ANSI_QUOTES,") != std::string::npos;
-    }
+    ReadSessionSettings();
   }
   ~TMySQLConnection() override { Api().mysql_close(FConn); }
 
   std::int64_t Execute(std::string_view SQL, const TValues& Params) override {
     ForgetCatalogue();
+    TSettingsWatch Watch(*this, SQL);
     return Run(SQL, Params, "Executing " + SQLExcerpt(SQL)).Affected;
   }
 
   void ExecuteScript(std::string_view SQL) override {
     ForgetCatalogue();
+    TSettingsWatch Watch(*this, SQL);
     const std::string Context = "Executing the script " + SQLExcerpt(SQL);
     if (FWaits.RealQuery(SQL, Context) != 0)
       Raise(Context);
@@ -858,6 +851,7 @@ public:
 
   std::unique_ptr<TResultSet> Query(std::string_view SQL, const TValues& Params) override {
     ForgetCatalogue();
+    TSettingsWatch Watch(*this, SQL);
     return std::make_unique<TMySQLResultSet>(
         Run(SQL, Params, "Running the query " + SQLExcerpt(SQL)));
   }
@@ -1092,6 +1086,9 @@ public:
 
   char IdentifierQuote() const override { return FAnsiQuotes ? '"' : '`'; }
   TDialect SessionDialect() const override {
+    if (FNoBackslashEscapes)
+      return FAnsiQuotes ? TDialect::MySQLAnsiQuotesNoBackslashEscapes
+                         : TDialect::MySQLNoBackslashEscapes;
     return FAnsiQuotes ? TDialect::MySQLAnsiQuotes : TDialect::MySQL;
   }
   bool ExactTableNames() const override { return FExactNames; }
@@ -1545,6 +1542,53 @@ private:
   std::string FDatabase;
   bool FExactNames = true;
   bool FAnsiQuotes = false;
+  bool FNoBackslashEscapes = false;
+
+  // What the session compares and quotes by: asked when it starts, and again
+  // after a statement that may have changed it.
+  void ReadSessionSettings() {
+    TRows Rows = Run("select database(), @@lower_case_table_names, @@sql_mode", {},
+                     "Reading the session's settings");
+    if (Rows.Data.empty())
+      return;
+    const auto& R = Rows.Data[0];
+    FDatabase = R[0].value_or("");
+    FExactNames = R[1].value_or("0") == "0";
+    const std::string Mode = "," + R[2].value_or("") + ",";
+    FAnsiQuotes = Mode.find(",ANSI_QUOTES,") != std::string::npos;
+    FNoBackslashEscapes = Mode.find(",NO_BACKSLASH_ESCAPES,") != std::string::npos;
+  }
+
+  // Reads the settings again once a statement that mentions sql_mode or
+  // starts with USE has run, even if it failed part way (a script may have
+  // changed the mode before its failing statement).
+  class TSettingsWatch {
+  public:
+    TSettingsWatch(TMySQLConnection& Owner, std::string_view SQL)
+        : FOwner(Owner), FAsk(MayChangeSettings(SQL)) {}
+    ~TSettingsWatch() {
+      if (!FAsk || !FOwner.Alive())
+        return;
+      try {
+        FOwner.ReadSessionSettings();
+      } catch (...) {
+        // The statement's own outcome is what the caller hears of.
+      }
+    }
+    TSettingsWatch(const TSettingsWatch&) = delete;
+    TSettingsWatch& operator=(const TSettingsWatch&) = delete;
+
+  private:
+    static bool MayChangeSettings(std::string_view SQL) {
+      const std::string Lower = LowerCase(SQL);
+      if (Lower.find("sql_mode") != std::string::npos)
+        return true;
+      const std::size_t First = Lower.find_first_not_of(" \t\r\n");
+      return First != std::string::npos && Lower.compare(First, 4, "use ") == 0;
+    }
+    TMySQLConnection& FOwner;
+    bool FAsk;
+  };
   bool FLost = false;
   // What this connection remembers of the catalogue for a few seconds, as
   // long as it runs no statement that could change it. Tables
