@@ -22,6 +22,7 @@ function(ov_layer name output)
     add_library(${name} SHARED ${srcs})
     set_target_properties(${name} PROPERTIES OUTPUT_NAME ${output})
     set(code ${name})
+    ov_bind_locally(${name})
   endif()
   target_include_directories(${code} PUBLIC ${PROJECT_SOURCE_DIR}/src)
   target_link_libraries(${code} PUBLIC ${ARG_DEPS} PRIVATE ${ARG_PRIVATE_DEPS})
@@ -38,4 +39,21 @@ function(ov_hidden_module name output)
   add_library(${name} SHARED)
   set_target_properties(${name} PROPERTIES OUTPUT_NAME ${output})
   target_link_libraries(${name} PUBLIC ${name}_objects)
+  # Its entry points, the only functions it exports, bind to its own code.
+  target_link_options(${name} PRIVATE -Wl,-Bsymbolic-functions)
+endfunction()
+
+# ov_bind_locally(NAME): what the shared library NAME calls of its own is
+# bound when it is linked rather than looked up by the dynamic loader, symbol
+# by symbol through every loaded library, at each start: calls to functions
+# it defines (its virtual tables' entries, calls through the global offset
+# table) bind to its own definitions (-Bsymbolic-functions). Data is not bound
+# locally: class registries, inline variables and function-local statics keep
+# one copy across the libraries. The class-table builders' code and the type
+# info of the lambdas they store serve only the library that instantiates
+# them, so they are not exported at all (LocalSymbols.map).
+function(ov_bind_locally name)
+  set(map ${PROJECT_SOURCE_DIR}/cmake/LocalSymbols.map)
+  target_link_options(${name} PRIVATE -Wl,-Bsymbolic-functions -Wl,--version-script=${map})
+  set_property(TARGET ${name} APPEND PROPERTY LINK_DEPENDS ${map})
 endfunction()
