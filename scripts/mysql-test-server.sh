@@ -2,17 +2,20 @@
 # A throwaway MariaDB server for the tests: mariadb-install-db into a folder,
 # mariadbd on a Unix socket in that folder with networking off, root without
 # a password, one empty database "orvane".
-#   mysql-test-server.sh start DIR   -> prints the connection URI, writes DIR/uri
+#   mysql-test-server.sh start DIR [OPTION...] -> prints the connection URI, writes DIR/uri
 #   mysql-test-server.sh stop DIR
+# OPTIONs are server options for both the installation and the server, e.g.
+# --lower-case-table-names=1 for a server that keeps table names in lower case.
 # As root the server runs as root (--user=root); otherwise as the caller.
 set -eu
 
 cmd=${1:-}
 dir=${2:-}
 if [ -z "$cmd" ] || [ -z "$dir" ]; then
-  echo "usage: $0 start|stop DIR" >&2
+  echo "usage: $0 start|stop DIR [OPTION...]" >&2
   exit 2
 fi
+shift 2
 
 server=$(command -v mariadbd || ls /usr/sbin/mariadbd 2>/dev/null || true)
 install_db=$(command -v mariadb-install-db || true)
@@ -58,7 +61,7 @@ start)
     user="--user=root"
   fi
   "$install_db" --no-defaults $user --datadir="$dir/data" --auth-root-authentication-method=normal \
-    --skip-test-db --skip-name-resolve >"$dir/install.log" 2>&1 ||
+    --skip-test-db --skip-name-resolve "$@" >"$dir/install.log" 2>&1 ||
     { echo "mysql-test-server: mariadb-install-db failed:" >&2; cat "$dir/install.log" >&2; exit 1; }
   # Small and unsafe on purpose: the data lives only for one run.
   "$server" --no-defaults $user --datadir="$dir/data" --socket="$dir/mysqld.sock" \
@@ -66,7 +69,7 @@ start)
     --innodb-buffer-pool-size=32M --innodb-log-file-size=16M --innodb-flush-log-at-trx-commit=0 \
     --innodb-doublewrite=0 --sync-binlog=0 --performance-schema=OFF --skip-log-bin \
     --max-connections=60 --character-set-server=utf8mb4 --collation-server=utf8mb4_general_ci \
-    >/dev/null 2>&1 &
+    "$@" >/dev/null 2>&1 &
   i=0
   until "$admin" --no-defaults --socket="$dir/mysqld.sock" -uroot ping >/dev/null 2>&1; do
     i=$((i + 1))
@@ -91,7 +94,7 @@ stop)
   fi
   ;;
 *)
-  echo "usage: $0 start|stop DIR" >&2
+  echo "usage: $0 start|stop DIR [OPTION...]" >&2
   exit 2
   ;;
 esac

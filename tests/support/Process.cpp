@@ -81,8 +81,11 @@ TRunResult Run(const std::vector<std::string>& Args, const TEnv& Env, bool Unpri
   if (Pid == 0) {
     ::dup2(OutPipe[1], 1);
     ::dup2(ErrPipe[1], 2);
-    ::close(OutPipe[0]);
-    ::close(ErrPipe[0]);
+    // Only 1 and 2 lead to the pipes: a server the child leaves running in
+    // the background, its output sent elsewhere, must not keep them open.
+    for (const int Fd : {OutPipe[0], OutPipe[1], ErrPipe[0], ErrPipe[1]})
+      if (Fd > 2)
+        ::close(Fd);
     for (const auto& [Name, Value] : Env)
       ::setenv(Name.c_str(), Value.c_str(), 1);
     if (Unprivileged && !DropPrivileges())
