@@ -8,17 +8,8 @@ namespace ColnEdit {
 using SysUtils::Format;
 
 OV_CLASS_BEGIN(TCollectionEditor, Forms::TForm, "ColnEdit")
-B.Field("lbItems", &TCollectionEditor::lbItems);
-B.Field("btAdd", &TCollectionEditor::btAdd);
-B.Field("btDelete", &TCollectionEditor::btDelete);
-B.Field("btMoveUp", &TCollectionEditor::btMoveUp);
-B.Field("btMoveDown", &TCollectionEditor::btMoveDown);
-B.Field("btClose", &TCollectionEditor::btClose);
-B.Method("lbItemsClick", &TCollectionEditor::lbItemsClick);
-B.Method("btAddClick", &TCollectionEditor::btAddClick);
-B.Method("btDeleteClick", &TCollectionEditor::btDeleteClick);
-B.Method("btMoveUpClick", &TCollectionEditor::btMoveUpClick);
-B.Method("btMoveDownClick", &TCollectionEditor::btMoveDownClick);
+OV_FIELDS(lbItems, btAdd, btDelete, btMoveUp, btMoveDown, btClose)
+OV_METHODS(lbItemsClick, btAddClick, btDeleteClick, btMoveUpClick, btMoveDownClick)
 OV_CLASS_END
 
 TCollectionEditor::TCollectionEditor(TComponent* AOwner) : Forms::TForm(AOwner) {}

@@ -18,18 +18,8 @@ OV_CLASS_IMPL(TDSDesigner, System::TObject, "DSDesign")
 OV_CLASS_IMPL(TDataSetSprig, TreeIntf::TComponentSprig, "DSDesign")
 
 OV_CLASS_BEGIN(TFieldsEditor, Forms::TForm, "DSDesign")
-B.Field("lblFields", &TFieldsEditor::lblFields);
-B.Field("lbFields", &TFieldsEditor::lbFields);
-B.Field("lblAvailable", &TFieldsEditor::lblAvailable);
-B.Field("lbAvailable", &TFieldsEditor::lbAvailable);
-B.Field("btAdd", &TFieldsEditor::btAdd);
-B.Field("btAddAll", &TFieldsEditor::btAddAll);
-B.Field("btDelete", &TFieldsEditor::btDelete);
-B.Field("btClose", &TFieldsEditor::btClose);
-B.Method("btAddClick", &TFieldsEditor::btAddClick);
-B.Method("btAddAllClick", &TFieldsEditor::btAddAllClick);
-B.Method("btDeleteClick", &TFieldsEditor::btDeleteClick);
-B.Method("ListClick", &TFieldsEditor::ListClick);
+OV_FIELDS(lblFields, lbFields, lblAvailable, lbAvailable, btAdd, btAddAll, btDelete, btClose)
+OV_METHODS(btAddClick, btAddAllClick, btDeleteClick, ListClick)
 OV_CLASS_END
 
 namespace {

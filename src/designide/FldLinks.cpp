@@ -19,24 +19,9 @@ std::string SPrimaryIndexEntry() {
 OV_CLASS_IMPL(TFieldLinkProperty, DesignEditors::TStringProperty, "FldLinks")
 
 OV_CLASS_BEGIN(TLinkFields, Forms::TForm, "FldLinks")
-B.Field("lblIndexes", &TLinkFields::lblIndexes);
-B.Field("cbIndexes", &TLinkFields::cbIndexes);
-B.Field("lblDetail", &TLinkFields::lblDetail);
-B.Field("lbDetail", &TLinkFields::lbDetail);
-B.Field("lblMaster", &TLinkFields::lblMaster);
-B.Field("lbMaster", &TLinkFields::lbMaster);
-B.Field("lblJoined", &TLinkFields::lblJoined);
-B.Field("lbJoined", &TLinkFields::lbJoined);
-B.Field("btAdd", &TLinkFields::btAdd);
-B.Field("btDelete", &TLinkFields::btDelete);
-B.Field("btClear", &TLinkFields::btClear);
-B.Field("btOk", &TLinkFields::btOk);
-B.Field("btCancel", &TLinkFields::btCancel);
-B.Method("cbIndexesChange", &TLinkFields::cbIndexesChange);
-B.Method("ListClick", &TLinkFields::ListClick);
-B.Method("btAddClick", &TLinkFields::btAddClick);
-B.Method("btDeleteClick", &TLinkFields::btDeleteClick);
-B.Method("btClearClick", &TLinkFields::btClearClick);
+OV_FIELDS(lblIndexes, cbIndexes, lblDetail, lbDetail, lblMaster, lbMaster, lblJoined, lbJoined,
+          btAdd, btDelete, btClear, btOk, btCancel)
+OV_METHODS(cbIndexesChange, ListClick, btAddClick, btDeleteClick, btClearClick)
 OV_CLASS_END
 
 namespace {

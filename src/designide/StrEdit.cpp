@@ -11,13 +11,8 @@ using DesignIntf::TPropertyAttribute;
 using System::TInterfaceRef;
 
 OV_CLASS_BEGIN(TStrEditDlg, Forms::TForm, "StrEdit")
-B.Field("lblLineCount", &TStrEditDlg::lblLineCount);
-B.Field("meLines", &TStrEditDlg::meLines);
-B.Field("btCodeEditor", &TStrEditDlg::btCodeEditor);
-B.Field("btOk", &TStrEditDlg::btOk);
-B.Field("btCancel", &TStrEditDlg::btCancel);
-B.Method("meLinesChange", &TStrEditDlg::meLinesChange);
-B.Method("btCodeEditorClick", &TStrEditDlg::btCodeEditorClick);
+OV_FIELDS(lblLineCount, meLines, btCodeEditor, btOk, btCancel)
+OV_METHODS(meLinesChange, btCodeEditorClick)
 OV_CLASS_END
 
 OV_CLASS_IMPL(TStringListProperty, DesignEditors::TClassProperty, "StrEdit")

@@ -245,6 +245,8 @@ void AddProp(TMetaClass* Meta, std::unique_ptr<TPropInfo> Prop);
 // read-only property.
 template <class C> class TClassBuilder {
 public:
+  using Class = C;
+
   TClassBuilder(const char* Name, TClass Parent, const char* UnitName)
       : FMeta(Detail::NewMetaClass(Name, Parent, UnitName)) {}
 
@@ -457,6 +459,29 @@ private:
   ();                                                                                              \
   return Meta;                                                                                     \
   }
+
+// The published fields and methods of a form class, between OV_CLASS_BEGIN
+// and OV_CLASS_END, each under its own name:
+//   OV_FIELDS(btOk, btCancel)
+//   OV_METHODS(btOkClick)
+// stand for B.Field("btOk", &TMyForm::btOk); B.Field("btCancel", ...);
+// B.Method("btOkClick", &TMyForm::btOkClick);
+#define OV_FIELDS(...) OV_FOR_EACH(OV_FIELD_ENTRY_, __VA_ARGS__)
+#define OV_METHODS(...) OV_FOR_EACH(OV_METHOD_ENTRY_, __VA_ARGS__)
+#define OV_FIELD_ENTRY_(Name) B.Field(#Name, &decltype(B)::Class::Name);
+#define OV_METHOD_ENTRY_(Name) B.Method(#Name, &decltype(B)::Class::Name);
+
+// OV_FOR_EACH(M, a, b, c) expands to M(a) M(b) M(c); up to 256 arguments.
+#define OV_FOR_EACH(Macro, ...) __VA_OPT__(OV_EXPAND_(OV_FOR_EACH_STEP_(Macro, __VA_ARGS__)))
+#define OV_FOR_EACH_STEP_(Macro, First, ...)                                                       \
+  Macro(First) __VA_OPT__(OV_FOR_EACH_AGAIN_ OV_PARENS_(Macro, __VA_ARGS__))
+#define OV_FOR_EACH_AGAIN_() OV_FOR_EACH_STEP_
+#define OV_PARENS_ ()
+#define OV_EXPAND_(...) OV_EXPAND4_(OV_EXPAND4_(OV_EXPAND4_(OV_EXPAND4_(__VA_ARGS__))))
+#define OV_EXPAND4_(...) OV_EXPAND3_(OV_EXPAND3_(OV_EXPAND3_(OV_EXPAND3_(__VA_ARGS__))))
+#define OV_EXPAND3_(...) OV_EXPAND2_(OV_EXPAND2_(OV_EXPAND2_(OV_EXPAND2_(__VA_ARGS__))))
+#define OV_EXPAND2_(...) OV_EXPAND1_(OV_EXPAND1_(OV_EXPAND1_(OV_EXPAND1_(__VA_ARGS__))))
+#define OV_EXPAND1_(...) __VA_ARGS__
 
 #define OV_CLASS_IMPL(ThisClass, ParentClass, Unit)                                                \
   OV_CLASS_BEGIN(ThisClass, ParentClass, Unit)                                                     \

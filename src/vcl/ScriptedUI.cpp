@@ -19,6 +19,22 @@ std::string DescribeFormBriefly(const Forms::TCustomForm* Form) {
                 Quote(Form->GetCaption()));
 }
 
+// Called in a catch-all: a script failure or a missing user interface
+// passes on; anything else an event handler let through goes to the
+// application's handler (a message box the script answers), as the message
+// loop does.
+void PassOnOrHandle(Forms::TCustomForm* Form) {
+  try {
+    throw;
+  } catch (const EUIScriptError&) {
+    throw;
+  } catch (const UIService::ENoUserInterface&) {
+    throw;
+  } catch (...) {
+    Forms::Application->HandleException(Form);
+  }
+}
+
 } // namespace
 
 TScriptedUI::TScriptedUI(std::string_view Script, std::string SourceName)
@@ -101,14 +117,8 @@ void TScriptedUI::Execute(Forms::TCustomForm* Form, const TLine& Line) {
     UIActions::ApplyAction(Form, Line.Action, Context);
   } catch (const UIActions::EUIActionError& E) {
     Fail(&Line, E.Message());
-  } catch (const EUIScriptError&) {
-    throw;
-  } catch (const UIService::ENoUserInterface&) {
-    throw;
   } catch (...) {
-    // What an event handler let through goes to the application's handler
-    // (a message box the script answers), as the message loop does.
-    Forms::Application->HandleException(Form);
+    PassOnOrHandle(Form);
   }
   Forms::Application->ProcessMessages();
 }
@@ -116,12 +126,8 @@ void TScriptedUI::Execute(Forms::TCustomForm* Form, const TLine& Line) {
 bool TScriptedUI::ModalStep(Forms::TCustomForm* Form) {
   try {
     return Form->CloseModalIfRequested();
-  } catch (const EUIScriptError&) {
-    throw;
-  } catch (const UIService::ENoUserInterface&) {
-    throw;
   } catch (...) {
-    Forms::Application->HandleException(Form);
+    PassOnOrHandle(Form);
     return false;
   }
 }

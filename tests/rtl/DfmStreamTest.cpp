@@ -278,10 +278,8 @@ OV_CLASS_END
 
 OV_CLASS_BEGIN(TTestForm, TComponent, "DfmStreamTest")
 B.Property("Caption", &TTestForm::GetCaption, &TTestForm::SetCaption);
-B.Method("GadgetFire", &TTestForm::GadgetFire);
-B.Method("Clicked", &TTestForm::Clicked);
-B.Field("Gadget1", &TTestForm::Gadget1);
-B.Field("Panel1", &TTestForm::Panel1);
+OV_METHODS(GadgetFire, Clicked)
+OV_FIELDS(Gadget1, Panel1)
 OV_CLASS_END
 
 OV_CLASS_IMPL(TTestForm2, TTestForm, "DfmStreamTest")

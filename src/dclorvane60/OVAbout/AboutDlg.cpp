@@ -11,22 +11,9 @@ namespace OVAbout {
 using Controls::TMouseButton;
 
 OV_CLASS_BEGIN(TOVAboutDlg, Forms::TForm, "OVAbout")
-B.Field("imgLogo", &TOVAboutDlg::imgLogo);
-B.Field("lblCopyright", &TOVAboutDlg::lblCopyright);
-B.Field("bvCopyright", &TOVAboutDlg::bvCopyright);
-B.Field("btOk", &TOVAboutDlg::btOk);
-B.Field("lblHome", &TOVAboutDlg::lblHome);
-B.Field("lblOrder", &TOVAboutDlg::lblOrder);
-B.Field("lblProductName", &TOVAboutDlg::lblProductName);
-B.Field("lblVersion", &TOVAboutDlg::lblVersion);
-B.Field("lblSupport", &TOVAboutDlg::lblSupport);
-B.Field("lblLinks", &TOVAboutDlg::lblLinks);
-B.Field("lblOrderOrvaneStd", &TOVAboutDlg::lblOrderOrvaneStd);
-B.Field("lblOrderOrvanePro", &TOVAboutDlg::lblOrderOrvanePro);
-B.Method("lblHomeMouseDown", &TOVAboutDlg::lblHomeMouseDown);
-B.Method("FormCreate", &TOVAboutDlg::FormCreate);
-B.Method("lblOrderMouseDown", &TOVAboutDlg::lblOrderMouseDown);
-B.Method("lblSupportMouseDown", &TOVAboutDlg::lblSupportMouseDown);
+OV_FIELDS(imgLogo, lblCopyright, bvCopyright, btOk, lblHome, lblOrder, lblProductName, lblVersion,
+          lblSupport, lblLinks, lblOrderOrvaneStd, lblOrderOrvanePro)
+OV_METHODS(lblHomeMouseDown, FormCreate, lblOrderMouseDown, lblSupportMouseDown)
 OV_CLASS_END
 
 TOVAboutDlg::TOVAboutDlg(Classes::TComponent* AOwner) : TForm(AOwner) {}

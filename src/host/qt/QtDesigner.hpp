@@ -272,6 +272,9 @@ public:
   bool DefaultAction(TComponent* Component);
   // The verbs of a component as a menu (separators for "-").
   void AddVerbs(QMenu* Menu, TComponent* Component);
+  // The start of a component's context menu: the verbs, then a separator
+  // when there are any.
+  void StartVerbMenu(QMenu* Menu, TComponent* Component);
   // The design document's history: every design action above is one named
   // change of it. Undo and Redo report an error in a message box and return
   // false when there is nothing to undo or redo.
@@ -339,6 +342,9 @@ private:
   void UpdateTitle();
   // Runs Action with exceptions shown, then brings the views up to date.
   bool Step(const std::function<void()>& Action);
+  // Undo or Redo: Move on the document, its change named in the status bar
+  // after Done.
+  bool HistoryStep(std::string (DesignDocument::TDesignDocument::*Move)(), const std::string& Done);
   void AddRecentFile(const std::string& FileName);
   void FillRecentMenu();
   void SaveAsAsked();

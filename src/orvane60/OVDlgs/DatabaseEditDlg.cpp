@@ -15,30 +15,11 @@ using OVEngine::TOVServerType;
 using SysUtils::Format;
 
 OV_CLASS_BEGIN(TOVDatabaseEditDlg, Forms::TForm, "OVDlgs")
-B.Field("lblDatabaseName", &TOVDatabaseEditDlg::lblDatabaseName);
-B.Field("edDatabaseName", &TOVDatabaseEditDlg::edDatabaseName);
-B.Field("lblServerType", &TOVDatabaseEditDlg::lblServerType);
-B.Field("cbServerType", &TOVDatabaseEditDlg::cbServerType);
-B.Field("btSaveDefaultSrvType", &TOVDatabaseEditDlg::btSaveDefaultSrvType);
-B.Field("lblRemoteDatabase", &TOVDatabaseEditDlg::lblRemoteDatabase);
-B.Field("cbRemoteDatabase", &TOVDatabaseEditDlg::cbRemoteDatabase);
-B.Field("btBrowseRemote", &TOVDatabaseEditDlg::btBrowseRemote);
-B.Field("gbxOptions", &TOVDatabaseEditDlg::gbxOptions);
-B.Field("cbKeepConnection", &TOVDatabaseEditDlg::cbKeepConnection);
-B.Field("cbLoginPrompt", &TOVDatabaseEditDlg::cbLoginPrompt);
-B.Field("cbDefaultDatabase", &TOVDatabaseEditDlg::cbDefaultDatabase);
-B.Field("cbStoreConnected", &TOVDatabaseEditDlg::cbStoreConnected);
-B.Field("lblParams", &TOVDatabaseEditDlg::lblParams);
-B.Field("meParams", &TOVDatabaseEditDlg::meParams);
-B.Field("btLoadDefaultParams", &TOVDatabaseEditDlg::btLoadDefaultParams);
-B.Field("btSaveDefaultParams", &TOVDatabaseEditDlg::btSaveDefaultParams);
-B.Field("btTestConnection", &TOVDatabaseEditDlg::btTestConnection);
-B.Field("btOk", &TOVDatabaseEditDlg::btOk);
-B.Field("btCancel", &TOVDatabaseEditDlg::btCancel);
-B.Method("btBrowseRemoteClick", &TOVDatabaseEditDlg::btBrowseRemoteClick);
-B.Method("btLoadDefaultParamsClick", &TOVDatabaseEditDlg::btLoadDefaultParamsClick);
-B.Method("btTestConnectionClick", &TOVDatabaseEditDlg::btTestConnectionClick);
-B.Method("FormCloseQuery", &TOVDatabaseEditDlg::FormCloseQuery);
+OV_FIELDS(lblDatabaseName, edDatabaseName, lblServerType, cbServerType, btSaveDefaultSrvType,
+          lblRemoteDatabase, cbRemoteDatabase, btBrowseRemote, gbxOptions, cbKeepConnection,
+          cbLoginPrompt, cbDefaultDatabase, cbStoreConnected, lblParams, meParams,
+          btLoadDefaultParams, btSaveDefaultParams, btTestConnection, btOk, btCancel)
+OV_METHODS(btBrowseRemoteClick, btLoadDefaultParamsClick, btTestConnectionClick, FormCloseQuery)
 OV_CLASS_END
 
 namespace {

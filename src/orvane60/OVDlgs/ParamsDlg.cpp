@@ -6,15 +6,8 @@
 namespace OVDlgs {
 
 OV_CLASS_BEGIN(TOVDatabaseParamsDlg, Forms::TForm, "OVDlgs")
-B.Field("lblParams", &TOVDatabaseParamsDlg::lblParams);
-B.Field("meParams", &TOVDatabaseParamsDlg::meParams);
-B.Field("btDefaults", &TOVDatabaseParamsDlg::btDefaults);
-B.Field("btCodeEditor", &TOVDatabaseParamsDlg::btCodeEditor);
-B.Field("btOk", &TOVDatabaseParamsDlg::btOk);
-B.Field("btCancel", &TOVDatabaseParamsDlg::btCancel);
-B.Method("btDefaultsClick", &TOVDatabaseParamsDlg::btDefaultsClick);
-B.Method("btCodeEditorClick", &TOVDatabaseParamsDlg::btCodeEditorClick);
-B.Method("FormCloseQuery", &TOVDatabaseParamsDlg::FormCloseQuery);
+OV_FIELDS(lblParams, meParams, btDefaults, btCodeEditor, btOk, btCancel)
+OV_METHODS(btDefaultsClick, btCodeEditorClick, FormCloseQuery)
 OV_CLASS_END
 
 namespace {

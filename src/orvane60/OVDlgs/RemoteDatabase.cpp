@@ -11,12 +11,8 @@ namespace OVDlgs {
 using OVEngine::TOVServerType;
 
 OV_CLASS_BEGIN(TOVRemoteDatabaseDlg, Forms::TForm, "OVDlgs")
-B.Field("lblValue", &TOVRemoteDatabaseDlg::lblValue);
-B.Field("edValue", &TOVRemoteDatabaseDlg::edValue);
-B.Field("lblExample", &TOVRemoteDatabaseDlg::lblExample);
-B.Field("btOk", &TOVRemoteDatabaseDlg::btOk);
-B.Field("btCancel", &TOVRemoteDatabaseDlg::btCancel);
-B.Method("FormCloseQuery", &TOVRemoteDatabaseDlg::FormCloseQuery);
+OV_FIELDS(lblValue, edValue, lblExample, btOk, btCancel)
+OV_METHODS(FormCloseQuery)
 OV_CLASS_END
 
 TOVRemoteDatabaseDlg::TOVRemoteDatabaseDlg(TComponent* AOwner) : TForm(AOwner) {}

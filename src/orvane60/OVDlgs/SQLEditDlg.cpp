@@ -4,12 +4,8 @@
 namespace OVDlgs {
 
 OV_CLASS_BEGIN(TOVSQLEditDlg, Forms::TForm, "OVDlgs")
-B.Field("lblSQL", &TOVSQLEditDlg::lblSQL);
-B.Field("meSQL", &TOVSQLEditDlg::meSQL);
-B.Field("btCodeEditor", &TOVSQLEditDlg::btCodeEditor);
-B.Field("btOk", &TOVSQLEditDlg::btOk);
-B.Field("btCancel", &TOVSQLEditDlg::btCancel);
-B.Method("btCodeEditorClick", &TOVSQLEditDlg::btCodeEditorClick);
+OV_FIELDS(lblSQL, meSQL, btCodeEditor, btOk, btCancel)
+OV_METHODS(btCodeEditorClick)
 OV_CLASS_END
 
 TOVSQLEditDlg::TOVSQLEditDlg(TComponent* AOwner) : TForm(AOwner) {}

@@ -40,3 +40,17 @@ template <class TApi, TApi (*Load)()> const TApi& LoadedOnce() {
 }
 
 } // namespace OVDriver
+
+// The member of a driver's table for the entry point Name, typed after the
+// client header's declaration so that a changed signature fails the build:
+//   struct TApi { OV_PQ_FUNCTIONS(OV_CLIENT_API_MEMBER) };
+#define OV_CLIENT_API_MEMBER(Name) decltype(&::Name) Name = nullptr;
+
+// Fills the member Name of the table Api from the library Library opened as
+// Handle (all three named so where it is used):
+//   void* Handle = OpenClientLibrary(Library);
+//   TApi Api;
+//   OV_PQ_FUNCTIONS(OV_CLIENT_API_RESOLVE)
+#define OV_CLIENT_API_RESOLVE(Name)                                                                \
+  Api.Name = reinterpret_cast<decltype(Api.Name)>(                                                 \
+      ::OVDriver::ClientLibrarySymbol(Handle, Library, #Name));

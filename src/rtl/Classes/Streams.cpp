@@ -155,11 +155,15 @@ TFileStream::~TFileStream() {
     ::close(FHandle);
 }
 
-int64_t TFileStream::Read(void* Buffer, int64_t Count) {
+namespace {
+
+// Calls Transfer(Offset, Size) for what is left of Count bytes until all of
+// them are done, the end is reached or an error other than an interruption
+// occurs; the bytes done.
+template <class F> int64_t TransferAll(int64_t Count, F Transfer) {
   int64_t Done = 0;
   while (Done < Count) {
-    const ssize_t N =
-        ::read(FHandle, static_cast<char*>(Buffer) + Done, static_cast<size_t>(Count - Done));
+    const ssize_t N = Transfer(Done, static_cast<size_t>(Count - Done));
     if (N < 0 && errno == EINTR)
       continue;
     if (N <= 0)
@@ -169,18 +173,18 @@ int64_t TFileStream::Read(void* Buffer, int64_t Count) {
   return Done;
 }
 
+} // namespace
+
+int64_t TFileStream::Read(void* Buffer, int64_t Count) {
+  return TransferAll(Count, [&](int64_t Offset, size_t Size) {
+    return ::read(FHandle, static_cast<char*>(Buffer) + Offset, Size);
+  });
+}
+
 int64_t TFileStream::Write(const void* Buffer, int64_t Count) {
-  int64_t Done = 0;
-  while (Done < Count) {
-    const ssize_t N = ::write(FHandle, static_cast<const char*>(Buffer) + Done,
-                              static_cast<size_t>(Count - Done));
-    if (N < 0 && errno == EINTR)
-      continue;
-    if (N <= 0)
-      break;
-    Done += N;
-  }
-  return Done;
+  return TransferAll(Count, [&](int64_t Offset, size_t Size) {
+    return ::write(FHandle, static_cast<const char*>(Buffer) + Offset, Size);
+  });
 }
 
 int64_t TFileStream::Seek(int64_t Offset, TSeekOrigin Origin) {

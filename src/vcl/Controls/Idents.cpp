@@ -1,16 +1,15 @@
 // Cursor identifiers, modal result names and caption helpers.
 #include "vcl/Controls.hpp"
 
+#include "rtl/IdentTable.hpp"
+
 #include <array>
 
 namespace Controls {
 
 namespace {
 
-struct TIdentEntry {
-  int32_t Value;
-  const char* Name;
-};
+using IdentTable::TIdentEntry;
 
 constexpr std::array<TIdentEntry, 22> CursorIdents{{
     {crDefault, "crDefault"},     {crNone, "crNone"},           {crArrow, "crArrow"},
@@ -30,21 +29,11 @@ constexpr std::array<const char*, 11> ModalResultNames{{"mrNone", "mrOk", "mrCan
 } // namespace
 
 bool CursorToIdent(int64_t Cursor, std::string& Ident) {
-  for (const auto& E : CursorIdents)
-    if (E.Value == Cursor) {
-      Ident = E.Name;
-      return true;
-    }
-  return false;
+  return IdentTable::ToIdent(CursorIdents, Cursor, Ident);
 }
 
 bool IdentToCursor(std::string_view Ident, int64_t& Cursor) {
-  for (const auto& E : CursorIdents)
-    if (SysUtils::SameText(E.Name, Ident)) {
-      Cursor = E.Value;
-      return true;
-    }
-  return false;
+  return IdentTable::FromIdent(CursorIdents, Ident, Cursor);
 }
 
 std::string ModalResultToString(TModalResult Result) {

@@ -1,4 +1,5 @@
 // Colour and character-set identifiers.
+#include "rtl/IdentTable.hpp"
 #include "rtl/StrUtils.hpp"
 #include "vcl/Graphics.hpp"
 
@@ -8,10 +9,9 @@ namespace Graphics {
 
 namespace {
 
-struct TIdentEntry {
-  int32_t Value;
-  const char* Name;
-};
+using IdentTable::FromIdent;
+using IdentTable::TIdentEntry;
+using IdentTable::ToIdent;
 
 // The first entry of a value is the name written for it (clGray, not clDkGray).
 constexpr std::array<TIdentEntry, 52> ColorIdents{{
@@ -78,26 +78,6 @@ constexpr std::array<TIdentEntry, 19> CharsetIdents{{
     {204, "RUSSIAN_CHARSET"}, {222, "THAI_CHARSET"},     {238, "EASTEUROPE_CHARSET"},
     {255, "OEM_CHARSET"},
 }};
-
-template <size_t N>
-bool ToIdent(const std::array<TIdentEntry, N>& Table, int64_t Value, std::string& Ident) {
-  for (const auto& E : Table)
-    if (E.Value == Value) {
-      Ident = E.Name;
-      return true;
-    }
-  return false;
-}
-
-template <size_t N>
-bool FromIdent(const std::array<TIdentEntry, N>& Table, std::string_view Ident, int64_t& Value) {
-  for (const auto& E : Table)
-    if (SysUtils::SameText(E.Name, Ident)) {
-      Value = E.Value;
-      return true;
-    }
-  return false;
-}
 
 // The classic desktop scheme, by system colour index.
 constexpr std::array<uint32_t, 29> SystemColors{{

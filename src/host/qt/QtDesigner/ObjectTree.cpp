@@ -265,10 +265,7 @@ void TObjectTreeView::contextMenuEvent(QContextMenuEvent* Event) {
   TComponent* C = S->Item();
   FWindow->Select({C});
   QMenu Menu(this);
-  Menu.setObjectName("VerbMenu");
-  FWindow->AddVerbs(&Menu, C);
-  if (!Menu.isEmpty())
-    Menu.addSeparator();
+  FWindow->StartVerbMenu(&Menu, C);
   QAction* Delete = Menu.addAction("&Delete", this, [this] { FWindow->DeleteSelection(); });
   Delete->setObjectName("actTreeDelete");
   Delete->setShortcut(QKeySequence(Qt::Key_Delete));

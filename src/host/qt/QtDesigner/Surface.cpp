@@ -245,10 +245,7 @@ void TDesignSurface::contextMenuEvent(QContextMenuEvent* Event) {
   if (!Contains(FWindow->Selection(), C))
     FWindow->Select({C});
   QMenu Menu(this);
-  Menu.setObjectName("VerbMenu");
-  FWindow->AddVerbs(&Menu, C);
-  if (!Menu.isEmpty())
-    Menu.addSeparator();
+  FWindow->StartVerbMenu(&Menu, C);
   Menu.addAction("&Delete", this, [this] { FWindow->DeleteSelection(); })
       ->setObjectName("actDeleteComponent");
   Menu.exec(Event->globalPos());

@@ -4,6 +4,7 @@
 
 #include "designide/DesignEditors.hpp"
 #include "rtl/Registry.hpp"
+#include "rtl/ScopeGuard.hpp"
 #include "rtl/SysUtils.hpp"
 #include "vcl/Dialogs.hpp"
 #include "vcl/Menus.hpp"
@@ -43,6 +44,15 @@ QString Q(const std::string& S) {
 
 std::string DisplayName(const std::string& FileName) {
   return FileName.empty() ? std::string("Untitled") : SysUtils::ExtractFileName(FileName);
+}
+
+// The names of the components among Selection.
+DesignDocument::TNames ComponentNames(const std::vector<TPersistent*>& Selection) {
+  DesignDocument::TNames Names;
+  for (TPersistent* P : Selection)
+    if (auto* C = dynamic_cast<TComponent*>(P))
+      Names.push_back(C->GetName());
+  return Names;
 }
 
 // Shows what an action let through, as the application shows errors.
@@ -762,10 +772,7 @@ bool TDesignerWindow::RenameComponent(TComponent* Component, const std::string& 
 bool TDesignerWindow::SetPropertyValue(const std::string& Path, const std::string& Value) {
   if (!FInspector)
     return false;
-  DesignDocument::TNames Names;
-  for (TPersistent* P : FInspector->Selection())
-    if (auto* C = dynamic_cast<TComponent*>(P))
-      Names.push_back(C->GetName());
+  const DesignDocument::TNames Names = ComponentNames(FInspector->Selection());
   const std::string Name =
       SysUtils::SameText(Path, "Name") && Names.size() == 1
           ? "Rename " + Names.front()
@@ -776,19 +783,13 @@ bool TDesignerWindow::SetPropertyValue(const std::string& Path, const std::strin
 bool TDesignerWindow::EditProperty(const std::string& Path, bool AsAlt) {
   if (!FInspector)
     return false;
-  DesignDocument::TNames Names;
-  for (TPersistent* P : FInspector->Selection())
-    if (auto* C = dynamic_cast<TComponent*>(P))
-      Names.push_back(C->GetName());
+  const DesignDocument::TNames Names = ComponentNames(FInspector->Selection());
   return Run(DesignDocument::TDesignDocument::ChangeName("Edit " + Path + " of", Names), [&] {
-    struct THold {
-      QtForms::TQtUI* UI;
-      bool Was;
-      ~THold() {
-        if (UI)
-          UI->HoldAlt = Was;
-      }
-    } Hold{FUI, FUI && FUI->HoldAlt};
+    const bool WasHeld = FUI && FUI->HoldAlt;
+    const ScopeGuard::TFinally Release([&] {
+      if (FUI)
+        FUI->HoldAlt = WasHeld;
+    });
     if (FUI && AsAlt)
       FUI->HoldAlt = true;
     FInspector->Get(Path).Edit();
@@ -796,21 +797,20 @@ bool TDesignerWindow::EditProperty(const std::string& Path, bool AsAlt) {
 }
 
 bool TDesignerWindow::Undo() {
-  if (!FDocument)
-    return false;
-  return Step([&] {
-    const std::string Name = FDocument->Undo();
-    FStatus->setText(Q("Undone: " + Name + RetieModuleTabs()));
-    FModified = true;
-  });
+  return HistoryStep(&DesignDocument::TDesignDocument::Undo, "Undone: ");
 }
 
 bool TDesignerWindow::Redo() {
+  return HistoryStep(&DesignDocument::TDesignDocument::Redo, "Redone: ");
+}
+
+bool TDesignerWindow::HistoryStep(std::string (DesignDocument::TDesignDocument::*Move)(),
+                                  const std::string& Done) {
   if (!FDocument)
     return false;
   return Step([&] {
-    const std::string Name = FDocument->Redo();
-    FStatus->setText(Q("Redone: " + Name + RetieModuleTabs()));
+    const std::string Name = (FDocument.get()->*Move)();
+    FStatus->setText(Q(Done + Name + RetieModuleTabs()));
     FModified = true;
   });
 }
@@ -847,6 +847,13 @@ bool TDesignerWindow::DefaultAction(TComponent* Component) {
     auto Editor = DesignEditors::GetComponentEditor(Component, FDesigner.Get());
     Editor->Edit();
   });
+}
+
+void TDesignerWindow::StartVerbMenu(QMenu* Menu, TComponent* Component) {
+  Menu->setObjectName("VerbMenu");
+  AddVerbs(Menu, Component);
+  if (!Menu->isEmpty())
+    Menu->addSeparator();
 }
 
 void TDesignerWindow::AddVerbs(QMenu* Menu, TComponent* Component) {

@@ -12,10 +12,7 @@ constexpr TClientLibrary Library{"libpq.so.5", "PostgreSQL", ""};
 TApi Load() {
   void* Handle = OpenClientLibrary(Library);
   TApi Api;
-#define OV_PQ_RESOLVE(Name)                                                                        \
-  Api.Name = reinterpret_cast<decltype(Api.Name)>(ClientLibrarySymbol(Handle, Library, #Name));
-  OV_PQ_FUNCTIONS(OV_PQ_RESOLVE)
-#undef OV_PQ_RESOLVE
+  OV_PQ_FUNCTIONS(OV_CLIENT_API_RESOLVE)
   return Api;
 }
 

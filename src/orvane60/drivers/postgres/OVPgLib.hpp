@@ -4,6 +4,8 @@
 // should not pay for mapping them each time it loads the package.
 #pragma once
 
+#include "orvane60/drivers/ClientLibrary.hpp"
+
 #include <libpq-fe.h>
 
 namespace OVDriver::OVPg::Lib {
@@ -66,9 +68,7 @@ namespace OVDriver::OVPg::Lib {
 // The library's entry points. Declared from libpq-fe.h, so that a changed
 // signature fails the build.
 struct TApi {
-#define OV_PQ_MEMBER(Name) decltype(&::Name) Name = nullptr;
-  OV_PQ_FUNCTIONS(OV_PQ_MEMBER)
-#undef OV_PQ_MEMBER
+  OV_PQ_FUNCTIONS(OV_CLIENT_API_MEMBER)
 };
 
 // Loads libpq on first use. Raises EDriverError naming the library and the
