@@ -51,8 +51,7 @@ protected:
   // The unit's start-up on a settings folder of our own; IniText, when
   // given, is the settings file the unit finds there.
   void StartUnit(const std::string& IniText = {}) {
-    Env.Set("ORVANE_REGISTRY", RegistryDir / "registry.ini");
-    TestSupport::WriteRegistry(RegistryDir / "registry.ini", Settings.Path().string());
+    TestSupport::UseRegistry(Env, RegistryDir / "registry.ini", Settings.Path().string());
     if (!IniText.empty())
       TestSupport::WriteFile(Settings / "orvane.ini", IniText);
     SavedDefault = OVEngine::DefServerType;

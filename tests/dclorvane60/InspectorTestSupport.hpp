@@ -31,8 +31,7 @@ inline constexpr const char* PackageName = "DclOrvane60";
 class TPackageTest : public ::testing::Test {
 protected:
   void SetUp() override {
-    Env.Set("ORVANE_REGISTRY", RegistryDir / "registry.ini");
-    TestSupport::WriteRegistry(RegistryDir / "registry.ini", Settings.Path().string());
+    TestSupport::UseRegistry(Env, RegistryDir / "registry.ini", Settings.Path().string());
     SavedDefault = DefServerType;
     DefServerType = TOVServerType::stSQLite;
   }

@@ -17,8 +17,7 @@ namespace {
 class PackageUnitTest : public ::testing::Test {
 protected:
   void SetUp() override {
-    Env.Set("ORVANE_REGISTRY", Registry / "registry.ini");
-    WriteRegistry(Registry / "registry.ini", Settings.Path().string());
+    UseRegistry(Env, Registry / "registry.ini", Settings.Path().string());
     Saved = OVEngine::DefServerType;
   }
   void TearDown() override {

@@ -15,10 +15,7 @@ namespace {
 
 class PackageLoadTest : public ::testing::Test {
 protected:
-  void SetUp() override {
-    Env.Set("ORVANE_REGISTRY", Registry / "registry.ini");
-    WriteRegistry(Registry / "registry.ini", Settings.Path().string());
-  }
+  void SetUp() override { UseRegistry(Env, Registry / "registry.ini", Settings.Path().string()); }
 
   // The package's services table, as the host finds it.
   static const DclOrvane60::TPackageServices* Services(TDesignPackage& P) {

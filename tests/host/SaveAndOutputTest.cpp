@@ -23,8 +23,7 @@ constexpr int Queries = 6;
 class SaveAndOutput : public ::testing::Test {
 protected:
   void SetUp() override {
-    WriteRegistry(Registry / "registry.ini", Settings.Path().string());
-    Env.Set("ORVANE_REGISTRY", Registry / "registry.ini");
+    UseRegistry(Env, Registry / "registry.ini", Settings.Path().string());
     Env.Set("ORVANE_PACKAGE", OV_PACKAGE_FILE);
     Form = Work / "shop.dfm";
     std::string Text = "object DataModule1: TDataModule\n";

@@ -44,6 +44,11 @@ TEnvironment::~TEnvironment() {
   }
 }
 
+void UseRegistry(TEnvironment& Env, const std::string& FileName, const std::string& RootDir) {
+  WriteRegistry(FileName, RootDir);
+  Env.Set("ORVANE_REGISTRY", FileName);
+}
+
 bool DropPrivileges() {
   if (::geteuid() != 0)
     return true;

@@ -38,6 +38,10 @@ private:
   std::vector<std::pair<std::string, std::optional<std::string>>> FSaved;
 };
 
+// Writes the registry file FileName that points the package's settings at
+// RootDir, and has ORVANE_REGISTRY name it while Env lives.
+void UseRegistry(TEnvironment& Env, const std::string& FileName, const std::string& RootDir);
+
 // Drops root's privileges in a child process (a no-op for other users).
 bool DropPrivileges();
 

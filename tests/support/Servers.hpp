@@ -18,24 +18,19 @@ bool UnderCI();
 
 } // namespace TestSupport
 
-// Skips a PostgreSQL test when no cluster is named, except under CI, where
-// the test fails instead.
-#define OV_REQUIRE_PG()                                                                            \
+// Skips a test of a server when URI is empty (the environment variable
+// Variable names no server), except under CI, where the test fails instead.
+#define OV_REQUIRE_SERVER(URI, Variable, Server)                                                   \
   do {                                                                                             \
-    if (::TestSupport::PgURI().empty()) {                                                          \
+    if ((URI).empty()) {                                                                           \
       if (::TestSupport::UnderCI())                                                                \
-        FAIL() << "ORVANE_TEST_PG is not set; CI must run the PostgreSQL tests";                   \
-      GTEST_SKIP() << "ORVANE_TEST_PG is not set";                                                 \
+        FAIL() << Variable " is not set; CI must run the " Server " tests";                        \
+      GTEST_SKIP() << Variable " is not set";                                                      \
     }                                                                                              \
   } while (0)
 
-// Skips a MySQL test when no server is named, except under CI, where the
-// test fails instead.
+// A PostgreSQL test: the throwaway cluster's URI is in ORVANE_TEST_PG.
+#define OV_REQUIRE_PG() OV_REQUIRE_SERVER(::TestSupport::PgURI(), "ORVANE_TEST_PG", "PostgreSQL")
+// A MySQL test: the throwaway server's URI is in ORVANE_TEST_MYSQL.
 #define OV_REQUIRE_MYSQL()                                                                         \
-  do {                                                                                             \
-    if (::TestSupport::MySQLURI().empty()) {                                                       \
-      if (::TestSupport::UnderCI())                                                                \
-        FAIL() << "ORVANE_TEST_MYSQL is not set; CI must run the MySQL tests";                     \
-      GTEST_SKIP() << "ORVANE_TEST_MYSQL is not set";                                              \
-    }                                                                                              \
-  } while (0)
+  OV_REQUIRE_SERVER(::TestSupport::MySQLURI(), "ORVANE_TEST_MYSQL", "MySQL")

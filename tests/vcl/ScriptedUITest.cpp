@@ -240,30 +240,21 @@ TEST(ScriptedUI, TextModulesAreEditedSavedOrLeft) {
 }
 
 TEST(ScriptedUI, TextModuleLinesOutOfOrderNameTheLine) {
-  {
-    ScriptedUI::TScriptedUI UI("module Form1.Other.SQL\nsave\n", "edit.txt");
+  // The message of the script error EditTextModule raises on Script.
+  const auto ErrorOn = [](const char* Script) -> std::string {
+    ScriptedUI::TScriptedUI UI(Script, "edit.txt");
     Classes::TStringList Lines;
     UIService::TTextModuleRequest Request{"Form1.Query1.SQL", &Lines, false};
     try {
       UI.EditTextModule(Request);
-      FAIL();
     } catch (const ScriptedUI::EUIScriptError& E) {
-      EXPECT_NE(E.Message().find("edit.txt:1:"), std::string::npos) << E.Message();
+      return E.Message();
     }
-  }
-  {
-    ScriptedUI::TScriptedUI UI("module Form1.Query1.SQL\nclick btOk\n", "edit.txt");
-    Classes::TStringList Lines;
-    UIService::TTextModuleRequest Request{"Form1.Query1.SQL", &Lines, false};
-    try {
-      UI.EditTextModule(Request);
-      FAIL();
-    } catch (const ScriptedUI::EUIScriptError& E) {
-      EXPECT_NE(E.Message().find("edit.txt:2:"), std::string::npos) << E.Message();
-    }
-  }
-  ScriptedUI::TScriptedUI UI("module Form1.Query1.SQL\ntext x\n", "edit.txt");
-  Classes::TStringList Lines;
-  UIService::TTextModuleRequest Request{"Form1.Query1.SQL", &Lines, false};
-  EXPECT_THROW(UI.EditTextModule(Request), ScriptedUI::EUIScriptError);
+    return "no error";
+  };
+  const std::string OtherModule = ErrorOn("module Form1.Other.SQL\nsave\n");
+  EXPECT_NE(OtherModule.find("edit.txt:1:"), std::string::npos) << OtherModule;
+  const std::string NoActionHere = ErrorOn("module Form1.Query1.SQL\nclick btOk\n");
+  EXPECT_NE(NoActionHere.find("edit.txt:2:"), std::string::npos) << NoActionHere;
+  EXPECT_NE(ErrorOn("module Form1.Query1.SQL\ntext x\n"), "no error");
 }

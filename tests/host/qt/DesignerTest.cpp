@@ -85,37 +85,30 @@ std::string ShopDesign(const std::string& DatabaseFile) {
          "end\n";
 }
 
-class Designer : public ::testing::Test {
+class Designer : public TPackageFixture {
 protected:
   void SetUp() override {
-    Env.Set("ORVANE_REGISTRY", Dir / "registry.ini");
-    WriteRegistry(Dir / "registry.ini", Dir.Path().string());
-    Package = DesignPackages::TDesignPackage::Load(OV_PACKAGE_FILE);
-    Scope = std::make_unique<UIService::TUIServiceScope>(&UI);
-    // Message boxes are answered from the list (Cancel, else OK, when it is
-    // empty) and kept.
-    UI.AnswerMessageBox = [this](const UIService::TMessageBoxRequest& R) {
-      Messages.push_back(R.Text);
-      std::string Button = Answers.empty() ? std::string() : Answers.front();
-      if (!Answers.empty())
-        Answers.pop_front();
-      for (unsigned I = 0; I <= static_cast<unsigned>(Dialogs::TMsgDlgBtn::mbYesToAll); ++I) {
-        const auto B = static_cast<Dialogs::TMsgDlgBtn>(I);
-        if (R.Buttons.Contains(B) && Dialogs::ButtonCaption(B) == Button)
-          return Dialogs::ModalResultOf(B);
-      }
-      if (R.Buttons.Contains(Dialogs::TMsgDlgBtn::mbCancel))
-        return Dialogs::ModalResultOf(Dialogs::TMsgDlgBtn::mbCancel);
-      return Dialogs::ModalResultOf(Dialogs::TMsgDlgBtn::mbOK);
-    };
+    TPackageFixture::SetUp();
     Window = std::make_unique<TDesignerWindow>(QtDesigner::TDesignerOptions{OV_PACKAGE_FILE});
   }
   void TearDown() override {
     Window.reset();
-    Forms::Application->ProcessMessages();
-    Scope.reset();
-    Pump();
-    Package->Unload();
+    TPackageFixture::TearDown();
+  }
+  // Message boxes are answered from the list (Cancel, else OK, when it is
+  // empty).
+  int AnswerBox(const UIService::TMessageBoxRequest& R) override {
+    std::string Button = Answers.empty() ? std::string() : Answers.front();
+    if (!Answers.empty())
+      Answers.pop_front();
+    for (unsigned I = 0; I <= static_cast<unsigned>(Dialogs::TMsgDlgBtn::mbYesToAll); ++I) {
+      const auto B = static_cast<Dialogs::TMsgDlgBtn>(I);
+      if (R.Buttons.Contains(B) && Dialogs::ButtonCaption(B) == Button)
+        return Dialogs::ModalResultOf(B);
+    }
+    if (R.Buttons.Contains(Dialogs::TMsgDlgBtn::mbCancel))
+      return Dialogs::ModalResultOf(Dialogs::TMsgDlgBtn::mbCancel);
+    return Dialogs::ModalResultOf(Dialogs::TMsgDlgBtn::mbOK);
   }
 
   // A SQLite database with a customer table.
@@ -147,13 +140,7 @@ protected:
     return R;
   }
 
-  TTempDir Dir;
-  TEnvironment Env;
-  std::unique_ptr<DesignPackages::TDesignPackage> Package;
-  QtForms::TQtUI UI;
-  std::unique_ptr<UIService::TUIServiceScope> Scope;
   std::unique_ptr<TDesignerWindow> Window;
-  std::vector<std::string> Messages;
   std::deque<std::string> Answers;
 };
 

@@ -1,6 +1,7 @@
 #include "QtTestSupport.hpp"
 
 #include "TestForms.hpp"
+#include "vcl/Dialogs.hpp"
 
 #include <deque>
 #include <memory>
@@ -17,6 +18,27 @@ void TQtFixture::TearDown() {
   Forms::Application->ProcessMessages();
   FScope.reset();
   Pump();
+}
+
+void TPackageFixture::SetUp() {
+  TestSupport::UseRegistry(Env, Dir / "registry.ini", Dir.Path().string());
+  Package = DesignPackages::TDesignPackage::Load(OV_PACKAGE_FILE);
+  FScope = std::make_unique<UIService::TUIServiceScope>(&UI);
+  UI.AnswerMessageBox = [this](const UIService::TMessageBoxRequest& R) {
+    Messages.push_back(R.Text);
+    return AnswerBox(R);
+  };
+}
+
+void TPackageFixture::TearDown() {
+  Forms::Application->ProcessMessages();
+  FScope.reset();
+  Pump();
+  Package->Unload();
+}
+
+int TPackageFixture::AnswerBox(const UIService::TMessageBoxRequest&) {
+  return Dialogs::ModalResultOf(Dialogs::TMsgDlgBtn::mbOK);
 }
 
 void Pump(int Times) {

@@ -3,7 +3,10 @@
 // time (a modal run returns only when it closes), and finding widgets.
 #pragma once
 
+#include "designide/DesignPackages.hpp"
 #include "host/qt/QtForms.hpp"
+#include "support/Process.hpp"
+#include "support/TempDir.hpp"
 
 #include <QApplication>
 #include <QMessageBox>
@@ -14,6 +17,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -34,6 +38,27 @@ protected:
   void SetUp() override;
   void TearDown() override;
 
+  QtForms::TQtUI UI;
+  std::vector<std::string> Messages;
+
+private:
+  std::unique_ptr<UIService::TUIServiceScope> FScope;
+};
+
+// The design package loaded as the host loads it, with a registry file of
+// the test's own in Dir, and the Qt service installed. Message boxes are
+// recorded in Messages and answered by AnswerBox (OK unless overridden).
+// A derived TearDown closes its windows before calling this one, which
+// unloads the package.
+class TPackageFixture : public ::testing::Test {
+protected:
+  void SetUp() override;
+  void TearDown() override;
+  virtual int AnswerBox(const UIService::TMessageBoxRequest& Request);
+
+  TestSupport::TTempDir Dir;
+  TestSupport::TEnvironment Env;
+  std::unique_ptr<DesignPackages::TDesignPackage> Package;
   QtForms::TQtUI UI;
   std::vector<std::string> Messages;
 

@@ -23,26 +23,16 @@ namespace fs = std::filesystem;
 
 namespace {
 
-class WindowTrust : public ::testing::Test {
+class WindowTrust : public TPackageFixture {
 protected:
   void SetUp() override {
-    Env.Set("ORVANE_REGISTRY", Dir / "registry.ini");
-    WriteRegistry(Dir / "registry.ini", Dir.Path().string());
-    Package = DesignPackages::TDesignPackage::Load(OV_PACKAGE_FILE);
-    Scope = std::make_unique<UIService::TUIServiceScope>(&UI);
-    UI.AnswerMessageBox = [this](const UIService::TMessageBoxRequest& R) {
-      Messages.push_back(R.Text);
-      return Dialogs::ModalResultOf(Dialogs::TMsgDlgBtn::mbOK);
-    };
+    TPackageFixture::SetUp();
     DesignTrust::Policy().Ask = QtDesigner::TrustQuestion();
   }
   void TearDown() override {
     DesignTrust::Policy().Ask = nullptr;
     Windows.clear();
-    Forms::Application->ProcessMessages();
-    Scope.reset();
-    Pump();
-    Package->Unload();
+    TPackageFixture::TearDown();
   }
 
   // A folder with a SQLite database whose deleted rows a trigger counts, and
@@ -129,12 +119,6 @@ protected:
     return dynamic_cast<DB::TDataSet*>(Window.Designer()->GetComponent(DataSet))->GetActive();
   }
 
-  TTempDir Dir;
-  TEnvironment Env;
-  std::unique_ptr<DesignPackages::TDesignPackage> Package;
-  QtForms::TQtUI UI;
-  std::unique_ptr<UIService::TUIServiceScope> Scope;
-  std::vector<std::string> Messages;
   std::vector<std::unique_ptr<TDesignerWindow>> Windows;
   int Asked = 0;
 };
