@@ -524,6 +524,46 @@ TEST_F(TPgCatalogTest, BatchCatalogMatchesTheOneTableCalls) {
   }
 }
 
+// DescribeTable asks its three questions in one exchange; it must find what
+// FindTable, GetFieldNames and GetIndexInfo find, for every way of naming a
+// table, and a lookup that fails must not leave a statement name behind that
+// the server never prepared.
+TEST_F(TPgCatalogTest, DescribeTableAnswersAsTheThreeLookupsDo) {
+  // The first lookups of this connection fail, in an aborted transaction:
+  // the error names the table, and once the transaction is over the same
+  // lookups are prepared again and answer.
+  FConn->StartTransaction();
+  EXPECT_NE(ErrorOf([&] { FConn->Execute("select 1 / 0"); }), "(no error)");
+  EXPECT_TRUE(HasAll(ErrorOf([&] { FConn->DescribeTable("order_lines"); }),
+                     {"Looking up the table \"order_lines\"", "aborted"}));
+  FConn->Rollback();
+  for (const std::string Table :
+       {"order_lines", "Order Items", "\"Order Items\"", "PUBLIC.PRODUCTS", "Customers",
+        "sales.invoices", "\"sales.invoices\"", "public.\"sales.invoices\"", "order_view",
+        "no_index", "uniq_only", "typed"}) {
+    SCOPED_TRACE(Table);
+    const auto Described = FConn->DescribeTable(Table);
+    const auto Ref = FConn->FindTable(Table);
+    ASSERT_TRUE(Described);
+    ASSERT_TRUE(Ref);
+    EXPECT_EQ(Described->Table.Schema, Ref->Schema);
+    EXPECT_EQ(Described->Table.Name, Ref->Name);
+    EXPECT_EQ(Described->Table.Kind, Ref->Kind);
+    const auto Columns = FConn->GetFieldNames(Table);
+    ASSERT_EQ(ColumnNames(Described->Columns), ColumnNames(Columns));
+    for (std::size_t I = 0; I < Columns.size(); ++I) {
+      EXPECT_EQ(Described->Columns[I].TypeName, Columns[I].TypeName);
+      EXPECT_EQ(Described->Columns[I].Nullable, Columns[I].Nullable);
+    }
+    EXPECT_EQ(IndexRows(Described->Indexes), IndexRows(FConn->GetIndexInfo(Table)));
+  }
+  EXPECT_FALSE(FConn->DescribeTable("customers"));
+  EXPECT_FALSE(FConn->DescribeTable("nosuch.order_lines"));
+  EXPECT_EQ(Scalar(*FConn, "select count(*) from pg_prepared_statements where name like "
+                           "'ov\\_catalog\\_%'"),
+            3);
+}
+
 TEST_F(TPgCatalogTest, TablesTellSchemaNameKindAndHowAnUnqualifiedNameReachesThem) {
   std::vector<std::string> Seen;
   for (const TTableRef& T : FConn->GetTables())

@@ -799,11 +799,24 @@ std::optional<TOVTableInfo> TOVDatabase::DescribeTable(std::string_view TableTex
   }
   std::string Exact;
   try {
-    std::optional<OVDriver::TTableRef> Found =
-        Cached ? std::optional<OVDriver::TTableRef>(*Cached) : Connection().FindTable(TableText);
-    if (!Found)
-      return std::nullopt;
-    Info.Table = std::move(*Found);
+    if (!Cached) {
+      // The table, its columns and its indexes in one exchange where the
+      // server allows it; while the catalogue is held, what it holds under
+      // the table's exact name stands, as Columns and Indexes would give it.
+      std::optional<OVDriver::TTableDescription> Found = Connection().DescribeTable(TableText);
+      if (!Found)
+        return std::nullopt;
+      Info.Table = std::move(Found->Table);
+      Info.Columns = std::move(Found->Columns);
+      Info.Indexes = std::move(Found->Indexes);
+      if (FHeld && !FBatch) {
+        Exact = OVDriver::WriteTableName(Connection(), Info.Table, true, true);
+        Info.Columns = FHeld->Columns.try_emplace(Exact, std::move(Info.Columns)).first->second;
+        Info.Indexes = FHeld->Indexes.try_emplace(Exact, std::move(Info.Indexes)).first->second;
+      }
+      return Info;
+    }
+    Info.Table = *Cached;
     // Asked by its schema and name in quotes, nothing can read it as another.
     Exact = OVDriver::WriteTableName(Connection(), Info.Table, true, true);
   } catch (const OVDriver::EDriverError& E) {

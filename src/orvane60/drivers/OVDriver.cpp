@@ -276,6 +276,15 @@ bool TConnection::ExactTableNames() const {
   return FDriver.Rules().ExactNames;
 }
 
+std::optional<TTableDescription> TConnection::DescribeTable(std::string_view Table) {
+  std::optional<TTableRef> Found = FindTable(Table);
+  if (!Found)
+    return std::nullopt;
+  // Asked by its schema and name in quotes, nothing can read it as another.
+  const std::string Exact = WriteTableName(*this, *Found, true, true);
+  return TTableDescription{std::move(*Found), GetFieldNames(Exact), GetIndexInfo(Exact)};
+}
+
 const std::vector<TDriver*>& Drivers() {
   static const std::vector<TDriver*> List{&OVSQLite::SQLiteDriver(), &OVPg::PostgresDriver(),
                                           &OVMySQL::MySQLDriver()};

@@ -172,6 +172,13 @@ struct TIndexColumn {
   int Position = 0;  // 1-based place of the column in its index
 };
 
+// A table with what the catalogue says of it (TConnection::DescribeTable).
+struct TTableDescription {
+  TTableRef Table;
+  std::vector<TColumnInfo> Columns;
+  std::vector<TIndexColumn> Indexes;
+};
+
 // Marks every index that holds an expression (a column with no name) as
 // non-unique: its columns alone cannot serve as a key. For the drivers'
 // GetIndexInfo.
@@ -262,6 +269,11 @@ public:
   // The table or view a table text designates (read as for GetFieldNames),
   // or nothing.
   virtual std::optional<TTableRef> FindTable(std::string_view Table) = 0;
+  // The table FindTable finds, with its columns and index columns as
+  // GetFieldNames and GetIndexInfo give them, or nothing. By default three
+  // questions, the last two by the found table's exact name; a server driver
+  // may ask them in one exchange.
+  virtual std::optional<TTableDescription> DescribeTable(std::string_view Table);
 
   // Whether the server reads Name as itself only in identifier quotes: a
   // name it would fold or could not read bare (PostgreSQL: anything but

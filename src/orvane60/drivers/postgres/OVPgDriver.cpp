@@ -238,15 +238,6 @@ PGresult* ExecParams(PGconn* Conn, const char* SQL, int Count, const Oid* Types,
       Context);
 }
 
-PGresult* ExecPrepared(PGconn* Conn, const char* Name, int Count, const char* const* Values,
-                       const int* Lengths, const int* Formats, const std::string& Context) {
-  if (SysUtils::Interrupted())
-    Interrupted(Context);
-  return Await(Conn,
-               Lib::Api().PQsendQueryPrepared(Conn, Name, Count, Values, Lengths, Formats, 0) == 1,
-               Context);
-}
-
 PGresult* Exec(PGconn* Conn, const char* SQL, const std::string& Context) {
   if (SysUtils::Interrupted())
     Interrupted(Context);
@@ -755,10 +746,7 @@ public:
     auto Rows = RunRows(
         "with " + TargetRelationCTE() + ", rel as (select * from target) " + ColumnsSelect,
         {Schemas, Names}, "Reading the columns of the table \"" + std::string(Table) + "\"");
-    std::vector<TColumnInfo> Result;
-    for (int Row = 0; Row < Lib::Api().PQntuples(Rows.get()); ++Row)
-      Result.push_back(CatalogColumn(Rows.get(), Row));
-    return Result;
+    return ColumnsOf(Rows.get());
   }
 
   std::vector<TIndexColumn> GetIndexInfo(std::string_view Table) override {
@@ -767,12 +755,7 @@ public:
     auto Rows =
         RunRows("with " + TargetRelationCTE() + " " + IndexesSelect("target"), {Schemas, Names},
                 "Reading the indexes of the table \"" + std::string(Table) + "\"");
-    std::vector<TIndexColumn> Result;
-    for (int Row = 0; Row < Lib::Api().PQntuples(Rows.get()); ++Row)
-      if (!Lib::Api().PQgetisnull(Rows.get(), Row, 1))
-        Result.push_back(IndexRow(Rows.get(), Row));
-    DowngradeExpressionIndexes(Result);
-    return Result;
+    return IndexesOf(Rows.get());
   }
 
   std::vector<TTableRef> GetTables(bool SystemTables) override {
@@ -794,12 +777,33 @@ public:
   std::optional<TTableRef> FindTable(std::string_view Table) override {
     std::string Schemas, Names;
     NameCandidates(Table, Schemas, Names);
-    auto Rows = RunRows("with " + TargetRelationCTE() +
-                            " select nspname, relname, display, relkind, search_order from target",
-                        {Schemas, Names}, "Looking up the table \"" + std::string(Table) + "\"");
+    auto Rows = RunRows(FindTableSQL(), {Schemas, Names},
+                        "Looking up the table \"" + std::string(Table) + "\"");
     if (Lib::Api().PQntuples(Rows.get()) == 0)
       return std::nullopt;
     return TableRef(Rows.get(), 0, 0);
+  }
+
+  // The three lookups by the same name candidates, in one exchange: each
+  // finds the same relation.
+  std::optional<TTableDescription> DescribeTable(std::string_view Table) override {
+    std::string Schemas, Names;
+    NameCandidates(Table, Schemas, Names);
+    const TValues Params{Schemas, Names};
+    const std::string Name(Table);
+    const std::string Finding = "Looking up the table \"" + Name + "\"",
+                      Reading = "Reading the columns of the table \"" + Name + "\"",
+                      Indexing = "Reading the indexes of the table \"" + Name + "\"";
+    std::vector<PResult> Rows = RunCatalog(
+        {{FindTableSQL(), &Params, &Finding},
+         {"with " + TargetRelationCTE() + ", rel as (select * from target) " + ColumnsSelect,
+          &Params, &Reading},
+         {"with " + TargetRelationCTE() + " " + IndexesSelect("target"), &Params, &Indexing}});
+    if (Lib::Api().PQntuples(Rows[0].get()) == 0)
+      return std::nullopt;
+    TTableDescription Result{TableRef(Rows[0].get(), 0, 0), ColumnsOf(Rows[1].get()),
+                             IndexesOf(Rows[2].get())};
+    return Result;
   }
 
   bool NeedsQuotes(std::string_view Name) override {
@@ -1029,62 +1033,131 @@ private:
 
   // Parameters travel as text of unknown type, so that the server types each
   // one from where it stands (a date column takes '2024-01-31'); blobs travel
-  // in binary as bytea.
+  // in binary as bytea. The arrays point into Params, which must outlive them.
+  struct TParamArrays {
+    TParamArrays(const TValues& Params, const std::string& Context)
+        : Texts(Params.size()), Values(Params.size()), Lengths(Params.size()),
+          Formats(Params.size()), Types(Params.size()) {
+      for (std::size_t I = 0; I < Params.size(); ++I) {
+        const TValue& V = Params[I];
+        switch (V.Kind()) {
+        case TValueKind::Null:
+          Values[I] = nullptr;
+          break;
+        case TValueKind::Text:
+        case TValueKind::Blob:
+          Values[I] = V.AsBlob().data();
+          Lengths[I] = static_cast<int>(V.AsBlob().size());
+          if (V.Kind() == TValueKind::Blob) {
+            Formats[I] = 1;
+            Types[I] = ByteaOid;
+          } else if (V.AsBlob().find('\0') != std::string::npos) {
+            throw EDriverError(Context, "parameter " + std::to_string(I + 1) +
+                                            " holds a NUL character, which PostgreSQL text cannot");
+          }
+          break;
+        case TValueKind::Integer:
+        case TValueKind::Float: {
+          const double D = V.Kind() == TValueKind::Float ? V.AsFloat() : 0;
+          Texts[I] = std::isnan(D)   ? "NaN"
+                     : std::isinf(D) ? (D > 0 ? "Infinity" : "-Infinity")
+                                     : V.AsString();
+          Values[I] = Texts[I].c_str();
+          break;
+        }
+        }
+      }
+    }
+    TParamArrays(const TParamArrays&) = delete;
+    TParamArrays& operator=(const TParamArrays&) = delete;
+    int Count() const { return static_cast<int>(Values.size()); }
+
+    std::vector<std::string> Texts;
+    std::vector<const char*> Values;
+    std::vector<int> Lengths, Formats;
+    std::vector<Oid> Types;
+  };
+
   PResult Run(std::string_view SQL, const TValues& Params, const std::string& Context,
               bool Catalog = false) {
+    if (Catalog)
+      return std::move(RunCatalog({{std::string(SQL), &Params, &Context}}).front());
     const std::string Text(SQL);
-    std::vector<std::string> Texts(Params.size());
-    std::vector<const char*> Values(Params.size());
-    std::vector<int> Lengths(Params.size()), Formats(Params.size());
-    std::vector<Oid> Types(Params.size());
-    for (std::size_t I = 0; I < Params.size(); ++I) {
-      const TValue& V = Params[I];
-      switch (V.Kind()) {
-      case TValueKind::Null:
-        Values[I] = nullptr;
-        break;
-      case TValueKind::Text:
-      case TValueKind::Blob:
-        Values[I] = V.AsBlob().data();
-        Lengths[I] = static_cast<int>(V.AsBlob().size());
-        if (V.Kind() == TValueKind::Blob) {
-          Formats[I] = 1;
-          Types[I] = ByteaOid;
-        } else if (V.AsBlob().find('\0') != std::string::npos) {
-          throw EDriverError(Context, "parameter " + std::to_string(I + 1) +
-                                          " holds a NUL character, which PostgreSQL text cannot");
-        }
-        break;
-      case TValueKind::Integer:
-      case TValueKind::Float: {
-        const double D = V.Kind() == TValueKind::Float ? V.AsFloat() : 0;
-        Texts[I] = std::isnan(D)   ? "NaN"
-                   : std::isinf(D) ? (D > 0 ? "Infinity" : "-Infinity")
-                                   : V.AsString();
-        Values[I] = Texts[I].c_str();
-        break;
-      }
-      }
-    }
-    const int Count = static_cast<int>(Params.size());
-    if (!Catalog)
-      return Check(Conn(),
-                   ExecParams(Conn(), Text.c_str(), Count, Types.data(), Values.data(),
-                              Lengths.data(), Formats.data(), Context),
-                   Context);
-    // Catalog texts are fixed: each is prepared once per connection, which
-    // spares the server parsing and planning it for every table.
-    std::string& Name = FCatalogStatements[Text];
-    if (Name.empty()) {
-      const std::string New = "ov_catalog_" + std::to_string(FCatalogStatements.size());
-      Check(Conn(), Prepare(Conn(), New.c_str(), Text.c_str(), Count, Types.data(), Context),
-            Context);
-      Name = New;
-    }
+    const TParamArrays P(Params, Context);
     return Check(Conn(),
-                 ExecPrepared(Conn(), Name.c_str(), Count, Values.data(), Lengths.data(),
-                              Formats.data(), Context),
+                 ExecParams(Conn(), Text.c_str(), P.Count(), P.Types.data(), P.Values.data(),
+                            P.Lengths.data(), P.Formats.data(), Context),
                  Context);
+  }
+
+  // One catalog question: its fixed text, its parameters, what it is doing.
+  struct TCatalogQuery {
+    std::string SQL;
+    const TValues* Params;
+    const std::string* Context;
+  };
+
+  // Catalog texts are fixed: each is prepared once per connection, which
+  // spares the server parsing and planning it for every table. The queries
+  // go in one pipeline, each with its preparation when it is new, so that a
+  // lookup costs one exchange with the server however many questions it
+  // asks. Their results in order; the first failure is raised.
+  std::vector<PResult> RunCatalog(const std::vector<TCatalogQuery>& Queries) {
+    std::vector<std::unique_ptr<TParamArrays>> Arrays;
+    for (const TCatalogQuery& Q : Queries)
+      Arrays.push_back(std::make_unique<TParamArrays>(*Q.Params, *Q.Context));
+    std::vector<std::string> Names(Queries.size()), New(Queries.size());
+    for (std::size_t I = 0; I < Queries.size(); ++I) {
+      std::string& Name = FCatalogStatements[Queries[I].SQL];
+      if (Name.empty()) {
+        Name = "ov_catalog_" + std::to_string(++FCatalogNumber);
+        New[I] = Name;
+      }
+      Names[I] = Name;
+    }
+    std::vector<PResult> Prepared(Queries.size()), Results(Queries.size());
+    try {
+      Pipeline(
+          Queries.size(),
+          [&](std::size_t I) {
+            const TParamArrays& P = *Arrays[I];
+            return (New[I].empty() ||
+                    Lib::Api().PQsendPrepare(Conn(), New[I].c_str(), Queries[I].SQL.c_str(),
+                                             P.Count(), P.Types.data()) == 1) &&
+                   Lib::Api().PQsendQueryPrepared(Conn(), Names[I].c_str(), P.Count(),
+                                                  P.Values.data(), P.Lengths.data(),
+                                                  P.Formats.data(), 0) == 1;
+          },
+          [&](std::size_t I, std::vector<PResult>& Got) {
+            auto Next = Got.begin();
+            if (!New[I].empty() && Next != Got.end())
+              Prepared[I] = std::move(*Next++);
+            if (Next != Got.end())
+              Results[I] = std::move(*Next);
+          },
+          *Queries.front().Context);
+    } catch (...) {
+      Forget(New);
+      throw;
+    }
+    // A statement whose preparation failed does not exist on the server.
+    for (std::size_t I = 0; I < Queries.size(); ++I)
+      if (!New[I].empty() &&
+          (!Prepared[I] || Lib::Api().PQresultStatus(Prepared[I].get()) != PGRES_COMMAND_OK))
+        FCatalogStatements.erase(Queries[I].SQL);
+    for (std::size_t I = 0; I < Queries.size(); ++I) {
+      if (Prepared[I])
+        Check(Conn(), Prepared[I].release(), *Queries[I].Context);
+      Results[I] = Check(Conn(), Results[I].release(), *Queries[I].Context);
+    }
+    return Results;
+  }
+
+  // Forgets the names of statements whose preparation may not have happened.
+  void Forget(const std::vector<std::string>& Names) {
+    std::erase_if(FCatalogStatements, [&](const auto& Entry) {
+      return std::find(Names.begin(), Names.end(), Entry.second) != Names.end();
+    });
   }
 
   bool SendQuery(const std::string& SQL) {
@@ -1180,6 +1253,27 @@ private:
     return Result;
   }
 
+  static std::string FindTableSQL() {
+    return "with " + TargetRelationCTE() +
+           " select nspname, relname, display, relkind, search_order from target";
+  }
+
+  static std::vector<TColumnInfo> ColumnsOf(PGresult* Rows) {
+    std::vector<TColumnInfo> Result;
+    for (int Row = 0; Row < Lib::Api().PQntuples(Rows); ++Row)
+      Result.push_back(CatalogColumn(Rows, Row));
+    return Result;
+  }
+
+  static std::vector<TIndexColumn> IndexesOf(PGresult* Rows) {
+    std::vector<TIndexColumn> Result;
+    for (int Row = 0; Row < Lib::Api().PQntuples(Rows); ++Row)
+      if (!Lib::Api().PQgetisnull(Rows, Row, 1))
+        Result.push_back(IndexRow(Rows, Row));
+    DowngradeExpressionIndexes(Result);
+    return Result;
+  }
+
   static TColumnInfo CatalogColumn(PGresult* Rows, int Row) {
     TColumnInfo Info;
     Info.OriginTable = Lib::Api().PQgetvalue(Rows, Row, 0);
@@ -1231,6 +1325,7 @@ private:
 
   PHandle FHandle;
   std::map<std::string, std::string> FCatalogStatements;
+  std::size_t FCatalogNumber = 0; // names are never used twice
   std::optional<std::set<std::string>> FKeywords;
 };
 
