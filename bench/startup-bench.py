@@ -212,6 +212,11 @@ def main():
                 Job("updatesql --all-tables, MySQL",
                     ["updatesql", "--connect", my_all, "--all-tables"],
                     [floor_my, my_socket, mydb], "floor", True),
+                # What checking the statements on the server adds: every
+                # statement prepared, a first row of every table read.
+                Job("--all-tables --verify, MySQL",
+                    ["updatesql", "--connect", my_all, "--all-tables", "--verify"],
+                    [ov, "updatesql", "--connect", my_all, "--all-tables"], "no --verify"),
                 Job("--all-tables, MySQL, against SQLAlchemy",
                     ["updatesql", "--connect", my_all, "--all-tables"],
                     [sys.executable, os.path.join(ROOT, "bench", "updatesql_sqlalchemy.py"),
@@ -247,7 +252,7 @@ def main():
                 note = "same output" if diff is None else f"output differs at {diff}"
             # The slow jobs (seconds a run) get a third of the rounds.
             slow = ("components" in job.name or "--out" in job.ours or
-                    "SQLAlchemy" in job.name)
+                    "--verify" in job.ours or "SQLAlchemy" in job.name)
             rounds = max(3, opts.rounds // 3) if slow else opts.rounds
             runs = [(k, [exe] + job.ours) for k, exe in contenders] + [("floor", job.floor)]
             times = {k: [] for k, _ in runs}

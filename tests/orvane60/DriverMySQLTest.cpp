@@ -230,13 +230,58 @@ TEST_F(TMySQLTest, RoutinesAndTheirParametersComeFromTheCatalogue) {
 
 TEST_F(TMySQLTest, StatementChecksAndRolledBackRuns) {
   FConn->ExecuteScript(Schema);
-  const auto Answers = FConn->CheckStatements({"update customer set name = ? where id = ?",
-                                               "update customer set nope = ? where id = ?",
-                                               "select * from no_such_table"},
-                                              {2, 2, 0});
+  // Statements go to the server many at a time; those holding text the
+  // session's mode decides how to read (strings, comments) one by one. Each
+  // refusal is the answer of its own statement, and checking goes on after
+  // it, past several batches.
+  std::vector<std::string> SQL{"update customer set name = ? where id = ?",
+                               "update customer set nope = ? where id = ?",
+                               "select * from no_such_table",
+                               "select '?' as q, `odd ``name`` x`.`Id Col` from `odd ``name`` x` "
+                               "where `MixedCase` = ? # a comment ?",
+                               "select * from customer where id = ? and name = ?",
+                               "select ? from customer -- ?\n where id = 'x\\\\' and 1 = ?",
+                               "delete from `order` where `key` = ?"};
+  std::vector<int> Counts{2, 2, 0, 1, 1, 2, 1};
+  for (int I = 0; I < 400; ++I) {
+    SQL.push_back("select name, '" + std::string(I == 399 ? 0 : 3000, 'x') +
+                  "' from customer where id = ?");
+    SQL.push_back("select " + std::string(3000, ' ') + "name from customer where id = ?");
+    Counts.insert(Counts.end(), {1, 1});
+  }
+  SQL.back() = "select missing_at_the_end from customer where id = ?";
+  const auto Answers = FConn->CheckStatements(SQL, Counts);
+  ASSERT_EQ(Answers.size(), SQL.size());
   EXPECT_EQ(Answers[0], "");
   EXPECT_TRUE(HasAll(Answers[1], {"nope"}));
   EXPECT_TRUE(HasAll(Answers[2], {"no_such_table"}));
+  EXPECT_EQ(Answers[3], "");
+  EXPECT_EQ(Answers[4], "the statement takes 2 parameters, not 1");
+  EXPECT_EQ(Answers[5], "");
+  EXPECT_EQ(Answers[6], "");
+  EXPECT_TRUE(HasAll(Answers.back(), {"missing_at_the_end"}));
+  EXPECT_EQ(std::count(Answers.begin(), Answers.end(), ""), static_cast<long>(SQL.size()) - 4);
+  // Nothing stays behind in the session.
+  auto Left = FConn->Query("select @ov_check is null", {});
+  ASSERT_TRUE(Left->Next());
+  EXPECT_EQ(Left->Value(0).AsInteger(), 1);
+  EXPECT_TRUE(HasAll(ErrorOf([&] { FConn->Execute("execute ov_check", {}); }), {"ov_check"}));
+
+  // A first row of each query, many at a time; a refused one answers with
+  // its message, the rest as they are.
+  FConn->Execute("insert into `order` values (7, 'g', 1)", {});
+  const auto Rows = FConn->FirstRows({"select `key`, `group` from `order` -- a comment",
+                                      "select * from no_such_table", "select 1 from customer",
+                                      "select 2 as two"});
+  ASSERT_EQ(Rows.size(), 4u);
+  EXPECT_TRUE(Rows[0].Found);
+  EXPECT_EQ(Rows[0].Columns, (TStrings{"key", "group"}));
+  EXPECT_EQ(Rows[0].Values[0].AsInteger(), 7);
+  EXPECT_EQ(Rows[0].Values[1].AsString(), "g");
+  EXPECT_TRUE(HasAll(Rows[1].Error, {"no_such_table"}));
+  EXPECT_FALSE(Rows[2].Found);
+  EXPECT_EQ(Rows[2].Error, "");
+  EXPECT_EQ(Rows[3].Values[0].AsInteger(), 2);
   FConn->Execute("insert into customer (name) values (?)", {"Ann"});
   FConn->StartTransaction();
   EXPECT_TRUE(FConn->InTransaction());

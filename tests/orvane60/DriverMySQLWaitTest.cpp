@@ -91,8 +91,10 @@ TEST_F(TMySQLWaitTest, AServerThatStopsAnsweringTimesOut) {
   auto Second = MyConnect(URI);
   EXPECT_TRUE(HasAll(ErrorOf([&] { Second->Query("select repeat(?, 100000)", {"y"}); }),
                      {"did not answer within 1 second"}));
+  // A statement prepared alone (it holds a string), whose description
+  // is long; and statements sent many at a time, whose answers are.
   auto Third = MyConnect(URI);
-  std::string Long = "select 1";
+  std::string Long = "select 'a'";
   for (int I = 0; I < 400; ++I)
     Long += ", " + std::to_string(I) + " as a_long_column_name_" + std::to_string(I);
   EXPECT_TRUE(HasAll(ErrorOf([&] {
@@ -100,6 +102,13 @@ TEST_F(TMySQLWaitTest, AServerThatStopsAnsweringTimesOut) {
                      }),
                      {"Checking", "did not answer within 1 second"}));
   EXPECT_FALSE(Third->Alive());
+  auto Fourth = MyConnect(URI);
+  EXPECT_TRUE(HasAll(ErrorOf([&] {
+                       Fourth->CheckStatements(std::vector<std::string>(500, "select 2"),
+                                               std::vector<int>(500, 0));
+                     }),
+                     {"Checking statements", "did not answer within 1 second"}));
+  EXPECT_FALSE(Fourth->Alive());
 
   // A relay that passes nothing on: connecting gives up.
   TTempDir Mute;

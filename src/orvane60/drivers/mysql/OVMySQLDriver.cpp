@@ -551,6 +551,33 @@ TDeclaredType ReadDeclaredType(std::string_view Type) {
   return T;
 }
 
+// The placeholders of a statement as every reading of it finds them: each
+// '?' outside backtick names. Nothing when the statement holds what the
+// session's mode or the server's character set decides how to read (a
+// string, a double quote, a backslash, a comment, a byte past ASCII).
+std::optional<unsigned long> PlainPlaceholders(std::string_view SQL) {
+  unsigned long Count = 0;
+  bool InName = false;
+  for (std::size_t I = 0; I < SQL.size(); ++I) {
+    const char C = SQL[I];
+    const char Next = I + 1 < SQL.size() ? SQL[I + 1] : '\0';
+    if (static_cast<unsigned char>(C) >= 0x80)
+      return std::nullopt;
+    if (C == '`')
+      InName = !InName;
+    else if (InName)
+      continue;
+    else if (C == '\'' || C == '"' || C == '\\' || C == '#' || (C == '-' && Next == '-') ||
+             (C == '/' && Next == '*'))
+      return std::nullopt;
+    else if (C == '?')
+      ++Count;
+  }
+  if (InName)
+    return std::nullopt;
+  return Count;
+}
+
 std::int64_t ToInteger(std::string_view Text) {
   std::int64_t Result = 0;
   const auto [End, Error] = std::from_chars(Text.data(), Text.data() + Text.size(), Result);
@@ -1098,21 +1125,54 @@ public:
   std::vector<std::string> CheckStatements(const std::vector<std::string>& SQL,
                                            const std::vector<int>& ParamCounts) override {
     // The server checks tables, columns and privileges when it prepares.
+    // A statement whose placeholders any reading finds in the same places
+    // is prepared by name, many to a round trip, its placeholders counted
+    // here; any other alone, for the server to count them.
     std::vector<std::string> Result(SQL.size());
+    std::vector<std::size_t> Batched;
+    const auto Miscounted = [&](std::size_t I, unsigned long Count) {
+      if (I < ParamCounts.size() && Count != static_cast<unsigned long>(ParamCounts[I]))
+        Result[I] = "the statement takes " + std::to_string(Count) + " parameters, not " +
+                    std::to_string(ParamCounts[I]);
+    };
     for (std::size_t I = 0; I < SQL.size(); ++I) {
+      if (const std::optional<unsigned long> Count = PlainPlaceholders(SQL[I])) {
+        Miscounted(I, *Count);
+        if (Result[I].empty())
+          Batched.push_back(I);
+        continue;
+      }
       TStmt S;
       try {
         Prepare(S, SQL[I], "Checking " + SQLExcerpt(SQL[I]));
-        const auto Count = Api().mysql_stmt_param_count(S.Stmt);
-        if (I < ParamCounts.size() && Count != static_cast<unsigned long>(ParamCounts[I]))
-          Result[I] = "the statement takes " + std::to_string(Count) + " parameters, not " +
-                      std::to_string(ParamCounts[I]);
+        Miscounted(I, Api().mysql_stmt_param_count(S.Stmt));
       } catch (const EDriverError& E) {
         if (!Alive())
           throw;
         Result[I] = E.ServerMessage();
       }
     }
+    PrepareByName(SQL, Batched, Result);
+    return Result;
+  }
+
+  std::vector<TFirstRow> FirstRows(const std::vector<std::string>& Queries) override {
+    std::vector<TFirstRow> Result(Queries.size());
+    RunBatches(
+        Queries.size(), 1, "Reading a first row of each table",
+        [&](std::size_t I, std::string& Batch) { Batch += Queries[I]; }, "",
+        [&](std::size_t I, MYSQL_RES* Res) {
+          if (!Res)
+            return;
+          const TRows Rows = TakeRows(Res);
+          TFirstRow& Row = Result[I];
+          for (const TColumnInfo& C : Rows.Columns)
+            Row.Columns.push_back(C.Name);
+          Row.Found = !Rows.Data.empty();
+          for (std::size_t C = 0; Row.Found && C < Rows.Columns.size(); ++C)
+            Row.Values.push_back(ValueOf(Rows, 0, C));
+        },
+        [&](std::size_t I, const std::string& Message) { Result[I].Error = Message; });
     return Result;
   }
 
@@ -1362,6 +1422,87 @@ private:
       RaiseStmt(S.Stmt, Context);
   }
 
+  // Runs statements sent together, many to a round trip: Text(I) writes
+  // item I of Count, Per statements, and Answer(I, Res) takes the result of
+  // its last (null for none). The server stops a batch at a statement it
+  // refuses, whose message goes to Refused(I, Message) for its item, and
+  // the next batch starts after that item. What the batch texts end with
+  // (End) is run in each.
+  template <typename TText, typename TAnswer, typename TRefused>
+  void RunBatches(std::size_t Count, std::size_t Per, const std::string& What, TText&& Text,
+                  std::string_view End, TAnswer&& Answer, TRefused&& Refused) {
+    constexpr std::size_t BatchBytes = 1 << 20; // far below any max_allowed_packet
+    std::size_t From = 0;
+    while (From < Count) {
+      std::string Batch;
+      std::size_t To = From;
+      for (; To < Count && (To == From || Batch.size() < BatchBytes); ++To) {
+        // A line break first: a statement may end in a comment.
+        Batch += To == From ? "" : "\n;\n";
+        Text(To, Batch);
+      }
+      Batch += End;
+      const std::string Context = What + " (" + std::to_string(To - From) + " statements)";
+      std::size_t Ran = 0;
+      bool Stopped = FWaits.RealQuery(Batch, Context) != 0;
+      while (!Stopped) {
+        MYSQL_RES* Res = FWaits.StoreResult(Context);
+        if (!Res && Api().mysql_field_count(FConn) != 0)
+          Raise(Context);
+        if (From + Ran / Per < To && Ran % Per == Per - 1)
+          Answer(From + Ran / Per, Res);
+        else if (Res)
+          Api().mysql_free_result(Res);
+        ++Ran;
+        const int Next = FWaits.NextResult(Context);
+        if (Next < 0)
+          break;
+        Stopped = Next > 0;
+      }
+      if (!Stopped || From + Ran / Per >= To) {
+        From = To;
+        continue;
+      }
+      try {
+        Raise(Context);
+      } catch (const EDriverError& E) {
+        if (!Alive())
+          throw;
+        Refused(From + Ran / Per,
+                E.ServerMessage().empty() ? std::string(E.what()) : E.ServerMessage());
+      }
+      From += Ran / Per + 1;
+    }
+  }
+
+  // Prepares the statements Which of SQL as SQL's PREPARE does, in batches
+  // (each statement's text a hexadecimal literal, which no session mode
+  // reads otherwise); a refusal's message goes into Result.
+  void PrepareByName(const std::vector<std::string>& SQL, const std::vector<std::size_t>& Which,
+                     std::vector<std::string>& Result) {
+    constexpr char Hex[] = "0123456789abcdef";
+    bool AnyRefused = false;
+    // Two statements for each: the text into a variable, then PREPARE.
+    RunBatches(
+        Which.size(), 2, "Checking statements",
+        [&](std::size_t I, std::string& Batch) {
+          Batch += "set @ov_check = _utf8mb4 x'";
+          for (const char C : SQL[Which[I]]) {
+            Batch += Hex[static_cast<unsigned char>(C) >> 4];
+            Batch += Hex[static_cast<unsigned char>(C) & 15];
+          }
+          Batch += "';\nprepare ov_check from @ov_check";
+        },
+        "\n;\ndeallocate prepare ov_check; set @ov_check = null", [](std::size_t, MYSQL_RES*) {},
+        [&](std::size_t I, const std::string& Message) {
+          Result[Which[I]] = Message;
+          AnyRefused = true;
+        });
+    // A batch cut short left the variable set.
+    if (AnyRefused)
+      RunText("set @ov_check = null", "Checking statements");
+  }
+
   [[noreturn]] void RaiseStmt(MYSQL_STMT* Stmt, const std::string& Context) {
     const unsigned Code = Api().mysql_stmt_errno(Stmt);
     FLost = FLost || Code == ServerGone || Code == ServerLost;
@@ -1418,13 +1559,20 @@ private:
   }
 
   TRows RunText(std::string_view SQL, const std::string& Context) {
-    TRows Rows;
     MYSQL_RES* Res = QueryText(SQL, Context);
-    if (!Res) {
+    TRows Rows;
+    if (Res)
+      Rows = TakeRows(Res);
+    else
       Rows.Affected = static_cast<std::int64_t>(Api().mysql_affected_rows(FConn));
-      DrainResults(Context);
-      return Rows;
-    }
+    DrainResults(Context);
+    return Rows;
+  }
+
+  // A text result's columns and rows, the result freed.
+  TRows TakeRows(MYSQL_RES* Res) const {
+    const ScopeGuard::TFinally Free([Res] { Api().mysql_free_result(Res); });
+    TRows Rows;
     const unsigned Count = Api().mysql_num_fields(Res);
     const MYSQL_FIELD* Fields = Api().mysql_fetch_fields(Res);
     Describe(Rows, Fields, Count);
@@ -1435,8 +1583,6 @@ private:
         if (Row[I])
           Out[I].emplace(Row[I], Lengths[I]);
     }
-    Api().mysql_free_result(Res);
-    DrainResults(Context);
     return Rows;
   }
 
