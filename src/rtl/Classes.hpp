@@ -368,6 +368,8 @@ public:
   int Add(const std::string& S) override;
   int AddObject(const std::string& S, TObject* AObject) override;
   void Exchange(int Index1, int Index2) override;
+  using TStrings::Assign;
+  void Assign(TPersistent* Source) override;
   int IndexOf(std::string_view S) const override;
   int CompareStrings(std::string_view S1, std::string_view S2) const override;
 

@@ -115,24 +115,26 @@ const TChooser Choosers[] = {
 std::string WhyUnreachable(const TControl* Control) {
   if (!Control)
     return "there is no such control";
-  const std::string Name = NameOf(Control);
   for (const TControl* C = Control; C; C = C->GetParent()) {
     if (C->GetVisible())
       continue;
     if (auto* Sheet = dynamic_cast<const ComCtrls::TTabSheet*>(C); Sheet && Sheet->GetPageControl())
-      return C == Control ? Format("page %s is not shown", Name)
-                          : Format("%s is on page %s, which is not shown", Name, NameOf(C));
+      return C == Control
+                 ? Format("page %s is not shown", NameOf(Control))
+                 : Format("%s is on page %s, which is not shown", NameOf(Control), NameOf(C));
     if (dynamic_cast<const Forms::TCustomForm*>(C))
       return Format("form %s is not shown", NameOf(C));
-    return C == Control ? Format("%s is not visible", Name)
-                        : Format("%s is inside %s, which is not visible", Name, NameOf(C));
+    return C == Control
+               ? Format("%s is not visible", NameOf(Control))
+               : Format("%s is inside %s, which is not visible", NameOf(Control), NameOf(C));
   }
   if (!Control->Showing())
-    return Format("%s is not on a form that is shown", Name);
+    return Format("%s is not on a form that is shown", NameOf(Control));
   for (const TControl* C = Control; C; C = C->GetParent())
     if (!C->GetEnabled())
-      return C == Control ? Format("%s is disabled", Name)
-                          : Format("%s is inside %s, which is disabled", Name, NameOf(C));
+      return C == Control
+                 ? Format("%s is disabled", NameOf(Control))
+                 : Format("%s is inside %s, which is disabled", NameOf(Control), NameOf(C));
   return {};
 }
 

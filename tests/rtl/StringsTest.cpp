@@ -73,6 +73,32 @@ TEST(Strings, AssignCopiesLinesAndObjects) {
   EXPECT_EQ(B.GetObject(0), &Tag);
   TComponent C(nullptr);
   EXPECT_THROW(B.Assign(&C), SysUtils::EConvertError);
+  // One change notice for the whole copy, none of the lines half copied;
+  // a list cleared and filled again holds only the new lines.
+  int Changes = 0;
+  B.OnChange = [&](System::TObject*) {
+    ++Changes;
+    EXPECT_EQ(B.Count(), 3);
+  };
+  TStringList Longer;
+  Longer.SetText("a line longer than the small-string room\nb\nc");
+  B.Assign(&Longer);
+  EXPECT_EQ(Changes, 1);
+  EXPECT_EQ(B.ToVector(), Longer.ToVector());
+  EXPECT_EQ(B.GetObject(0), nullptr);
+  B.OnChange = nullptr;
+  B.Clear();
+  B.Add("only");
+  EXPECT_EQ(B.ToVector(), std::vector<std::string>{"only"});
+  // A sorted list sorts and drops duplicates of what it is given.
+  TStringList Sorted;
+  Sorted.SetSorted(true);
+  Longer.Add("B");
+  Sorted.Assign(&Longer);
+  EXPECT_EQ(Sorted.ToVector(),
+            (std::vector<std::string>{"a line longer than the small-string room", "b", "c"}));
+  Longer.Assign(&Sorted);
+  EXPECT_EQ(Longer.Count(), 3);
 }
 
 TEST(Strings, SortedListsFindAndHandleDuplicates) {

@@ -102,10 +102,6 @@ std::string TableName(const TStatementInputs& Inputs) {
   return QuoteName(Inputs, OVCommon::GetValidObjName(Inputs.TableText, !Inputs.ObjOwnerSupported));
 }
 
-bool Computed(const TStatementInputs& Inputs, const std::string& Field) {
-  return Inputs.ComputedFields.count(Field) > 0;
-}
-
 // " returning" and the columns the server assigns, each under the name the
 // dataset knows it by; empty without such columns.
 std::string ReturningClause(const TStatementInputs& Inputs, const TAliases& Aliases) {
@@ -120,31 +116,64 @@ std::string ReturningClause(const TStatementInputs& Inputs, const TAliases& Alia
   return Fields;
 }
 
+// Every name the statements hold, each written once for all four: a field
+// under its column name, its parameter (the name the dataset knows it by),
+// and its alias where that differs.
+struct TWritten {
+  struct TField {
+    std::string Column; // the column as written
+    std::string As;     // " as " and the alias, or ""
+    std::string Param;  // the parameter's name without the colon
+    bool Computed = false;
+  };
+  std::vector<TField> Fields;
+  std::vector<std::string> Keys; // "  column = :OLD_name" for each key field
+  std::string Table;
+  std::string Returning; // "returning ..." or ""
+
+  TWritten(const TStatementInputs& Inputs, const TAliases& Aliases, bool WithFields) {
+    Table = TableName(Inputs);
+    if (WithFields) {
+      Fields.reserve(Inputs.UpdateFields.size());
+      for (const std::string& F : Inputs.UpdateFields) {
+        TField Field;
+        Field.Column = QuoteName(Inputs, F);
+        const std::string& A = Aliases.Of(F);
+        if (A != F)
+          Field.As = " as " + QuoteName(Inputs, A);
+        Field.Param = QuoteParam(Inputs, A);
+        Field.Computed = Inputs.ComputedFields.count(F) > 0;
+        Fields.push_back(std::move(Field));
+      }
+      Returning = ReturningClause(Inputs, Aliases);
+    }
+    Keys.reserve(Inputs.KeyFields.size());
+    for (const std::string& F : Inputs.KeyFields) {
+      // A key column that may be null matches its row only through a
+      // comparison that finds null equal to null.
+      const std::string_view Equals = Inputs.NullableKeyFields.count(F)
+                                          ? std::string_view(Inputs.NullSafeEquals)
+                                          : std::string_view(" = ");
+      std::string Line = "  " + QuoteName(Inputs, F);
+      Line += Equals;
+      Line += ':';
+      Line += QuoteParam(Inputs, "OLD_" + Aliases.Of(F));
+      Keys.push_back(std::move(Line));
+    }
+  }
+};
+
 // The lines of a statement, gathered before they go into its buffer in one
 // update.
 using TLines = std::vector<std::string>;
 
-// Appends a list line after Keyword's entry, first ending the last line with
-// Separator unless that line is the keyword itself.
-void AppendListLine(TLines& Lines, std::string_view Keyword, std::string_view Separator,
-                    std::string Line) {
-  if (!Lines.empty() && Lines.back() != Keyword)
-    Lines.back() += Separator;
-  Lines.push_back(std::move(Line));
-}
-
-void AppendKeyConditions(const TStatementInputs& Inputs, const TAliases& Aliases, TLines& Lines) {
-  for (const std::string& F : Inputs.KeyFields) {
-    // A key column that may be null matches its row only through a
-    // comparison that finds null equal to null.
-    const std::string_view Equals = Inputs.NullableKeyFields.count(F)
-                                        ? std::string_view(Inputs.NullSafeEquals)
-                                        : std::string_view(" = ");
-    std::string Line = "  " + QuoteName(Inputs, F);
-    Line += Equals;
-    Line += ':';
-    Line += QuoteParam(Inputs, "OLD_" + Aliases.Of(F));
-    AppendListLine(Lines, "where", " and", std::move(Line));
+void AppendKeyConditions(const TWritten& Names, TLines& Lines) {
+  for (size_t I = 0; I < Names.Keys.size(); ++I) {
+    // "where" stands alone; each condition but the last ends in " and".
+    std::string Line = Names.Keys[I];
+    if (I + 1 < Names.Keys.size())
+      Line += " and";
+    Lines.push_back(std::move(Line));
   }
 }
 
@@ -156,95 +185,98 @@ void Fill(TStrings& Buffer, const TLines& Lines) {
     Buffer.Add(Line);
 }
 
-void MakeRefresh(const TStatementInputs& Inputs, const TAliases& Aliases, TStrings& Buffer) {
+void MakeRefresh(const TWritten& Names, TStrings& Buffer) {
   std::string Fields = "select ";
   bool First = true;
-  for (const std::string& F : Inputs.UpdateFields) {
+  for (const TWritten::TField& F : Names.Fields) {
     if (!First)
       Fields += ", ";
     First = false;
-    Fields += QuoteName(Inputs, F);
-    const std::string& A = Aliases.Of(F);
-    if (A != F)
-      Fields += " as " + QuoteName(Inputs, A);
+    Fields += F.Column;
+    Fields += F.As;
   }
   Fields += "\r\nfrom ";
-  Fields += TableName(Inputs);
+  Fields += Names.Table;
   TLines Lines{std::move(Fields), "where"};
-  AppendKeyConditions(Inputs, Aliases, Lines);
+  AppendKeyConditions(Names, Lines);
   Fill(Buffer, Lines);
 }
 
-void MakeModify(const TStatementInputs& Inputs, const TAliases& Aliases, TStrings& Buffer) {
-  TLines Lines{"update " + TableName(Inputs), "set"};
-  for (const std::string& F : Inputs.UpdateFields)
-    if (!Computed(Inputs, F)) {
-      std::string Line = "  " + QuoteName(Inputs, F);
+void MakeModify(const TWritten& Names, TStrings& Buffer) {
+  TLines Lines{"update " + Names.Table, "set"};
+  Lines.reserve(Names.Fields.size() + Names.Keys.size() + 4);
+  bool First = true;
+  for (const TWritten::TField& F : Names.Fields)
+    if (!F.Computed) {
+      if (!First)
+        Lines.back() += ',';
+      First = false;
+      std::string Line = "  " + F.Column;
       Line += " = :";
-      Line += QuoteParam(Inputs, Aliases.Of(F));
-      AppendListLine(Lines, "set", ",", std::move(Line));
+      Line += F.Param;
+      Lines.push_back(std::move(Line));
     }
   Lines.emplace_back("where");
-  AppendKeyConditions(Inputs, Aliases, Lines);
-  if (std::string Returning = ReturningClause(Inputs, Aliases); !Returning.empty())
-    Lines.push_back(std::move(Returning));
+  AppendKeyConditions(Names, Lines);
+  if (!Names.Returning.empty())
+    Lines.push_back(Names.Returning);
   Fill(Buffer, Lines);
 }
 
-void MakeInsert(const TStatementInputs& Inputs, const TAliases& Aliases, TStrings& Buffer) {
+void MakeInsert(const TWritten& Names, TStrings& Buffer) {
   std::string Columns = "  (", Params = "  (";
   bool First = true;
-  for (const std::string& F : Inputs.UpdateFields) {
-    if (Computed(Inputs, F))
+  for (const TWritten::TField& F : Names.Fields) {
+    if (F.Computed)
       continue;
     if (!First) {
       Columns += ", ";
       Params += ", ";
     }
     First = false;
-    Columns += QuoteName(Inputs, F);
+    Columns += F.Column;
     Params += ':';
-    Params += QuoteParam(Inputs, Aliases.Of(F));
+    Params += F.Param;
   }
   Columns += ')';
   Params += ')';
-  TLines Lines{"insert into " + TableName(Inputs), std::move(Columns), "values", std::move(Params)};
-  if (std::string Returning = ReturningClause(Inputs, Aliases); !Returning.empty())
-    Lines.push_back(std::move(Returning));
+  TLines Lines{"insert into " + Names.Table, std::move(Columns), "values", std::move(Params)};
+  if (!Names.Returning.empty())
+    Lines.push_back(Names.Returning);
   Fill(Buffer, Lines);
 }
 
-void MakeDelete(const TStatementInputs& Inputs, const TAliases& Aliases, TStrings& Buffer) {
-  TLines Lines{"delete from " + TableName(Inputs), "where"};
-  AppendKeyConditions(Inputs, Aliases, Lines);
+void MakeDelete(const TWritten& Names, TStrings& Buffer) {
+  TLines Lines{"delete from " + Names.Table, "where"};
+  AppendKeyConditions(Names, Lines);
   Fill(Buffer, Lines);
 }
 
 } // namespace
 
 void GenerateRefreshSQL(const TStatementInputs& Inputs, TStrings& Buffer) {
-  MakeRefresh(Inputs, TAliases(Inputs), Buffer);
+  MakeRefresh(TWritten(Inputs, TAliases(Inputs), true), Buffer);
 }
 
 void GenerateModifySQL(const TStatementInputs& Inputs, TStrings& Buffer) {
-  MakeModify(Inputs, TAliases(Inputs), Buffer);
+  MakeModify(TWritten(Inputs, TAliases(Inputs), true), Buffer);
 }
 
 void GenerateInsertSQL(const TStatementInputs& Inputs, TStrings& Buffer) {
-  MakeInsert(Inputs, TAliases(Inputs), Buffer);
+  MakeInsert(TWritten(Inputs, TAliases(Inputs), true), Buffer);
 }
 
 void GenerateDeleteSQL(const TStatementInputs& Inputs, TStrings& Buffer) {
-  MakeDelete(Inputs, TAliases(Inputs), Buffer);
+  MakeDelete(TWritten(Inputs, TAliases(Inputs), false), Buffer);
 }
 
 void GenerateStatements(const TStatementInputs& Inputs, TStrings& Refresh, TStrings& Modify,
                         TStrings& Insert, TStrings& Delete) {
-  const TAliases Aliases(Inputs);
-  MakeModify(Inputs, Aliases, Modify);
-  MakeInsert(Inputs, Aliases, Insert);
-  MakeDelete(Inputs, Aliases, Delete);
-  MakeRefresh(Inputs, Aliases, Refresh);
+  const TWritten Names(Inputs, TAliases(Inputs), true);
+  MakeModify(Names, Modify);
+  MakeInsert(Names, Insert);
+  MakeDelete(Names, Delete);
+  MakeRefresh(Names, Refresh);
 }
 
 } // namespace OVUpdSEd

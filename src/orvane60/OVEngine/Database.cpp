@@ -764,8 +764,22 @@ std::vector<OVDriver::TIndexColumn> TOVDatabase::Indexes(std::string_view TableN
 
 std::vector<std::string> TOVDatabase::FieldNames(std::string_view TableName) {
   std::vector<std::string> Result;
-  for (const auto& C : Columns(TableName))
-    Result.push_back(C.Name);
+  const auto Names = [&Result](const std::vector<OVDriver::TColumnInfo>& Columns) {
+    Result.reserve(Columns.size());
+    for (const auto& C : Columns)
+      Result.push_back(C.Name);
+  };
+  // What the catalogue already holds is read where it is.
+  if (const auto* Cached = BatchColumns(TableName)) {
+    Names(*Cached);
+    return Result;
+  }
+  if (FHeld && !FBatch)
+    if (const auto It = FHeld->Columns.find(TableName); It != FHeld->Columns.end()) {
+      Names(It->second);
+      return Result;
+    }
+  Names(Columns(TableName));
   return Result;
 }
 

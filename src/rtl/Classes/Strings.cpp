@@ -2,6 +2,7 @@
 #include "rtl/ScopeGuard.hpp"
 
 #include <algorithm>
+#include <typeinfo>
 
 namespace Classes {
 
@@ -431,6 +432,21 @@ void TStringList::Delete(int Index) {
   Changed();
 }
 
+void TStringList::Assign(TPersistent* Source) {
+  // One plain list into another: the items copied at once, each string into
+  // the room the old one had; the same result and the same one change
+  // notification as adding them one by one.
+  const auto* Src = dynamic_cast<const TStringList*>(Source);
+  if (Src && Src != this && typeid(*Src) == typeid(TStringList) &&
+      typeid(*this) == typeid(TStringList) && !FSorted && !FOwnsObjects) {
+    BeginUpdate();
+    const ScopeGuard::TFinally Finally([&] { EndUpdate(); });
+    FList = Src->FList;
+    return;
+  }
+  TStrings::Assign(Source);
+}
+
 void TStringList::Clear() {
   if (FList.empty())
     return;
@@ -439,6 +455,11 @@ void TStringList::Clear() {
   Old.swap(FList);
   for (auto& Item : Old)
     ReleaseObject(Item.Obj);
+  // The storage stays for what is added next (a list is often refilled).
+  if (FList.empty()) {
+    Old.clear();
+    FList.swap(Old);
+  }
   Changed();
 }
 

@@ -165,7 +165,7 @@ bool TControl::Showing() const {
     return false;
   if (FParent)
     return FParent->Showing();
-  return dynamic_cast<const Forms::TCustomForm*>(this) != nullptr;
+  return InheritsFrom(Forms::TCustomForm::StaticClass());
 }
 
 bool TControl::IsEnabledInParents() const {
@@ -300,7 +300,11 @@ Forms::TCustomForm* GetParentForm(const TControl* Control) {
   const TControl* C = Control;
   while (C->GetParent())
     C = C->GetParent();
-  return dynamic_cast<Forms::TCustomForm*>(const_cast<TControl*>(C));
+  // Asked of every control a click or a keystroke reaches: the class chain
+  // answers it cheaper than a dynamic_cast.
+  if (!C->InheritsFrom(Forms::TCustomForm::StaticClass()))
+    return nullptr;
+  return static_cast<Forms::TCustomForm*>(const_cast<TControl*>(C));
 }
 
 OV_CLASS_IMPL(TControlCanvas, Graphics::TCanvas, "Controls")
