@@ -6,6 +6,7 @@
 #include "orvane60/OVEngine.hpp"
 #include "orvane60/OVSqlParse.hpp"
 #include "orvane60/drivers/OVDriver.hpp"
+#include "rtl/ScopeGuard.hpp"
 #include "rtl/StrUtils.hpp"
 #include "rtl/SysUtils.hpp"
 #include "vcl/ScriptedUI.hpp"
@@ -309,16 +310,21 @@ void UpdateSQL(THost& Host, const TUpdateSQLOptions& Options, std::ostream& Out)
     Request.Quote = Options.Quote;
     Request.Returning = Options.Returning;
     // A table the catalogue does not show: the dialog's own message would
-    // name neither the database nor why.
+    // name neither the database nor why. The catalogue read for this check
+    // is the one the dialog then reads.
     OVEngine::TOVDatabase& Db = *Bench.Database();
-    if (Request.SQL.empty() && !SysUtils::Trim(Request.Table).empty() &&
-        !Db.DescribeTable(Request.Table))
-      throw SysUtils::Exception(
-          Format("Unable to determine field names for %s: the %s database %s has no such table, or "
-                 "none this user may read",
-                 Request.Table, OVEngine::GetServerTypeName(Db.GetServerType()),
-                 OVDriver::MaskPasswords(Db.GetRemoteDatabase())));
-    const TResult R = Bench.Generate(Request);
+    const TResult R = [&] {
+      Db.BeginCatalogHold();
+      const ScopeGuard::TFinally Release([&Db] { Db.EndCatalogHold(); });
+      if (Request.SQL.empty() && !SysUtils::Trim(Request.Table).empty() &&
+          !Db.DescribeTable(Request.Table))
+        throw SysUtils::Exception(Format(
+            "Unable to determine field names for %s: the %s database %s has no such table, or "
+            "none this user may read",
+            Request.Table, OVEngine::GetServerTypeName(Db.GetServerType()),
+            OVDriver::MaskPasswords(Db.GetRemoteDatabase())));
+      return Bench.Generate(Request);
+    }();
     std::optional<OVEngine::TOVVerifyResult> Verified;
     if (Options.Verify)
       Verified = Bench.Verify({R}).front();
