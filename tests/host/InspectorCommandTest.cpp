@@ -1,6 +1,8 @@
 // The Object Inspector and object tree commands of ovdesigner, run as a
 // program on a real design file over a real SQLite database: what they
 // print, what they save, and that bad input leaves the file as it was.
+#include "ShopDatabase.hpp"
+
 #include "designide/DesignIntf/DesignSpots.hpp"
 #include "support/Process.hpp"
 #include "support/TempDir.hpp"
@@ -14,6 +16,7 @@
 #include <sys/stat.h>
 
 using namespace TestSupport;
+using HostTest::ShopDatabaseObject;
 using nlohmann::json;
 
 namespace {
@@ -34,14 +37,8 @@ protected:
     WriteFile(Form, "object DataModule1: TDataModule\n"
                     "  object OVSession1: TOVSession\n"
                     "    SessionName = 'HostSales'\n"
-                    "  end\n"
-                    "  object OVDatabase1: TOVDatabase\n"
-                    "    DatabaseName = 'Shop'\n"
-                    "    RemoteDatabase = '" +
-                        Database +
-                        "'\n"
-                        "    SessionName = 'HostSales'\n"
-                        "  end\n"
+                    "  end\n" +
+                        ShopDatabaseObject(Database, "    SessionName = 'HostSales'\n") +
                         "  object OVTable1: TOVTable\n"
                         "    DatabaseName = 'Shop'\n"
                         "    SessionName = 'HostSales'\n"

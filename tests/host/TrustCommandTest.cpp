@@ -2,6 +2,8 @@
 // commands that read one run no SQL (a SQLite trigger would tell) and write no
 // monitor log, yet show and save the file in full; trusting the folder (or
 // --trust) gives the file its stored state back.
+#include "ShopDatabase.hpp"
+
 #include "orvane60/drivers/OVDriver.hpp"
 #include "support/Process.hpp"
 #include "support/TempDir.hpp"
@@ -11,6 +13,7 @@
 #include <filesystem>
 
 using namespace TestSupport;
+using HostTest::ShopDatabaseObject;
 namespace fs = std::filesystem;
 
 namespace {
@@ -37,14 +40,8 @@ protected:
                     "    FileName = '" +
                         Log +
                         "'\n"
-                        "  end\n"
-                        "  object OVDatabase1: TOVDatabase\n"
-                        "    DatabaseName = 'Shop'\n"
-                        "    RemoteDatabase = '" +
-                        Database +
-                        "'\n"
-                        "    Connected = True\n"
-                        "  end\n"
+                        "  end\n" +
+                        ShopDatabaseObject(Database, "    Connected = True\n") +
                         "  object OVQuery1: TOVQuery\n"
                         "    DatabaseName = 'Shop'\n"
                         "    SQL.Strings = (\n"

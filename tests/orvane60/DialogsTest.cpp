@@ -214,7 +214,17 @@ protected:
   Forms::TFormPtr<TOVDatabaseEditDlg> Open() {
     return Forms::TFormPtr<TOVDatabaseEditDlg>(TOVDatabaseEditDlg::Create(nullptr, 0));
   }
+  // A dialog on SQLite whose history of remote databases is History, holding
+  // Lines.
+  Forms::TFormPtr<TOVDatabaseEditDlg> OpenWithHistory(const char* Lines) {
+    History.SetText(Lines);
+    auto Dlg = Open();
+    Dlg->SetServerType(TOVServerType::stSQLite);
+    Dlg->SetRemoteDatabaseHistory(&History);
+    return Dlg;
+  }
   TOVServerType Saved;
+  Classes::TStringList History;
 };
 
 } // namespace
@@ -265,11 +275,7 @@ TEST_F(ConnectionDialog, StartsWithANewDatabasesValuesAndHoldsWhatItIsGiven) {
 }
 
 TEST_F(ConnectionDialog, OKPutsTheRemoteDatabaseFirstInTheHistory) {
-  Classes::TStringList History;
-  History.SetText("/data/a.db\n/data/B.db\n");
-  auto Dlg = Open();
-  Dlg->SetServerType(TOVServerType::stSQLite);
-  Dlg->SetRemoteDatabaseHistory(&History);
+  auto Dlg = OpenWithHistory("/data/a.db\n/data/B.db\n");
   TScript S("form OVDatabaseEditDlg\n"
             "set edDatabaseName Orders\n"
             "choose cbRemoteDatabase /data/B.db\n"
@@ -286,11 +292,7 @@ TEST_F(ConnectionDialog, OKPutsTheRemoteDatabaseFirstInTheHistory) {
 }
 
 TEST_F(ConnectionDialog, CancelLeavesTheHistoryAndBadInputKeepsTheDialogOpen) {
-  Classes::TStringList History;
-  History.SetText("/data/a.db\n");
-  auto Dlg = Open();
-  Dlg->SetServerType(TOVServerType::stSQLite);
-  Dlg->SetRemoteDatabaseHistory(&History);
+  auto Dlg = OpenWithHistory("/data/a.db\n");
   TScript S("form OVDatabaseEditDlg\n"
             "set cbRemoteDatabase postgresql://u:pw@h/db\n"
             "click btOk\n"

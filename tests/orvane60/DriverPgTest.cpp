@@ -496,9 +496,7 @@ TEST_F(TPgCatalogTest, ProcParamsOfFunctionsAndProcedures) {
 TEST_F(TPgCatalogTest, BatchCatalogMatchesTheOneTableCalls) {
   const TTableColumns AllColumns = FConn->GetAllFieldNames();
   const TTableIndexes AllIndexes = FConn->GetAllIndexInfo();
-  std::vector<std::string> Keys;
-  for (const auto& [Table, Columns] : AllColumns)
-    Keys.push_back(Table);
+  const std::vector<std::string> Keys = TablesOf(AllColumns);
   auto Expected = FConn->GetTableNames();
   Expected.erase(std::unique(Expected.begin(), Expected.end()), Expected.end());
   EXPECT_EQ(Keys, Expected);

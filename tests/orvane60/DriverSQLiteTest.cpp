@@ -490,9 +490,7 @@ TEST_F(TSQLiteCatalogTest, IndexInfoPutsPrimaryKeyFirstThenIndexesInCreationOrde
 TEST_F(TSQLiteCatalogTest, BatchCatalogMatchesTheOneTableCalls) {
   const TTableColumns AllColumns = FConn->GetAllFieldNames();
   const TTableIndexes AllIndexes = FConn->GetAllIndexInfo();
-  std::vector<std::string> Keys;
-  for (const auto& [Table, Columns] : AllColumns)
-    Keys.push_back(Table);
+  const std::vector<std::string> Keys = TablesOf(AllColumns);
   auto Expected = FConn->GetTableNames();
   std::sort(Expected.begin(), Expected.end());
   EXPECT_EQ(Keys, Expected);

@@ -42,6 +42,14 @@ inline std::vector<std::string> ColumnNames(const std::vector<TColumnInfo>& Colu
   return Names;
 }
 
+// The tables a batch catalogue read answers for, in its order.
+inline std::vector<std::string> TablesOf(const TTableColumns& All) {
+  std::vector<std::string> Tables;
+  for (const auto& [Table, Columns] : All)
+    Tables.push_back(Table);
+  return Tables;
+}
+
 inline bool Contains(const std::vector<std::string>& List, const std::string& Item) {
   return std::find(List.begin(), List.end(), Item) != List.end();
 }
