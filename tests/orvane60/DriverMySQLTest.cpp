@@ -156,6 +156,14 @@ TEST_F(TMySQLTest, CatalogueListsTablesWithTheDatabaseAsOwner) {
   EXPECT_EQ(FConn->FindTable("`" + FName + "`.`order`")->Display, "order");
   EXPECT_EQ(FConn->FindTable("customer_names")->Kind, TTableKind::View);
   EXPECT_FALSE(FConn->FindTable("no_such_table"));
+  // Names differing in case only (this server compares them exactly): each
+  // spelling finds its own table; a third spelling finds neither; one
+  // table in another case is found.
+  FConn->ExecuteScript("create table Dup (a int); create table dup (b int)");
+  EXPECT_EQ(FConn->FindTable("Dup")->Name, "Dup");
+  EXPECT_EQ(FConn->FindTable("dup")->Name, "dup");
+  EXPECT_FALSE(FConn->FindTable("DUP"));
+  EXPECT_EQ(FConn->FindTable("MIXEDTABLE")->Name, "MixedTable");
   EXPECT_TRUE(FConn->GetFieldNames("no_such_table").empty());
 
   EXPECT_EQ(ColumnFlags(FConn->GetFieldNames("customer")),

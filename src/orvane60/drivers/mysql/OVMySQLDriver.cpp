@@ -1056,6 +1056,17 @@ public:
     // Every reading's candidates in one query; the first reading that names
     // a table wins, an exact spelling before one in another letter case.
     std::vector<TNameReading> Readings = NameReadings(Table, SessionDialect());
+    const std::string Context = "Looking up the table \"" + std::string(Table) + "\"";
+    // The first reading spelled as the catalogue spells it, asked alone:
+    // the server then opens that one table's definition rather than every
+    // table's, which comparing in lower case makes it do.
+    const std::string First = Readings.front().Schema.value_or(FDatabase);
+    for (const auto& R : Run("select TABLE_SCHEMA, TABLE_NAME, TABLE_TYPE from "
+                             "information_schema.TABLES where TABLE_SCHEMA = ? and TABLE_NAME = ?",
+                             {First, Readings.front().Name}, Context)
+                             .Data)
+      if (*R[0] == First && *R[1] == Readings.front().Name)
+        return TableRef(*R[0], *R[1], R[2].value_or(""));
     std::string SQL = "select TABLE_SCHEMA, TABLE_NAME, TABLE_TYPE from information_schema.TABLES "
                       "where ";
     TValues Params;
@@ -1065,7 +1076,7 @@ public:
       Params.emplace_back(Readings[I].Schema.value_or(FDatabase));
       Params.emplace_back(Readings[I].Name);
     }
-    TRows Rows = Run(SQL, Params, "Looking up the table \"" + std::string(Table) + "\"");
+    TRows Rows = Run(SQL, Params, Context);
     for (const TNameReading& Reading : Readings) {
       const std::string Schema = Reading.Schema.value_or(FDatabase);
       const std::vector<std::optional<std::string>>* Loose = nullptr;
