@@ -522,10 +522,11 @@ TEST_F(TPgCatalogTest, BatchCatalogMatchesTheOneTableCalls) {
   }
 }
 
-// DescribeTable asks its three questions in one exchange; it must find what
-// FindTable, GetFieldNames and GetIndexInfo find, for every way of naming a
-// table, and a lookup that fails must not leave a statement name behind that
-// the server never prepared.
+// DescribeTable finds the table, then reads its columns and indexes by its
+// oid; it must find what FindTable, GetFieldNames and GetIndexInfo find, for
+// every way of naming a table, each statement text is prepared once however
+// many tables are described, and a lookup that fails must not leave a
+// statement name behind that the server never prepared.
 TEST_F(TPgCatalogTest, DescribeTableAnswersAsTheThreeLookupsDo) {
   // The first lookups of this connection fail, in an aborted transaction:
   // the error names the table, and once the transaction is over the same
@@ -557,9 +558,43 @@ TEST_F(TPgCatalogTest, DescribeTableAnswersAsTheThreeLookupsDo) {
   }
   EXPECT_FALSE(FConn->DescribeTable("customers"));
   EXPECT_FALSE(FConn->DescribeTable("nosuch.order_lines"));
+  // The lookup, the keywords, columns and indexes by oid; GetFieldNames and
+  // GetIndexInfo by name.
   EXPECT_EQ(Scalar(*FConn, "select count(*) from pg_prepared_statements where name like "
                            "'ov\\_catalog\\_%'"),
-            3);
+            6);
+}
+
+// Index columns are the key columns only (not those an index includes),
+// however the index is read; partitioned tables and their partitions are
+// described as tables, generated columns marked.
+TEST_F(TPgCatalogTest, PartitionsAndCoveringIndexesReadAlikeEverywhere) {
+  FConn->ExecuteScript(R"(
+    create table measures(region text, taken date, value int generated always as (2) stored,
+                          note text, primary key (region, taken)) partition by range (taken);
+    create table measures_2024 partition of measures
+      for values from ('2024-01-01') to ('2025-01-01');
+    create unique index measures_cover on measures_2024(note) include (region, taken);
+    create index measures_expr on measures_2024(region, lower(note)) include (value))");
+  const TStrings Partition{"measures_2024_pkey:region:6:1", "measures_2024_pkey:taken:6:2",
+                           "measures_cover:note:2:1", "measures_expr:region:1:1",
+                           "measures_expr::1:2"};
+  const auto Described = FConn->DescribeTable("Measures_2024");
+  ASSERT_TRUE(Described);
+  EXPECT_EQ(Described->Table.Kind, TTableKind::Table);
+  EXPECT_EQ(IndexRows(Described->Indexes), Partition);
+  EXPECT_EQ(IndexRows(FConn->GetIndexInfo("measures_2024")), Partition);
+  EXPECT_EQ(IndexRows(FConn->GetAllIndexInfo().at("measures_2024")), Partition);
+  const auto Parent = FConn->DescribeTable("public.measures");
+  ASSERT_TRUE(Parent);
+  EXPECT_EQ(Parent->Table.Kind, TTableKind::Table);
+  EXPECT_EQ(IndexRows(Parent->Indexes),
+            (TStrings{"measures_pkey:region:6:1", "measures_pkey:taken:6:2"}));
+  const TStrings Flags{"region:", "taken:", "value:GD", "note:"};
+  EXPECT_EQ(ColumnFlags(Parent->Columns), Flags);
+  EXPECT_EQ(ColumnFlags(Described->Columns), Flags);
+  EXPECT_EQ(ColumnFlags(FConn->GetAllFieldNames().at("measures_2024")), Flags);
+  FConn->ExecuteScript("drop table measures");
 }
 
 TEST_F(TPgCatalogTest, TablesTellSchemaNameKindAndHowAnUnqualifiedNameReachesThem) {

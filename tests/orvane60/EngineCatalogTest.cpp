@@ -187,6 +187,25 @@ TEST_P(TCatalogTest, HoldKeepsWhatATableTextWasAskedUntilItEnds) {
   FDb->EndCatalogHold(); // unmatched: ignored
 }
 
+// What describing a table read answers that table text's other questions
+// while the catalogue is held: one read serves the dialog and the check
+// before it. A text that found nothing is asked again.
+TEST_P(TCatalogTest, HoldAnswersATableTextFromItsDescription) {
+  FDb->Open();
+  FDb->BeginCatalogHold();
+  const auto Described = FDb->DescribeTable("customer");
+  ASSERT_TRUE(Described.has_value());
+  EXPECT_FALSE(FDb->DescribeTable("latecomer").has_value());
+  Script("alter table customer add column email varchar(60)");
+  Script("create table latecomer (x integer primary key)");
+  EXPECT_EQ(Fields("customer").size(), Described->Columns.size());
+  EXPECT_EQ(KeyColumns("customer"), (std::vector<std::string>{"id"}));
+  EXPECT_EQ(FDb->DescribeTable("customer")->Columns.size(), Described->Columns.size());
+  EXPECT_TRUE(FDb->DescribeTable("latecomer").has_value());
+  FDb->EndCatalogHold();
+  EXPECT_EQ(Fields("customer").size(), Described->Columns.size() + 1);
+}
+
 TEST_P(TCatalogTest, BatchAsksTheServerForNamesItDoesNotKnow) {
   FDb->Open();
   FDb->BeginCatalogBatch();

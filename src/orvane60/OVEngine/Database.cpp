@@ -290,6 +290,8 @@ struct TOVDatabase::TCatalogCache {
 struct TOVDatabase::THeldCatalog {
   std::map<std::string, std::vector<OVDriver::TColumnInfo>, std::less<>> Columns;
   std::map<std::string, std::vector<OVDriver::TIndexColumn>, std::less<>> Indexes;
+  // DescribeTable's answers by the table text as it was asked.
+  std::map<std::string, TOVTableInfo, std::less<>> Described;
 };
 
 void TOVDatabase::BeginCatalogHold() {
@@ -811,6 +813,9 @@ std::optional<TOVTableInfo> TOVDatabase::DescribeTable(std::string_view TableTex
       Info.Indexes = *Rows;
     return Info;
   }
+  if (FHeld && !FBatch)
+    if (const auto It = FHeld->Described.find(TableText); It != FHeld->Described.end())
+      return It->second;
   std::string Exact;
   try {
     if (!Cached) {
@@ -824,9 +829,15 @@ std::optional<TOVTableInfo> TOVDatabase::DescribeTable(std::string_view TableTex
       Info.Columns = std::move(Found->Columns);
       Info.Indexes = std::move(Found->Indexes);
       if (FHeld && !FBatch) {
+        // The same text names the same table while the catalogue is held:
+        // Columns and Indexes of it, and describing it again, answer from
+        // here.
         Exact = OVDriver::WriteTableName(Connection(), Info.Table, true, true);
         Info.Columns = FHeld->Columns.try_emplace(Exact, std::move(Info.Columns)).first->second;
         Info.Indexes = FHeld->Indexes.try_emplace(Exact, std::move(Info.Indexes)).first->second;
+        FHeld->Columns.try_emplace(std::string(TableText), Info.Columns);
+        FHeld->Indexes.try_emplace(std::string(TableText), Info.Indexes);
+        FHeld->Described.try_emplace(std::string(TableText), Info);
       }
       return Info;
     }

@@ -5,10 +5,12 @@
 #include "rtl/SysUtils.hpp"
 
 #include <algorithm>
+#include <array>
 #include <cerrno>
 #include <charconv>
 #include <chrono>
 #include <cmath>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <future>
@@ -17,7 +19,6 @@
 #include <memory>
 #include <optional>
 #include <poll.h>
-#include <set>
 #include <sys/socket.h>
 #include <system_error>
 #include <thread>
@@ -362,6 +363,35 @@ template <typename T> std::string NumberArray(const std::vector<T>& Items) {
   return Result + "}";
 }
 
+// Words asked for once per name written: a name is searched for only where a
+// word of its first letter and its length exists.
+class TKeywords {
+public:
+  explicit TKeywords(std::vector<std::string> Words) : FWords(std::move(Words)) {
+    std::sort(FWords.begin(), FWords.end());
+    for (const std::string& Word : FWords)
+      if (!Word.empty())
+        FShapes[Slot(Word)] |= LengthBit(Word.size());
+  }
+
+  bool Contains(std::string_view Name) const {
+    if (Name.empty() || !(FShapes[Slot(Name)] & LengthBit(Name.size())))
+      return false;
+    return std::binary_search(FWords.begin(), FWords.end(), Name, std::less<>());
+  }
+
+private:
+  static std::size_t Slot(std::string_view Word) {
+    return static_cast<unsigned char>(Word.front()) % 64;
+  }
+  static std::uint64_t LengthBit(std::size_t Size) {
+    return std::uint64_t{1} << std::min<std::size_t>(Size, 63);
+  }
+
+  std::vector<std::string> FWords;
+  std::array<std::uint64_t, 64> FShapes{};
+};
+
 // Readings of a name (NameReadings), in order of preference; a reading of the
 // text's own spelling is also tried folded to lower case. A missing schema
 // (nullopt) stands for the unqualified reading.
@@ -441,18 +471,27 @@ const std::string ColumnsSelect =
 // expression), index type, position, preference, oid. Partial unique indexes
 // do not make rows unique, so they count as plain indexes. Each relation also
 // gets one row with a null index name, so that one without indexes is seen.
+// The key columns are read from the index's column list as an array, which
+// the server expects to be short; a series over their count would make it
+// expect a thousand rows an index and read the whole pg_attribute in a hash.
 std::string IndexesSelect(const std::string& Relations) {
   return "select t.display, ic.relname, a.attname, "
          "case when i.indisprimary then 6 when i.indisunique and i.indpred is null then 2 "
-         "else 1 end, k.pos + 1, t.preferred, t.oid, i.indisprimary, i.indexrelid from " +
+         "else 1 end, k.pos, t.preferred, t.oid, i.indisprimary, i.indexrelid from " +
          Relations +
          " t join pg_index i on i.indrelid = t.oid "
          "join pg_class ic on ic.oid = i.indexrelid "
-         "cross join lateral generate_series(0, i.indnkeyatts - 1) as k(pos) "
-         "left join pg_attribute a on a.attrelid = i.indrelid and a.attnum = i.indkey[k.pos] "
-         "union all select t.display, null, null, 0, 0, t.preferred, t.oid, true, 0 from " +
+         "cross join lateral unnest(i.indkey::int2[]) with ordinality as k(attnum, pos) "
+         "left join pg_attribute a on a.attrelid = i.indrelid and a.attnum = k.attnum "
+         "where k.pos <= i.indnkeyatts union all select t.display, null, null, 0, 0, t.preferred, "
+         "t.oid, true, 0 from " +
          Relations + " t order by 7, 8 desc, 9, 5";
 }
+
+// The relation of oid $1 under the display name $2, for ColumnsSelect and
+// IndexesSelect once a lookup has found it.
+const std::string OneRelationCTE =
+    "rel as (select $1::oid as oid, $2::text as display, true as preferred)";
 
 // Relations of the batch calls. Two of them can share a display name (a table
 // "sales.invoices" in the current schema and the table invoices of schema
@@ -784,26 +823,32 @@ public:
     return TableRef(Rows.get(), 0, 0);
   }
 
-  // The three lookups by the same name candidates, in one exchange: each
-  // finds the same relation.
+  // The table first, with the server's keywords when they are not known
+  // yet; then its columns and indexes by its oid, in one exchange: the name
+  // is resolved once, and the server plans two plain statements rather than
+  // three that each resolve it again.
   std::optional<TTableDescription> DescribeTable(std::string_view Table) override {
     std::string Schemas, Names;
     NameCandidates(Table, Schemas, Names);
     const TValues Params{Schemas, Names};
     const std::string Name(Table);
-    const std::string Finding = "Looking up the table \"" + Name + "\"",
-                      Reading = "Reading the columns of the table \"" + Name + "\"",
-                      Indexing = "Reading the indexes of the table \"" + Name + "\"";
-    std::vector<PResult> Rows = RunCatalog(
-        {{FindTableSQL(), &Params, &Finding},
-         {"with " + TargetRelationCTE() + ", rel as (select * from target) " + ColumnsSelect,
-          &Params, &Reading},
-         {"with " + TargetRelationCTE() + " " + IndexesSelect("target"), &Params, &Indexing}});
-    if (Lib::Api().PQntuples(Rows[0].get()) == 0)
+    const std::string Finding = "Looking up the table \"" + Name + "\"";
+    std::vector<TCatalogQuery> First{{FindTableSQL(), &Params, &Finding}};
+    if (!FKeywords)
+      First.push_back(KeywordsQuery());
+    std::vector<PResult> Found = RunCatalog(First);
+    if (Found.size() > 1)
+      TakeKeywords(Found[1].get());
+    if (Lib::Api().PQntuples(Found[0].get()) == 0)
       return std::nullopt;
-    TTableDescription Result{TableRef(Rows[0].get(), 0, 0), ColumnsOf(Rows[1].get()),
-                             IndexesOf(Rows[2].get())};
-    return Result;
+    TTableRef Ref = TableRef(Found[0].get(), 0, 0);
+    const TValues ByOid{std::string(Lib::Api().PQgetvalue(Found[0].get(), 0, 5)), Ref.Display};
+    const std::string Reading = "Reading the columns of the table \"" + Name + "\"",
+                      Indexing = "Reading the indexes of the table \"" + Name + "\"";
+    std::vector<PResult> Rows =
+        RunCatalog({{"with " + OneRelationCTE + " " + ColumnsSelect, &ByOid, &Reading},
+                    {"with " + OneRelationCTE + " " + IndexesSelect("rel"), &ByOid, &Indexing}});
+    return TTableDescription{std::move(Ref), ColumnsOf(Rows[0].get()), IndexesOf(Rows[1].get())};
   }
 
   bool NeedsQuotes(std::string_view Name) override {
@@ -820,12 +865,10 @@ public:
     // The server's own list, read once: a keyword that is not unreserved
     // cannot stand bare wherever a name can.
     if (!FKeywords) {
-      FKeywords.emplace();
-      for (std::string& Word : Strings("select word from pg_get_keywords() where catcode <> 'U'",
-                                       {}, "Reading the server's keywords"))
-        FKeywords->insert(std::move(Word));
+      const TCatalogQuery Query = KeywordsQuery();
+      TakeKeywords(RunCatalog({Query}).front().get());
     }
-    return FKeywords->count(std::string(Name)) > 0;
+    return FKeywords->Contains(Name);
   }
 
   bool SupportsReturning() override { return true; }
@@ -1255,7 +1298,7 @@ private:
 
   static std::string FindTableSQL() {
     return "with " + TargetRelationCTE() +
-           " select nspname, relname, display, relkind, search_order from target";
+           " select nspname, relname, display, relkind, search_order, oid from target";
   }
 
   static std::vector<TColumnInfo> ColumnsOf(PGresult* Rows) {
@@ -1323,10 +1366,25 @@ private:
     return Column;
   }
 
+  // The server's keywords that may not stand as a bare name.
+  static TCatalogQuery KeywordsQuery() {
+    static const std::string SQL = "select word from pg_get_keywords() where catcode <> 'U'";
+    static const TValues None;
+    static const std::string Context = "Reading the server's keywords";
+    return {SQL, &None, &Context};
+  }
+
+  void TakeKeywords(PGresult* Rows) {
+    std::vector<std::string> Words;
+    for (int Row = 0; Row < Lib::Api().PQntuples(Rows); ++Row)
+      Words.emplace_back(Lib::Api().PQgetvalue(Rows, Row, 0));
+    FKeywords.emplace(std::move(Words));
+  }
+
   PHandle FHandle;
   std::map<std::string, std::string> FCatalogStatements;
   std::size_t FCatalogNumber = 0; // names are never used twice
-  std::optional<std::set<std::string>> FKeywords;
+  std::optional<TKeywords> FKeywords;
 };
 
 void IgnoreNotice(void*, const char*) {}
