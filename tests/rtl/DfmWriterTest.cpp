@@ -105,6 +105,11 @@ TEST(DfmWriter, LongStringsSplitAtSixtyFourCharacters) {
   EXPECT_EQ(PropText("S", Str(A64 + "b")), "  S =\n    '" + A64 + "' +\n    'b'\n");
   EXPECT_EQ(PropText("S", Str(A64 + A64 + "cc")),
             "  S =\n    '" + A64 + "' +\n    '" + A64 + "' +\n    'cc'\n");
+  // A doubled quote counts as one character.
+  const std::string Quotes64(64, '\'');
+  EXPECT_EQ(PropText("S", Str(Quotes64)), "  S = '" + std::string(128, '\'') + "'\n");
+  EXPECT_EQ(PropText("S", Str(Quotes64 + "b")),
+            "  S =\n    '" + std::string(128, '\'') + "' +\n    'b'\n");
   // A code counts as one character, whatever its length in the file.
   std::string Codes;
   for (int I = 0; I < 64; ++I)

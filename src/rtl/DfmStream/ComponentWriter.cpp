@@ -67,7 +67,9 @@ private:
   [[noreturn]] void Fail(const TObject* Instance, const TPropInfo* Info, const char* What) const {
     throw EWriteError(PropErrorMessage(Instance, Info->Name, What));
   }
-  void WriteProperties(TObject* Instance, const std::string& Prefix,
+  // Persistent: Instance as a TPersistent when the caller knows it is one,
+  // else null and the instance is asked.
+  void WriteProperties(TObject* Instance, TPersistent* Persistent, const std::string& Prefix,
                        std::vector<TDfmProperty>& Props, int Depth);
   void WriteProperty(TObject* Instance, const TPropInfo* Info, const std::string& Prefix,
                      std::vector<TDfmProperty>& Props, int Depth);
@@ -86,7 +88,7 @@ void TComponentWriter::WriteObject(TComponent* C, TDfmObject& O, int Depth) {
   O.Kind = TObjectKind::okObject;
   O.Name = C->GetName();
   O.ClassName = C->ClassName();
-  WriteProperties(C, "", O.Props, 0);
+  WriteProperties(C, C, "", O.Props, 0);
   C->GetChildren(
       [&](TComponent* Child) {
         // A component yielded twice (or yielding an ancestor) is written once.
@@ -97,8 +99,9 @@ void TComponentWriter::WriteObject(TComponent* C, TDfmObject& O, int Depth) {
       FRoot);
 }
 
-void TComponentWriter::WriteProperties(TObject* Instance, const std::string& Prefix,
-                                       std::vector<TDfmProperty>& Props, int Depth) {
+void TComponentWriter::WriteProperties(TObject* Instance, TPersistent* Persistent,
+                                       const std::string& Prefix, std::vector<TDfmProperty>& Props,
+                                       int Depth) {
   if (Depth > MaxSubObjectDepth)
     throw EWriteError(Format("Cannot write %s: its objects nest deeper than %d levels",
                              Prefix.empty() ? Instance->ClassName() : Prefix, MaxSubObjectDepth));
@@ -107,7 +110,9 @@ void TComponentWriter::WriteProperties(TObject* Instance, const std::string& Pre
       continue;
     WriteProperty(Instance, Info, Prefix, Props, Depth);
   }
-  if (auto* Persistent = dynamic_cast<TPersistent*>(Instance)) {
+  if (!Persistent)
+    Persistent = dynamic_cast<TPersistent*>(Instance);
+  if (Persistent) {
     TWriterFiler Filer(FRoot, Props, Prefix);
     Persistent->DefineProperties(&Filer);
   }
@@ -194,11 +199,13 @@ void TComponentWriter::WriteProperty(TObject* Instance, const TPropInfo* Info,
     }
     if (auto* Coll = dynamic_cast<TCollection*>(Obj)) {
       V.Kind = TValueKind::vaCollection;
-      for (int I = 0, N = Coll->Count(); I < N; ++I)
-        WriteProperties(Coll->Items(I), "", V.Items.emplace_back().Props, Depth + 1);
+      for (int I = 0, N = Coll->Count(); I < N; ++I) {
+        TCollectionItem* Item = Coll->Items(I);
+        WriteProperties(Item, Item, "", V.Items.emplace_back().Props, Depth + 1);
+      }
       break;
     }
-    WriteProperties(Obj, Prefix + Info->Name + ".", Props, Depth + 1);
+    WriteProperties(Obj, nullptr, Prefix + Info->Name + ".", Props, Depth + 1);
     return;
   }
   default:

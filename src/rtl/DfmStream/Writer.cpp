@@ -91,6 +91,27 @@ std::vector<std::string> StringLines(const std::string& S) {
   return Lines;
 }
 
+// A string StringLines would write as one quoted part: printable ASCII only,
+// short enough not to be split. Appends it to Out and answers true; anything
+// else is left to StringLines.
+bool AppendPlainString(std::string& Out, const std::string& S) {
+  if (S.empty() || S.size() > static_cast<size_t>(LineLength))
+    return false;
+  for (char C : S) {
+    const auto U = static_cast<uint8_t>(C);
+    if (U < 0x20 || U >= 0x7F)
+      return false;
+  }
+  Out.push_back('\'');
+  for (char C : S) {
+    if (C == '\'')
+      Out.push_back('\'');
+    Out.push_back(C);
+  }
+  Out.push_back('\'');
+  return true;
+}
+
 // Shortest text that reads back as the same double, always with a point or
 // an exponent so that it reads as a float: 0.1, 100.0, 1.5E-7, 1.0E20.
 std::string FloatText(double V) {
@@ -152,7 +173,8 @@ private:
 };
 
 void TTextWriter::WriteObject(const TDfmObject& O, int Depth, int Level) {
-  CheckDepth(Depth, "object " + Excerpt(O.Name));
+  if (Depth > MaxNesting)
+    CheckDepth(Depth, "object " + Excerpt(O.Name));
   if (!O.Name.empty() && !IsIdent(O.Name))
     CannotWrite("'" + Excerpt(O.Name) + "' is not a valid component name");
   if (!IsIdent(O.ClassName))
@@ -196,6 +218,10 @@ void TTextWriter::WriteProperty(const TDfmProperty& P, int Depth, int Level) {
   Out += P.Name;
   Out += " =";
   if (P.Value.Kind == TValueKind::vaString) {
+    Out += ' ';
+    if (AppendPlainString(Out, P.Value.Str))
+      return;
+    Out.pop_back();
     const std::vector<std::string> Lines = StringLines(P.Value.Str);
     if (Lines.size() > 1) {
       // A string of several parts starts on a line of its own.
@@ -228,6 +254,8 @@ void TTextWriter::WriteValue(const TDfmValue& V, int Depth, int Level, const std
       Out.push_back(V.FloatSuffix);
     return;
   case TValueKind::vaString: {
+    if (AppendPlainString(Out, V.Str))
+      return;
     const std::vector<std::string> Lines = StringLines(V.Str);
     Out += Lines[0];
     for (size_t I = 1; I < Lines.size(); ++I) {
