@@ -7,6 +7,9 @@
 #include "rtl/TypInfo.hpp"
 
 #include <algorithm>
+#include <cstdint>
+#include <string_view>
+#include <unordered_map>
 
 namespace TreeIntf {
 
@@ -53,9 +56,32 @@ void TSprig::FigureParent() {
   R->Add(this);
 }
 
+namespace {
+
+// Names compared as SameText compares them (ASCII letters in any case), so
+// that a name is looked up as it is given, without an upper-cased copy.
+struct TTextHash {
+  using is_transparent = void;
+  size_t operator()(std::string_view S) const noexcept {
+    uint64_t H = 14695981039346656037ull;
+    for (char C : S) {
+      H ^= static_cast<uint8_t>(C >= 'a' && C <= 'z' ? C - 'a' + 'A' : C);
+      H *= 1099511628211ull;
+    }
+    return static_cast<size_t>(H);
+  }
+};
+
+struct TTextEqual {
+  using is_transparent = void;
+  bool operator()(std::string_view A, std::string_view B) const noexcept { return SameText(A, B); }
+};
+
+} // namespace
+
 struct TSprig::TNameIndex {
   // Upper-cased names, each with its children in child order.
-  std::unordered_map<std::string, std::vector<TSprig*>> Names;
+  std::unordered_map<std::string, std::vector<TSprig*>, TTextHash, TTextEqual> Names;
   // Children added since the last Find, not indexed yet.
   std::vector<TSprig*> Pending;
 };
@@ -71,7 +97,7 @@ TSprig* TSprig::FindIndexed(const std::string& AName) {
     FNameIndex->Names[C->FIndexKey].push_back(C);
   }
   FNameIndex->Pending.clear();
-  const auto It = FNameIndex->Names.find(SysUtils::UpperCase(AName));
+  const auto It = FNameIndex->Names.find(std::string_view(AName));
   return It == FNameIndex->Names.end() || It->second.empty() ? nullptr : It->second.front();
 }
 
@@ -107,7 +133,9 @@ TSprig* TSprig::Add(TSprig* Node) {
       throw SysUtils::EInvalidOperation(
           Format("The tree node %s cannot go under itself or under one of its own nodes",
                  Node->UniqueName()));
-  if (dynamic_cast<TRootSprig*>(Node))
+  // A root is its own root from the start (and a node of a tree never is):
+  // asked so rather than by its class, which takes long for every node added.
+  if (Node->FRoot == Node || (!Node->FRoot && dynamic_cast<TRootSprig*>(Node)))
     throw SysUtils::EInvalidOperation("The root of a tree cannot go under another node");
   std::unique_ptr<TSprig> Owned;
   if (Node->FParent)
