@@ -33,6 +33,11 @@ bool TDesign::SaveIfModified(const std::string& ChangeName) {
   return true;
 }
 
+void TDesign::LeaveToExit() {
+  FDesigner = nullptr;
+  DesignDocument::TDesignDocument::LeaveToExit(std::move(FDocument));
+}
+
 void RecordChange(DesignDocument::TDesignDocument& Document, const std::string& ChangeName,
                   const std::string& Before) {
   try {

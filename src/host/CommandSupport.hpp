@@ -39,6 +39,10 @@ public:
   // saved. A history that cannot be written is reported on stderr: the
   // design is saved all the same.
   bool SaveIfModified(const std::string& ChangeName);
+  // For a command done with the design that ends the process next: the
+  // document is left to the end of the process when that is sound
+  // (TDesignDocument::LeaveToExit). The design is of no more use after.
+  void LeaveToExit();
 
 private:
   std::unique_ptr<DesignDocument::TDesignDocument> FDocument;

@@ -66,7 +66,17 @@ std::unique_ptr<TDesignDocument> TDesignDocument::Open(const std::string& FileNa
   Read();
   if (DesignTrust::ReadAgainTrusted(FileName))
     Read();
+  Doc->FConnectsNowhere = DB::DesignFileTrust() == DB::TDesignFileTrust::NoConnections;
   return Doc;
+}
+
+void TDesignDocument::LeaveToExit(std::unique_ptr<TDesignDocument> Doc) {
+  if (!Doc || !Doc->FConnectsNowhere)
+    return;
+  Doc->FLock.reset();
+  // Held from a global to the end, so that leak checkers see it reachable.
+  static auto* const Left = new std::vector<TDesignDocument*>;
+  Left->push_back(Doc.release());
 }
 
 TDesignDocument::~TDesignDocument() {

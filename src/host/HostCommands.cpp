@@ -175,7 +175,13 @@ ordered_json DocumentJson(const DesignDocument::TDesignDocument& Doc) {
 void AddComponentLines(const Classes::TComponent* Owner, std::string& Text) {
   for (int I = 0; I < Owner->ComponentCount(); ++I) {
     const Classes::TComponent* C = Owner->Components(I);
-    Text += fmt::format("  {}: {} (owner {})\n", C->GetName(), C->ClassName(), Owner->GetName());
+    Text += "  ";
+    Text += C->GetName();
+    Text += ": ";
+    Text += C->ClassName();
+    Text += " (owner ";
+    Text += Owner->GetName();
+    Text += ")\n";
     AddComponentLines(C, Text);
   }
 }
@@ -357,16 +363,17 @@ void Settings(THost& Host, std::ostream& Out) {
 
 void Open(THost& Host, const std::string& FileName, std::ostream& Out) {
   Host.Package();
-  const auto Doc = DesignDocument::TDesignDocument::Open(FileName);
+  auto Doc = DesignDocument::TDesignDocument::Open(FileName);
   if (Host.Options().Json)
     PrintJson(Out, DocumentJson(*Doc));
   else
     PrintDocument(*Doc, Out);
+  DesignDocument::TDesignDocument::LeaveToExit(std::move(Doc));
 }
 
 void Save(THost& Host, const std::string& FileName, const std::string& OutFile, std::ostream& Out) {
   Host.Package();
-  const auto Doc = DesignDocument::TDesignDocument::Open(FileName, OutFile.empty());
+  auto Doc = DesignDocument::TDesignDocument::Open(FileName, OutFile.empty());
   const std::string Target = OutFile.empty() ? FileName : OutFile;
   Doc->Save(Target);
   if (Host.Options().Json) {
@@ -377,6 +384,7 @@ void Save(THost& Host, const std::string& FileName, const std::string& OutFile, 
     Out << fmt::format("Saved {} ({} components) to {}\n", Doc->Root()->GetName(),
                        CountComponents(Doc->Root()), Target);
   }
+  DesignDocument::TDesignDocument::LeaveToExit(std::move(Doc));
 }
 
 void Dfm(THost& Host, const std::string& FileName, bool Check, std::ostream& Out) {

@@ -95,22 +95,23 @@ ordered_json NodeJson(TSprig* S) {
 
 // The node as a line (indented by its level; its kind and marks in
 // brackets), then its children.
-void PrintNode(TSprig* S, int Level, std::ostream& Out) {
+// One node's line and its children's, appended to Text: the whole tree is
+// written at once.
+void AppendNode(TSprig* S, int Level, std::string& Text) {
   const bool Problem = S->AnyProblems();
-  std::string Line(static_cast<size_t>(Level) * 2, ' ');
+  Text.append(static_cast<size_t>(Level) * 2, ' ');
   if (Problem)
-    Line += "! ";
-  Line += S->Caption();
-  Line += "  [";
-  Line += S->ClassName();
+    Text += "! ";
+  Text += S->Caption();
+  Text += "  [";
+  Text += S->ClassName();
   if (S->Transient())
-    Line += ", transient";
+    Text += ", transient";
   if (Problem)
-    Line += ", problem";
-  Line += "]\n";
-  Out << Line;
-  for (int I = 0; I < S->Count(); ++I)
-    PrintNode(S->Items(I), Level + 1, Out);
+    Text += ", problem";
+  Text += "]\n";
+  for (int I = 0, N = S->Count(); I < N; ++I)
+    AppendNode(S->Items(I), Level + 1, Text);
 }
 
 TSprig* NodeNamed(TreeIntf::TRootSprig& Tree, const TDesign& Design, const std::string& Key) {
@@ -278,15 +279,20 @@ void EditProperty(THost& Host, const std::string& FileName, const std::string& C
 // The object tree: each node's caption, kind, problem mark and children.
 void Tree(THost& Host, const std::string& FileName, std::ostream& Out) {
   TDesign Design(Host, FileName);
-  TreeIntf::TRootSprig Root(Design.Root(), Design.Designer());
-  Root.Build();
-  if (Host.Options().Json) {
-    ordered_json J{{"file", Design.FileName()}};
-    J["tree"] = NodeJson(&Root);
-    PrintJson(Out, J);
-    return;
+  std::string Text;
+  {
+    TreeIntf::TRootSprig Root(Design.Root(), Design.Designer());
+    Root.Build();
+    if (Host.Options().Json) {
+      ordered_json J{{"file", Design.FileName()}};
+      J["tree"] = NodeJson(&Root);
+      PrintJson(Out, J);
+      return;
+    }
+    AppendNode(&Root, 0, Text);
   }
-  PrintNode(&Root, 0, Out);
+  Out << Text;
+  Design.LeaveToExit();
 }
 
 // Drags the node Node onto Target (nodes named by component, unique name or
