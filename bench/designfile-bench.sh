@@ -8,8 +8,30 @@
 # the steadier figure) and the largest peak RSS of each. Linear loading shows
 # as time per component staying flat as the files grow.
 #
-#   bench/designfile-bench.sh [BUILD [ROUNDS]]
+#   bench/designfile-bench.sh [BUILD [ROUNDS]] [--baseline OVDESIGNER]
+#
+# --baseline adds another ovdesigner (a build from before a change) to every
+# round, so that before and after are measured under the same load; its
+# lines are marked "(baseline)", and its output of each command is compared
+# with ours once before timing.
 set -eu
+
+baseline=""
+args=""
+while [ $# -gt 0 ]; do
+  case $1 in
+  --baseline)
+    baseline=$2
+    shift 2
+    ;;
+  *)
+    args="$args $1"
+    shift
+    ;;
+  esac
+done
+# shellcheck disable=SC2086
+set -- $args
 
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=$(cd "${1:-$root/build}" && pwd)
@@ -22,10 +44,14 @@ work=$(mktemp -d /tmp/ovdfm-bench.XXXXXX)
 trap 'rm -rf "$work"' EXIT
 trap 'exit 130' INT TERM
 
-/usr/bin/python3 - "$build/bin/ovdesigner" "$work" "$rounds" <<'PY'
+if [ -n "$baseline" ] && [ ! -x "$baseline" ]; then
+  echo "designfile-bench: the baseline $baseline is not a program" >&2
+  exit 1
+fi
+/usr/bin/python3 - "$build/bin/ovdesigner" "$work" "$rounds" "$baseline" <<'PY'
 import os, statistics, subprocess, sys, time
 
-program, work, rounds = sys.argv[1], sys.argv[2], int(sys.argv[3])
+program, work, rounds, baseline = sys.argv[1], sys.argv[2], int(sys.argv[3]), sys.argv[4]
 sizes = [5000, 10000, 20000]
 
 def design(count):
@@ -80,12 +106,31 @@ def design(count):
 env = dict(os.environ, ORVANE_REGISTRY=os.path.join(work, "registry.ini"))
 files = {n: design(n) for n in sizes}
 jobs = []
+contenders = [("", program)] + ([(" (baseline)", baseline)] if baseline else [])
 for n in sizes:
     f = files[n]
-    jobs += [(n, "dfm --check", [program, "dfm", f, "--check"]),
-             (n, "open", [program, "open", f]),
-             (n, "tree", [program, "tree", f]),
-             (n, "save", [program, "save", f, os.path.join(work, f"out{n}.dfm")])]
+    for mark, prog in contenders:
+        jobs += [(n, "dfm --check" + mark, [prog, "dfm", f, "--check"]),
+                 (n, "open" + mark, [prog, "open", f]),
+                 (n, "tree" + mark, [prog, "tree", f]),
+                 (n, "save" + mark, [prog, "save", f, os.path.join(work, f"out{n}{mark.strip()}.dfm")])]
+
+def same_output(n, args):
+    """Ours and the baseline's output of one command, byte for byte."""
+    outs = []
+    for i, prog in enumerate([program, baseline]):
+        target = os.path.join(work, f"same{i}.dfm")
+        cmd = [prog] + [target if a == "SAVED" else a for a in args]
+        out = subprocess.run(cmd, env=env, stdout=subprocess.PIPE, check=True).stdout
+        outs.append((out.replace(target.encode(), b"SAVED"),
+                     open(target, "rb").read() if "SAVED" in args else b""))
+    if outs[0] != outs[1]:
+        sys.exit(f"designfile-bench: {' '.join(args)} of {n:,} components differs from the baseline's")
+
+if baseline:
+    for n in sizes:
+        for args in (["open", files[n]], ["tree", files[n]], ["save", files[n], "SAVED"]):
+            same_output(n, args)
 
 def run(cmd):
     start = time.perf_counter()
@@ -111,10 +156,10 @@ for _ in range(rounds):
         rss[(n, name)] = max(rss[(n, name)], mib)
 
 print(f"\ndesign files, whole processes, median of {rounds} interleaved rounds")
-print(f"{'command':<14}{'components':>11}{'wall':>12}{'CPU':>12}{'CPU/1,000':>12}{'peak RSS':>12}")
+print(f"{'command':<25}{'components':>11}{'wall':>12}{'CPU':>12}{'CPU/1,000':>12}{'peak RSS':>12}")
 for n, name, _ in jobs:
     m = statistics.median(times[(n, name)])
     c = statistics.median(cpus[(n, name)])
-    print(f"{name:<14}{n:>11,}{m:>9.1f} ms{c:>9.1f} ms{c * 1000 / n:>9.2f} ms"
+    print(f"{name:<25}{n:>11,}{m:>9.1f} ms{c:>9.1f} ms{c * 1000 / n:>9.2f} ms"
           f"{rss[(n, name)]:>8.1f} MiB")
 PY
