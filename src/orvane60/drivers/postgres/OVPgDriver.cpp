@@ -5,7 +5,6 @@
 #include "rtl/SysUtils.hpp"
 
 #include <algorithm>
-#include <array>
 #include <cerrno>
 #include <charconv>
 #include <chrono>
@@ -363,33 +362,41 @@ template <typename T> std::string NumberArray(const std::vector<T>& Items) {
   return Result + "}";
 }
 
-// Words asked for once per name written: a name is searched for only where a
-// word of its first letter and its length exists.
+// Words asked for once per name written: an open-addressing hash table of
+// indexes into the list, a quarter full at most.
 class TKeywords {
 public:
   explicit TKeywords(std::vector<std::string> Words) : FWords(std::move(Words)) {
-    std::sort(FWords.begin(), FWords.end());
-    for (const std::string& Word : FWords)
-      if (!Word.empty())
-        FShapes[Slot(Word)] |= LengthBit(Word.size());
+    std::size_t Size = 64;
+    while (Size < FWords.size() * 4)
+      Size *= 2;
+    FSlots.assign(Size, 0);
+    for (std::size_t I = 0; I < FWords.size(); ++I)
+      for (std::size_t Slot = Hash(FWords[I]) & (Size - 1);; Slot = (Slot + 1) & (Size - 1))
+        if (FSlots[Slot] == 0) {
+          FSlots[Slot] = static_cast<std::uint32_t>(I + 1);
+          break;
+        }
   }
 
   bool Contains(std::string_view Name) const {
-    if (Name.empty() || !(FShapes[Slot(Name)] & LengthBit(Name.size())))
-      return false;
-    return std::binary_search(FWords.begin(), FWords.end(), Name, std::less<>());
+    const std::size_t Mask = FSlots.size() - 1;
+    for (std::size_t Slot = Hash(Name) & Mask; FSlots[Slot] != 0; Slot = (Slot + 1) & Mask)
+      if (FWords[FSlots[Slot] - 1] == Name)
+        return true;
+    return false;
   }
 
 private:
-  static std::size_t Slot(std::string_view Word) {
-    return static_cast<unsigned char>(Word.front()) % 64;
-  }
-  static std::uint64_t LengthBit(std::size_t Size) {
-    return std::uint64_t{1} << std::min<std::size_t>(Size, 63);
+  static std::size_t Hash(std::string_view Word) {
+    std::uint32_t Result = 2166136261u; // FNV-1a
+    for (const unsigned char C : Word)
+      Result = (Result ^ C) * 16777619u;
+    return Result;
   }
 
   std::vector<std::string> FWords;
-  std::array<std::uint64_t, 64> FShapes{};
+  std::vector<std::uint32_t> FSlots; // index into FWords + 1; 0 when free
 };
 
 // Readings of a name (NameReadings), in order of preference; a reading of the
@@ -451,21 +458,43 @@ std::string TargetRelationCTE() {
          "order by cand.prio, n.nspname = current_schema() desc limit 1)";
 }
 
-// Columns of relations: display, name, type name, base type oid, base typmod,
-// not null, then the relation's preference and oid (see TBatchOwners), then
-// identity ('a' always, 'd' by default), generated ('s' stored), whether
-// there is a default and whether it draws from a sequence (serial).
-// Domains report their base type.
-const std::string ColumnsSelect =
-    "select t.display, a.attname, format_type(a.atttypid, a.atttypmod), "
+// Bits of a column's flags (ColumnFields): not null, an identity column
+// (GENERATED ALWAYS also sets IdentityAlways), a stored generated column, a
+// default, a default that draws from a sequence (serial).
+enum : int {
+  NotNullFlag = 1,
+  IdentityFlag = 2,
+  IdentityAlwaysFlag = 4,
+  GeneratedFlag = 8,
+  DefaultFlag = 16,
+  SerialFlag = 32
+};
+
+// What the catalogue says of a column: name, type name, base type oid, base
+// typmod, flags (as one number: each field costs the server an output call
+// and the client a parse, on every row of a batch). Domains report their base
+// type. Read by CatalogColumn.
+const std::string ColumnFields =
+    "a.attname, format_type(a.atttypid, a.atttypmod), "
     "case when ty.typtype = 'd' then ty.typbasetype else a.atttypid end, "
-    "case when ty.typtype = 'd' then ty.typtypmod else a.atttypmod end, a.attnotnull, "
-    "t.preferred, t.oid, a.attidentity, a.attgenerated, a.atthasdef, "
-    "a.atthasdef and coalesce((select pg_get_expr(d.adbin, d.adrelid) like 'nextval(%' "
-    "from pg_attrdef d where d.adrelid = a.attrelid and d.adnum = a.attnum), false) "
-    "from rel t join pg_attribute a on a.attrelid = t.oid "
-    "join pg_type ty on ty.oid = a.atttypid "
-    "where a.attnum > 0 and not a.attisdropped order by t.oid, a.attnum";
+    "case when ty.typtype = 'd' then ty.typtypmod else a.atttypmod end, "
+    "a.attnotnull::int + case a.attidentity when 'a' then 6 when 'd' then 2 else 0 end + "
+    "case a.attgenerated when 's' then 8 else 0 end + a.atthasdef::int * 16 + "
+    "(a.atthasdef and coalesce((select pg_get_expr(d.adbin, d.adrelid) like 'nextval(%' "
+    "from pg_attrdef d where d.adrelid = a.attrelid and d.adnum = a.attnum), false))::int * 32";
+
+const std::string ColumnsOfRel = " from rel t join pg_attribute a on a.attrelid = t.oid "
+                                 "join pg_type ty on ty.oid = a.atttypid "
+                                 "where a.attnum > 0 and not a.attisdropped";
+
+// The columns of the one relation rel: its display name, then ColumnFields.
+const std::string ColumnsSelect =
+    "select t.display, " + ColumnFields + ColumnsOfRel + " order by a.attnum";
+
+// The columns of the relations rel: the relation's oid and the column's
+// number, then ColumnFields. In no order: the client sorts the numbers, which
+// costs it far less than sorting the wide rows costs the server.
+const std::string BatchColumnsSelect = "select t.oid, a.attnum, " + ColumnFields + ColumnsOfRel;
 
 // Index columns of relations: display, index name, column name (null for an
 // expression), index type, position, preference, oid. Partial unique indexes
@@ -505,20 +534,18 @@ const std::string BatchRelations =
     std::string(RelKinds) + " and " + UserSchemas + ")";
 
 // Decides which relation's rows a batch keeps under a display name: the one
-// of the current schema, else the first met. Rows come relation by relation.
+// of the current schema, else the first met. Rows come relation by relation,
+// in the order of their oids.
 template <typename TItem> class TBatchOwners {
 public:
   explicit TBatchOwners(std::map<std::string, std::vector<TItem>>& Map) : FMap(Map) {}
 
-  // The list that the row's relation fills, or nullptr to drop the row.
-  std::vector<TItem>* Add(PGresult* Rows, int Row, int PreferredColumn) {
-    const char* Oid = Lib::Api().PQgetvalue(Rows, Row, PreferredColumn + 1);
-    if (FCurrentOid == Oid)
+  // The list that the relation Oid fills, or nullptr to drop its rows.
+  std::vector<TItem>* Add(Oid Relation, const char* Display, bool Preferred) {
+    if (FCurrentOid == Relation)
       return FCurrent;
-    FCurrentOid = Oid;
-    const bool Preferred = Lib::Api().PQgetvalue(Rows, Row, PreferredColumn)[0] == 't';
-    const auto [Owner, New] = FOwners.try_emplace(Lib::Api().PQgetvalue(Rows, Row, 0),
-                                                  std::make_pair(FCurrentOid, Preferred));
+    FCurrentOid = Relation;
+    const auto [Owner, New] = FOwners.try_emplace(Display, std::make_pair(FCurrentOid, Preferred));
     FCurrent = &FMap[Owner->first];
     if (!New && Owner->second.first != FCurrentOid) {
       if (!Preferred || Owner->second.second)
@@ -531,8 +558,8 @@ public:
 
 private:
   std::map<std::string, std::vector<TItem>>& FMap;
-  std::map<std::string, std::pair<std::string, bool>> FOwners;
-  std::string FCurrentOid;
+  std::map<std::string, std::pair<Oid, bool>> FOwners;
+  Oid FCurrentOid = 0; // no relation has it
   std::vector<TItem>* FCurrent = nullptr;
 };
 
@@ -1040,14 +1067,58 @@ public:
     return Result;
   }
 
+  // The relations (oid, display name, preference) and their columns in one
+  // exchange, with the server's keywords when they are not known yet; the
+  // columns are put in order here.
   TTableColumns GetAllFieldNames() override {
-    auto Rows = RunRows("with rel as " + BatchRelations + " " + ColumnsSelect, {},
-                        "Reading the columns of all tables");
+    static const TValues None;
+    static const std::string Context = "Reading the columns of all tables";
+    std::vector<TCatalogQuery> Queries{
+        {"select * from " + BatchRelations + " r", &None, &Context},
+        {"with rel as " + BatchRelations + " " + BatchColumnsSelect, &None, &Context}};
+    if (!FKeywords)
+      Queries.push_back(KeywordsQuery());
+    std::vector<PResult> Rows = RunCatalog(Queries);
+    if (Rows.size() > 2)
+      TakeKeywords(Rows[2].get());
+    const Lib::TApi& Pq = Lib::Api();
+    PGresult* Relations = Rows[0].get();
+    PGresult* Columns = Rows[1].get();
+    std::vector<std::pair<Oid, int>> RelationRows; // oid, row
+    RelationRows.reserve(static_cast<std::size_t>(Pq.PQntuples(Relations)));
+    for (int Row = 0; Row < Pq.PQntuples(Relations); ++Row)
+      RelationRows.emplace_back(OidAt(Pq, Relations, Row, 0), Row);
+    std::sort(RelationRows.begin(), RelationRows.end());
+    struct TKey {
+      Oid Relation;
+      int Number, Row;
+    };
+    std::vector<TKey> Keys;
+    Keys.reserve(static_cast<std::size_t>(Pq.PQntuples(Columns)));
+    for (int Row = 0; Row < Pq.PQntuples(Columns); ++Row)
+      Keys.push_back(
+          {OidAt(Pq, Columns, Row, 0), static_cast<int>(IntegerAt(Pq, Columns, Row, 1)), Row});
+    OrderColumnKeys(Keys);
     TTableColumns Result;
     TBatchOwners<TColumnInfo> Owners(Result);
-    for (int Row = 0; Row < Lib::Api().PQntuples(Rows.get()); ++Row)
-      if (auto* Columns = Owners.Add(Rows.get(), Row, 6))
-        Columns->push_back(CatalogColumn(Rows.get(), Row));
+    for (std::size_t First = 0, Last = 0; First < Keys.size(); First = Last) {
+      const Oid Relation = Keys[First].Relation;
+      while (Last < Keys.size() && Keys[Last].Relation == Relation)
+        ++Last;
+      // A relation made between the two statements is left out.
+      const auto Found =
+          std::lower_bound(RelationRows.begin(), RelationRows.end(), std::make_pair(Relation, 0));
+      if (Found == RelationRows.end() || Found->first != Relation)
+        continue;
+      const char* Display = Pq.PQgetvalue(Relations, Found->second, 1);
+      auto* List =
+          Owners.Add(Relation, Display, Pq.PQgetvalue(Relations, Found->second, 2)[0] == 't');
+      if (!List)
+        continue;
+      List->reserve(List->size() + (Last - First));
+      for (std::size_t K = First; K < Last; ++K)
+        List->push_back(CatalogColumn(Pq, Columns, Keys[K].Row, 2, Display));
+    }
     return Result;
   }
 
@@ -1055,9 +1126,11 @@ public:
     auto Rows = RunRows(IndexesSelect(BatchRelations), {}, "Reading the indexes of all tables");
     TTableIndexes Result;
     TBatchOwners<TIndexColumn> Owners(Result);
-    for (int Row = 0; Row < Lib::Api().PQntuples(Rows.get()); ++Row) {
-      auto* Columns = Owners.Add(Rows.get(), Row, 5);
-      if (Columns && !Lib::Api().PQgetisnull(Rows.get(), Row, 1))
+    const Lib::TApi& Pq = Lib::Api();
+    for (int Row = 0; Row < Pq.PQntuples(Rows.get()); ++Row) {
+      auto* Columns = Owners.Add(OidAt(Pq, Rows.get(), Row, 6), Pq.PQgetvalue(Rows.get(), Row, 0),
+                                 Pq.PQgetvalue(Rows.get(), Row, 5)[0] == 't');
+      if (Columns && !Pq.PQgetisnull(Rows.get(), Row, 1))
         Columns->push_back(IndexRow(Rows.get(), Row));
     }
     std::erase_if(Result, [](const auto& Entry) { return Entry.second.empty(); });
@@ -1301,10 +1374,13 @@ private:
            " select nspname, relname, display, relkind, search_order, oid from target";
   }
 
+  // The rows of ColumnsSelect.
   static std::vector<TColumnInfo> ColumnsOf(PGresult* Rows) {
+    const Lib::TApi& Pq = Lib::Api();
     std::vector<TColumnInfo> Result;
-    for (int Row = 0; Row < Lib::Api().PQntuples(Rows); ++Row)
-      Result.push_back(CatalogColumn(Rows, Row));
+    Result.reserve(static_cast<std::size_t>(Pq.PQntuples(Rows)));
+    for (int Row = 0; Row < Pq.PQntuples(Rows); ++Row)
+      Result.push_back(CatalogColumn(Pq, Rows, Row, 1, Pq.PQgetvalue(Rows, 0, 0)));
     return Result;
   }
 
@@ -1317,20 +1393,60 @@ private:
     return Result;
   }
 
-  static TColumnInfo CatalogColumn(PGresult* Rows, int Row) {
+  // Orders keys by relation, then by column number. The server sends a
+  // relation's columns together and in order, as a rule: then only those
+  // runs are ordered, not every row; anything else is sorted whole.
+  template <typename TKey> static void OrderColumnKeys(std::vector<TKey>& Keys) {
+    const auto Less = [](const TKey& A, const TKey& B) {
+      return A.Relation != B.Relation ? A.Relation < B.Relation : A.Number < B.Number;
+    };
+    std::vector<std::pair<std::size_t, std::size_t>> Runs; // first, end
+    for (std::size_t I = 0; I < Keys.size(); ++I)
+      if (I == 0 || !Less(Keys[I - 1], Keys[I]) || Keys[I - 1].Relation != Keys[I].Relation)
+        Runs.emplace_back(I, I + 1);
+      else
+        Runs.back().second = I + 1;
+    std::sort(Runs.begin(), Runs.end(),
+              [&](const auto& A, const auto& B) { return Less(Keys[A.first], Keys[B.first]); });
+    for (std::size_t R = 1; R < Runs.size(); ++R)
+      if (Keys[Runs[R - 1].first].Relation == Keys[Runs[R].first].Relation) {
+        std::sort(Keys.begin(), Keys.end(), Less);
+        return;
+      }
+    std::vector<TKey> Ordered;
+    Ordered.reserve(Keys.size());
+    for (const auto& [First, End] : Runs)
+      Ordered.insert(Ordered.end(), Keys.begin() + static_cast<std::ptrdiff_t>(First),
+                     Keys.begin() + static_cast<std::ptrdiff_t>(End));
+    Keys = std::move(Ordered);
+  }
+
+  // The fields of ColumnFields from column From on, of a column of the
+  // relation shown as Display.
+  static TColumnInfo CatalogColumn(const Lib::TApi& Pq, PGresult* Rows, int Row, int From,
+                                   const char* Display) {
+    const auto Text = [&](int Column) { return Pq.PQgetvalue(Rows, Row, From + Column); };
     TColumnInfo Info;
-    Info.OriginTable = Lib::Api().PQgetvalue(Rows, Row, 0);
-    Info.Name = Lib::Api().PQgetvalue(Rows, Row, 1);
+    Info.OriginTable = Display;
+    Info.Name.assign(Text(0), static_cast<std::size_t>(Pq.PQgetlength(Rows, Row, From)));
     Info.OriginColumn = Info.Name;
-    Info.TypeName = Lib::Api().PQgetvalue(Rows, Row, 2);
-    ApplyType(Info, static_cast<Oid>(std::stoul(Lib::Api().PQgetvalue(Rows, Row, 3))),
-              std::stoi(Lib::Api().PQgetvalue(Rows, Row, 4)));
-    Info.Nullable = Lib::Api().PQgetvalue(Rows, Row, 5)[0] != 't';
-    const char Identity = Lib::Api().PQgetvalue(Rows, Row, 8)[0];
-    Info.Generated = Identity == 'a' || Lib::Api().PQgetvalue(Rows, Row, 9)[0] == 's';
-    Info.HasDefault = Identity != '\0' || Lib::Api().PQgetvalue(Rows, Row, 10)[0] == 't';
-    Info.AutoIncrement = Identity != '\0' || Lib::Api().PQgetvalue(Rows, Row, 11)[0] == 't';
+    Info.TypeName.assign(Text(1), static_cast<std::size_t>(Pq.PQgetlength(Rows, Row, From + 1)));
+    ApplyType(Info, static_cast<Oid>(IntegerAt(Pq, Rows, Row, From + 2)),
+              static_cast<int>(IntegerAt(Pq, Rows, Row, From + 3)));
+    const auto Flags = IntegerAt(Pq, Rows, Row, From + 4);
+    Info.Nullable = !(Flags & NotNullFlag);
+    Info.Generated = (Flags & (IdentityAlwaysFlag | GeneratedFlag)) != 0;
+    Info.HasDefault = (Flags & (IdentityFlag | DefaultFlag)) != 0;
+    Info.AutoIncrement = (Flags & (IdentityFlag | SerialFlag)) != 0;
     return Info;
+  }
+
+  static std::int64_t IntegerAt(const Lib::TApi& Pq, PGresult* Rows, int Row, int Column) {
+    return ToInteger(Pq.PQgetvalue(Rows, Row, Column), Pq.PQgetlength(Rows, Row, Column));
+  }
+
+  static Oid OidAt(const Lib::TApi& Pq, PGresult* Rows, int Row, int Column) {
+    return static_cast<Oid>(IntegerAt(Pq, Rows, Row, Column));
   }
 
   // Row from column From on: schema, name, display name, relkind, search
