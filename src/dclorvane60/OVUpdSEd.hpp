@@ -21,6 +21,7 @@
 #include <set>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 namespace DB {
@@ -226,6 +227,13 @@ private:
   bool FTableDescribed = false;
   std::string FDescribedText;
   std::unique_ptr<OVEngine::TOVTableInfo> FTableDescription;
+  // Names as the database writes them (without and with the quote option),
+  // kept while its catalogue is held.
+  struct TWrittenNames {
+    std::unordered_map<std::string, std::string> ByQuote[2];
+  };
+  std::shared_ptr<TWrittenNames> FWrittenNames;
+  const OVEngine::TOVDatabase* FWrittenFor = nullptr;
 };
 
 // Opens the editor on the update object. True when the person confirmed with

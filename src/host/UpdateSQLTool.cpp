@@ -125,6 +125,16 @@ std::string StatementText(const Classes::TStrings* Lines) {
   return Text;
 }
 
+// The statement the SQL page's text box shows. Its text is its lines joined
+// by line breaks: without a CR in it, that is the statement's text already;
+// with one, the lines tell a CR LF inside a line from a line ending in CR.
+std::string ShownStatement(const StdCtrls::TMemo* Box) {
+  const std::string& Text = Box->GetText();
+  if (std::string_view(SysUtils::sLineBreak) == "\n" && Text.find('\r') == std::string::npos)
+    return Text;
+  return StatementText(Box->GetLines());
+}
+
 // Why a name cannot be written into a statement at all, or "": a statement
 // is kept as lines, and a CR LF inside a name would split it into two.
 std::string UnwritableName(const std::string& Name, const char* What) {
@@ -203,11 +213,11 @@ void ReadSQLPage(Forms::TCustomForm* Form, TResult& Result) {
   UserInput::ShowPage(Control<ComCtrls::TTabSheet>(Form, "tsSQL"));
   const int Shown = Types->GetItemIndex();
   if (Shown >= 0 && Shown < 4)
-    Result.Statements[static_cast<size_t>(Shown)] = StatementText(Text->GetLines());
+    Result.Statements[static_cast<size_t>(Shown)] = ShownStatement(Text);
   for (int I = 0; I < 4; ++I)
     if (I != Shown) {
       UserInput::ChooseItem(Types, I);
-      Result.Statements[static_cast<size_t>(I)] = StatementText(Text->GetLines());
+      Result.Statements[static_cast<size_t>(I)] = ShownStatement(Text);
     }
   UserInput::ShowPage(Control<ComCtrls::TTabSheet>(Form, "tsOptions"));
 }

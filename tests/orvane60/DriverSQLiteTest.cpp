@@ -446,6 +446,16 @@ TEST_F(TSQLiteTest, NamesNeedQuotesWhereSQLiteWouldReadThemOtherwise) {
   EXPECT_TRUE(FConn->SupportsReturning());
 }
 
+// The rowid's column has no index: its key is read from the table info,
+// wherever the column stands.
+TEST_F(TSQLiteTest, IndexInfoFindsTheRowidKeyAfterOtherColumns) {
+  FConn->ExecuteScript("create table late_key(a text, b text, id integer primary key, c text);"
+                       "create table keyless(a text, b text)");
+  EXPECT_EQ(IndexRows(FConn->GetIndexInfo("late_key")), (TStrings{"PRIMARY:id:6:1"}));
+  EXPECT_TRUE(FConn->GetIndexInfo("keyless").empty());
+  EXPECT_EQ(IndexRows(FConn->GetAllIndexInfo().at("late_key")), (TStrings{"PRIMARY:id:6:1"}));
+}
+
 TEST_F(TSQLiteTest, CheckStatementsPreparesWithoutRunning) {
   FConn->ExecuteScript("create table t(id integer primary key, v text); insert into t values (1, "
                        "'kept')");

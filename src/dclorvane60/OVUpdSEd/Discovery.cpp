@@ -150,8 +150,11 @@ void TOVUpdateSQLEditForm::GetTableFieldsClick(System::TObject*) {
       lbKeyFields->GetItems()->Add(Trimmed);
       lbUpdateFields->GetItems()->Add(Trimmed);
       // One letter's width to spare beyond the widest name.
-      KeyWidth = std::max(KeyWidth, lbKeyFields->GetCanvas()->TextWidth(Name + "A"));
-      UpdateWidth = std::max(UpdateWidth, lbUpdateFields->GetCanvas()->TextWidth(Name + "A"));
+      std::string Measured;
+      Measured.reserve(Name.size() + 1);
+      Measured.append(Name).push_back('A');
+      KeyWidth = std::max(KeyWidth, lbKeyFields->GetCanvas()->TextWidth(Measured));
+      UpdateWidth = std::max(UpdateWidth, lbUpdateFields->GetCanvas()->TextWidth(Measured));
     }
     lbKeyFields->Perform(Windows::LB_SETHORIZONTALEXTENT, KeyWidth, 0);
     lbUpdateFields->Perform(Windows::LB_SETHORIZONTALEXTENT, UpdateWidth, 0);

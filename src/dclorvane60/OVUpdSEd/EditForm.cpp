@@ -242,16 +242,22 @@ TStatementInputs TOVUpdateSQLEditForm::Inputs() {
                        [&](const auto& C) { return C.Name == F; }))
         F = It->second;
   const bool Quote = In.QuoteFields;
-  // A name is written the same way in each of the four statements: asked
-  // once.
-  auto Written = std::make_shared<std::unordered_map<std::string, std::string>>();
-  In.WriteName = [Database, Quote, Written](const std::string& Name) {
-    const auto [It, New] = Written->try_emplace(Name);
+  // A name is written the same way in each of the four statements, and
+  // while the catalogue is held (a run over many tables) in every table's:
+  // asked once.
+  if (!Database->CatalogHeld() || FWrittenFor != Database)
+    FWrittenNames.reset();
+  if (!FWrittenNames)
+    FWrittenNames = std::make_shared<TWrittenNames>();
+  FWrittenFor = Database;
+  In.WriteName = [Database, Quote, Written = FWrittenNames](const std::string& Name) {
+    auto& Names = Written->ByQuote[Quote ? 1 : 0];
+    const auto [It, New] = Names.try_emplace(Name);
     if (New) {
       try {
         It->second = Database->WriteName(Name, Quote);
       } catch (...) {
-        Written->erase(It);
+        Names.erase(It);
         throw;
       }
     }
@@ -259,18 +265,22 @@ TStatementInputs TOVUpdateSQLEditForm::Inputs() {
   };
   In.WrittenTable = Database->WriteTableName(*Table, Quote);
   In.NullSafeEquals = Database->NullSafeEquals();
-  std::set<std::string> PrimaryKey;
-  for (const OVDriver::TIndexColumn& C : Table->Indexes)
-    if (C.IndexType & OVEngine::itPrimary)
-      PrimaryKey.insert(C.ColumnName);
+  const auto InPrimaryKey = [Table](const std::string& Column) {
+    return std::any_of(Table->Indexes.begin(), Table->Indexes.end(),
+                       [&](const OVDriver::TIndexColumn& C) {
+                         return (C.IndexType & OVEngine::itPrimary) && C.ColumnName == Column;
+                       });
+  };
   const bool Returning = FReturnServerValues && Database->SupportsReturning();
   for (const OVDriver::TColumnInfo& C : Table->Columns) {
-    const bool InPrimaryKey = PrimaryKey.count(C.Name) > 0;
     if (C.Generated)
       In.ComputedFields.insert(C.Name);
-    if (C.Nullable && !InPrimaryKey)
+    // Only the key fields' entries are ever asked for.
+    if (C.Nullable &&
+        std::find(In.KeyFields.begin(), In.KeyFields.end(), C.Name) != In.KeyFields.end() &&
+        !InPrimaryKey(C.Name))
       In.NullableKeyFields.insert(C.Name);
-    if (Returning && (C.Generated || C.AutoIncrement || (C.HasDefault && InPrimaryKey)))
+    if (Returning && (C.Generated || C.AutoIncrement || (C.HasDefault && InPrimaryKey(C.Name))))
       In.ReturningFields.push_back(C.Name);
   }
   return In;

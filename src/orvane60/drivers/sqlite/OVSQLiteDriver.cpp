@@ -594,7 +594,8 @@ private:
   }
 
   // Found tells an existing table without indexes from a missing one: every
-  // table has columns in its table info.
+  // table has a first column in its table info (the other columns outside
+  // the primary key are of no use here).
   std::vector<TIndexColumn> ReadIndexes(const std::string& Schema, const std::string& Table,
                                         const std::string& Context, bool& Found) {
     static const std::string SQL = "select " + std::string(IndexColumnsSQL) +
@@ -602,7 +603,7 @@ private:
                                    "cross join pragma_index_info(il.name, ?2) ii "
                                    "union all select " +
                                    std::string(TableInfoColumnsSQL) +
-                                   " from pragma_table_info(?1, ?2) c";
+                                   " from pragma_table_info(?1, ?2) c where c.pk > 0 or c.cid = 0";
     std::vector<TRawIndexRow> Rows;
     EachRow(SQL, {Table, Schema}, Context,
             [&](sqlite3_stmt* Row) { Rows.push_back(RawIndexRow(Row, 0)); });
@@ -810,6 +811,11 @@ public:
     // This SQLite reads "file:" names as URIs whose options could change the
     // mode; a path is a path, so such a name is made explicitly relative.
     const std::string OpenName = Path.rfind("file:", 0) == 0 ? "./" + Path : Path;
+    // Nothing here reads SQLite's memory statistics (the heap limits and the
+    // status calls); without them its allocations go without the process-wide
+    // memory mutex. SQLite takes the setting only before it first starts.
+    static const int MemoryStatistics = sqlite3_config(SQLITE_CONFIG_MEMSTATUS, 0);
+    (void)MemoryStatistics;
     // A connection and its result sets belong to one thread at a time, so
     // SQLite's per-call connection mutex would only cost time.
     const int Rc =
