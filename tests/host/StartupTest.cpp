@@ -1,7 +1,8 @@
 // What ovdesigner maps at start-up, read from the dynamic loader's own trace
 // (LD_DEBUG=files): the commands that show no window run without a display
 // and without Qt's platform plugins and never map Qt; the window's library is
-// loaded for the commands that show windows, and its absence is named.
+// loaded for the commands that show windows, and its absence is named; the
+// database client libraries are mapped only when a database is opened.
 #include "support/Process.hpp"
 #include "support/TempDir.hpp"
 
@@ -59,6 +60,27 @@ TEST_F(Startup, CommandsThatShowNoWindowNeverMapQt) {
     EXPECT_EQ(Loaded.find("libQt6"), std::string::npos) << Command[0];
     EXPECT_EQ(Loaded.find("libovdesignerqt"), std::string::npos) << Command[0];
   }
+}
+
+TEST_F(Startup, ClientLibrariesAreMappedOnlyByTheCommandsThatConnect) {
+  for (const std::vector<std::string>& Command :
+       {std::vector<std::string>{"--help"},
+        {"package-info"},
+        {"open", OV_BINARY_DIR "/share/orvane/demo.dfm"}}) {
+    std::string Loaded;
+    const TRunResult R = Designer(Command, Loaded);
+    EXPECT_EQ(R.ExitCode, 0) << Command[0] << ": " << R.Err;
+    EXPECT_NE(Loaded.find("librtl60.so"), std::string::npos) << Command[0];
+    for (const char* Client : {"libsqlite3", "libpq", "libmariadb"})
+      EXPECT_EQ(Loaded.find(Client), std::string::npos) << Command[0] << " maps " << Client;
+  }
+  // A SQLite database opens the library with its first call, and works.
+  std::string Loaded;
+  const TRunResult R = Designer(
+      {"updatesql", "--connect", "sqlite:" + Work / "demo.db", "--table", "customer"}, Loaded);
+  EXPECT_EQ(R.ExitCode, 0) << R.Err;
+  EXPECT_NE(R.Out.find("customer"), std::string::npos) << R.Out;
+  EXPECT_NE(Loaded.find("libsqlite3"), std::string::npos);
 }
 
 #ifdef OV_HAVE_GUI
