@@ -114,7 +114,14 @@ int CompareStr(std::string_view A, std::string_view B) {
 }
 
 bool SameText(std::string_view A, std::string_view B) {
-  return A.size() == B.size() && CompareText(A, B) == 0;
+  // Names are looked up along lists with it: most pairs differ in length or
+  // early on, and equal bytes need no folding.
+  if (A.size() != B.size())
+    return false;
+  for (size_t I = 0, N = A.size(); I < N; ++I)
+    if (A[I] != B[I] && Upper(A[I]) != Upper(B[I]))
+      return false;
+  return true;
 }
 
 bool StartsText(std::string_view SubText, std::string_view Text) {

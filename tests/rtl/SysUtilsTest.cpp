@@ -28,6 +28,12 @@ TEST(SysUtils, TextComparisonFoldsAsciiCase) {
   EXPECT_LT(CompareText("ab", "abc"), 0);
   EXPECT_TRUE(SameText("OVSession", "ovsession"));
   EXPECT_FALSE(SameText("a", "ab"));
+  EXPECT_TRUE(SameText("Db_1z", "dB_1Z"));
+  EXPECT_TRUE(SameText("", ""));
+  // Only ASCII letters fold: not the punctuation 32 apart, not UTF-8.
+  EXPECT_FALSE(SameText("[@", "{`"));
+  EXPECT_FALSE(SameText("\xC3\xA9", "\xC3\x89"));
+  EXPECT_FALSE(SameText("DB12", "DB17"));
 }
 
 TEST(SysUtils, IntegerConversionsRejectJunk) {
