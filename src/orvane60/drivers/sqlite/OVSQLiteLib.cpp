@@ -12,6 +12,8 @@
 
 #include "orvane60/drivers/ClientLibrary.hpp"
 
+#include <cstdarg>
+
 namespace {
 
 using namespace OVDriver;
@@ -40,6 +42,7 @@ using namespace OVDriver;
   X(sqlite3_column_table_name)                                                                     \
   X(sqlite3_column_text)                                                                           \
   X(sqlite3_column_type)                                                                           \
+  X(sqlite3_config)                                                                                \
   X(sqlite3_db_readonly)                                                                           \
   X(sqlite3_errmsg)                                                                                \
   X(sqlite3_errstr)                                                                                \
@@ -82,6 +85,26 @@ const TApi& Api() {
 } // namespace
 
 extern "C" {
+
+// Its arguments depend on the option: the options that take one int are
+// passed on; any other is refused as SQLite refuses a misused call (add it
+// here when the driver comes to set it).
+int sqlite3_config(int Option, ...) {
+  switch (Option) {
+  case SQLITE_CONFIG_MEMSTATUS:
+  case SQLITE_CONFIG_URI:
+  case SQLITE_CONFIG_COVERING_INDEX_SCAN:
+  case SQLITE_CONFIG_SMALL_MALLOC: {
+    va_list Args;
+    va_start(Args, Option);
+    const int Value = va_arg(Args, int);
+    va_end(Args);
+    return Api().sqlite3_config(Option, Value);
+  }
+  default:
+    return SQLITE_MISUSE;
+  }
+}
 
 int sqlite3_bind_blob64(sqlite3_stmt* A1, int A2, const void* A3, sqlite3_uint64 A4,
                         void (*A5)(void*)) {
