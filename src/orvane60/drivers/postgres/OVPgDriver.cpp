@@ -402,8 +402,14 @@ private:
 // Readings of a name (NameReadings), in order of preference; a reading of the
 // text's own spelling is also tried folded to lower case. A missing schema
 // (nullopt) stands for the unqualified reading.
-void NameCandidates(std::string_view Text, std::string& Schemas, std::string& Names) {
-  std::vector<std::optional<std::string>> S, N;
+struct TCandidates {
+  std::vector<std::optional<std::string>> Schemas, Names; // names are never null
+};
+
+TCandidates CandidatesOf(std::string_view Text) {
+  TCandidates Result;
+  auto& S = Result.Schemas;
+  auto& N = Result.Names;
   const auto Add = [&](std::optional<std::string> Schema, std::string Name) {
     for (std::size_t I = 0; I < N.size(); ++I)
       if (S[I] == Schema && N[I] == Name)
@@ -417,8 +423,14 @@ void NameCandidates(std::string_view Text, std::string& Schemas, std::string& Na
       Add(Reading.Schema ? std::optional<std::string>(LowerCase(*Reading.Schema)) : std::nullopt,
           LowerCase(Reading.Name));
   }
-  Schemas = ArrayLiteral(S);
-  Names = ArrayLiteral(N);
+  return Result;
+}
+
+// The candidates as text[] literals of their schemas and names.
+void NameCandidates(std::string_view Text, std::string& Schemas, std::string& Names) {
+  const TCandidates Candidates = CandidatesOf(Text);
+  Schemas = ArrayLiteral(Candidates.Schemas);
+  Names = ArrayLiteral(Candidates.Names);
 }
 
 // Display name of a relation or function: unqualified in the current schema.
@@ -456,6 +468,47 @@ std::string TargetRelationCTE() {
          " and case when cand.sch is null then n.nspname = current_schema() or "
          "pg_table_is_visible(c.oid) else n.nspname = cand.sch end "
          "order by cand.prio, n.nspname = current_schema() desc limit 1)";
+}
+
+// Every relation that bears one of the candidate names ($1): schema, name,
+// display name, relkind, search order (as TableRef reads them), then its oid,
+// whether its schema is the current one and whether an unqualified name
+// reaches it. FoundRow picks the one a lookup finds, as TargetRelationCTE
+// does; a plain statement over the catalogue's index on names costs the
+// server less to plan in a new session.
+const std::string FindRelationsSQL = "select n.nspname, c.relname, " + Display("c.relname") +
+                                     ", c.relkind, " + SearchOrderSQL +
+                                     ", c.oid, n.nspname = current_schema(), "
+                                     "pg_table_is_visible(c.oid) from pg_class c "
+                                     "join pg_namespace n on n.oid = c.relnamespace "
+                                     "where c.relname = any($1::text[]) and " +
+                                     std::string(RelKinds);
+
+// The row of FindRelationsSQL that a lookup by Candidates finds, -1 for none:
+// the first candidate that reaches a relation (one without a schema reaches
+// the current schema's and the one the search path shows); of two, the
+// current schema's.
+int FoundRow(PGresult* Rows, const TCandidates& Candidates) {
+  const Lib::TApi& Pq = Lib::Api();
+  for (std::size_t I = 0; I < Candidates.Names.size(); ++I) {
+    int Found = -1;
+    for (int Row = 0; Row < Pq.PQntuples(Rows); ++Row) {
+      if (*Candidates.Names[I] != Pq.PQgetvalue(Rows, Row, 1))
+        continue;
+      const bool Current = Pq.PQgetvalue(Rows, Row, 6)[0] == 't';
+      const auto& Schema = Candidates.Schemas[I];
+      if (Schema ? *Schema != Pq.PQgetvalue(Rows, Row, 0)
+                 : !Current && Pq.PQgetvalue(Rows, Row, 7)[0] != 't')
+        continue;
+      if (Current)
+        return Row;
+      if (Found < 0)
+        Found = Row;
+    }
+    if (Found >= 0)
+      return Found;
+  }
+  return -1;
 }
 
 // Bits of a column's flags (ColumnFields): not null, an identity column
@@ -503,24 +556,33 @@ const std::string BatchColumnsSelect = "select t.oid, a.attnum, " + ColumnFields
 // The key columns are read from the index's column list as an array, which
 // the server expects to be short; a series over their count would make it
 // expect a thousand rows an index and read the whole pg_attribute in a hash.
+const std::string IndexFields =
+    "ic.relname, a.attname, case when i.indisprimary then 6 when i.indisunique and "
+    "i.indpred is null then 2 else 1 end, k.pos";
+const std::string IndexJoins =
+    " join pg_class ic on ic.oid = i.indexrelid "
+    "cross join lateral unnest(i.indkey::int2[]) with ordinality as k(attnum, pos) "
+    "left join pg_attribute a on a.attrelid = i.indrelid and a.attnum = k.attnum "
+    "where k.pos <= i.indnkeyatts";
+
 std::string IndexesSelect(const std::string& Relations) {
-  return "select t.display, ic.relname, a.attname, "
-         "case when i.indisprimary then 6 when i.indisunique and i.indpred is null then 2 "
-         "else 1 end, k.pos, t.preferred, t.oid, i.indisprimary, i.indexrelid from " +
-         Relations +
-         " t join pg_index i on i.indrelid = t.oid "
-         "join pg_class ic on ic.oid = i.indexrelid "
-         "cross join lateral unnest(i.indkey::int2[]) with ordinality as k(attnum, pos) "
-         "left join pg_attribute a on a.attrelid = i.indrelid and a.attnum = k.attnum "
-         "where k.pos <= i.indnkeyatts union all select t.display, null, null, 0, 0, t.preferred, "
-         "t.oid, true, 0 from " +
+  return "select t.display, " + IndexFields +
+         ", t.preferred, t.oid, i.indisprimary, i.indexrelid from " + Relations +
+         " t join pg_index i on i.indrelid = t.oid" + IndexJoins +
+         " union all select t.display, null, null, 0, 0, t.preferred, t.oid, true, 0 from " +
          Relations + " t order by 7, 8 desc, 9, 5";
 }
 
-// The relation of oid $1 under the display name $2, for ColumnsSelect and
-// IndexesSelect once a lookup has found it.
-const std::string OneRelationCTE =
-    "rel as (select $1::oid as oid, $2::text as display, true as preferred)";
+// The columns and the index columns of the relation of oid $1, shown as $2,
+// once a lookup has found it: the rows of ColumnsSelect and IndexesSelect,
+// from plain statements over the catalogue's indexes.
+const std::string OneRelationColumnsSelect =
+    "select $2::text, " + ColumnFields +
+    " from pg_attribute a join pg_type ty on ty.oid = a.atttypid "
+    "where a.attrelid = $1::oid and a.attnum > 0 and not a.attisdropped order by a.attnum";
+const std::string OneRelationIndexesSelect =
+    "select $2::text, " + IndexFields + ", true, i.indrelid, i.indisprimary, i.indexrelid " +
+    "from pg_index i" + IndexJoins + " and i.indrelid = $1::oid order by 8 desc, 9, 5";
 
 // Relations of the batch calls. Two of them can share a display name (a table
 // "sales.invoices" in the current schema and the table invoices of schema
@@ -841,13 +903,13 @@ public:
   }
 
   std::optional<TTableRef> FindTable(std::string_view Table) override {
-    std::string Schemas, Names;
-    NameCandidates(Table, Schemas, Names);
-    auto Rows = RunRows(FindTableSQL(), {Schemas, Names},
+    const TCandidates Candidates = CandidatesOf(Table);
+    auto Rows = RunRows(FindRelationsSQL, {ArrayLiteral(Candidates.Names)},
                         "Looking up the table \"" + std::string(Table) + "\"");
-    if (Lib::Api().PQntuples(Rows.get()) == 0)
+    const int Row = FoundRow(Rows.get(), Candidates);
+    if (Row < 0)
       return std::nullopt;
-    return TableRef(Rows.get(), 0, 0);
+    return TableRef(Rows.get(), Row, 0);
   }
 
   // The table first, with the server's keywords when they are not known
@@ -855,26 +917,25 @@ public:
   // is resolved once, and the server plans two plain statements rather than
   // three that each resolve it again.
   std::optional<TTableDescription> DescribeTable(std::string_view Table) override {
-    std::string Schemas, Names;
-    NameCandidates(Table, Schemas, Names);
-    const TValues Params{Schemas, Names};
+    const TCandidates Candidates = CandidatesOf(Table);
+    const TValues Params{ArrayLiteral(Candidates.Names)};
     const std::string Name(Table);
     const std::string Finding = "Looking up the table \"" + Name + "\"";
-    std::vector<TCatalogQuery> First{{FindTableSQL(), &Params, &Finding}};
+    std::vector<TCatalogQuery> First{{FindRelationsSQL, &Params, &Finding}};
     if (!FKeywords)
       First.push_back(KeywordsQuery());
     std::vector<PResult> Found = RunCatalog(First);
     if (Found.size() > 1)
       TakeKeywords(Found[1].get());
-    if (Lib::Api().PQntuples(Found[0].get()) == 0)
+    const int Row = FoundRow(Found[0].get(), Candidates);
+    if (Row < 0)
       return std::nullopt;
-    TTableRef Ref = TableRef(Found[0].get(), 0, 0);
-    const TValues ByOid{std::string(Lib::Api().PQgetvalue(Found[0].get(), 0, 5)), Ref.Display};
+    TTableRef Ref = TableRef(Found[0].get(), Row, 0);
+    const TValues ByOid{std::string(Lib::Api().PQgetvalue(Found[0].get(), Row, 5)), Ref.Display};
     const std::string Reading = "Reading the columns of the table \"" + Name + "\"",
                       Indexing = "Reading the indexes of the table \"" + Name + "\"";
-    std::vector<PResult> Rows =
-        RunCatalog({{"with " + OneRelationCTE + " " + ColumnsSelect, &ByOid, &Reading},
-                    {"with " + OneRelationCTE + " " + IndexesSelect("rel"), &ByOid, &Indexing}});
+    std::vector<PResult> Rows = RunCatalog({{OneRelationColumnsSelect, &ByOid, &Reading},
+                                            {OneRelationIndexesSelect, &ByOid, &Indexing}});
     return TTableDescription{std::move(Ref), ColumnsOf(Rows[0].get()), IndexesOf(Rows[1].get())};
   }
 
@@ -1367,11 +1428,6 @@ private:
     for (int Row = 0; Row < Lib::Api().PQntuples(Rows.get()); ++Row)
       Result.emplace_back(Lib::Api().PQgetvalue(Rows.get(), Row, 0));
     return Result;
-  }
-
-  static std::string FindTableSQL() {
-    return "with " + TargetRelationCTE() +
-           " select nspname, relname, display, relkind, search_order, oid from target";
   }
 
   // The rows of ColumnsSelect.
