@@ -84,9 +84,18 @@ ordered_json ResultJson(const TResult& R) {
 
 // The four statements, each under a comment line naming it.
 std::string ResultText(const TResult& R) {
+  size_t Size = 0;
+  for (const std::string& Statement : R.Statements)
+    Size += Statement.size() + 16;
   std::string Text;
-  for (size_t I = 0; I < 4; ++I)
-    Text += fmt::format("{}-- {}\n{}\n", I ? "\n" : "", StatementNames[I], R.Statements[I]);
+  Text.reserve(Size);
+  for (size_t I = 0; I < 4; ++I) {
+    Text += I ? "\n-- " : "-- ";
+    Text += StatementNames[I];
+    Text += '\n';
+    Text += R.Statements[I];
+    Text += '\n';
+  }
   return Text;
 }
 

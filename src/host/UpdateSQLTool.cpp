@@ -13,6 +13,8 @@
 #include "vcl/UIService.hpp"
 #include "vcl/UserInput.hpp"
 
+#include <cstring>
+
 namespace UpdateSQLTool {
 
 using SysUtils::Format;
@@ -68,6 +70,26 @@ template <class T> T* Control(Forms::TCustomForm* Form, const char* Name) {
     throw EUpdateSQLToolError(Format("the UpdateSQL editor has no control %s", Name));
   return System::As<T>(C);
 }
+
+// The open dialog and the controls the plan has used, each found by name
+// once for all the tables it is given.
+class TDialog {
+public:
+  explicit TDialog(Forms::TCustomForm* Form) : FForm(Form) {}
+  Forms::TCustomForm* Form() const { return FForm; }
+  template <class T> T* Get(const char* Name) {
+    for (const auto& [Known, Found] : FFound)
+      if (std::strcmp(Known, Name) == 0)
+        return static_cast<T*>(Found);
+    T* Found = Control<T>(FForm, Name);
+    FFound.emplace_back(Name, Found);
+    return Found;
+  }
+
+private:
+  Forms::TCustomForm* FForm;
+  std::vector<std::pair<const char*, void*>> FFound;
+};
 
 std::vector<std::string> Selected(const StdCtrls::TListBox* List) {
   std::vector<std::string> Names;
@@ -149,16 +171,15 @@ std::string UnwritableName(const std::string& Name, const char* What) {
 // One table in the open dialog, up to "Generate SQL": the table typed, its
 // fields fetched, its key selected, the update fields narrowed, the quote
 // option set. Without a key, Skipped tells why when SkipKeyless.
-TResult PlanTable(Forms::TCustomForm* Form, TPlannedUI& UI, const TRequest& Request,
-                  bool SkipKeyless) {
+TResult PlanTable(TDialog& Dialog, TPlannedUI& UI, const TRequest& Request, bool SkipKeyless) {
   using StdCtrls::TButton;
   using StdCtrls::TListBox;
   TResult Result;
-  auto* TableBox = Control<StdCtrls::TComboBox>(Form, "cbTableName");
-  auto* Keys = Control<TListBox>(Form, "lbKeyFields");
-  auto* Fields = Control<TListBox>(Form, "lbUpdateFields");
+  auto* TableBox = Dialog.Get<StdCtrls::TComboBox>("cbTableName");
+  auto* Keys = Dialog.Get<TListBox>("lbKeyFields");
+  auto* Fields = Dialog.Get<TListBox>("lbUpdateFields");
   const auto Press = [&](const char* Name) {
-    UserInput::Click(Control<TButton>(Form, Name));
+    UserInput::Click(Dialog.Get<TButton>(Name));
     return UI.TakeMessage();
   };
   // What the dialog said names the table itself; our own reasons do not.
@@ -175,7 +196,7 @@ TResult PlanTable(Forms::TCustomForm* Form, TPlannedUI& UI, const TRequest& Requ
     throw EUpdateSQLToolError("The query's SQL names no table: name the table to use");
   if (std::string Message = Press("btGetTableFields"); !Message.empty())
     return Fail(Message, true);
-  for (const std::string& Field : Control<TListBox>(Form, "lbUpdateFields")->GetItems()->ToVector())
+  for (const std::string& Field : Fields->GetItems()->ToVector())
     if (std::string Why = UnwritableName(Field, "the column"); !Why.empty())
       return Fail(Why);
   if (Request.KeyFields.empty()) {
@@ -191,11 +212,12 @@ TResult PlanTable(Forms::TCustomForm* Form, TPlannedUI& UI, const TRequest& Requ
   if (!Request.UpdateFields.empty())
     UserInput::SelectItems(
         Fields, ItemIndexes(Fields, Request.UpdateFields, Result.Table, "an update field"));
-  auto* QuoteBox = Control<StdCtrls::TCheckBox>(Form, "cbQuotedFields");
+  auto* QuoteBox = Dialog.Get<StdCtrls::TCheckBox>("cbQuotedFields");
   if (QuoteBox->GetChecked() != Request.Quote)
     UserInput::Click(QuoteBox);
   // No control shows it; the form publishes it.
-  TypInfo::SetPropValueText(Form, TypInfo::GetPropInfo(Form, "ReturnServerValues"),
+  TypInfo::SetPropValueText(Dialog.Form(),
+                            TypInfo::GetPropInfo(Dialog.Form(), "ReturnServerValues"),
                             Request.Returning ? "True" : "False");
   if (std::string Message = Press("btGenerateSQL"); !Message.empty())
     return Fail(Message, true);
@@ -207,10 +229,10 @@ TResult PlanTable(Forms::TCustomForm* Form, TPlannedUI& UI, const TRequest& Requ
 // The statements as the SQL page shows them: the one shown first, then each
 // of the others chosen in turn (the choice stays where it ends, as a person
 // would leave it).
-void ReadSQLPage(Forms::TCustomForm* Form, TResult& Result) {
-  auto* Types = Control<ExtCtrls::TRadioGroup>(Form, "rgrStatementType");
-  auto* Text = Control<StdCtrls::TMemo>(Form, "meSQLText");
-  UserInput::ShowPage(Control<ComCtrls::TTabSheet>(Form, "tsSQL"));
+void ReadSQLPage(TDialog& Dialog, TResult& Result) {
+  auto* Types = Dialog.Get<ExtCtrls::TRadioGroup>("rgrStatementType");
+  auto* Text = Dialog.Get<StdCtrls::TMemo>("meSQLText");
+  UserInput::ShowPage(Dialog.Get<ComCtrls::TTabSheet>("tsSQL"));
   const int Shown = Types->GetItemIndex();
   if (Shown >= 0 && Shown < 4)
     Result.Statements[static_cast<size_t>(Shown)] = ShownStatement(Text);
@@ -219,7 +241,7 @@ void ReadSQLPage(Forms::TCustomForm* Form, TResult& Result) {
       UserInput::ChooseItem(Types, I);
       Result.Statements[static_cast<size_t>(I)] = ShownStatement(Text);
     }
-  UserInput::ShowPage(Control<ComCtrls::TTabSheet>(Form, "tsOptions"));
+  UserInput::ShowPage(Dialog.Get<ComCtrls::TTabSheet>("tsOptions"));
 }
 
 } // namespace
@@ -265,7 +287,8 @@ TResult TWorkbench::Generate(const TRequest& Request) {
   TResult Result;
   TPlannedUI UI;
   UI.Plan = [&](Forms::TCustomForm* Form) {
-    Result = PlanTable(Form, UI, Request, false);
+    TDialog Dialog(Form);
+    Result = PlanTable(Dialog, UI, Request, false);
     UserInput::Click(Control<StdCtrls::TButton>(Form, "btOk"));
     if (!Form->CloseModalIfRequested()) {
       const std::string Message = UI.TakeMessage();
@@ -316,6 +339,7 @@ void TWorkbench::GenerateEach(const TRequest& Options, const TSink& Sink,
                             OVDriver::WriteTableName(FDatabase->Connection(), Tables[0], false));
       TPlannedUI UI;
       UI.Plan = [&](Forms::TCustomForm* Form) {
+        TDialog Dialog(Form);
         for (int I = 0; I < Count; ++I) {
           const OVDriver::TTableRef& Table = Tables[static_cast<size_t>(I)];
           if (Progress)
@@ -324,15 +348,15 @@ void TWorkbench::GenerateEach(const TRequest& Options, const TSink& Sink,
           if (Result.Skipped.empty()) {
             TRequest Request = Options;
             Request.Table = Result.Table;
-            Result = PlanTable(Form, UI, Request, true);
+            Result = PlanTable(Dialog, UI, Request, true);
             if (Result.Skipped.empty())
-              ReadSQLPage(Form, Result);
+              ReadSQLPage(Dialog, Result);
           }
           Result.Ref = Table;
           Result.Query = "select * from " + Result.Table;
           Sink(std::move(Result));
         }
-        UserInput::Click(Control<StdCtrls::TButton>(Form, "btCancel"));
+        UserInput::Click(Dialog.Get<StdCtrls::TButton>("btCancel"));
         Form->CloseModalIfRequested();
       };
       UIService::TUIServiceScope Scope(&UI);

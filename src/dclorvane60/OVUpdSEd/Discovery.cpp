@@ -207,15 +207,18 @@ void TOVUpdateSQLEditForm::btSelectPrimKeysClick(System::TObject*) {
       return;
     Keys = ReadTableKeys(*IndexInfo);
   }
-  TStringList Chosen;
-  for (const std::string& Column : Keys.Chosen())
-    Chosen.Add(Column);
+  // A field is a key column in any letter case, as a string list finds it.
+  const std::vector<std::string>& Chosen = Keys.Chosen();
   Classes::TStrings* Items = lbKeyFields->GetItems();
   const Classes::TStringsUpdate Updating(Items);
   SetSelectedAllItems(lbKeyFields, false);
-  for (int I = 0; I < Items->Count(); ++I)
-    if (Chosen.IndexOf(Items->Get(I)) >= 0)
+  for (int I = 0; I < Items->Count(); ++I) {
+    const std::string Item = Items->Get(I);
+    if (std::any_of(Chosen.begin(), Chosen.end(), [&](const std::string& Column) {
+          return SysUtils::CompareText(Column, Item) == 0;
+        }))
       lbKeyFields->SetSelected(I, true);
+  }
 }
 
 } // namespace OVUpdSEd

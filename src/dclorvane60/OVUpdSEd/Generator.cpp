@@ -154,10 +154,16 @@ struct TWritten {
       const std::string_view Equals = Inputs.NullableKeyFields.count(F)
                                           ? std::string_view(Inputs.NullSafeEquals)
                                           : std::string_view(" = ");
-      std::string Line = "  " + QuoteName(Inputs, F);
+      const std::string Column = QuoteName(Inputs, F);
+      const std::string Param = QuoteParam(Inputs, "OLD_" + Aliases.Of(F));
+      std::string Line;
+      // Room for " and" after it, where another condition follows.
+      Line.reserve(Column.size() + Equals.size() + Param.size() + 8);
+      Line += "  ";
+      Line += Column;
       Line += Equals;
       Line += ':';
-      Line += QuoteParam(Inputs, "OLD_" + Aliases.Of(F));
+      Line += Param;
       Keys.push_back(std::move(Line));
     }
   }
@@ -187,6 +193,10 @@ void Fill(TStrings& Buffer, const TLines& Lines) {
 
 void MakeRefresh(const TWritten& Names, TStrings& Buffer) {
   std::string Fields = "select ";
+  size_t Size = Fields.size() + Names.Table.size() + 8;
+  for (const TWritten::TField& F : Names.Fields)
+    Size += F.Column.size() + F.As.size() + 2;
+  Fields.reserve(Size);
   bool First = true;
   for (const TWritten::TField& F : Names.Fields) {
     if (!First)
@@ -211,7 +221,10 @@ void MakeModify(const TWritten& Names, TStrings& Buffer) {
       if (!First)
         Lines.back() += ',';
       First = false;
-      std::string Line = "  " + F.Column;
+      std::string Line;
+      Line.reserve(F.Column.size() + F.Param.size() + 8);
+      Line += "  ";
+      Line += F.Column;
       Line += " = :";
       Line += F.Param;
       Lines.push_back(std::move(Line));
@@ -225,6 +238,13 @@ void MakeModify(const TWritten& Names, TStrings& Buffer) {
 
 void MakeInsert(const TWritten& Names, TStrings& Buffer) {
   std::string Columns = "  (", Params = "  (";
+  size_t ColumnsSize = 4, ParamsSize = 4;
+  for (const TWritten::TField& F : Names.Fields) {
+    ColumnsSize += F.Column.size() + 2;
+    ParamsSize += F.Param.size() + 3;
+  }
+  Columns.reserve(ColumnsSize);
+  Params.reserve(ParamsSize);
   bool First = true;
   for (const TWritten::TField& F : Names.Fields) {
     if (F.Computed)

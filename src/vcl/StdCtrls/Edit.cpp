@@ -111,6 +111,8 @@ void TCustomMemo::SetText(const std::string& Value) {
 
 void TCustomMemo::LinesChanged() {
   std::string Joined;
+  // The new text is most often about as long as the one it replaces.
+  Joined.reserve(GetText().size() + 64);
   for (int I = 0, N = FLines->Count(); I < N; ++I) {
     if (I > 0)
       Joined += SysUtils::sLineBreak;

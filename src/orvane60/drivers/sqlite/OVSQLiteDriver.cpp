@@ -402,9 +402,10 @@ public:
     try {
       TGrouper<TColumnInfo> Group(Result);
       TRowidAliases Aliases;
+      TDeclaredTypes Types;
       EachRow(SQL, {}, "Reading the columns of all tables", [&](sqlite3_stmt* Row) {
         if (auto* Columns = Group.Add(Row)) {
-          Columns->push_back(CatalogColumn(Row, 2, Group.Key()));
+          Columns->push_back(CatalogColumn(Row, 2, Group.Key(), &Types));
           Aliases.Add(*Columns, Row, 2);
         }
       });
@@ -585,8 +586,9 @@ private:
     const std::string Display = DisplayName(Schema, Table);
     std::vector<TColumnInfo> Result;
     TRowidAliases Aliases;
+    TDeclaredTypes Types;
     EachRow(SQL, {Table, Schema}, Context, [&](sqlite3_stmt* Row) {
-      Result.push_back(CatalogColumn(Row, 0, Display));
+      Result.push_back(CatalogColumn(Row, 0, Display, &Types));
       Aliases.Add(Result, Row, 0);
     });
     Aliases.Mark();
@@ -703,9 +705,25 @@ private:
     std::string FSchema, FName;
   };
 
+  // What declared types say, each read once: tables repeat the same few.
+  class TDeclaredTypes {
+  public:
+    const TColumnInfo& Of(std::string_view Declared) {
+      if (const auto It = FTypes.find(Declared); It != FTypes.end())
+        return It->second;
+      return FTypes.emplace(std::string(Declared), ColumnTypeFromDeclaration(Declared))
+          .first->second;
+    }
+
+  private:
+    std::map<std::string, TColumnInfo, std::less<>> FTypes;
+  };
+
   // Row from column From on: the columns of ColumnsSQL.
-  static TColumnInfo CatalogColumn(sqlite3_stmt* Row, int From, const std::string& Table) {
-    TColumnInfo Info = ColumnTypeFromDeclaration(View(Row, From + 1));
+  static TColumnInfo CatalogColumn(sqlite3_stmt* Row, int From, const std::string& Table,
+                                   TDeclaredTypes* Types = nullptr) {
+    TColumnInfo Info =
+        Types ? Types->Of(View(Row, From + 1)) : ColumnTypeFromDeclaration(View(Row, From + 1));
     Info.Name = Text(Row, From);
     Info.Nullable = sqlite3_column_int(Row, From + 2) == 0;
     Info.HasDefault = sqlite3_column_int(Row, From + 3) != 0;
