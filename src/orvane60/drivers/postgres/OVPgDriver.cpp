@@ -21,6 +21,7 @@
 #include <sys/socket.h>
 #include <system_error>
 #include <thread>
+#include <unordered_map>
 
 namespace OVDriver::OVPg {
 
@@ -607,8 +608,10 @@ public:
     if (FCurrentOid == Relation)
       return FCurrent;
     FCurrentOid = Relation;
-    const auto [Owner, New] = FOwners.try_emplace(Display, std::make_pair(FCurrentOid, Preferred));
-    FCurrent = &FMap[Owner->first];
+    const auto Entry = FMap.try_emplace(Display).first;
+    const auto [Owner, New] =
+        FOwners.try_emplace(&Entry->second, std::make_pair(FCurrentOid, Preferred));
+    FCurrent = &Entry->second;
     if (!New && Owner->second.first != FCurrentOid) {
       if (!Preferred || Owner->second.second)
         return FCurrent = nullptr;
@@ -620,7 +623,8 @@ public:
 
 private:
   std::map<std::string, std::vector<TItem>>& FMap;
-  std::map<std::string, std::pair<Oid, bool>> FOwners;
+  // By the list of the display name, which the map keeps in place.
+  std::unordered_map<const std::vector<TItem>*, std::pair<Oid, bool>> FOwners;
   Oid FCurrentOid = 0; // no relation has it
   std::vector<TItem>* FCurrent = nullptr;
 };
@@ -1497,8 +1501,15 @@ private:
     return Info;
   }
 
+  // An integer of the catalogue, as the server writes it (digits after an
+  // optional minus; the text ends in a NUL).
   static std::int64_t IntegerAt(const Lib::TApi& Pq, PGresult* Rows, int Row, int Column) {
-    return ToInteger(Pq.PQgetvalue(Rows, Row, Column), Pq.PQgetlength(Rows, Row, Column));
+    const char* Text = Pq.PQgetvalue(Rows, Row, Column);
+    const bool Negative = *Text == '-';
+    std::int64_t Result = 0;
+    for (Text += Negative ? 1 : 0; *Text >= '0' && *Text <= '9'; ++Text)
+      Result = Result * 10 + (*Text - '0');
+    return Negative ? -Result : Result;
   }
 
   static Oid OidAt(const Lib::TApi& Pq, PGresult* Rows, int Row, int Column) {
@@ -1533,8 +1544,8 @@ private:
     TIndexColumn Column;
     Column.IndexName = Lib::Api().PQgetvalue(Rows, Row, 1);
     Column.ColumnName = Lib::Api().PQgetvalue(Rows, Row, 2);
-    Column.IndexType = std::stoi(Lib::Api().PQgetvalue(Rows, Row, 3));
-    Column.Position = std::stoi(Lib::Api().PQgetvalue(Rows, Row, 4));
+    Column.IndexType = static_cast<int>(IntegerAt(Lib::Api(), Rows, Row, 3));
+    Column.Position = static_cast<int>(IntegerAt(Lib::Api(), Rows, Row, 4));
     return Column;
   }
 
