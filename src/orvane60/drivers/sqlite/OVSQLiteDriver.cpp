@@ -595,21 +595,28 @@ private:
     return Result;
   }
 
-  // Found tells an existing table without indexes from a missing one: every
-  // table has a first column in its table info (the other columns outside
-  // the primary key are of no use here).
+  // The table's indexes; where none of them is its primary key (a rowid
+  // table's INTEGER PRIMARY KEY has no index), the key columns from its table
+  // info. Found tells an existing table without indexes from a missing one:
+  // a table with a primary key index is there, and every table has a first
+  // column in its table info.
   std::vector<TIndexColumn> ReadIndexes(const std::string& Schema, const std::string& Table,
                                         const std::string& Context, bool& Found) {
-    static const std::string SQL = "select " + std::string(IndexColumnsSQL) +
-                                   " from pragma_index_list(?1, ?2) il "
-                                   "cross join pragma_index_info(il.name, ?2) ii "
-                                   "union all select " +
-                                   std::string(TableInfoColumnsSQL) +
-                                   " from pragma_table_info(?1, ?2) c where c.pk > 0 or c.cid = 0";
+    static const std::string IndexSQL = "select " + std::string(IndexColumnsSQL) +
+                                        " from pragma_index_list(?1, ?2) il "
+                                        "cross join pragma_index_info(il.name, ?2) ii";
+    static const std::string KeySQL = "select " + std::string(TableInfoColumnsSQL) +
+                                      " from pragma_table_info(?1, ?2) c "
+                                      "where c.pk > 0 or c.cid = 0";
     std::vector<TRawIndexRow> Rows;
-    EachRow(SQL, {Table, Schema}, Context,
-            [&](sqlite3_stmt* Row) { Rows.push_back(RawIndexRow(Row, 0)); });
-    Found = std::any_of(Rows.begin(), Rows.end(), [](const auto& R) { return R.FromTableInfo; });
+    const auto Add = [&](sqlite3_stmt* Row) { Rows.push_back(RawIndexRow(Row, 0)); };
+    EachRow(IndexSQL, {Table, Schema}, Context, Add);
+    const bool KeyIndexed =
+        std::any_of(Rows.begin(), Rows.end(), [](const auto& R) { return R.FirstKey == 0; });
+    if (!KeyIndexed)
+      EachRow(KeySQL, {Table, Schema}, Context, Add);
+    Found = KeyIndexed ||
+            std::any_of(Rows.begin(), Rows.end(), [](const auto& R) { return R.FromTableInfo; });
     return AssembleIndexes(std::move(Rows));
   }
 
