@@ -3,6 +3,7 @@
 #include "rtl/StrUtils.hpp"
 #include "rtl/TypInfo.hpp"
 
+#include <array>
 #include <cerrno>
 #include <charconv>
 #include <chrono>
@@ -134,15 +135,19 @@ bool EndsText(std::string_view SubText, std::string_view Text) {
 }
 
 bool IsValidIdent(std::string_view Ident) {
-  if (Ident.empty())
-    return false;
-  const auto IsAlpha = [](char C) {
-    return (C >= 'a' && C <= 'z') || (C >= 'A' && C <= 'Z') || C == '_';
-  };
-  if (!IsAlpha(Ident[0]))
+  // 1: may start a name (a letter or '_'), 2: may follow (those and digits).
+  static constexpr auto Kinds = [] {
+    std::array<uint8_t, 256> K{};
+    for (int C = 0; C < 256; ++C)
+      K[static_cast<size_t>(C)] = (C >= 'a' && C <= 'z') || (C >= 'A' && C <= 'Z') || C == '_'
+                                      ? 3
+                                      : (C >= '0' && C <= '9' ? 2 : 0);
+    return K;
+  }();
+  if (Ident.empty() || !(Kinds[static_cast<uint8_t>(Ident[0])] & 1))
     return false;
   for (char C : Ident)
-    if (!IsAlpha(C) && !(C >= '0' && C <= '9'))
+    if (!Kinds[static_cast<uint8_t>(C)])
       return false;
   return true;
 }

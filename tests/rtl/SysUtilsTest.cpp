@@ -36,6 +36,15 @@ TEST(SysUtils, TextComparisonFoldsAsciiCase) {
   EXPECT_FALSE(SameText("DB12", "DB17"));
 }
 
+TEST(SysUtils, IdentifiersAreAsciiLettersUnderscoresAndDigitsNotFirst) {
+  for (const char* Good : {"a", "_", "Query1", "_9", "A_Z09az"})
+    EXPECT_TRUE(IsValidIdent(Good)) << Good;
+  for (const char* Bad :
+       {"", "1a", "9", "a-b", "a b", "a.b", "caf\xC3\xA9", "\xC3\xA9t\xC3\xA9", "ab\xFF", "a\x7F"})
+    EXPECT_FALSE(IsValidIdent(Bad)) << Bad;
+  EXPECT_FALSE(IsValidIdent(std::string_view("a\0b", 3)));
+}
+
 TEST(SysUtils, IntegerConversionsRejectJunk) {
   EXPECT_EQ(StrToInt(" 42 "), 42);
   EXPECT_EQ(StrToInt("-7"), -7);
