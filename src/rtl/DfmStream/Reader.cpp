@@ -95,6 +95,24 @@ private:
   bool FFound = false;
 };
 
+// Where a value sits, for messages: the path of its object ("Query1.",
+// "DataModule1.Query1.Params[2].") and its own name. Put together only when
+// a message or a pending reference needs it, not for every value read.
+struct TPath {
+  TPath(const std::string& Whole) : Prefix(Whole) {}
+  TPath(const std::string& APrefix, std::string_view AName) : Prefix(APrefix), Name(AName) {}
+  std::string Text() const {
+    std::string R;
+    R.reserve(Prefix.size() + Name.size());
+    R += Prefix;
+    R += Name;
+    return R;
+  }
+
+  const std::string& Prefix;
+  std::string_view Name;
+};
+
 // A component reference waits until the whole tree is read, so that a
 // property may name a component that comes later in the file.
 struct TFixup {
@@ -128,16 +146,16 @@ private:
   }
   // Runs one operation on an object, turning what it raises into an error
   // that names the place in the file.
-  template <class F> void Guarded(int Line, int Column, const std::string& Path, F&& Fn) {
+  template <class F> void Guarded(int Line, int Column, const TPath& Path, F&& Fn) {
     try {
       Fn();
     } catch (const std::exception& E) {
-      Fail(Line, Column, "Error reading " + Excerpt(Path, PathBytes) + ": " + E.what());
+      Fail(Line, Column, "Error reading " + Excerpt(Path.Text(), PathBytes) + ": " + E.what());
     }
   }
-  [[noreturn]] void WrongValue(const TDfmValue& V, const std::string& Path, const char* Need) {
+  [[noreturn]] void WrongValue(const TDfmValue& V, const TPath& Path, const char* Need) {
     Fail(V.Line, V.Column,
-         Format("Error reading %s: %s expected but %s found", Excerpt(Path, PathBytes), Need,
+         Format("Error reading %s: %s expected but %s found", Excerpt(Path.Text(), PathBytes), Need,
                 KindName(V.Kind)));
   }
 
@@ -148,8 +166,8 @@ private:
                       const std::string& Prefix);
   void ReadProperty(TObject* Instance, const TDfmProperty& P, const std::string& Prefix);
   void ReadPropValue(TObject* Instance, const TPropInfo* Info, const TDfmProperty& P,
-                     const std::string& Path);
-  void ReadCollection(TCollection* Coll, const TDfmProperty& P, const std::string& Path);
+                     const TPath& Path);
+  void ReadCollection(TCollection* Coll, const TDfmProperty& P, const TPath& Path);
   TComponent* FindOwned(std::string_view Name);
   TComponent* FindReference(std::string_view Ref);
   void ResolveFixups();
@@ -266,7 +284,7 @@ void TComponentReader::ReadProperties(TObject* Instance, const std::vector<TDfmP
 void TComponentReader::ReadProperty(TObject* Instance, const TDfmProperty& P,
                                     const std::string& Prefix) {
   const std::string_view Name = P.Name;
-  const std::string Path = Prefix + P.Name;
+  const TPath Path(Prefix, Name);
   TObject* Obj = Instance;
   size_t Start = 0;
   for (;;) {
@@ -302,7 +320,7 @@ void TComponentReader::ReadProperty(TObject* Instance, const TDfmProperty& P,
 }
 
 void TComponentReader::ReadPropValue(TObject* Instance, const TPropInfo* Info,
-                                     const TDfmProperty& P, const std::string& Path) {
+                                     const TDfmProperty& P, const TPath& Path) {
   const TDfmValue& V = P.Value;
   const TTypeInfo* Type = Info->PropType;
   const auto Set = [&](auto&& Fn) { Guarded(V.Line, V.Column, Path, Fn); };
@@ -314,7 +332,7 @@ void TComponentReader::ReadPropValue(TObject* Instance, const TPropInfo* Info,
       int64_t Value = 0;
       if (!Type->IdentToInt(V.Str, Value))
         Fail(V.Line, V.Column,
-             Format("Error reading %s: '%s' is not a value of %s", Excerpt(Path, PathBytes),
+             Format("Error reading %s: '%s' is not a value of %s", Excerpt(Path.Text(), PathBytes),
                     Excerpt(V.Str), Type->Name));
       Set([&] { SetOrdProp(Instance, Info, Value); });
       return;
@@ -348,8 +366,8 @@ void TComponentReader::ReadPropValue(TObject* Instance, const TPropInfo* Info,
       const int Ord = GetEnumValue(Type->CompType, Element);
       if (Ord < 0 || Ord >= 64)
         Fail(V.Line, V.Column,
-             Format("Error reading %s: '%s' is not an element of %s", Excerpt(Path, PathBytes),
-                    Excerpt(Element), Type->Name));
+             Format("Error reading %s: '%s' is not an element of %s",
+                    Excerpt(Path.Text(), PathBytes), Excerpt(Element), Type->Name));
       Bits |= uint64_t{1} << Ord;
     }
     Set([&] { SetOrdProp(Instance, Info, static_cast<int64_t>(Bits)); });
@@ -384,7 +402,7 @@ void TComponentReader::ReadPropValue(TObject* Instance, const TPropInfo* Info,
       }
       if (!Info->SetObj)
         Fail(V.Line, V.Column, PropErrorMessage(Instance, Info->Name, "is read-only"));
-      FFixups.push_back({Instance, Info, V.Str, Path, V.Line, V.Column, FContainers});
+      FFixups.push_back({Instance, Info, V.Str, Path.Text(), V.Line, V.Column, FContainers});
       return;
     }
     if (Class->InheritsFrom(TCollection::StaticClass())) {
@@ -400,7 +418,7 @@ void TComponentReader::ReadPropValue(TObject* Instance, const TPropInfo* Info,
     }
     Fail(V.Line, V.Column,
          Format("Error reading %s: the properties of a %s are written as %s.Name = value",
-                Excerpt(Path, PathBytes), Class->Name, P.Name));
+                Excerpt(Path.Text(), PathBytes), Class->Name, P.Name));
   }
   default:
     Fail(P.Line, P.Column,
@@ -408,8 +426,7 @@ void TComponentReader::ReadPropValue(TObject* Instance, const TPropInfo* Info,
   }
 }
 
-void TComponentReader::ReadCollection(TCollection* Coll, const TDfmProperty& P,
-                                      const std::string& Path) {
+void TComponentReader::ReadCollection(TCollection* Coll, const TDfmProperty& P, const TPath& Path) {
   const TDfmValue& V = P.Value;
   // The items about to be freed may hold pending references.
   std::erase_if(FFixups, [Coll](const TFixup& F) {
@@ -423,7 +440,7 @@ void TComponentReader::ReadCollection(TCollection* Coll, const TDfmProperty& P,
   try {
     for (size_t I = 0; I < V.Items.size(); ++I) {
       const TDfmCollectionItem& Item = V.Items[I];
-      const std::string ItemPath = Path + "[" + std::to_string(I) + "]";
+      const std::string ItemPath = Path.Text() + "[" + std::to_string(I) + "]";
       TCollectionItem* NewItem = nullptr;
       Guarded(Item.Line, Item.Column, ItemPath, [&] { NewItem = Coll->Add(); });
       ReadProperties(NewItem, Item.Props, ItemPath + ".");
