@@ -257,6 +257,7 @@ TEST(Sprig, CaptionForLeavesOutEmptyParts) {
             "CUSTOMER (OVTable1): TOVTable");
   EXPECT_EQ(TSprig::CaptionFor("CUSTOMER", "OVTable1"), "CUSTOMER (OVTable1)");
   EXPECT_EQ(TSprig::CaptionFor("", "OVQuery1"), "OVQuery1");
+  EXPECT_EQ(TSprig::CaptionFor("", "OVQuery1", "TOVQuery"), "OVQuery1: TOVQuery");
   EXPECT_EQ(TSprig::CaptionFor("DB", "", "TOVDatabase"), "DB: TOVDatabase");
   EXPECT_EQ(TSprig::CaptionFor("", "", "TOVSession"), "TOVSession");
   EXPECT_EQ(TSprig::CaptionFor(""), "");

@@ -157,11 +157,23 @@ TSprig* TSprig::Add(TSprig* Node) {
 
 std::string TSprig::CaptionFor(const std::string& First, const std::string& Second,
                                const std::string& Third) {
-  std::string R = First;
-  if (!Second.empty())
-    R = R.empty() ? Second : R + " (" + Second + ")";
-  if (!Third.empty())
-    R = R.empty() ? Third : R + ": " + Third;
+  std::string R;
+  R.reserve(First.size() + Second.size() + Third.size() + 5);
+  R += First;
+  if (!Second.empty()) {
+    if (R.empty()) {
+      R += Second;
+    } else {
+      R += " (";
+      R += Second;
+      R += ')';
+    }
+  }
+  if (!Third.empty()) {
+    if (!R.empty())
+      R += ": ";
+    R += Third;
+  }
   return R;
 }
 
@@ -306,9 +318,15 @@ void TRootSprig::Build() {
   });
   std::vector<TSprig*> Order;
   Order.reserve(static_cast<size_t>(Root->ComponentCount()));
+  // The registry is asked once per component class: a design holds
+  // thousands of components of a few classes.
+  std::unordered_map<TClass, TClass> SprigClasses;
   for (int I = 0; I < Root->ComponentCount(); ++I) {
     TComponent* C = Root->Components(I);
-    auto S = CreateSprig(SprigClassFor(C->ClassType()), C);
+    auto [Known, New] = SprigClasses.try_emplace(C->ClassType(), nullptr);
+    if (New)
+      Known->second = SprigClassFor(C->ClassType());
+    auto S = CreateSprig(Known->second, C);
     Order.push_back(S.get());
     FItems[C] = S.get();
     Adopt(std::move(S));
