@@ -290,8 +290,24 @@ struct TOVDatabase::TCatalogCache {
 struct TOVDatabase::THeldCatalog {
   std::map<std::string, std::vector<OVDriver::TColumnInfo>, std::less<>> Columns;
   std::map<std::string, std::vector<OVDriver::TIndexColumn>, std::less<>> Indexes;
-  // DescribeTable's answers by the table text as it was asked.
-  std::map<std::string, TOVTableInfo, std::less<>> Described;
+  // The tables DescribeTable found, by the table text as it was asked, with
+  // the exact name that their columns and indexes are held under.
+  struct TDescribed {
+    OVDriver::TTableRef Table;
+    std::string Exact;
+  };
+  std::map<std::string, TDescribed, std::less<>> Described;
+
+  // What is held for a table text: under that text, or under the exact name
+  // of the table that describing the text found.
+  template <typename TMap>
+  const typename TMap::mapped_type* Find(const TMap& Map, std::string_view Text) const {
+    auto It = Map.find(Text);
+    if (It == Map.end())
+      if (const auto Found = Described.find(Text); Found != Described.end())
+        It = Map.find(Found->second.Exact);
+    return It == Map.end() ? nullptr : &It->second;
+  }
 };
 
 void TOVDatabase::BeginCatalogHold() {
@@ -733,8 +749,8 @@ std::vector<OVDriver::TColumnInfo> TOVDatabase::Columns(std::string_view TableNa
   if (const auto* Cached = BatchColumns(TableName))
     return *Cached;
   if (FHeld && !FBatch)
-    if (const auto It = FHeld->Columns.find(TableName); It != FHeld->Columns.end())
-      return It->second;
+    if (const auto* Held = FHeld->Find(FHeld->Columns, TableName))
+      return *Held;
   try {
     std::vector<OVDriver::TColumnInfo> Result = Connection().GetFieldNames(TableName);
     if (FHeld && !FBatch)
@@ -752,8 +768,8 @@ std::vector<OVDriver::TIndexColumn> TOVDatabase::Indexes(std::string_view TableN
   if (Known)
     return {};
   if (FHeld && !FBatch)
-    if (const auto It = FHeld->Indexes.find(TableName); It != FHeld->Indexes.end())
-      return It->second;
+    if (const auto* Held = FHeld->Find(FHeld->Indexes, TableName))
+      return *Held;
   try {
     std::vector<OVDriver::TIndexColumn> Result = Connection().GetIndexInfo(TableName);
     if (FHeld && !FBatch)
@@ -777,8 +793,8 @@ std::vector<std::string> TOVDatabase::FieldNames(std::string_view TableName) {
     return Result;
   }
   if (FHeld && !FBatch)
-    if (const auto It = FHeld->Columns.find(TableName); It != FHeld->Columns.end()) {
-      Names(It->second);
+    if (const auto* Held = FHeld->Find(FHeld->Columns, TableName)) {
+      Names(*Held);
       return Result;
     }
   Names(Columns(TableName));
@@ -814,8 +830,12 @@ std::optional<TOVTableInfo> TOVDatabase::DescribeTable(std::string_view TableTex
     return Info;
   }
   if (FHeld && !FBatch)
-    if (const auto It = FHeld->Described.find(TableText); It != FHeld->Described.end())
-      return It->second;
+    if (const auto It = FHeld->Described.find(TableText); It != FHeld->Described.end()) {
+      Info.Table = It->second.Table;
+      Info.Columns = FHeld->Columns.at(It->second.Exact);
+      Info.Indexes = FHeld->Indexes.at(It->second.Exact);
+      return Info;
+    }
   std::string Exact;
   try {
     if (!Cached) {
@@ -835,9 +855,8 @@ std::optional<TOVTableInfo> TOVDatabase::DescribeTable(std::string_view TableTex
         Exact = OVDriver::WriteTableName(Connection(), Info.Table, true, true);
         Info.Columns = FHeld->Columns.try_emplace(Exact, std::move(Info.Columns)).first->second;
         Info.Indexes = FHeld->Indexes.try_emplace(Exact, std::move(Info.Indexes)).first->second;
-        FHeld->Columns.try_emplace(std::string(TableText), Info.Columns);
-        FHeld->Indexes.try_emplace(std::string(TableText), Info.Indexes);
-        FHeld->Described.try_emplace(std::string(TableText), Info);
+        FHeld->Described.try_emplace(std::string(TableText),
+                                     THeldCatalog::TDescribed{Info.Table, Exact});
       }
       return Info;
     }
