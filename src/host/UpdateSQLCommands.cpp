@@ -14,6 +14,7 @@
 #include <CLI/CLI.hpp>
 #include <fmt/format.h>
 
+#include <cstdio>
 #include <filesystem>
 #include <iostream>
 #include <optional>
@@ -357,7 +358,13 @@ void UpdateSQL(THost& Host, const TUpdateSQLOptions& Options, std::ostream& Out)
   AllOptions.Returning = Options.Returning;
   if (Options.OutDir.empty() && !Options.Verify) {
     // Nothing to check or write to files: each table is printed as soon as
-    // it is made, and nothing is kept.
+    // it is made, and nothing is kept. Into a file or a pipe the text goes
+    // in large writes rather than one a page.
+    if (&Out == &std::cout && ::isatty(STDOUT_FILENO) != 1) {
+      static char Buffer[1 << 16];
+      std::fflush(stdout);
+      std::setvbuf(stdout, Buffer, _IOFBF, sizeof Buffer);
+    }
     TBatchOutput Printer(Out, Json);
     Bench.GenerateEach(
         AllOptions, [&](TResult&& R) { Printer.Add(R, nullptr, nullptr); }, ProgressLine(""));
