@@ -6,6 +6,9 @@
 
 #include "rtl/DfmStream/Internal.hpp"
 
+#include <iterator>
+#include <typeinfo>
+#include <unordered_map>
 #include <unordered_set>
 
 namespace DfmStream {
@@ -75,10 +78,53 @@ private:
                      std::vector<TDfmProperty>& Props, int Depth);
   std::string ReferenceName(const TComponent* C) const;
 
+  // What an object reached through a property is, asked of the C++ type once
+  // for each type (a design holds thousands of objects of a few types):
+  // Obj as each of the three, or null.
+  struct TKinds {
+    TPersistent* Persistent;
+    TComponent* Component;
+    TCollection* Collection;
+  };
+  TKinds KindsOf(TObject* Obj);
+  // A class's properties, as AllProps lists them, once for each class.
+  const std::vector<const TPropInfo*>& PropsOf(TClass Class);
+
   TComponent* FRoot;
   const TPropInfo* FNameProp;
   std::unordered_set<const TComponent*> FWritten;
+  // The type's answers; a type whose objects convert by a fixed offset
+  // (single inheritance) is answered with static_cast after the first.
+  struct TTypeKinds {
+    bool Persistent, Component, Collection, Fixed;
+  };
+  std::unordered_map<const std::type_info*, TTypeKinds> FKinds;
+  std::unordered_map<TClass, std::vector<const TPropInfo*>> FProps;
+  std::vector<TDfmProperty> FScratch;
 };
+
+TComponentWriter::TKinds TComponentWriter::KindsOf(TObject* Obj) {
+  const auto [It, New] = FKinds.try_emplace(&typeid(*Obj));
+  if (!New && It->second.Fixed)
+    return {It->second.Persistent ? static_cast<TPersistent*>(Obj) : nullptr,
+            It->second.Component ? static_cast<TComponent*>(Obj) : nullptr,
+            It->second.Collection ? static_cast<TCollection*>(Obj) : nullptr};
+  const TKinds K{dynamic_cast<TPersistent*>(Obj), dynamic_cast<TComponent*>(Obj),
+                 dynamic_cast<TCollection*>(Obj)};
+  if (New)
+    It->second = {K.Persistent != nullptr, K.Component != nullptr, K.Collection != nullptr,
+                  (!K.Persistent || K.Persistent == static_cast<TPersistent*>(Obj)) &&
+                      (!K.Component || K.Component == static_cast<TComponent*>(Obj)) &&
+                      (!K.Collection || K.Collection == static_cast<TCollection*>(Obj))};
+  return K;
+}
+
+const std::vector<const TPropInfo*>& TComponentWriter::PropsOf(TClass Class) {
+  const auto [It, New] = FProps.try_emplace(Class);
+  if (New)
+    It->second = Class->AllProps();
+  return It->second;
+}
 
 void TComponentWriter::WriteObject(TComponent* C, TDfmObject& O, int Depth) {
   if (Depth > MaxNesting)
@@ -88,7 +134,14 @@ void TComponentWriter::WriteObject(TComponent* C, TDfmObject& O, int Depth) {
   O.Kind = TObjectKind::okObject;
   O.Name = C->GetName();
   O.ClassName = C->ClassName();
-  WriteProperties(C, C, "", O.Props, 0);
+  // Gathered in a list that keeps its room from one component to the next,
+  // then moved over in one allocation.
+  std::vector<TDfmProperty> Props = std::move(FScratch);
+  Props.clear();
+  WriteProperties(C, C, "", Props, 0);
+  O.Props.reserve(Props.size());
+  std::move(Props.begin(), Props.end(), std::back_inserter(O.Props));
+  FScratch = std::move(Props);
   C->GetChildren(
       [&](TComponent* Child) {
         // A component yielded twice (or yielding an ancestor) is written once.
@@ -105,13 +158,13 @@ void TComponentWriter::WriteProperties(TObject* Instance, TPersistent* Persisten
   if (Depth > MaxSubObjectDepth)
     throw EWriteError(Format("Cannot write %s: its objects nest deeper than %d levels",
                              Prefix.empty() ? Instance->ClassName() : Prefix, MaxSubObjectDepth));
-  for (const TPropInfo* Info : Instance->ClassType()->AllProps()) {
+  for (const TPropInfo* Info : PropsOf(Instance->ClassType())) {
     if (Info == FNameProp || !IsStoredProp(Instance, Info))
       continue;
     WriteProperty(Instance, Info, Prefix, Props, Depth);
   }
   if (!Persistent)
-    Persistent = dynamic_cast<TPersistent*>(Instance);
+    Persistent = KindsOf(Instance).Persistent;
   if (Persistent) {
     TWriterFiler Filer(FRoot, Props, Prefix);
     Persistent->DefineProperties(&Filer);
@@ -190,14 +243,15 @@ void TComponentWriter::WriteProperty(TObject* Instance, const TPropInfo* Info,
     TObject* Obj = GetObjectProp(Instance, Info);
     if (!Obj)
       return;
-    if (auto* Comp = dynamic_cast<TComponent*>(Obj)) {
+    const TKinds Kinds = KindsOf(Obj);
+    if (TComponent* Comp = Kinds.Component) {
       V.Kind = TValueKind::vaIdent;
       V.Str = ReferenceName(Comp);
       if (V.Str.empty())
         return;
       break;
     }
-    if (auto* Coll = dynamic_cast<TCollection*>(Obj)) {
+    if (TCollection* Coll = Kinds.Collection) {
       V.Kind = TValueKind::vaCollection;
       for (int I = 0, N = Coll->Count(); I < N; ++I) {
         TCollectionItem* Item = Coll->Items(I);
@@ -205,7 +259,7 @@ void TComponentWriter::WriteProperty(TObject* Instance, const TPropInfo* Info,
       }
       break;
     }
-    WriteProperties(Obj, nullptr, Prefix + Info->Name + ".", Props, Depth + 1);
+    WriteProperties(Obj, Kinds.Persistent, Prefix + Info->Name + ".", Props, Depth + 1);
     return;
   }
   default:
