@@ -597,6 +597,43 @@ TEST_F(TPgCatalogTest, PartitionsAndCoveringIndexesReadAlikeEverywhere) {
   FConn->ExecuteScript("drop table measures");
 }
 
+// Which of the relations bearing a name a lookup takes follows the search
+// path: the current schema's first, then the one the path shows (a temporary
+// table shadows only the others); the lookup that chooses in the client and
+// the one the server makes for GetFieldNames agree on each.
+TEST_F(TPgCatalogTest, ALookupTakesTheTableTheSearchPathShows) {
+  FConn->ExecuteScript(R"(
+    create schema early;
+    create table early.shade(a int primary key);
+    create table public.shade(b int primary key);
+    create table early.only_early(c int primary key))");
+  const auto Lookup = [&](const std::string& Table) {
+    SCOPED_TRACE(Table);
+    const auto Ref = FConn->FindTable(Table);
+    const auto Described = FConn->DescribeTable(Table);
+    const auto Columns = ColumnNames(FConn->GetFieldNames(Table));
+    EXPECT_EQ(Ref.has_value(), Described.has_value());
+    if (!Ref || !Described)
+      return std::string("-") + (Columns.empty() ? "" : "!");
+    EXPECT_EQ(Described->Table.Schema, Ref->Schema);
+    EXPECT_EQ(ColumnNames(Described->Columns), Columns);
+    return Ref->Schema + "|" + Ref->Display + "|" + (Ref->SearchOrder < 0 ? "-" : "+") + "|" +
+           (Columns.empty() ? "" : Columns.front());
+  };
+  FConn->ExecuteScript("set search_path = early, public");
+  EXPECT_EQ(Lookup("shade"), "early|shade|+|a");
+  EXPECT_EQ(Lookup("public.shade"), "public|public.shade|+|b");
+  FConn->ExecuteScript("set search_path = public, early");
+  EXPECT_EQ(Lookup("shade"), "public|shade|+|b");
+  EXPECT_EQ(Lookup("only_early"), "early|early.only_early|+|c");
+  FConn->ExecuteScript("create temporary table shade(t int)");
+  EXPECT_EQ(Lookup("shade"), "public|shade|+|b");
+  FConn->ExecuteScript("set search_path = public");
+  EXPECT_EQ(Lookup("only_early"), "-");
+  EXPECT_EQ(Lookup("EARLY.Only_Early"), "early|early.only_early|-|c");
+  FConn->ExecuteScript("drop schema early cascade; drop table public.shade");
+}
+
 TEST_F(TPgCatalogTest, TablesTellSchemaNameKindAndHowAnUnqualifiedNameReachesThem) {
   std::vector<std::string> Seen;
   for (const TTableRef& T : FConn->GetTables())
