@@ -696,6 +696,10 @@ TEST_F(TPgCatalogTest, HostileNamesAreOnlyEverData) {
                        Quote(Column) + ")");
   EXPECT_TRUE(Contains(FConn->GetTableNames(), Table));
   EXPECT_EQ(ColumnNames(FConn->GetFieldNames(Table)), (TStrings{Column}));
+  const auto Described = FConn->DescribeTable(Table);
+  ASSERT_TRUE(Described);
+  EXPECT_EQ(Described->Table.Name, Table);
+  EXPECT_EQ(IndexRows(Described->Indexes), IndexRows(FConn->GetIndexInfo(Table)));
   EXPECT_TRUE(Contains(IndexRows(FConn->GetIndexInfo(Table)), Index + ":" + Column + ":2:1"));
   EXPECT_EQ(FConn->GetAllFieldNames().at(Table)[0].Name, Column);
   for (const char* Probe :
@@ -703,6 +707,8 @@ TEST_F(TPgCatalogTest, HostileNamesAreOnlyEverData) {
         "order_lines\"; delete from order_lines; --", "{\"a\",\"b\"}", "a\\\",\"order_lines"}) {
     EXPECT_TRUE(FConn->GetFieldNames(Probe).empty()) << Probe;
     EXPECT_TRUE(FConn->GetIndexInfo(Probe).empty()) << Probe;
+    EXPECT_FALSE(FConn->FindTable(Probe)) << Probe;
+    EXPECT_FALSE(FConn->DescribeTable(Probe)) << Probe;
     EXPECT_TRUE(FConn->GetProcParams(Probe).empty()) << Probe;
     FConn->GetTableNames(Probe);
   }
