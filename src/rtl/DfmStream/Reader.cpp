@@ -169,6 +169,8 @@ private:
                      const TPath& Path);
   void ReadCollection(TCollection* Coll, const TDfmProperty& P, const TPath& Path);
   TComponent* FindOwned(std::string_view Name);
+  // GetClass, asked once per class name of the file.
+  TClass ClassNamed(const std::string& Name);
   TComponent* FindReference(std::string_view Ref);
   void ResolveFixups();
   void Cleanup();
@@ -182,6 +184,7 @@ private:
   std::vector<TCollection*> FContainers;
   std::string FFileRootName;
   std::unordered_map<std::string, TComponent*> FRootIndex;
+  std::unordered_map<std::string, TClass> FClasses;
 };
 
 void TComponentReader::Run(const TDfmObject& Tree) {
@@ -237,7 +240,7 @@ void TComponentReader::ReadChild(const TDfmObject& Obj, TComponent* Enclosing) {
   const std::string Path = Obj.Name.empty() ? Obj.ClassName : Obj.Name;
   TComponent* Comp = nullptr;
   if (Obj.Kind == TObjectKind::okObject) {
-    TClass Class = GetClass(Obj.ClassName);
+    TClass Class = ClassNamed(Obj.ClassName);
     if (!Class)
       throw EClassNotFound(Position(FSourceName, Obj.Line, Obj.Column) +
                            Format("Class %s not found", Excerpt(Obj.ClassName)));
@@ -470,6 +473,15 @@ TComponent* TComponentReader::FindReference(std::string_view Ref) {
   for (size_t I = 1; Cur && I < Parts.size(); ++I)
     Cur = Cur->FindComponent(Parts[I]);
   return Cur;
+}
+
+TClass TComponentReader::ClassNamed(const std::string& Name) {
+  if (const auto It = FClasses.find(Name); It != FClasses.end())
+    return It->second;
+  const TClass Class = GetClass(Name);
+  if (Class)
+    FClasses.emplace(Name, Class);
+  return Class;
 }
 
 // The root's components by name, as FindComponent finds them (the first of
