@@ -38,6 +38,11 @@ void TDesign::LeaveToExit() {
   DesignDocument::TDesignDocument::LeaveToExit(std::move(FDocument));
 }
 
+void KeepToExit(const void* Object) {
+  static auto* const Kept = new std::vector<const void*>;
+  Kept->push_back(Object);
+}
+
 void RecordChange(DesignDocument::TDesignDocument& Document, const std::string& ChangeName,
                   const std::string& Before) {
   try {

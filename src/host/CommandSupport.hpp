@@ -50,6 +50,11 @@ private:
   std::string FOpened; // the design's text as opened, for update
 };
 
+// Keeps Object, which the caller no longer frees, to the end of the process,
+// held from a global so that leak checkers see it reachable: for what goes
+// with a document that is left to the end (TDesignDocument::CanLeaveToExit).
+void KeepToExit(const void* Object);
+
 // Records in the history file of Document the change from Before to its
 // text now (DesignDocument::RecordInHistoryFile); a failure is reported on
 // stderr and goes no further.

@@ -71,7 +71,7 @@ std::unique_ptr<TDesignDocument> TDesignDocument::Open(const std::string& FileNa
 }
 
 void TDesignDocument::LeaveToExit(std::unique_ptr<TDesignDocument> Doc) {
-  if (!Doc || !Doc->FConnectsNowhere)
+  if (!Doc || !Doc->CanLeaveToExit())
     return;
   Doc->FLock.reset();
   // Held from a global to the end, so that leak checkers see it reachable.

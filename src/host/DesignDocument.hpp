@@ -61,6 +61,8 @@ public:
   // started a monitor log, so its destructors have nothing to close, flush
   // or write. Any other document is freed at once, as usual.
   static void LeaveToExit(std::unique_ptr<TDesignDocument> Doc);
+  // Whether LeaveToExit would leave the document.
+  bool CanLeaveToExit() const { return FConnectsNowhere; }
 
   // The document's text form, as Save writes it.
   std::string Text() const;

@@ -279,19 +279,21 @@ void EditProperty(THost& Host, const std::string& FileName, const std::string& C
 // The object tree: each node's caption, kind, problem mark and children.
 void Tree(THost& Host, const std::string& FileName, std::ostream& Out) {
   TDesign Design(Host, FileName);
-  std::string Text;
-  {
-    TreeIntf::TRootSprig Root(Design.Root(), Design.Designer());
-    Root.Build();
-    if (Host.Options().Json) {
-      ordered_json J{{"file", Design.FileName()}};
-      J["tree"] = NodeJson(&Root);
-      PrintJson(Out, J);
-      return;
-    }
-    AppendNode(&Root, 0, Text);
+  auto Root = std::make_unique<TreeIntf::TRootSprig>(Design.Root(), Design.Designer());
+  Root->Build();
+  if (Host.Options().Json) {
+    ordered_json J{{"file", Design.FileName()}};
+    J["tree"] = NodeJson(Root.get());
+    PrintJson(Out, J);
+    return;
   }
+  std::string Text;
+  AppendNode(Root.get(), 0, Text);
   Out << Text;
+  // The tree goes with the design it shows, or before it.
+  if (Design.Document().CanLeaveToExit())
+    KeepToExit(Root.release());
+  Root.reset();
   Design.LeaveToExit();
 }
 
