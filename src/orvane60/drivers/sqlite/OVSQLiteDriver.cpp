@@ -405,7 +405,7 @@ public:
       TDeclaredTypes Types;
       EachRow(SQL, {}, "Reading the columns of all tables", [&](sqlite3_stmt* Row) {
         if (auto* Columns = Group.Add(Row)) {
-          Columns->push_back(CatalogColumn(Row, 2, Group.Key(), &Types));
+          CatalogColumn(Row, 2, Group.Key(), Types, Columns->emplace_back());
           Aliases.Add(*Columns, Row, 2);
         }
       });
@@ -588,7 +588,7 @@ private:
     TRowidAliases Aliases;
     TDeclaredTypes Types;
     EachRow(SQL, {Table, Schema}, Context, [&](sqlite3_stmt* Row) {
-      Result.push_back(CatalogColumn(Row, 0, Display, &Types));
+      CatalogColumn(Row, 0, Display, Types, Result.emplace_back());
       Aliases.Add(Result, Row, 0);
     });
     Aliases.Mark();
@@ -726,19 +726,18 @@ private:
     std::map<std::string, TColumnInfo, std::less<>> FTypes;
   };
 
-  // Row from column From on: the columns of ColumnsSQL.
-  static TColumnInfo CatalogColumn(sqlite3_stmt* Row, int From, const std::string& Table,
-                                   TDeclaredTypes* Types = nullptr) {
-    TColumnInfo Info =
-        Types ? Types->Of(View(Row, From + 1)) : ColumnTypeFromDeclaration(View(Row, From + 1));
-    Info.Name = Text(Row, From);
+  // Row from column From on: the columns of ColumnsSQL, into Info (a new
+  // element of its table's list, so that nothing is copied twice).
+  static void CatalogColumn(sqlite3_stmt* Row, int From, const std::string& Table,
+                            TDeclaredTypes& Types, TColumnInfo& Info) {
+    Info = Types.Of(View(Row, From + 1));
+    Info.Name = View(Row, From);
     Info.Nullable = sqlite3_column_int(Row, From + 2) == 0;
     Info.HasDefault = sqlite3_column_int(Row, From + 3) != 0;
     const int Hidden = sqlite3_column_int(Row, From + 5);
     Info.Generated = Hidden == 2 || Hidden == 3;
     Info.OriginTable = Table;
     Info.OriginColumn = Info.Name;
-    return Info;
   }
 
   // Finds the column that is the table's rowid: the only column of the
