@@ -14,8 +14,6 @@
 #include <ctime>
 #include <fcntl.h>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -384,14 +382,37 @@ std::string SysErrorMessage(int ErrorCode) {
 }
 
 std::string LoadFileToString(const std::string& FileName) {
-  std::ifstream In(FileName, std::ios::binary);
-  if (!In)
+  const int Fd = ::open(FileName.c_str(), O_RDONLY | O_CLOEXEC);
+  if (Fd < 0)
     throw EInOutError(Format("Cannot open file \"%s\": %s", FileName, SysErrorMessage(errno)));
-  std::ostringstream Out;
-  Out << In.rdbuf();
-  if (In.bad())
-    throw EInOutError(Format("Cannot read file \"%s\": %s", FileName, SysErrorMessage(errno)));
-  return Out.str();
+  // Read straight into the string, sized once from the file's size when it
+  // has one (a design file of megabytes is read without copies); a file
+  // that grows meanwhile, or a pipe, is read on to its end.
+  std::string Text;
+  struct stat St {};
+  if (::fstat(Fd, &St) == 0 && S_ISREG(St.st_mode) && St.st_size > 0)
+    Text.resize(static_cast<size_t>(St.st_size) + 1);
+  else
+    Text.resize(64 * 1024);
+  size_t Size = 0;
+  for (;;) {
+    if (Size == Text.size())
+      Text.resize(Text.size() * 2);
+    const ssize_t N = ::read(Fd, Text.data() + Size, Text.size() - Size);
+    if (N < 0 && errno == EINTR)
+      continue;
+    if (N < 0) {
+      const int Err = errno;
+      ::close(Fd);
+      throw EInOutError(Format("Cannot read file \"%s\": %s", FileName, SysErrorMessage(Err)));
+    }
+    if (N == 0)
+      break;
+    Size += static_cast<size_t>(N);
+  }
+  ::close(Fd);
+  Text.resize(Size);
+  return Text;
 }
 
 namespace {

@@ -64,6 +64,28 @@ protected:
   std::string Dir;
 };
 
+TEST_F(FileSave, LoadingReadsEveryByteOfFilesOfAnySizeAndNamesWhatFails) {
+  std::string Binary(300 * 1024 + 7, '\0');
+  for (size_t I = 0; I < Binary.size(); ++I)
+    Binary[I] = static_cast<char>(I * 131 % 256);
+  for (const std::string& Content : {std::string(), std::string("x"), Binary}) {
+    SaveFileAtomically(Path("f"), Content);
+    EXPECT_EQ(LoadFileToString(Path("f")), Content) << Content.size() << " bytes";
+  }
+  // A file whose size the system does not know beforehand is read to its end.
+  EXPECT_NE(LoadFileToString("/proc/self/status").find("Name:"), std::string::npos);
+  for (const auto& [File, Reason] :
+       {std::pair<std::string, std::string>{Path("missing"), "Cannot open file"},
+        {Dir, "Cannot read file"}}) {
+    try {
+      LoadFileToString(File);
+      ADD_FAILURE() << File << " was read";
+    } catch (const EInOutError& E) {
+      EXPECT_NE(E.Message().find(Reason + " \"" + File + "\""), std::string::npos) << E.Message();
+    }
+  }
+}
+
 TEST_F(FileSave, ASymlinkIsFollowedAndTheFileItLeadsToReplaced) {
   fs::create_directory(Path("real"));
   SaveFileAtomically(Path("real/a.dfm"), "old");
