@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <string_view>
+#include <typeinfo>
 #include <unordered_map>
 
 namespace TreeIntf {
@@ -76,6 +77,23 @@ struct TTextEqual {
   using is_transparent = void;
   bool operator()(std::string_view A, std::string_view B) const noexcept { return SameText(A, B); }
 };
+
+// What a node class's factory made, as a node. A tree of thousands of nodes
+// has a few node types: each type is converted with dynamic_cast once, then,
+// when the node sits at a fixed offset in it (single inheritance), with
+// static_cast.
+TSprig* AsSprig(System::TObject* Obj) {
+  if (!Obj)
+    return nullptr;
+  thread_local std::unordered_map<const std::type_info*, bool> Fixed;
+  const auto [It, New] = Fixed.try_emplace(&typeid(*Obj), false);
+  if (!New && It->second)
+    return static_cast<TSprig*>(Obj);
+  TSprig* S = dynamic_cast<TSprig*>(Obj);
+  if (New)
+    It->second = S && S == static_cast<TSprig*>(Obj);
+  return S;
+}
 
 } // namespace
 
@@ -302,7 +320,7 @@ std::unique_ptr<TSprig> TRootSprig::CreateSprig(TClass SprigClass, TComponent* I
         Format("Tree node class %s cannot be created from its class reference: it needs a "
                "constructor taking the component",
                SprigClass->Name));
-  return std::unique_ptr<TSprig>(dynamic_cast<TSprig*>(SprigClass->Factory(Item)));
+  return std::unique_ptr<TSprig>(AsSprig(SprigClass->Factory(Item)));
 }
 
 void TRootSprig::Build() {
