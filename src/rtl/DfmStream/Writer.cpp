@@ -103,10 +103,14 @@ bool AppendPlainString(std::string& Out, const std::string& S) {
       return false;
   }
   Out.push_back('\'');
-  for (char C : S) {
-    if (C == '\'')
-      Out.push_back('\'');
-    Out.push_back(C);
+  if (S.find('\'') == std::string::npos) {
+    Out += S;
+  } else {
+    for (char C : S) {
+      if (C == '\'')
+        Out.push_back('\'');
+      Out.push_back(C);
+    }
   }
   Out.push_back('\'');
   return true;
