@@ -531,6 +531,38 @@ TEST_F(TSQLiteCatalogTest, BrokenViewFailsItsOwnCallButNotTheBatch) {
   EXPECT_EQ(All.count("order_lines"), 1u);
 }
 
+// The batch reads share one reading of the table list; whatever changes the
+// schema, here or through another connection, is seen by the next read.
+TEST_F(TSQLiteCatalogTest, BatchReadsFollowEveryChangeOfTheSchema) {
+  const auto Displays = [&] {
+    std::vector<std::string> Names;
+    for (const TTableRef& T : FConn->GetTables())
+      Names.push_back(T.Display);
+    return Names;
+  };
+  ASSERT_EQ(FConn->GetAllFieldNames().count("late"), 0u);
+  FConn->ExecuteScript("create table late(id integer primary key, v)");
+  EXPECT_TRUE(Contains(Displays(), "late"));
+  EXPECT_EQ(ColumnNames(FConn->GetAllFieldNames().at("late")), (TStrings{"id", "v"}));
+  EXPECT_EQ(IndexRows(FConn->GetAllIndexInfo().at("late")), (TStrings{"PRIMARY:id:6:1"}));
+
+  auto Other = Open(FPath);
+  Other->ExecuteScript("drop table late; create table later(k text primary key)");
+  EXPECT_FALSE(Contains(Displays(), "late"));
+  EXPECT_EQ(FConn->GetAllFieldNames().count("late"), 0u);
+  EXPECT_EQ(ColumnNames(FConn->GetAllFieldNames().at("later")), (TStrings{"k"}));
+
+  FConn->ExecuteScript("create temp table scratch(x)");
+  EXPECT_EQ(FConn->GetAllFieldNames().count("temp.scratch"), 1u);
+  FConn->ExecuteScript("attach '" + (FDir.Path() / "more.db").string() + "' as \"we\"\"ird\";" +
+                       "create table \"we\"\"ird\".extra(e integer primary key)");
+  EXPECT_TRUE(Contains(Displays(), "we\"ird.extra"));
+  EXPECT_EQ(IndexRows(FConn->GetAllIndexInfo().at("we\"ird.extra")), (TStrings{"PRIMARY:e:6:1"}));
+  FConn->ExecuteScript("detach \"we\"\"ird\"");
+  EXPECT_FALSE(Contains(Displays(), "we\"ird.extra"));
+  EXPECT_EQ(FConn->GetAllIndexInfo().count("we\"ird.extra"), 0u);
+}
+
 TEST_F(TSQLiteCatalogTest, HostileNamesAreOnlyEverData) {
   const std::string Table = "x\"; drop table order_lines; --";
   const std::string Column = "a'b\"c; /* --";

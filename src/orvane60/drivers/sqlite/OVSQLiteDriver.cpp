@@ -333,15 +333,15 @@ public:
 
   std::vector<TTableRef> GetTables(bool SystemTables) override {
     std::vector<TTableRef> Result;
-    // The few databases outside, so that each table row is not joined to
-    // the database list again.
-    EachRow("select t.schema, t.name, t.type, d.seq, case when t.schema = 'main' then t.name "
-            "else t.schema || '.' || t.name end as full_name "
-            "from pragma_database_list d cross join pragma_table_list t on t.schema = d.name "
-            "where t.type in ('table', 'view', 'virtual', 'shadow') "
-            "and (?1 or (t.type <> 'shadow' and t.name not like 'sqlite\\_%' escape '\\')) "
-            "order by full_name",
-            {SystemTables}, "Reading the tables",
+    if (!SystemTables) {
+      const std::vector<TListedTable>& Listed = ListedTables();
+      Result.reserve(Listed.size());
+      for (const TListedTable& T : Listed)
+        Result.push_back(T.Ref);
+      return Result;
+    }
+    static const std::string SQL = std::string(TablesSQL);
+    EachRow(SQL, {SystemTables}, "Reading the tables",
             [&](sqlite3_stmt* Row) { Result.push_back(TableRef(Row, 0)); });
     return Result;
   }
@@ -391,73 +391,68 @@ public:
   std::vector<TProcParam> GetProcParams(std::string_view) override { return {}; }
 
   TTableColumns GetAllFieldNames() override {
-    // The table list is read once (materialized): as the outer side of a
-    // join with a pragma it would be read again for every table.
-    static const std::string SQL =
-        "with tables as materialized (" + std::string(UserTablesSQL) +
-        ") select t.schema, t.name, " + std::string(ColumnsSQL) +
-        ", t.wr from tables t cross join pragma_table_xinfo(t.name, t.schema) c "
-        "where c.hidden <> 1";
+    // Table by table, from the table list read once for the schema as it
+    // stands. A view over a dropped table (or a virtual table whose module
+    // is not loaded) cannot be read; it is left out.
+    static const std::string SQL = "select " + std::string(ColumnsSQL) +
+                                   ", ?3 from pragma_table_xinfo(?1, ?2) c where c.hidden <> 1";
+    const std::string Context = "Reading the columns of all tables";
+    const std::vector<TListedTable>& Tables = ListedTables();
+    sqlite3_stmt* Stmt = CatalogStatement(SQL, Context);
     TTableColumns Result;
-    try {
-      TGrouper<TColumnInfo> Group(Result);
+    TOwners Owners;
+    TDeclaredTypes Types;
+    std::vector<TColumnInfo> Columns;
+    for (const TListedTable& T : Tables) {
+      Columns.clear();
+      Columns.reserve(16);
       TRowidAliases Aliases;
-      TDeclaredTypes Types;
-      EachRow(SQL, {}, "Reading the columns of all tables", [&](sqlite3_stmt* Row) {
-        if (auto* Columns = Group.Add(Row)) {
-          CatalogColumn(Row, 2, Group.Key(), Types, Columns->emplace_back());
-          Aliases.Add(*Columns, Row, 2);
-        }
-      });
-      Aliases.Mark();
-      return Result;
-    } catch (const EDriverError&) {
-      // One view over a dropped table (or a virtual table whose module is not
-      // loaded) fails the whole join; then each table is read on its own and
-      // the broken ones are left out.
-    }
-    Result.clear();
-    for (const std::string& Table : GetTableNames({}, false)) {
+      sqlite3_bind_text64(Stmt, 1, T.Ref.Name.data(), T.Ref.Name.size(), SQLITE_STATIC,
+                          SQLITE_UTF8);
+      sqlite3_bind_text64(Stmt, 2, T.Ref.Schema.data(), T.Ref.Schema.size(), SQLITE_STATIC,
+                          SQLITE_UTF8);
+      sqlite3_bind_int64(Stmt, 3, T.WithoutRowid ? 1 : 0);
       try {
-        Result[Table] = GetFieldNames(Table);
-      } catch (const EDriverError&) {
+        StepRows(Stmt, Context, [&](sqlite3_stmt* Row) {
+          CatalogColumn(Row, 0, T.Ref.Display, Types, Columns.emplace_back());
+          Aliases.Add(Columns, Row, 0);
+        });
+      } catch (const EDriverError& E) {
+        if ((E.ErrorCode() & 0xff) == SQLITE_INTERRUPT)
+          throw;
+        continue;
       }
+      Aliases.Mark();
+      if (auto* Slot = Owners.Claim(Result, T.Ref))
+        *Slot = std::move(Columns);
     }
     return Result;
   }
 
   TTableIndexes GetAllIndexInfo() override {
-    // Each table's index list is read once. The last part names every table
-    // once (with whether it is a rowid or WITHOUT ROWID table, not a view or
-    // a virtual table), so that one without indexes still claims its display
-    // name; the key columns of a rowid table's INTEGER PRIMARY KEY, which has
-    // no index, are read afterwards for the tables without a primary key
-    // index, from the table info.
-    static const std::string SQL =
-        "with tables as materialized (" + std::string(UserTablesSQL) +
-        ") select t.schema, t.name, " + std::string(IndexColumnsSQL) +
-        " from tables t cross join pragma_index_list(t.name, t.schema) il "
-        "cross join pragma_index_info(il.name, t.schema) ii where t.type = 'table' "
-        "union all select t.schema, t.name, null, null, t.type = 'table', 0, 0, 0 from tables t";
+    // Table by table, from the table list read once for the schema as it
+    // stands: each table's index list once; the key columns of a rowid
+    // table's INTEGER PRIMARY KEY, which has no index, from its table info
+    // where no index is the primary key. A view or a virtual table has no
+    // indexes, but still claims its display name.
+    const std::string Context = "Reading the indexes of all tables";
+    const std::vector<TListedTable>& Tables = ListedTables();
+    sqlite3_stmt* Stmt = CatalogStatement(IndexSQL(), Context);
     std::map<std::string, std::vector<TRawIndexRow>> Raw;
-    TGrouper<TRawIndexRow> Group(Raw);
-    struct TTable {
-      std::vector<TRawIndexRow>* Rows;
-      std::string Schema, Name;
-    };
-    std::vector<TTable> Tables;
-    EachRow(SQL, {}, "Reading the indexes of all tables", [&](sqlite3_stmt* Row) {
-      if (auto* Rows = Group.Add(Row)) {
-        TRawIndexRow RawRow = RawIndexRow(Row, 2);
-        if (RawRow.FromTableInfo && RawRow.Column.IndexType != 0)
-          Tables.push_back({Rows, Text(Row, 0), Text(Row, 1)});
-        Rows->push_back(std::move(RawRow));
-      }
-    });
-    for (TTable& T : Tables)
-      if (std::none_of(T.Rows->begin(), T.Rows->end(),
+    TOwners Owners;
+    for (const TListedTable& T : Tables) {
+      std::vector<TRawIndexRow>* Rows = Owners.Claim(Raw, T.Ref);
+      if (!Rows || T.Ref.Kind != TTableKind::Table)
+        continue;
+      sqlite3_bind_text64(Stmt, 1, T.Ref.Name.data(), T.Ref.Name.size(), SQLITE_STATIC,
+                          SQLITE_UTF8);
+      sqlite3_bind_text64(Stmt, 2, T.Ref.Schema.data(), T.Ref.Schema.size(), SQLITE_STATIC,
+                          SQLITE_UTF8);
+      StepRows(Stmt, Context, [&](sqlite3_stmt* Row) { Rows->push_back(RawIndexRow(Row, 0)); });
+      if (std::none_of(Rows->begin(), Rows->end(),
                        [](const TRawIndexRow& R) { return !R.FromTableInfo && R.FirstKey == 0; }))
-        ReadKeyColumns(T.Schema, T.Name, "Reading the indexes of all tables", *T.Rows);
+        ReadKeyColumns(T.Ref.Schema, T.Ref.Name, Context, *Rows);
+    }
     TTableIndexes Result;
     for (auto& [Table, Rows] : Raw)
       if (auto Indexes = AssembleIndexes(std::move(Rows)); !Indexes.empty())
@@ -485,10 +480,17 @@ private:
   static constexpr std::string_view ColumnsSQL =
       "c.name, c.type, c.\"notnull\", c.dflt_value is not null, c.pk, c.hidden";
 
-  // User tables of all schemas.
-  static constexpr std::string_view UserTablesSQL =
-      "select t.schema, t.name, t.type, t.wr from pragma_table_list t "
-      "where t.type in ('table', 'view', 'virtual') and t.name not like 'sqlite\\_%' escape '\\'";
+  // The tables of all schemas, by display name: schema, name, type,
+  // database number, display name, WITHOUT ROWID. ?1: with SQLite's own
+  // tables and the shadow tables of virtual tables. The few databases are
+  // outside, so that each table row is not joined to the database list again.
+  static constexpr std::string_view TablesSQL =
+      "select t.schema, t.name, t.type, d.seq, case when t.schema = 'main' then t.name "
+      "else t.schema || '.' || t.name end as full_name, t.wr "
+      "from pragma_database_list d cross join pragma_table_list t on t.schema = d.name "
+      "where t.type in ('table', 'view', 'virtual', 'shadow') "
+      "and (?1 or (t.type <> 'shadow' and t.name not like 'sqlite\\_%' escape '\\')) "
+      "order by full_name";
 
   // The columns of an index row: index name, column name (null for an
   // expression), index type, position, then sort keys: the primary key
@@ -595,6 +597,14 @@ private:
     return Result;
   }
 
+  // The index columns of one table (?1 the name, ?2 the schema).
+  static const std::string& IndexSQL() {
+    static const std::string SQL = "select " + std::string(IndexColumnsSQL) +
+                                   " from pragma_index_list(?1, ?2) il "
+                                   "cross join pragma_index_info(il.name, ?2) ii";
+    return SQL;
+  }
+
   // The table's indexes; where none of them is its primary key (a rowid
   // table's INTEGER PRIMARY KEY has no index), the key columns from its table
   // info. Found tells an existing table without indexes from a missing one:
@@ -602,15 +612,12 @@ private:
   // column in its table info.
   std::vector<TIndexColumn> ReadIndexes(const std::string& Schema, const std::string& Table,
                                         const std::string& Context, bool& Found) {
-    static const std::string IndexSQL = "select " + std::string(IndexColumnsSQL) +
-                                        " from pragma_index_list(?1, ?2) il "
-                                        "cross join pragma_index_info(il.name, ?2) ii";
     static const std::string KeySQL = "select " + std::string(TableInfoColumnsSQL) +
                                       " from pragma_table_info(?1, ?2) c "
                                       "where c.pk > 0 or c.cid = 0";
     std::vector<TRawIndexRow> Rows;
     const auto Add = [&](sqlite3_stmt* Row) { Rows.push_back(RawIndexRow(Row, 0)); };
-    EachRow(IndexSQL, {Table, Schema}, Context, Add);
+    EachRow(IndexSQL(), {Table, Schema}, Context, Add);
     const bool KeyIndexed =
         std::any_of(Rows.begin(), Rows.end(), [](const auto& R) { return R.FirstKey == 0; });
     if (!KeyIndexed)
@@ -634,9 +641,7 @@ private:
   // Catalog statements are fixed texts, prepared once per connection and
   // reset after each use; preparing a pragma join costs more than running it.
   // SQLite prepares them again by itself after a schema change.
-  template <typename F>
-  void EachRow(const std::string& SQL, const TValues& Params, const std::string& Context,
-               F&& OnRow) {
+  sqlite3_stmt* CatalogStatement(const std::string& SQL, const std::string& Context) {
     PStatement& Slot = FCatalogStatements[SQL];
     if (!Slot) {
       sqlite3_stmt* Raw = nullptr;
@@ -645,18 +650,108 @@ private:
         Fail(Db(), Context);
       Slot.reset(Raw);
     }
-    sqlite3_stmt* Stmt = Slot.get();
+    return Slot.get();
+  }
+
+  // Runs a catalog statement whose parameters are bound, row by row, and
+  // leaves it reset without its bindings for the next use.
+  template <typename F> void StepRows(sqlite3_stmt* Stmt, const std::string& Context, F&& OnRow) {
     const ScopeGuard::TFinally Reset([Stmt] {
       sqlite3_reset(Stmt);
       sqlite3_clear_bindings(Stmt);
     });
-    Bind(Db(), Stmt, Params, Context);
     int Rc;
     while ((Rc = sqlite3_step(Stmt)) == SQLITE_ROW)
       OnRow(Stmt);
     if (Rc != SQLITE_DONE)
       Fail(Db(), Context);
   }
+
+  template <typename F>
+  void EachRow(const std::string& SQL, const TValues& Params, const std::string& Context,
+               F&& OnRow) {
+    sqlite3_stmt* Stmt = CatalogStatement(SQL, Context);
+    try {
+      Bind(Db(), Stmt, Params, Context);
+    } catch (...) {
+      sqlite3_clear_bindings(Stmt);
+      throw;
+    }
+    StepRows(Stmt, Context, OnRow);
+  }
+
+  // A table of the list and whether it is a WITHOUT ROWID table.
+  struct TListedTable {
+    TTableRef Ref;
+    bool WithoutRowid = false;
+  };
+
+  // The user tables of all schemas, by display name, read once for the
+  // schema as it stands: the batch reads (all tables, all columns, all
+  // indexes) each start from it, and reading it is most of what a batch
+  // read of the catalogue costs beside the tables themselves.
+  const std::vector<TListedTable>& ListedTables() {
+    std::string Stamp = SchemaStamp();
+    if (FListedValid && Stamp == FListedStamp)
+      return FListed;
+    static const std::string SQL = std::string(TablesSQL);
+    FListedValid = false;
+    FListed.clear();
+    EachRow(SQL, {false}, "Reading the tables", [&](sqlite3_stmt* Row) {
+      FListed.push_back({TableRef(Row, 0), sqlite3_column_int(Row, 5) != 0});
+    });
+    FListedStamp = std::move(Stamp);
+    FListedValid = true;
+    return FListed;
+  }
+
+  // What the table list depends on: the databases attached (number, name,
+  // file) and the schema version of each, which every change of a table,
+  // view or index raises, by this connection or another.
+  std::string SchemaStamp() {
+    static const std::string SQL = "select seq, name, file from pragma_database_list";
+    std::string Stamp;
+    std::vector<std::string> Names;
+    EachRow(SQL, {}, "Reading the databases", [&](sqlite3_stmt* Row) {
+      Stamp.append(View(Row, 0)).append(1, '\0').append(View(Row, 1)).append(1, '\0');
+      Stamp.append(View(Row, 2)).append(1, '\0');
+      Names.emplace_back(View(Row, 1));
+    });
+    for (const std::string& Name : Names) {
+      std::string Quoted = "pragma \"";
+      for (const char C : Name)
+        Quoted.append(C == '"' ? 2 : 1, C);
+      Quoted += "\".schema_version";
+      EachRow(Quoted, {}, "Reading the schema version",
+              [&](sqlite3_stmt* Row) { Stamp.append(View(Row, 0)).append(1, '\0'); });
+    }
+    return Stamp;
+  }
+
+  // Which table a display name belongs to in a batch read: a table of main
+  // literally named "aux.t" and the table t of the attached aux share a
+  // display name; a lookup of that name finds the one in main, and so does
+  // the batch. Claim gives the table's entry in Map, or nullptr when the
+  // name belongs to another table; an entry that main's table takes over is
+  // emptied.
+  class TOwners {
+  public:
+    template <typename TItems>
+    TItems* Claim(std::map<std::string, TItems>& Map, const TTableRef& Table) {
+      const auto [Owner, New] = FOwners.try_emplace(Table.Display, Table.Schema);
+      TItems& Items = Map[Table.Display];
+      if (!New && Owner->second != Table.Schema) {
+        if (Table.Schema != "main")
+          return nullptr;
+        Owner->second = Table.Schema;
+        Items.clear();
+      }
+      return &Items;
+    }
+
+  private:
+    std::map<std::string, std::string> FOwners;
+  };
 
   std::vector<std::string> Strings(const std::string& SQL, const TValues& Params,
                                    const std::string& Context) {
@@ -672,45 +767,6 @@ private:
   }
 
   static std::string Text(sqlite3_stmt* Row, int Index) { return std::string(View(Row, Index)); }
-
-  // Groups the rows of a batch query, which come table by table, under the
-  // table's display name without a map lookup per row. A table of main
-  // literally named "aux.t" and the table t of the attached aux share a
-  // display name; a lookup of that name finds the one in main, and so does
-  // the batch: rows of the other table are dropped (Add gives nullptr).
-  template <typename TItem> class TGrouper {
-  public:
-    explicit TGrouper(std::map<std::string, std::vector<TItem>>& Map) : FMap(Map) {}
-    std::vector<TItem>* Add(sqlite3_stmt* Row) {
-      const std::string_view Schema = View(Row, 0), Name = View(Row, 1);
-      if (FStarted && Schema == FSchema && Name == FName)
-        return FCurrent;
-      FStarted = true;
-      FSchema = Schema;
-      FName = Name;
-      const auto [Owner, New] = FOwners.try_emplace(DisplayName(Schema, Name), FSchema);
-      const auto At = FMap.try_emplace(Owner->first).first;
-      FKey = &At->first;
-      FCurrent = &At->second;
-      FCurrent->reserve(16);
-      if (!New && Owner->second != FSchema) {
-        if (FSchema != "main")
-          return FCurrent = nullptr;
-        Owner->second = FSchema;
-        FCurrent->clear();
-      }
-      return FCurrent;
-    }
-    const std::string& Key() const { return *FKey; }
-
-  private:
-    std::map<std::string, std::vector<TItem>>& FMap;
-    std::map<std::string, std::string> FOwners;
-    bool FStarted = false;
-    std::vector<TItem>* FCurrent = nullptr;
-    const std::string* FKey = nullptr;
-    std::string FSchema, FName;
-  };
 
   // What declared types say, each read once: tables repeat the same few.
   class TDeclaredTypes {
@@ -775,6 +831,9 @@ private:
   };
 
   PDatabase FDb;
+  std::vector<TListedTable> FListed;
+  std::string FListedStamp;
+  bool FListedValid = false;
   // Declared after FDb: destroyed, and so finalized, before the handle goes.
   std::map<std::string, PStatement> FCatalogStatements;
 };
