@@ -208,6 +208,16 @@ struct TOVDatabase::TCatalogCache {
   std::unordered_map<std::string, int> Displays;
   // Lower-case table name -> the catalog's name, "" when two names share it.
   std::map<std::string, std::string> Folded;
+  // The last table text looked up and what it gave: the dialog asks of one
+  // table several times over (its fields, its description, its indexes).
+  struct TLookup {
+    std::string Text;
+    const std::string* Key = nullptr;
+    const OVDriver::TTableRef* Ref = nullptr;
+    // The text's first reading names a schema (sales.orders).
+    bool Qualified = false;
+  };
+  std::optional<TLookup> Last;
 
   void IndexTables(bool Exact) {
     for (std::size_t I = 0; I < Tables->size(); ++I) {
@@ -276,6 +286,28 @@ struct TOVDatabase::TCatalogCache {
     if (It == Folded.end() || It->second.empty())
       return nullptr;
     return &Columns->find(It->second)->first;
+  }
+
+  // What a table text names: as SQL reads it first; the readings that follow
+  // take it literally; then as a display name.
+  TLookup Lookup(std::string_view Text, const std::vector<OVDriver::TNameReading>& Readings,
+                 bool Exact, const OVSqlParse::TDialectRules& Rules) {
+    TLookup Found;
+    Found.Text = Text;
+    Found.Qualified = Readings.front().Exact && Readings.front().Schema.has_value();
+    for (const OVDriver::TNameReading& Reading : Readings) {
+      if (!Reading.Exact)
+        break;
+      if (const OVDriver::TTableRef* T = Find(Reading, Exact)) {
+        Found.Ref = T;
+        Found.Key = KeyOf(*T);
+        return Found;
+      }
+    }
+    Found.Key = ResolveDisplay(Text, Rules);
+    if (Found.Key)
+      Found.Ref = RefOfDisplay(*Found.Key);
+    return Found;
   }
 
   const OVDriver::TTableRef* RefOfDisplay(const std::string& Display) const {
@@ -350,21 +382,13 @@ const std::string* TOVDatabase::BatchKey(std::string_view TableName,
   } catch (const OVDriver::EDriverError& E) {
     Internal::RaiseDriverError(E, this);
   }
-  const OVSqlParse::TDialectRules& Rules = ServerDriver(FServerType).Rules();
-  // As SQL reads the text first; the readings that follow take it literally.
-  for (const OVDriver::TNameReading& Reading : OVDriver::NameReadings(TableName, Dialect())) {
-    if (!Reading.Exact)
-      break;
-    if (const OVDriver::TTableRef* T = FBatch->Find(Reading, Connection().ExactTableNames())) {
-      if (Ref)
-        *Ref = T;
-      return FBatch->KeyOf(*T);
-    }
-  }
-  const std::string* Key = FBatch->ResolveDisplay(TableName, Rules);
-  if (Key && Ref)
-    *Ref = FBatch->RefOfDisplay(*Key);
-  return Key;
+  if (!FBatch->Last || FBatch->Last->Text != TableName)
+    FBatch->Last =
+        FBatch->Lookup(TableName, OVDriver::NameReadings(TableName, Dialect()),
+                       Connection().ExactTableNames(), ServerDriver(FServerType).Rules());
+  if (Ref)
+    *Ref = FBatch->Last->Ref;
+  return FBatch->Last->Key;
 }
 
 const std::vector<OVDriver::TColumnInfo>* TOVDatabase::BatchColumns(std::string_view TableName) {
@@ -817,10 +841,15 @@ std::vector<OVDriver::TTableRef> TOVDatabase::Tables() {
 std::optional<TOVTableInfo> TOVDatabase::DescribeTable(std::string_view TableText) {
   TOVDatabaseUse Use(this);
   TOVTableInfo Info;
-  const std::vector<OVDriver::TNameReading> Readings = OVDriver::NameReadings(TableText, Dialect());
-  Info.Qualified = Readings.front().Exact && Readings.front().Schema.has_value();
   const OVDriver::TTableRef* Cached = nullptr;
-  if (const std::string* Key = BatchKey(TableText, &Cached)) {
+  const std::string* Key = BatchKey(TableText, &Cached);
+  if (FBatch) {
+    Info.Qualified = FBatch->Last->Qualified;
+  } else {
+    const auto Readings = OVDriver::NameReadings(TableText, Dialect());
+    Info.Qualified = Readings.front().Exact && Readings.front().Schema.has_value();
+  }
+  if (Key) {
     Info.Table = *Cached;
     Info.Columns = FBatch->Columns->at(*Key);
     // By the key itself: read again as a table text, a display name such as
