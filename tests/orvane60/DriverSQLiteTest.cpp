@@ -557,6 +557,7 @@ TEST_F(TSQLiteCatalogTest, BatchReadsFollowEveryChangeOfTheSchema) {
   FConn->ExecuteScript("attach '" + (FDir.Path() / "more.db").string() + "' as \"we\"\"ird\";" +
                        "create table \"we\"\"ird\".extra(e integer primary key)");
   EXPECT_TRUE(Contains(Displays(), "we\"ird.extra"));
+  EXPECT_EQ(ColumnFlags(FConn->GetFieldNames("\"we\"\"ird\".extra")), (TStrings{"e:A"}));
   EXPECT_EQ(IndexRows(FConn->GetAllIndexInfo().at("we\"ird.extra")), (TStrings{"PRIMARY:e:6:1"}));
   FConn->ExecuteScript("detach \"we\"\"ird\"");
   EXPECT_FALSE(Contains(Displays(), "we\"ird.extra"));

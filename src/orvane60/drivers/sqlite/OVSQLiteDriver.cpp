@@ -395,7 +395,7 @@ public:
     // stands. A view over a dropped table (or a virtual table whose module
     // is not loaded) cannot be read; it is left out.
     static const std::string SQL = "select " + std::string(ColumnsSQL) +
-                                   ", ?3 from pragma_table_xinfo(?1, ?2) c where c.hidden <> 1";
+                                   " from pragma_table_xinfo(?1, ?2) c where c.hidden <> 1";
     const std::string Context = "Reading the columns of all tables";
     const std::vector<TListedTable>& Tables = ListedTables();
     sqlite3_stmt* Stmt = CatalogStatement(SQL, Context);
@@ -411,11 +411,10 @@ public:
                           SQLITE_UTF8);
       sqlite3_bind_text64(Stmt, 2, T.Ref.Schema.data(), T.Ref.Schema.size(), SQLITE_STATIC,
                           SQLITE_UTF8);
-      sqlite3_bind_int64(Stmt, 3, T.WithoutRowid ? 1 : 0);
       try {
         StepRows(Stmt, Context, [&](sqlite3_stmt* Row) {
           CatalogColumn(Row, 0, T.Ref.Display, Types, Columns.emplace_back());
-          Aliases.Add(Columns, Row, 0);
+          Aliases.Add(Columns, Row, 0, T.WithoutRowid);
         });
       } catch (const EDriverError& E) {
         if ((E.ErrorCode() & 0xff) == SQLITE_INTERRUPT)
@@ -475,10 +474,10 @@ private:
       "limit 1";
 
   // The columns of a column row of pragma_table_xinfo (as c): name, declared
-  // type, not null, has a default, place in the primary key, hidden (2 and 3
+  // type, not null, the default (null for none), place in the primary key, hidden (2 and 3
   // for generated columns).
   static constexpr std::string_view ColumnsSQL =
-      "c.name, c.type, c.\"notnull\", c.dflt_value is not null, c.pk, c.hidden";
+      "c.name, c.type, c.\"notnull\", c.dflt_value, c.pk, c.hidden";
 
   // The tables of all schemas, by display name: schema, name, type,
   // database number, display name, WITHOUT ROWID. ?1: with SQLite's own
@@ -579,22 +578,36 @@ private:
     return Ref;
   }
 
+  // One table's columns from its table info as the pragma itself gives it
+  // (cid, then the columns of ColumnsSQL): as a table-valued function SQLite
+  // would copy every value of every row once more.
   std::vector<TColumnInfo> ReadColumns(const std::string& Schema, const std::string& Table,
                                        const std::string& Context) {
-    static const std::string SQL =
-        "select " + std::string(ColumnsSQL) +
-        ", coalesce((select wr from pragma_table_list(?1) where schema = ?2), 0) "
-        "from pragma_table_xinfo(?1, ?2) c where c.hidden <> 1";
+    static const std::string RowidSQL = "select wr from pragma_table_list(?1) where schema = ?2";
+    bool WithoutRowid = false;
+    EachRow(RowidSQL, {Table, Schema}, Context,
+            [&](sqlite3_stmt* Row) { WithoutRowid = sqlite3_column_int(Row, 0) != 0; });
+    const PStatement Stmt =
+        Prepare(Db(), "pragma " + Quoted(Schema) + ".table_xinfo(" + Quoted(Table) + ")", Context);
     const std::string Display = DisplayName(Schema, Table);
     std::vector<TColumnInfo> Result;
     TRowidAliases Aliases;
     TDeclaredTypes Types;
-    EachRow(SQL, {Table, Schema}, Context, [&](sqlite3_stmt* Row) {
-      CatalogColumn(Row, 0, Display, Types, Result.emplace_back());
-      Aliases.Add(Result, Row, 0);
+    StepRows(Stmt.get(), Context, [&](sqlite3_stmt* Row) {
+      if (sqlite3_column_int(Row, 6) == 1) // hidden: a virtual table's hidden column
+        return;
+      CatalogColumn(Row, 1, Display, Types, Result.emplace_back());
+      Aliases.Add(Result, Row, 1, WithoutRowid);
     });
     Aliases.Mark();
     return Result;
+  }
+
+  static std::string Quoted(std::string_view Name) {
+    std::string Text = "\"";
+    for (const char C : Name)
+      Text.append(C == '"' ? 2 : 1, C);
+    return Text += '"';
   }
 
   // The index columns of one table (?1 the name, ?2 the schema).
@@ -718,11 +731,7 @@ private:
       Names.emplace_back(View(Row, 1));
     });
     for (const std::string& Name : Names) {
-      std::string Quoted = "pragma \"";
-      for (const char C : Name)
-        Quoted.append(C == '"' ? 2 : 1, C);
-      Quoted += "\".schema_version";
-      EachRow(Quoted, {}, "Reading the schema version",
+      EachRow("pragma " + Quoted(Name) + ".schema_version", {}, "Reading the schema version",
               [&](sqlite3_stmt* Row) { Stamp.append(View(Row, 0)).append(1, '\0'); });
     }
     return Stamp;
@@ -789,7 +798,7 @@ private:
     Info = Types.Of(View(Row, From + 1));
     Info.Name = View(Row, From);
     Info.Nullable = sqlite3_column_int(Row, From + 2) == 0;
-    Info.HasDefault = sqlite3_column_int(Row, From + 3) != 0;
+    Info.HasDefault = sqlite3_column_type(Row, From + 3) != SQLITE_NULL;
     const int Hidden = sqlite3_column_int(Row, From + 5);
     Info.Generated = Hidden == 2 || Hidden == 3;
     Info.OriginTable = Table;
@@ -798,11 +807,10 @@ private:
 
   // Finds the column that is the table's rowid: the only column of the
   // primary key, declared exactly INTEGER, of a table with a rowid. SQLite
-  // gives it a value when an insert gives none. Rows come table by table,
-  // each followed (column From + 6) by whether the table has no rowid.
+  // gives it a value when an insert gives none. Rows come table by table.
   class TRowidAliases {
   public:
-    void Add(std::vector<TColumnInfo>& Columns, sqlite3_stmt* Row, int From) {
+    void Add(std::vector<TColumnInfo>& Columns, sqlite3_stmt* Row, int From, bool WithoutRowid) {
       if (&Columns != FColumns) {
         Mark();
         FColumns = &Columns;
@@ -813,8 +821,7 @@ private:
       if (Pk == 0)
         return;
       ++FKeyColumns;
-      if (Pk == 1 && sqlite3_column_int(Row, From + 6) == 0 &&
-          SameText(View(Row, From + 1), "INTEGER"))
+      if (Pk == 1 && !WithoutRowid && SameText(View(Row, From + 1), "INTEGER"))
         FCandidate = static_cast<int>(Columns.size()) - 1;
     }
     void Mark() {
