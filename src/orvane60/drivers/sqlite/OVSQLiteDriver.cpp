@@ -394,11 +394,8 @@ public:
     // Table by table, from the table list read once for the schema as it
     // stands. A view over a dropped table (or a virtual table whose module
     // is not loaded) cannot be read; it is left out.
-    static const std::string SQL = "select " + std::string(ColumnsSQL) +
-                                   " from pragma_table_xinfo(?1, ?2) c where c.hidden <> 1";
     const std::string Context = "Reading the columns of all tables";
     const std::vector<TListedTable>& Tables = ListedTables();
-    sqlite3_stmt* Stmt = CatalogStatement(SQL, Context);
     TTableColumns Result;
     TOwners Owners;
     TDeclaredTypes Types;
@@ -406,22 +403,13 @@ public:
     for (const TListedTable& T : Tables) {
       Columns.clear();
       Columns.reserve(16);
-      TRowidAliases Aliases;
-      sqlite3_bind_text64(Stmt, 1, T.Ref.Name.data(), T.Ref.Name.size(), SQLITE_STATIC,
-                          SQLITE_UTF8);
-      sqlite3_bind_text64(Stmt, 2, T.Ref.Schema.data(), T.Ref.Schema.size(), SQLITE_STATIC,
-                          SQLITE_UTF8);
       try {
-        StepRows(Stmt, Context, [&](sqlite3_stmt* Row) {
-          CatalogColumn(Row, 0, T.Ref.Display, Types, Columns.emplace_back());
-          Aliases.Add(Columns, Row, 0, T.WithoutRowid);
-        });
+        ReadTableInfo(T.Ref, T.WithoutRowid, Types, Columns, Context);
       } catch (const EDriverError& E) {
         if ((E.ErrorCode() & 0xff) == SQLITE_INTERRUPT)
           throw;
         continue;
       }
-      Aliases.Mark();
       if (auto* Slot = Owners.Claim(Result, T.Ref))
         *Slot = std::move(Columns);
     }
@@ -472,12 +460,6 @@ private:
       "and t.type in ('table', 'view', 'virtual', 'shadow') "
       "order by t.schema = 'main' desc, case when t.schema = 'temp' then -1 else d.seq end "
       "limit 1";
-
-  // The columns of a column row of pragma_table_xinfo (as c): name, declared
-  // type, not null, the default (null for none), place in the primary key, hidden (2 and 3
-  // for generated columns).
-  static constexpr std::string_view ColumnsSQL =
-      "c.name, c.type, c.\"notnull\", c.dflt_value, c.pk, c.hidden";
 
   // The tables of all schemas, by display name: schema, name, type,
   // database number, display name, WITHOUT ROWID. ?1: with SQLite's own
@@ -578,28 +560,19 @@ private:
     return Ref;
   }
 
-  // One table's columns from its table info as the pragma itself gives it
-  // (cid, then the columns of ColumnsSQL): as a table-valued function SQLite
-  // would copy every value of every row once more.
   std::vector<TColumnInfo> ReadColumns(const std::string& Schema, const std::string& Table,
                                        const std::string& Context) {
     static const std::string RowidSQL = "select wr from pragma_table_list(?1) where schema = ?2";
     bool WithoutRowid = false;
     EachRow(RowidSQL, {Table, Schema}, Context,
             [&](sqlite3_stmt* Row) { WithoutRowid = sqlite3_column_int(Row, 0) != 0; });
-    const PStatement Stmt =
-        Prepare(Db(), "pragma " + Quoted(Schema) + ".table_xinfo(" + Quoted(Table) + ")", Context);
-    const std::string Display = DisplayName(Schema, Table);
+    TTableRef Ref;
+    Ref.Schema = Schema;
+    Ref.Name = Table;
+    Ref.Display = DisplayName(Schema, Table);
     std::vector<TColumnInfo> Result;
-    TRowidAliases Aliases;
     TDeclaredTypes Types;
-    StepRows(Stmt.get(), Context, [&](sqlite3_stmt* Row) {
-      if (sqlite3_column_int(Row, 6) == 1) // hidden: a virtual table's hidden column
-        return;
-      CatalogColumn(Row, 1, Display, Types, Result.emplace_back());
-      Aliases.Add(Result, Row, 1, WithoutRowid);
-    });
-    Aliases.Mark();
+    ReadTableInfo(Ref, WithoutRowid, Types, Result, Context);
     return Result;
   }
 
@@ -791,7 +764,8 @@ private:
     std::map<std::string, TColumnInfo, std::less<>> FTypes;
   };
 
-  // Row from column From on: the columns of ColumnsSQL, into Info (a new
+  // Row from column From on: name, declared type, not null, default, place in
+  // the primary key, hidden (as the table info pragma gives them), into Info (a new
   // element of its table's list, so that nothing is copied twice).
   static void CatalogColumn(sqlite3_stmt* Row, int From, const std::string& Table,
                             TDeclaredTypes& Types, TColumnInfo& Info) {
@@ -836,6 +810,26 @@ private:
     int FKeyColumns = 0;
     int FCandidate = -1;
   };
+
+  // One table's columns, into Columns, from its table info as the pragma
+  // itself gives it (cid, name, declared type, not null, the default or null,
+  // place in the primary key, hidden: 1 for a virtual table's hidden column,
+  // 2 and 3 for generated ones). As a table-valued function, SQLite would
+  // make the same statement and copy every value of every row once more.
+  void ReadTableInfo(const TTableRef& Table, bool WithoutRowid, TDeclaredTypes& Types,
+                     std::vector<TColumnInfo>& Columns, const std::string& Context) {
+    const PStatement Stmt =
+        Prepare(Db(), "pragma " + Quoted(Table.Schema) + ".table_xinfo(" + Quoted(Table.Name) + ")",
+                Context);
+    TRowidAliases Aliases;
+    StepRows(Stmt.get(), Context, [&](sqlite3_stmt* Row) {
+      if (sqlite3_column_int(Row, 6) == 1) // a virtual table's hidden column
+        return;
+      CatalogColumn(Row, 1, Table.Display, Types, Columns.emplace_back());
+      Aliases.Add(Columns, Row, 1, WithoutRowid);
+    });
+    Aliases.Mark();
+  }
 
   PDatabase FDb;
   std::vector<TListedTable> FListed;
