@@ -424,18 +424,13 @@ public:
     // indexes, but still claims its display name.
     const std::string Context = "Reading the indexes of all tables";
     const std::vector<TListedTable>& Tables = ListedTables();
-    sqlite3_stmt* Stmt = CatalogStatement(IndexSQL(), Context);
     std::map<std::string, std::vector<TRawIndexRow>> Raw;
     TOwners Owners;
     for (const TListedTable& T : Tables) {
       std::vector<TRawIndexRow>* Rows = Owners.Claim(Raw, T.Ref);
       if (!Rows || T.Ref.Kind != TTableKind::Table)
         continue;
-      sqlite3_bind_text64(Stmt, 1, T.Ref.Name.data(), T.Ref.Name.size(), SQLITE_STATIC,
-                          SQLITE_UTF8);
-      sqlite3_bind_text64(Stmt, 2, T.Ref.Schema.data(), T.Ref.Schema.size(), SQLITE_STATIC,
-                          SQLITE_UTF8);
-      StepRows(Stmt, Context, [&](sqlite3_stmt* Row) { Rows->push_back(RawIndexRow(Row, 0)); });
+      ReadIndexRows(T.Ref.Schema, T.Ref.Name, Context, *Rows);
       if (std::none_of(Rows->begin(), Rows->end(),
                        [](const TRawIndexRow& R) { return !R.FromTableInfo && R.FirstKey == 0; }))
         ReadKeyColumns(T.Ref.Schema, T.Ref.Name, Context, *Rows);
@@ -473,16 +468,9 @@ private:
       "and (?1 or (t.type <> 'shadow' and t.name not like 'sqlite\\_%' escape '\\')) "
       "order by full_name";
 
-  // The columns of an index row: index name, column name (null for an
-  // expression), index type, position, then sort keys: the primary key
-  // first, then the indexes in creation order (pragma_index_list numbers
-  // the newest 0).
-  static constexpr std::string_view IndexColumnsSQL =
-      "il.name, ii.name, case when il.origin = 'pk' then 6 when il.\"unique\" and not il.partial "
-      "then 2 else 1 end, ii.seqno + 1, il.origin <> 'pk', -il.seq";
-
-  // The same shape for a column of the table info: a null index name, and the
-  // column's place in the primary key (0 when it is not part of it).
+  // The columns of a key column row of the table info: a null index name,
+  // the column name, index type, the column's place in the primary key (0
+  // when it is not part of it), then the sort keys of an index row.
   static constexpr std::string_view TableInfoColumnsSQL = "null, c.name, 6, c.pk, 0, 0";
 
   struct TRawIndexRow {
@@ -583,12 +571,43 @@ private:
     return Text += '"';
   }
 
-  // The index columns of one table (?1 the name, ?2 the schema).
-  static const std::string& IndexSQL() {
-    static const std::string SQL = "select " + std::string(IndexColumnsSQL) +
-                                   " from pragma_index_list(?1, ?2) il "
-                                   "cross join pragma_index_info(il.name, ?2) ii";
-    return SQL;
+  // The index columns of one table, from its index list and each index's
+  // info as the pragmas themselves give them (as table-valued functions
+  // SQLite would make the same statements and copy every value once more):
+  // index name, column name ("" for an expression), index type, position,
+  // then sort keys: the primary key first, then the indexes in creation
+  // order (the index list numbers the newest 0).
+  void ReadIndexRows(const std::string& Schema, const std::string& Table,
+                     const std::string& Context, std::vector<TRawIndexRow>& Rows) {
+    const std::string Prefix = "pragma " + Quoted(Schema) + ".";
+    struct TIndex {
+      std::string Name;
+      int Type = 1, FirstKey = 0, SecondKey = 0;
+    };
+    std::vector<TIndex> Indexes;
+    const PStatement List = Prepare(Db(), Prefix + "index_list(" + Quoted(Table) + ")", Context);
+    StepRows(List.get(), Context, [&](sqlite3_stmt* Row) {
+      // seq, name, unique, origin, partial
+      TIndex& I = Indexes.emplace_back();
+      I.Name = View(Row, 1);
+      const bool Key = View(Row, 3) == "pk";
+      I.Type = Key ? 6 : sqlite3_column_int(Row, 2) != 0 && sqlite3_column_int(Row, 4) == 0 ? 2 : 1;
+      I.FirstKey = Key ? 0 : 1;
+      I.SecondKey = -sqlite3_column_int(Row, 0);
+    });
+    for (const TIndex& I : Indexes) {
+      const PStatement Info = Prepare(Db(), Prefix + "index_info(" + Quoted(I.Name) + ")", Context);
+      StepRows(Info.get(), Context, [&](sqlite3_stmt* Row) {
+        // seqno, cid, name
+        TRawIndexRow& Raw = Rows.emplace_back();
+        Raw.Column.IndexName = I.Name;
+        Raw.Column.ColumnName = View(Row, 2);
+        Raw.Column.IndexType = I.Type;
+        Raw.Column.Position = sqlite3_column_int(Row, 0) + 1;
+        Raw.FirstKey = I.FirstKey;
+        Raw.SecondKey = I.SecondKey;
+      });
+    }
   }
 
   // The table's indexes; where none of them is its primary key (a rowid
@@ -603,7 +622,7 @@ private:
                                       "where c.pk > 0 or c.cid = 0";
     std::vector<TRawIndexRow> Rows;
     const auto Add = [&](sqlite3_stmt* Row) { Rows.push_back(RawIndexRow(Row, 0)); };
-    EachRow(IndexSQL(), {Table, Schema}, Context, Add);
+    ReadIndexRows(Schema, Table, Context, Rows);
     const bool KeyIndexed =
         std::any_of(Rows.begin(), Rows.end(), [](const auto& R) { return R.FirstKey == 0; });
     if (!KeyIndexed)
