@@ -564,6 +564,26 @@ TEST_F(TSQLiteCatalogTest, BatchReadsFollowEveryChangeOfTheSchema) {
   EXPECT_EQ(FConn->GetAllIndexInfo().count("we\"ird.extra"), 0u);
 }
 
+// A batch read takes one read transaction of its own and ends it, whatever
+// happens; inside the caller's transaction it reads what that one sees and
+// leaves it open.
+TEST_F(TSQLiteCatalogTest, BatchReadsLeaveTransactionsAsTheyFoundThem) {
+  FConn->ExecuteScript("create table doomed(x); create view broken as select * from doomed; "
+                       "drop table doomed");
+  EXPECT_EQ(FConn->GetAllFieldNames().count("broken"), 0u);
+  FConn->GetAllIndexInfo();
+  EXPECT_FALSE(FConn->InTransaction());
+  FConn->Execute("insert into no_index values (1)"); // nothing left locked
+
+  FConn->StartTransaction();
+  FConn->ExecuteScript("create table uncommitted(u integer primary key)");
+  EXPECT_EQ(ColumnNames(FConn->GetAllFieldNames().at("uncommitted")), (TStrings{"u"}));
+  EXPECT_EQ(IndexRows(FConn->GetAllIndexInfo().at("uncommitted")), (TStrings{"PRIMARY:u:6:1"}));
+  EXPECT_TRUE(FConn->InTransaction());
+  FConn->Rollback();
+  EXPECT_EQ(FConn->GetAllFieldNames().count("uncommitted"), 0u);
+}
+
 TEST_F(TSQLiteCatalogTest, HostileNamesAreOnlyEverData) {
   const std::string Table = "x\"; drop table order_lines; --";
   const std::string Column = "a'b\"c; /* --";

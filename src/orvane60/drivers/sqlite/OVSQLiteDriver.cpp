@@ -395,6 +395,7 @@ public:
     // stands. A view over a dropped table (or a virtual table whose module
     // is not loaded) cannot be read; it is left out.
     const std::string Context = "Reading the columns of all tables";
+    const TReadTransaction Snapshot(Db());
     const std::vector<TListedTable>& Tables = ListedTables();
     TTableColumns Result;
     TOwners Owners;
@@ -423,6 +424,7 @@ public:
     // where no index is the primary key. A view or a virtual table has no
     // indexes, but still claims its display name.
     const std::string Context = "Reading the indexes of all tables";
+    const TReadTransaction Snapshot(Db());
     const std::vector<TListedTable>& Tables = ListedTables();
     std::map<std::string, std::vector<TRawIndexRow>> Raw;
     TOwners Owners;
@@ -684,6 +686,28 @@ private:
     }
     StepRows(Stmt, Context, OnRow);
   }
+
+  // The statements of a batch read under one read transaction, where none is
+  // open: each database file is locked once for all of them, and they all
+  // see one state of the schema, rather than each statement locking the
+  // files, looking for a journal and reading the file header again.
+  class TReadTransaction {
+  public:
+    explicit TReadTransaction(sqlite3* Db)
+        : FDb(Db), FOwn(sqlite3_get_autocommit(Db) != 0 &&
+                        sqlite3_exec(Db, "begin", nullptr, nullptr, nullptr) == SQLITE_OK) {}
+    ~TReadTransaction() {
+      // Nothing was written: ending it cannot lose anything.
+      if (FOwn)
+        sqlite3_exec(FDb, "rollback", nullptr, nullptr, nullptr);
+    }
+    TReadTransaction(const TReadTransaction&) = delete;
+    TReadTransaction& operator=(const TReadTransaction&) = delete;
+
+  private:
+    sqlite3* FDb;
+    bool FOwn;
+  };
 
   // A table of the list and whether it is a WITHOUT ROWID table.
   struct TListedTable {
