@@ -581,7 +581,14 @@ TEST_F(TSQLiteCatalogTest, BatchReadsLeaveTransactionsAsTheyFoundThem) {
   EXPECT_EQ(IndexRows(FConn->GetAllIndexInfo().at("uncommitted")), (TStrings{"PRIMARY:u:6:1"}));
   EXPECT_TRUE(FConn->InTransaction());
   FConn->Rollback();
+  // The schema is back at its version from before; a new change takes the
+  // version the rolled back one had.
+  FConn->ExecuteScript("create table committed(c integer primary key)");
+  const auto Tables = FConn->GetTables();
+  EXPECT_FALSE(std::any_of(Tables.begin(), Tables.end(),
+                           [](const TTableRef& T) { return T.Name == "uncommitted"; }));
   EXPECT_EQ(FConn->GetAllFieldNames().count("uncommitted"), 0u);
+  EXPECT_EQ(FConn->GetAllFieldNames().count("committed"), 1u);
 }
 
 TEST_F(TSQLiteCatalogTest, HostileNamesAreOnlyEverData) {

@@ -395,7 +395,7 @@ public:
     // stands. A view over a dropped table (or a virtual table whose module
     // is not loaded) cannot be read; it is left out.
     const std::string Context = "Reading the columns of all tables";
-    const TReadTransaction Snapshot(Db());
+    const TReadTransaction Snapshot(Db(), FInOwnTransaction);
     const std::vector<TListedTable>& Tables = ListedTables();
     TTableColumns Result;
     TOwners Owners;
@@ -424,7 +424,7 @@ public:
     // where no index is the primary key. A view or a virtual table has no
     // indexes, but still claims its display name.
     const std::string Context = "Reading the indexes of all tables";
-    const TReadTransaction Snapshot(Db());
+    const TReadTransaction Snapshot(Db(), FInOwnTransaction);
     const std::vector<TListedTable>& Tables = ListedTables();
     std::map<std::string, std::vector<TRawIndexRow>> Raw;
     TOwners Owners;
@@ -693,20 +693,26 @@ private:
   // files, looking for a journal and reading the file header again.
   class TReadTransaction {
   public:
-    explicit TReadTransaction(sqlite3* Db)
-        : FDb(Db), FOwn(sqlite3_get_autocommit(Db) != 0 &&
-                        sqlite3_exec(Db, "begin", nullptr, nullptr, nullptr) == SQLITE_OK) {}
+    TReadTransaction(sqlite3* Db, bool& Own)
+        : FDb(Db), FOwn(Own),
+          FStarted(sqlite3_get_autocommit(Db) != 0 &&
+                   sqlite3_exec(Db, "begin", nullptr, nullptr, nullptr) == SQLITE_OK) {
+      FOwn = FStarted;
+    }
     ~TReadTransaction() {
       // Nothing was written: ending it cannot lose anything.
-      if (FOwn)
+      if (FStarted) {
         sqlite3_exec(FDb, "rollback", nullptr, nullptr, nullptr);
+        FOwn = false;
+      }
     }
     TReadTransaction(const TReadTransaction&) = delete;
     TReadTransaction& operator=(const TReadTransaction&) = delete;
 
   private:
     sqlite3* FDb;
-    bool FOwn;
+    bool& FOwn;
+    bool FStarted;
   };
 
   // A table of the list and whether it is a WITHOUT ROWID table.
@@ -718,7 +724,10 @@ private:
   // The user tables of all schemas, by display name, read once for the
   // schema as it stands: the batch reads (all tables, all columns, all
   // indexes) each start from it, and reading it is most of what a batch
-  // read of the catalogue costs beside the tables themselves.
+  // read of the catalogue costs beside the tables themselves. A list read
+  // inside a transaction of the caller's is not kept: rolled back, its
+  // changes go and the schema version with them, and a later change could
+  // bring the same version back with other tables.
   const std::vector<TListedTable>& ListedTables() {
     std::string Stamp = SchemaStamp();
     if (FListedValid && Stamp == FListedStamp)
@@ -730,7 +739,7 @@ private:
       FListed.push_back({TableRef(Row, 0), sqlite3_column_int(Row, 5) != 0});
     });
     FListedStamp = std::move(Stamp);
-    FListedValid = true;
+    FListedValid = FInOwnTransaction || sqlite3_get_autocommit(Db()) != 0;
     return FListed;
   }
 
@@ -878,6 +887,8 @@ private:
   std::vector<TListedTable> FListed;
   std::string FListedStamp;
   bool FListedValid = false;
+  // A batch read's own read transaction is open (TReadTransaction).
+  bool FInOwnTransaction = false;
   // Declared after FDb: destroyed, and so finalized, before the handle goes.
   std::map<std::string, PStatement> FCatalogStatements;
 };
