@@ -205,6 +205,37 @@ TEST_F(TMySQLTest, NamesAreQuotedWhereTheServerNeedsItInTheSessionsQuotes) {
   EXPECT_EQ(WriteName(*Quoted, "order", false), "\"order\"");
 }
 
+// Describing a table looks it up once: its columns and indexes are then
+// read by the name the lookup found, without asking for the table again;
+// the description is what the table-by-table calls give for every spelling.
+TEST_F(TMySQLTest, DescribingATableLooksItUpOnce) {
+  FConn->ExecuteScript(Schema);
+  FAdmin->ExecuteScript("create table " + FName + "_other.elsewhere (id int primary key)");
+  const auto Prepared = [this] {
+    auto R = FConn->Query("show session status like 'Com_stmt_prepare'", {});
+    EXPECT_TRUE(R->Next());
+    return std::stoll(R->Value(1).AsString());
+  };
+  // Spellings the catalogue holds are found by one statement; another
+  // letter case takes a second, which compares without case.
+  const std::vector<std::pair<std::string, long long>> Texts{{"pair_key", 1},
+                                                             {"`odd ``name`` x`", 1},
+                                                             {FName + "_other.elsewhere", 1},
+                                                             {"`" + FName + "`.`order`", 1},
+                                                             {"MIXEDTABLE", 2}};
+  for (const auto& [Text, Lookups] : Texts) {
+    SCOPED_TRACE(Text);
+    const auto Before = Prepared();
+    const auto Found = FConn->DescribeTable(Text);
+    // The lookup, then the columns and the indexes by the name it found.
+    EXPECT_EQ(Prepared() - Before, Lookups + 2);
+    ASSERT_TRUE(Found);
+    EXPECT_EQ(ColumnFlags(Found->Columns), ColumnFlags(FConn->GetFieldNames(Text)));
+    EXPECT_EQ(IndexRows(Found->Indexes), IndexRows(FConn->GetIndexInfo(Text)));
+  }
+  EXPECT_FALSE(FConn->DescribeTable("no_such_table"));
+}
+
 TEST_F(TMySQLTest, DescribeGivesTheOriginsTheServerReports) {
   FConn->ExecuteScript(Schema);
   FAdmin->ExecuteScript("create table " + FName + "_other.elsewhere (id int primary key)");

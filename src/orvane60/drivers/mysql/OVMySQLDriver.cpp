@@ -1048,6 +1048,9 @@ public:
       if (FFoundTables.empty())
         FCatalogueAt = std::chrono::steady_clock::now();
       FFoundTables.emplace(std::string(Table), *Found);
+      // Its columns and indexes are then asked for by its schema and name
+      // written in quotes, which can name no other table: known as well.
+      FFoundTables.emplace(WriteTableName(*this, *Found, true, true), *Found);
     }
     return Found;
   }
