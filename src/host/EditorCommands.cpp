@@ -261,35 +261,44 @@ void AddEditorCommands(CLI::App& App, THost& Host) {
     int VerbIndex = 0;
   };
   const auto A = std::make_shared<TArgs>();
-  auto* VerbsCommand = App.add_subcommand("verbs", "The context-menu verbs of a component");
-  VerbsCommand->add_option("FILE", A->File, "The design file (.dfm)")->required();
-  VerbsCommand->add_option("COMPONENT", A->Component, "The component")->required();
-  VerbsCommand->callback([&Host, A] { Verbs(Host, A->File, A->Component, std::cout); });
+  if (Host.Builds("verbs")) {
+    auto* VerbsCommand = App.add_subcommand("verbs", "The context-menu verbs of a component");
+    VerbsCommand->add_option("FILE", A->File, "The design file (.dfm)")->required();
+    VerbsCommand->add_option("COMPONENT", A->Component, "The component")->required();
+    VerbsCommand->callback([&Host, A] { Verbs(Host, A->File, A->Component, std::cout); });
+  }
 
-  auto* VerbCommand = App.add_subcommand(
-      "verb", "Execute a context-menu verb of a component; the file is saved when it changed");
-  VerbCommand->add_option("FILE", A->File, "The design file (.dfm)")->required();
-  VerbCommand->add_option("COMPONENT", A->Component, "The component")->required();
-  VerbCommand->add_option("INDEX", A->VerbIndex, "The verb's index, as verbs lists it")->required();
-  VerbCommand->add_option("--ui-script", A->UIScript,
-                          "Act on the dialogs as this script says (default: at the terminal)");
-  VerbCommand->callback(
-      [&Host, A] { Verb(Host, A->File, A->Component, A->VerbIndex, A->UIScript, std::cout); });
+  if (Host.Builds("verb")) {
+    auto* VerbCommand = App.add_subcommand(
+        "verb", "Execute a context-menu verb of a component; the file is saved when it changed");
+    VerbCommand->add_option("FILE", A->File, "The design file (.dfm)")->required();
+    VerbCommand->add_option("COMPONENT", A->Component, "The component")->required();
+    VerbCommand->add_option("INDEX", A->VerbIndex, "The verb's index, as verbs lists it")
+        ->required();
+    VerbCommand->add_option("--ui-script", A->UIScript,
+                            "Act on the dialogs as this script says (default: at the terminal)");
+    VerbCommand->callback(
+        [&Host, A] { Verb(Host, A->File, A->Component, A->VerbIndex, A->UIScript, std::cout); });
+  }
 
-  auto* EditCommand =
-      App.add_subcommand("edit", "Double-click a component; the file is saved when it changed");
-  EditCommand->add_option("FILE", A->File, "The design file (.dfm)")->required();
-  EditCommand->add_option("COMPONENT", A->Component, "The component")->required();
-  EditCommand->add_option("--ui-script", A->UIScript,
-                          "Act on the dialogs as this script says (default: at the terminal)");
-  EditCommand->callback(
-      [&Host, A] { EditComponent(Host, A->File, A->Component, A->UIScript, std::cout); });
+  if (Host.Builds("edit")) {
+    auto* EditCommand =
+        App.add_subcommand("edit", "Double-click a component; the file is saved when it changed");
+    EditCommand->add_option("FILE", A->File, "The design file (.dfm)")->required();
+    EditCommand->add_option("COMPONENT", A->Component, "The component")->required();
+    EditCommand->add_option("--ui-script", A->UIScript,
+                            "Act on the dialogs as this script says (default: at the terminal)");
+    EditCommand->callback(
+        [&Host, A] { EditComponent(Host, A->File, A->Component, A->UIScript, std::cout); });
+  }
 
-  auto* AboutCommand = App.add_subcommand("about", "The package's About box");
-  AboutCommand->add_option("--ui-script", A->UIScript,
-                           "Act on the box as this script says (default: at the terminal; "
-                           "with no terminal to read from it is closed at once)");
-  AboutCommand->callback([&Host, A] { About(Host, A->UIScript, std::cout); });
+  if (Host.Builds("about")) {
+    auto* AboutCommand = App.add_subcommand("about", "The package's About box");
+    AboutCommand->add_option("--ui-script", A->UIScript,
+                             "Act on the box as this script says (default: at the terminal; "
+                             "with no terminal to read from it is closed at once)");
+    AboutCommand->callback([&Host, A] { About(Host, A->UIScript, std::cout); });
+  }
 }
 
 } // namespace HostCommands

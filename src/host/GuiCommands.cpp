@@ -97,21 +97,25 @@ void AddGuiCommands(CLI::App& App, THost& Host) {
     std::string File, OutFile, Dialog;
   };
   const auto A = std::make_shared<TArgs>();
-  auto* GuiCommand =
-      App.add_subcommand("gui", "The designer window on a design file (or a new data module)");
-  GuiCommand->add_option("FILE", A->File, "The design file (.dfm)");
-  GuiCommand->callback([&Host, A] { Gui(Host, A->File); });
+  if (Host.Builds("gui")) {
+    auto* GuiCommand =
+        App.add_subcommand("gui", "The designer window on a design file (or a new data module)");
+    GuiCommand->add_option("FILE", A->File, "The design file (.dfm)");
+    GuiCommand->callback([&Host, A] { Gui(Host, A->File); });
+  }
 
-  auto* ScreenshotCommand = App.add_subcommand(
-      "screenshot", "Render the designer window or a dialog into a PNG file (offscreen)");
-  ScreenshotCommand->add_option("FILE", A->File, "The design file (.dfm)")->required();
-  ScreenshotCommand->add_option("OUT", A->OutFile, "The PNG file to write")->required();
-  ScreenshotCommand
-      ->add_option("--dialog", A->Dialog,
-                   "updatesql, about, database or sql (default: the designer window)")
-      ->check(CLI::IsMember({"updatesql", "about", "database", "sql"}));
-  ScreenshotCommand->callback(
-      [&Host, A] { Screenshot(Host, A->File, A->Dialog, A->OutFile, std::cout); });
+  if (Host.Builds("screenshot")) {
+    auto* ScreenshotCommand = App.add_subcommand(
+        "screenshot", "Render the designer window or a dialog into a PNG file (offscreen)");
+    ScreenshotCommand->add_option("FILE", A->File, "The design file (.dfm)")->required();
+    ScreenshotCommand->add_option("OUT", A->OutFile, "The PNG file to write")->required();
+    ScreenshotCommand
+        ->add_option("--dialog", A->Dialog,
+                     "updatesql, about, database or sql (default: the designer window)")
+        ->check(CLI::IsMember({"updatesql", "about", "database", "sql"}));
+    ScreenshotCommand->callback(
+        [&Host, A] { Screenshot(Host, A->File, A->Dialog, A->OutFile, std::cout); });
+  }
 }
 
 } // namespace HostCommands

@@ -119,32 +119,42 @@ void AddHistoryCommands(CLI::App& App, THost& Host) {
     std::vector<std::string> Components;
   };
   const auto A = std::make_shared<TArgs>();
-  auto* UndoCommand = App.add_subcommand(
-      "undo", "Undo the newest change the commands made to a design file, and save it");
-  UndoCommand->add_option("FILE", A->File, "The design file (.dfm)")->required();
-  UndoCommand->callback([&Host, A] { Travel(Host, A->File, true, std::cout); });
+  if (Host.Builds("undo")) {
+    auto* UndoCommand = App.add_subcommand(
+        "undo", "Undo the newest change the commands made to a design file, and save it");
+    UndoCommand->add_option("FILE", A->File, "The design file (.dfm)")->required();
+    UndoCommand->callback([&Host, A] { Travel(Host, A->File, true, std::cout); });
+  }
 
-  auto* RedoCommand =
-      App.add_subcommand("redo", "Make the newest undone change again, and save the file");
-  RedoCommand->add_option("FILE", A->File, "The design file (.dfm)")->required();
-  RedoCommand->callback([&Host, A] { Travel(Host, A->File, false, std::cout); });
+  if (Host.Builds("redo")) {
+    auto* RedoCommand =
+        App.add_subcommand("redo", "Make the newest undone change again, and save the file");
+    RedoCommand->add_option("FILE", A->File, "The design file (.dfm)")->required();
+    RedoCommand->callback([&Host, A] { Travel(Host, A->File, false, std::cout); });
+  }
 
-  auto* HistoryCommand =
-      App.add_subcommand("history", "The changes of a design file that undo and redo would take");
-  HistoryCommand->add_option("FILE", A->File, "The design file (.dfm)")->required();
-  HistoryCommand->callback([&Host, A] { History(Host, A->File, std::cout); });
+  if (Host.Builds("history")) {
+    auto* HistoryCommand =
+        App.add_subcommand("history", "The changes of a design file that undo and redo would take");
+    HistoryCommand->add_option("FILE", A->File, "The design file (.dfm)")->required();
+    HistoryCommand->callback([&Host, A] { History(Host, A->File, std::cout); });
+  }
 
-  auto* CopyCommand = App.add_subcommand(
-      "copy", "Print components as their text form, as the clipboard holds them");
-  CopyCommand->add_option("FILE", A->File, "The design file (.dfm)")->required();
-  CopyCommand->add_option("COMPONENT", A->Components, "The components")->required();
-  CopyCommand->callback([&Host, A] { Copy(Host, A->File, A->Components, std::cout); });
+  if (Host.Builds("copy")) {
+    auto* CopyCommand = App.add_subcommand(
+        "copy", "Print components as their text form, as the clipboard holds them");
+    CopyCommand->add_option("FILE", A->File, "The design file (.dfm)")->required();
+    CopyCommand->add_option("COMPONENT", A->Components, "The components")->required();
+    CopyCommand->callback([&Host, A] { Copy(Host, A->File, A->Components, std::cout); });
+  }
 
-  auto* PasteCommand = App.add_subcommand(
-      "paste", "Add the components of a text (a file, or standard input) to a design file");
-  PasteCommand->add_option("FILE", A->File, "The design file (.dfm)")->required();
-  PasteCommand->add_option("TEXT", A->From, "The file of the text (default: standard input)");
-  PasteCommand->callback([&Host, A] { Paste(Host, A->File, A->From, std::cout); });
+  if (Host.Builds("paste")) {
+    auto* PasteCommand = App.add_subcommand(
+        "paste", "Add the components of a text (a file, or standard input) to a design file");
+    PasteCommand->add_option("FILE", A->File, "The design file (.dfm)")->required();
+    PasteCommand->add_option("TEXT", A->From, "The file of the text (default: standard input)");
+    PasteCommand->callback([&Host, A] { Paste(Host, A->File, A->From, std::cout); });
+  }
 }
 
 } // namespace HostCommands

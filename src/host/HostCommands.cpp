@@ -527,63 +527,78 @@ void AddHostCommands(CLI::App& App, THost& Host) {
     };
   });
 
-  auto* TrustCommand = App.add_subcommand(
-      "trust", "Trust the design files of FOLDER (and below) to connect, run SQL and write when "
-               "opened; without a folder, list the trusted ones");
-  const auto Folders = std::make_shared<std::vector<std::string>>();
-  TrustCommand->add_option("FOLDER", *Folders, "The folders to trust");
-  TrustCommand->callback([&Options, Folders] {
-    for (const std::string& Folder : *Folders) {
-      if (!SysUtils::DirectoryExists(Folder))
-        throw SysUtils::EInOutError(Format("Cannot trust \"%s\": there is no such folder", Folder));
-      DesignTrust::TrustFolder(Folder);
-    }
-    const std::vector<std::string> Trusted = DesignTrust::TrustedFolders();
-    if (Options.Json)
-      PrintJson(std::cout, {{"trusted", Trusted}});
-    else
-      for (const std::string& Folder : Trusted)
-        std::cout << Folder << '\n';
-  });
+  if (Host.Builds("trust")) {
+    auto* TrustCommand = App.add_subcommand(
+        "trust", "Trust the design files of FOLDER (and below) to connect, run SQL and write when "
+                 "opened; without a folder, list the trusted ones");
+    const auto Folders = std::make_shared<std::vector<std::string>>();
+    TrustCommand->add_option("FOLDER", *Folders, "The folders to trust");
+    TrustCommand->callback([&Options, Folders] {
+      for (const std::string& Folder : *Folders) {
+        if (!SysUtils::DirectoryExists(Folder))
+          throw SysUtils::EInOutError(
+              Format("Cannot trust \"%s\": there is no such folder", Folder));
+        DesignTrust::TrustFolder(Folder);
+      }
+      const std::vector<std::string> Trusted = DesignTrust::TrustedFolders();
+      if (Options.Json)
+        PrintJson(std::cout, {{"trusted", Trusted}});
+      else
+        for (const std::string& Folder : Trusted)
+          std::cout << Folder << '\n';
+    });
+  }
 
-  App.add_subcommand("package-info", "The package's description, kind, units and version")
-      ->callback([&Host] { PackageInfo(Host, std::cout); });
-  App.add_subcommand("palette", "The palette pages with their components")->callback([&Host] {
-    Palette(Host, std::cout);
-  });
-  App.add_subcommand("registrations", "Every registration the package made, in call order")
-      ->callback([&Host] { Registrations(Host, std::cout); });
-  App.add_subcommand("settings", "Where the design settings live and their values")
-      ->callback([&Host] { Settings(Host, std::cout); });
+  if (Host.Builds("package-info"))
+    App.add_subcommand("package-info", "The package's description, kind, units and version")
+        ->callback([&Host] { PackageInfo(Host, std::cout); });
+  if (Host.Builds("palette"))
+    App.add_subcommand("palette", "The palette pages with their components")->callback([&Host] {
+      Palette(Host, std::cout);
+    });
+  if (Host.Builds("registrations"))
+    App.add_subcommand("registrations", "Every registration the package made, in call order")
+        ->callback([&Host] { Registrations(Host, std::cout); });
+  if (Host.Builds("settings"))
+    App.add_subcommand("settings", "Where the design settings live and their values")
+        ->callback([&Host] { Settings(Host, std::cout); });
 
   struct TArgs {
     std::string File, OutFile, DemoForm, DemoDatabase;
     bool Check = false;
   };
   const auto A = std::make_shared<TArgs>();
-  auto* OpenCommand = App.add_subcommand("open", "Load a design file and list its components");
-  OpenCommand->add_option("FILE", A->File, "The design file (.dfm)")->required();
-  OpenCommand->callback([&Host, A] { Open(Host, A->File, std::cout); });
-  auto* SaveCommand = App.add_subcommand("save", "Load a design file and write it back");
-  SaveCommand->add_option("FILE", A->File, "The design file (.dfm)")->required();
-  SaveCommand->add_option("OUT", A->OutFile, "Where to write it (default: FILE itself)");
-  SaveCommand->callback([&Host, A] { Save(Host, A->File, A->OutFile, std::cout); });
+  if (Host.Builds("open")) {
+    auto* OpenCommand = App.add_subcommand("open", "Load a design file and list its components");
+    OpenCommand->add_option("FILE", A->File, "The design file (.dfm)")->required();
+    OpenCommand->callback([&Host, A] { Open(Host, A->File, std::cout); });
+  }
+  if (Host.Builds("save")) {
+    auto* SaveCommand = App.add_subcommand("save", "Load a design file and write it back");
+    SaveCommand->add_option("FILE", A->File, "The design file (.dfm)")->required();
+    SaveCommand->add_option("OUT", A->OutFile, "Where to write it (default: FILE itself)");
+    SaveCommand->callback([&Host, A] { Save(Host, A->File, A->OutFile, std::cout); });
+  }
 
-  auto* DfmCommand =
-      App.add_subcommand("dfm", "Parse any text form file and print it in canonical form");
-  DfmCommand->add_option("FILE", A->File, "The form file")->required();
-  DfmCommand->add_flag("--check", A->Check, "Only report whether the file parses");
-  DfmCommand->callback([&Host, A] { Dfm(Host, A->File, A->Check, std::cout); });
+  if (Host.Builds("dfm")) {
+    auto* DfmCommand =
+        App.add_subcommand("dfm", "Parse any text form file and print it in canonical form");
+    DfmCommand->add_option("FILE", A->File, "The form file")->required();
+    DfmCommand->add_flag("--check", A->Check, "Only report whether the file parses");
+    DfmCommand->callback([&Host, A] { Dfm(Host, A->File, A->Check, std::cout); });
+  }
 
-  const std::string Share = NormalPath(ExecutableDir() + "../share/orvane/");
-  A->DemoForm = Share + "demo.dfm";
-  A->DemoDatabase = Share + "demo.db";
-  auto* DemoCommand = App.add_subcommand(
-      "demo", "Load the package, show it, and open the demo data module on the demo database");
-  DemoCommand->add_option("--form", A->DemoForm, "The demo design file")->capture_default_str();
-  DemoCommand->add_option("--database", A->DemoDatabase, "The demo SQLite database")
-      ->capture_default_str();
-  DemoCommand->callback([&Host, A] { Demo(Host, A->DemoForm, A->DemoDatabase, std::cout); });
+  if (Host.Builds("demo")) {
+    const std::string Share = NormalPath(ExecutableDir() + "../share/orvane/");
+    A->DemoForm = Share + "demo.dfm";
+    A->DemoDatabase = Share + "demo.db";
+    auto* DemoCommand = App.add_subcommand(
+        "demo", "Load the package, show it, and open the demo data module on the demo database");
+    DemoCommand->add_option("--form", A->DemoForm, "The demo design file")->capture_default_str();
+    DemoCommand->add_option("--database", A->DemoDatabase, "The demo SQLite database")
+        ->capture_default_str();
+    DemoCommand->callback([&Host, A] { Demo(Host, A->DemoForm, A->DemoDatabase, std::cout); });
+  }
 }
 
 } // namespace HostCommands

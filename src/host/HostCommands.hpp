@@ -10,6 +10,7 @@
 #include <iosfwd>
 #include <memory>
 #include <string>
+#include <string_view>
 
 namespace CLI {
 class App;
@@ -51,8 +52,26 @@ public:
   // Unloads the package now, reporting a failed shut-down.
   void UnloadPackage();
 
+  // The command line is built with every subcommand, or with only the one a
+  // run names (BuildOnly): making some thirty subcommands with their options
+  // costs a command more than many do of their own work. Builds(Name): whether
+  // the subcommand Name is to be added; BuiltAny: whether Builds said yes
+  // since BuildOnly.
+  void BuildOnly(std::string Name) {
+    FOnly = std::move(Name);
+    FBuiltAny = false;
+  }
+  bool Builds(std::string_view Name) {
+    const bool Yes = FOnly.empty() || FOnly == Name;
+    FBuiltAny = FBuiltAny || Yes;
+    return Yes;
+  }
+  bool BuiltAny() const { return FBuiltAny; }
+
 private:
   TOptions FOptions;
+  std::string FOnly;
+  bool FBuiltAny = false;
   std::unique_ptr<DesignPackages::TDesignPackage> FPackage;
   const DclOrvane60::TPackageServices* FServices = nullptr;
 };

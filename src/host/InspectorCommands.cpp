@@ -369,65 +369,82 @@ void AddInspectorCommands(CLI::App& App, THost& Host) {
     TEditOptions EditOptions;
   };
   const auto A = std::make_shared<TArgs>();
-  auto* InspectCommand = App.add_subcommand(
-      "inspect", "What the Object Inspector shows for one component or a multiple selection");
-  InspectCommand->add_option("FILE", A->File, "The design file (.dfm)")->required();
-  InspectCommand->add_option("COMPONENT", A->Selection, "The selected components")->required();
-  InspectCommand->callback([&Host, A] { Inspect(Host, A->File, A->Selection, std::cout); });
+  if (Host.Builds("inspect")) {
+    auto* InspectCommand = App.add_subcommand(
+        "inspect", "What the Object Inspector shows for one component or a multiple selection");
+    InspectCommand->add_option("FILE", A->File, "The design file (.dfm)")->required();
+    InspectCommand->add_option("COMPONENT", A->Selection, "The selected components")->required();
+    InspectCommand->callback([&Host, A] { Inspect(Host, A->File, A->Selection, std::cout); });
+  }
 
-  auto* ValuesCommand = App.add_subcommand("values", "The drop-down list of a property");
-  ValuesCommand->add_option("FILE", A->File, "The design file (.dfm)")->required();
-  ValuesCommand->add_option("COMPONENT", A->Component, "The component")->required();
-  ValuesCommand->add_option("PROPERTY", A->Property, "The property (Font.Name for a sub-property)")
-      ->required();
-  ValuesCommand->callback(
-      [&Host, A] { Values(Host, A->File, A->Component, A->Property, std::cout); });
+  if (Host.Builds("values")) {
+    auto* ValuesCommand = App.add_subcommand("values", "The drop-down list of a property");
+    ValuesCommand->add_option("FILE", A->File, "The design file (.dfm)")->required();
+    ValuesCommand->add_option("COMPONENT", A->Component, "The component")->required();
+    ValuesCommand
+        ->add_option("PROPERTY", A->Property, "The property (Font.Name for a sub-property)")
+        ->required();
+    ValuesCommand->callback(
+        [&Host, A] { Values(Host, A->File, A->Component, A->Property, std::cout); });
+  }
 
-  auto* SetCommand = App.add_subcommand(
-      "set", "Set a property through its property editor; the file is saved when it changed");
-  SetCommand->add_option("FILE", A->File, "The design file (.dfm)")->required();
-  SetCommand->add_option("COMPONENT", A->Component, "The component")->required();
-  SetCommand->add_option("PROPERTY", A->Property, "The property (Font.Name for a sub-property)")
-      ->required();
-  SetCommand->add_option("VALUE", A->Value, "The value as the Object Inspector takes it")
-      ->required();
-  SetCommand->callback(
-      [&Host, A] { SetProperty(Host, A->File, A->Component, A->Property, A->Value, std::cout); });
+  if (Host.Builds("set")) {
+    auto* SetCommand = App.add_subcommand(
+        "set", "Set a property through its property editor; the file is saved when it changed");
+    SetCommand->add_option("FILE", A->File, "The design file (.dfm)")->required();
+    SetCommand->add_option("COMPONENT", A->Component, "The component")->required();
+    SetCommand->add_option("PROPERTY", A->Property, "The property (Font.Name for a sub-property)")
+        ->required();
+    SetCommand->add_option("VALUE", A->Value, "The value as the Object Inspector takes it")
+        ->required();
+    SetCommand->callback(
+        [&Host, A] { SetProperty(Host, A->File, A->Component, A->Property, A->Value, std::cout); });
+  }
 
-  auto* EditPropertyCommand = App.add_subcommand(
-      "edit-property",
-      "Press the ellipsis button of a property; the file is saved when it changed");
-  EditPropertyCommand->add_option("FILE", A->File, "The design file (.dfm)")->required();
-  EditPropertyCommand->add_option("COMPONENT", A->Component, "The component")->required();
-  EditPropertyCommand->add_option("PROPERTY", A->Property, "The property")->required();
-  EditPropertyCommand->add_flag("--alt", A->EditOptions.Alt,
-                                "Hold the Alt key down while pressing it");
-  EditPropertyCommand->add_option(
-      "--ui-script", A->EditOptions.UIScript,
-      "Act on the dialogs as this script says (default: at the terminal)");
-  EditPropertyCommand->callback([&Host, A] {
-    EditProperty(Host, A->File, A->Component, A->Property, A->EditOptions, std::cout);
-  });
+  if (Host.Builds("edit-property")) {
+    auto* EditPropertyCommand = App.add_subcommand(
+        "edit-property",
+        "Press the ellipsis button of a property; the file is saved when it changed");
+    EditPropertyCommand->add_option("FILE", A->File, "The design file (.dfm)")->required();
+    EditPropertyCommand->add_option("COMPONENT", A->Component, "The component")->required();
+    EditPropertyCommand->add_option("PROPERTY", A->Property, "The property")->required();
+    EditPropertyCommand->add_flag("--alt", A->EditOptions.Alt,
+                                  "Hold the Alt key down while pressing it");
+    EditPropertyCommand->add_option(
+        "--ui-script", A->EditOptions.UIScript,
+        "Act on the dialogs as this script says (default: at the terminal)");
+    EditPropertyCommand->callback([&Host, A] {
+      EditProperty(Host, A->File, A->Component, A->Property, A->EditOptions, std::cout);
+    });
+  }
 
-  auto* TreeCommand =
-      App.add_subcommand("tree", "The object tree: captions, kinds, problems and children");
-  TreeCommand->add_option("FILE", A->File, "The design file (.dfm)")->required();
-  TreeCommand->callback([&Host, A] { Tree(Host, A->File, std::cout); });
+  if (Host.Builds("tree")) {
+    auto* TreeCommand =
+        App.add_subcommand("tree", "The object tree: captions, kinds, problems and children");
+    TreeCommand->add_option("FILE", A->File, "The design file (.dfm)")->required();
+    TreeCommand->callback([&Host, A] { Tree(Host, A->File, std::cout); });
+  }
 
-  auto* DropCommand = App.add_subcommand(
-      "drop", "Drag a node of the object tree onto another; the file is saved when it changed");
-  DropCommand->add_option("FILE", A->File, "The design file (.dfm)")->required();
-  DropCommand->add_option("NODE", A->Node, "The node dragged (a component's name or a node's name)")
-      ->required();
-  DropCommand->add_option("TARGET", A->Target, "The node it is dropped onto")->required();
-  DropCommand->callback([&Host, A] { Drop(Host, A->File, A->Node, A->Target, std::cout); });
+  if (Host.Builds("drop")) {
+    auto* DropCommand = App.add_subcommand(
+        "drop", "Drag a node of the object tree onto another; the file is saved when it changed");
+    DropCommand->add_option("FILE", A->File, "The design file (.dfm)")->required();
+    DropCommand
+        ->add_option("NODE", A->Node, "The node dragged (a component's name or a node's name)")
+        ->required();
+    DropCommand->add_option("TARGET", A->Target, "The node it is dropped onto")->required();
+    DropCommand->callback([&Host, A] { Drop(Host, A->File, A->Node, A->Target, std::cout); });
+  }
 
-  auto* PlaceCommand = App.add_subcommand(
-      "place", "Place a new component from the palette onto a node of the object tree");
-  PlaceCommand->add_option("FILE", A->File, "The design file (.dfm)")->required();
-  PlaceCommand->add_option("CLASS", A->ClassName, "The component class (TOVQuery)")->required();
-  PlaceCommand->add_option("TARGET", A->Target, "The node it goes under")->required();
-  PlaceCommand->callback([&Host, A] { Place(Host, A->File, A->ClassName, A->Target, std::cout); });
+  if (Host.Builds("place")) {
+    auto* PlaceCommand = App.add_subcommand(
+        "place", "Place a new component from the palette onto a node of the object tree");
+    PlaceCommand->add_option("FILE", A->File, "The design file (.dfm)")->required();
+    PlaceCommand->add_option("CLASS", A->ClassName, "The component class (TOVQuery)")->required();
+    PlaceCommand->add_option("TARGET", A->Target, "The node it goes under")->required();
+    PlaceCommand->callback(
+        [&Host, A] { Place(Host, A->File, A->ClassName, A->Target, std::cout); });
+  }
 }
 
 } // namespace HostCommands

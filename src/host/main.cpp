@@ -19,6 +19,7 @@
 #include <cstdio>
 #include <iostream>
 #include <malloc.h>
+#include <memory>
 #include <string>
 
 namespace {
@@ -39,6 +40,23 @@ int Fail(const std::string& Message) {
   return 1;
 }
 
+// The command line: the global options and the commands Host builds.
+std::unique_ptr<CLI::App> MakeCommandLine(HostCommands::THost& Host) {
+  auto App = std::make_unique<CLI::App>(
+      "The Orvane designer host: loads the design package and works on design files", "ovdesigner");
+  App->require_subcommand(1);
+  App->fallthrough();
+  HostCommands::AddHostCommands(*App, Host);
+  HostCommands::AddInspectorCommands(*App, Host);
+  HostCommands::AddEditorCommands(*App, Host);
+  HostCommands::AddHistoryCommands(*App, Host);
+#ifdef OV_HAVE_GUI
+  HostCommands::AddGuiCommands(*App, Host);
+#endif
+  HostCommands::AddUpdateSQLCommands(*App, Host);
+  return App;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -50,10 +68,6 @@ int main(int argc, char** argv) {
   // each large free. Untouched room costs no memory.
   mallopt(M_TOP_PAD, 16 << 20);
   mallopt(M_TRIM_THRESHOLD, 64 << 20);
-  CLI::App App{"The Orvane designer host: loads the design package and works on design files",
-               "ovdesigner"};
-  App.require_subcommand(1);
-  App.fallthrough();
   // Ctrl-C cancels the statement a server runs and ends the command
   // cleanly (nothing half-written); a second one ends it at once.
   SysUtils::InstallInterruptHandler();
@@ -63,14 +77,17 @@ int main(int argc, char** argv) {
   // package is unloaded. The commands run from their callbacks once the
   // whole command line has parsed.
   HostCommands::THost Host;
-  HostCommands::AddHostCommands(App, Host);
-  HostCommands::AddInspectorCommands(App, Host);
-  HostCommands::AddEditorCommands(App, Host);
-  HostCommands::AddHistoryCommands(App, Host);
-#ifdef OV_HAVE_GUI
-  HostCommands::AddGuiCommands(App, Host);
-#endif
-  HostCommands::AddUpdateSQLCommands(App, Host);
+  // A run that names its command first is given a command line of that
+  // command alone; help, options first or a name that is no command's get
+  // every command, for the help and the error to list them.
+  if (argc > 1 && argv[1][0] != '-')
+    Host.BuildOnly(argv[1]);
+  std::unique_ptr<CLI::App> CommandLine = MakeCommandLine(Host);
+  if (!Host.BuiltAny()) {
+    Host.BuildOnly({});
+    CommandLine = MakeCommandLine(Host);
+  }
+  CLI::App& App = *CommandLine;
 
   std::string Error;
   try {

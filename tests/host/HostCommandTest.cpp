@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
+#include <sstream>
 #include <sys/stat.h>
 
 using namespace TestSupport;
@@ -216,6 +217,31 @@ TEST_F(HostCommandTest, BadUsageExitsWithTwo) {
     EXPECT_EQ(std::count(R.Err.begin(), R.Err.end(), '\n'), 1) << R.Err;
   }
   EXPECT_EQ(Designer({"--help"}).ExitCode, 0);
+}
+
+// A run that names its command first is given a command line of that command
+// alone; with a global option first it gets every command. Both must read
+// the command the same: its help, and its errors.
+TEST_F(HostCommandTest, EachCommandReadsTheSameNamedFirstOrAfterAGlobalOption) {
+  const auto Help = Designer({"--help"});
+  ASSERT_EQ(Help.ExitCode, 0) << Help.Err;
+  std::vector<std::string> Names;
+  std::istringstream Lines(Help.Out.substr(Help.Out.find("Subcommands:")));
+  for (std::string Line; std::getline(Lines, Line);)
+    if (Line.rfind("  ", 0) == 0 && Line.size() > 2 && Line[2] != ' ')
+      Names.push_back(Line.substr(2, Line.find(' ', 2) - 2));
+  ASSERT_GE(Names.size(), 25u) << Help.Out;
+  for (const std::string& Name : Names) {
+    const auto Alone = Designer({Name, "--help"});
+    const auto Among = Designer({"--trust", Name, "--help"});
+    EXPECT_EQ(Alone.ExitCode, 0) << Name << ": " << Alone.Err;
+    EXPECT_NE(Alone.Out.find("ovdesigner " + Name), std::string::npos) << Alone.Out;
+    EXPECT_EQ(Alone.Out, Among.Out) << Name;
+    const auto BadAlone = Designer({Name, "--no-such-option"});
+    const auto BadAmong = Designer({"--trust", Name, "--no-such-option"});
+    EXPECT_EQ(BadAlone.ExitCode, 2) << Name << ": " << BadAlone.Err;
+    EXPECT_EQ(BadAlone.Err, BadAmong.Err) << Name;
+  }
 }
 
 TEST_F(HostCommandTest, TheDemoOpensTheDataModuleOnTheDemoDatabase) {
