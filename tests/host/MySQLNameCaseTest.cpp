@@ -6,6 +6,7 @@
 // name list shows the names the server keeps. Skipped where that server
 // cannot be started.
 #include "VerifiedTables.hpp"
+#include "orvane60/drivers/OVDriver.hpp"
 #include "support/Process.hpp"
 #include "support/Servers.hpp"
 #include "support/TempDir.hpp"
@@ -157,4 +158,33 @@ TEST_F(MySQLNameCase, TheTableNameListShowsTheServersNames) {
   const TRunResult R = Designer({"--trust", "values", Form, "OVTable1", "TableName"});
   ASSERT_EQ(R.ExitCode, 0) << R.Err;
   EXPECT_EQ(R.Out, "mixedcase\norder lines\nuniquecode\n");
+}
+
+// Describing a table on this server (the table, its columns and indexes
+// asked together where the text spells the table as the server keeps it)
+// gives what FindTable, GetFieldNames and GetIndexInfo give, in any case.
+TEST_F(MySQLNameCase, DescribingATableGivesWhatTheTableByTableCallsGive) {
+  using namespace OVDriver;
+  const auto Whole = [](const std::optional<TTableDescription>& D) {
+    TStrings Result{D ? D->Table.Schema + "|" + D->Table.Name + "|" + D->Table.Display : "none"};
+    for (const TColumnInfo& C : D ? D->Columns : std::vector<TColumnInfo>())
+      Result.push_back(C.Name + " " + C.TypeName + (C.Nullable ? " null" : ""));
+    for (const TIndexColumn& I : D ? D->Indexes : std::vector<TIndexColumn>())
+      Result.push_back(I.IndexName + ":" + I.ColumnName + ":" + std::to_string(I.IndexType));
+    return Result;
+  };
+  const TConnectParams Params = ParseConnectionURI(URI).Params;
+  auto Conn = FindDriver("MySQL")->Connect(Params);
+  for (const std::string Typed :
+       {"mixedcase", "MixedCase", "MIXEDCASE", "`Order Lines`", "`order lines`", "uniquecode",
+        "OtherDb.RemoteThing", "otherdb.remotething", "`OTHERDB`.`REMOTETHING`", "NoSuchTable"}) {
+    SCOPED_TRACE(Typed);
+    auto Fresh = FindDriver("MySQL")->Connect(Params);
+    const TStrings Expected = Whole(Fresh->TConnection::DescribeTable(Typed));
+    EXPECT_EQ(Whole(Conn->DescribeTable(Typed)), Expected);
+    EXPECT_EQ(Whole(Conn->DescribeTable(Typed)), Expected);
+  }
+  EXPECT_EQ(
+      Whole(Conn->DescribeTable("MIXEDCASE")),
+      (TStrings{"orvane|mixedcase|mixedcase", "Id int(11)", "Value int(11) null", "PRIMARY:Id:6"}));
 }

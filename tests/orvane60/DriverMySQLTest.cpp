@@ -7,6 +7,8 @@
 #include "orvane60/OVEngine.hpp"
 
 #include <atomic>
+#include <functional>
+#include <map>
 
 using namespace OVDriver;
 using namespace DriverTestUtil;
@@ -205,37 +207,6 @@ TEST_F(TMySQLTest, NamesAreQuotedWhereTheServerNeedsItInTheSessionsQuotes) {
   EXPECT_EQ(WriteName(*Quoted, "order", false), "\"order\"");
 }
 
-// Describing a table looks it up once: its columns and indexes are then
-// read by the name the lookup found, without asking for the table again;
-// the description is what the table-by-table calls give for every spelling.
-TEST_F(TMySQLTest, DescribingATableLooksItUpOnce) {
-  FConn->ExecuteScript(Schema);
-  FAdmin->ExecuteScript("create table " + FName + "_other.elsewhere (id int primary key)");
-  const auto Prepared = [this] {
-    auto R = FConn->Query("show session status like 'Com_stmt_prepare'", {});
-    EXPECT_TRUE(R->Next());
-    return std::stoll(R->Value(1).AsString());
-  };
-  // Spellings the catalogue holds are found by one statement; another
-  // letter case takes a second, which compares without case.
-  const std::vector<std::pair<std::string, long long>> Texts{{"pair_key", 1},
-                                                             {"`odd ``name`` x`", 1},
-                                                             {FName + "_other.elsewhere", 1},
-                                                             {"`" + FName + "`.`order`", 1},
-                                                             {"MIXEDTABLE", 2}};
-  for (const auto& [Text, Lookups] : Texts) {
-    SCOPED_TRACE(Text);
-    const auto Before = Prepared();
-    const auto Found = FConn->DescribeTable(Text);
-    // The lookup, then the columns and the indexes by the name it found.
-    EXPECT_EQ(Prepared() - Before, Lookups + 2);
-    ASSERT_TRUE(Found);
-    EXPECT_EQ(ColumnFlags(Found->Columns), ColumnFlags(FConn->GetFieldNames(Text)));
-    EXPECT_EQ(IndexRows(Found->Indexes), IndexRows(FConn->GetIndexInfo(Text)));
-  }
-  EXPECT_FALSE(FConn->DescribeTable("no_such_table"));
-}
-
 TEST_F(TMySQLTest, DescribeGivesTheOriginsTheServerReports) {
   FConn->ExecuteScript(Schema);
   FAdmin->ExecuteScript("create table " + FName + "_other.elsewhere (id int primary key)");
@@ -365,6 +336,142 @@ std::vector<std::string> Kinds(const std::vector<TTableRef>& Tables) {
 }
 
 } // namespace
+
+namespace {
+
+// A description whole: the table, every column in full, the index rows.
+std::vector<std::string> Whole(const std::optional<TTableDescription>& D) {
+  if (!D)
+    return {"none"};
+  std::vector<std::string> Result{D->Table.Schema + "|" + D->Table.Name + "|" + D->Table.Display +
+                                  "|" + std::string(TableKindName(D->Table.Kind)) + "|" +
+                                  std::to_string(D->Table.SearchOrder)};
+  for (const TColumnInfo& C : D->Columns)
+    Result.push_back(Describe(C));
+  for (const std::string& Row : IndexRows(D->Indexes))
+    Result.push_back(Row);
+  return Result;
+}
+
+} // namespace
+
+// Describing a table asks for the table, its columns and its indexes in one
+// exchange of plain statements, nothing prepared; a table found before, for
+// its columns and indexes alone. Another letter case first looks the table
+// up as FindTable does, in one prepared statement more.
+TEST_F(TMySQLTest, DescribingATableTakesOneExchange) {
+  FConn->ExecuteScript(Schema);
+  FAdmin->ExecuteScript("create table " + FName + "_other.elsewhere (id int primary key)");
+  const auto Counts = [this] {
+    std::map<std::string, long long> Result;
+    auto R = FConn->Query("show session status where Variable_name in ('Com_stmt_prepare', "
+                          "'Com_select', 'Questions')",
+                          {});
+    while (R->Next())
+      Result[R->Value(0).AsString()] = std::stoll(R->Value(1).AsString());
+    return Result;
+  };
+  // Statements prepared and selects run (the count itself taken away). A
+  // statement run in between makes the connection forget the tables it
+  // found: a table found before is described right after finding it.
+  const auto Asked = [&](const std::function<void()>& Action) {
+    auto Before = Counts();
+    Action();
+    auto After = Counts();
+    return std::to_string(After["Com_stmt_prepare"] - Before["Com_stmt_prepare"]) + " " +
+           std::to_string(After["Com_select"] - Before["Com_select"]);
+  };
+  for (const std::string& Text : std::vector<std::string>{
+           "pair_key", "`odd ``name`` x`", FName + "_other.elsewhere", "`" + FName + "`.`order`"}) {
+    SCOPED_TRACE(Text);
+    EXPECT_EQ(Asked([&] { EXPECT_TRUE(FConn->DescribeTable(Text)); }), "0 3");
+    // Three selects in one exchange, then two.
+    EXPECT_EQ(Asked([&] {
+                EXPECT_TRUE(FConn->DescribeTable(Text));
+                EXPECT_TRUE(FConn->DescribeTable(Text));
+              }),
+              "0 5");
+  }
+  EXPECT_EQ(Asked([&] { EXPECT_TRUE(FConn->DescribeTable("MIXEDTABLE")); }), "1 6");
+  EXPECT_EQ(Asked([&] { EXPECT_FALSE(FConn->DescribeTable("no_such_table")); }), "1 4");
+  // A name with a character past U+FFFF, or that is no UTF-8, names no
+  // table here: nothing is asked, and nothing is found rather than the
+  // server's refusal to compare.
+  EXPECT_EQ(Asked([&] {
+              EXPECT_FALSE(FConn->DescribeTable("caf\xe9"));
+              EXPECT_FALSE(FConn->DescribeTable("no\xf0\x9f\x98\x80table"));
+              EXPECT_FALSE(FConn->FindTable("`no\xf0\x9f\x98\x80`.customer"));
+              EXPECT_TRUE(FConn->GetFieldNames("no\xf0\x9f\x98\x80table").empty());
+            }),
+            "0 0");
+}
+
+// What describing a table gives equals what FindTable, GetFieldNames and
+// GetIndexInfo give on a connection of its own, for names that hold quotes
+// of every kind, backslashes, semicolons and comment marks, names in other
+// letter cases, in other databases, views and generated columns, under
+// every sql_mode that changes how SQL is read; so does describing it again.
+TEST_F(TMySQLTest, DescribingATableGivesWhatTheTableByTableCallsGive) {
+  FConn->ExecuteScript(Schema);
+  FConn->ExecuteScript(R"sql(
+create table `it's "odd"; -- x` (`a\b` int primary key, `c'` varchar(5) not null,
+  `/*d*/` int as (`a\b` + 1) stored, unique key `u;k` (`c'`));
+create table `x'41'` (v int, key (v));
+create table `café` (`é` int primary key);
+create table Dup (a int primary key); create table dup (b int);
+)sql");
+  FAdmin->ExecuteScript("create table " + FName + "_other.elsewhere (id int primary key, " +
+                        "g int as (id * 2) virtual); create view " + FName +
+                        "_other.seen as select id, g from " + FName + "_other.elsewhere");
+  const std::string Other = FName + "_other";
+  std::vector<std::string> Texts{"customer",
+                                 "customer_names",
+                                 "`it's \"odd\"; -- x`",
+                                 "`x'41'`",
+                                 "x'41'",
+                                 "café",
+                                 "CAFÉ",
+                                 "MIXEDTABLE",
+                                 "mixedtable",
+                                 "Dup",
+                                 "dup",
+                                 "DUP",
+                                 Other + ".elsewhere",
+                                 "`" + Other + "`.`seen`",
+                                 SysUtils::UpperCase(Other) + ".ELSEWHERE",
+                                 FName + ".`order`",
+                                 "no_such_table",
+                                 "no\xf0\x9f\x98\x80table",
+                                 "caf\xe9",
+                                 "`caf\xe9`.customer",
+                                 ""};
+  for (const std::string Mode : {"", "ANSI_QUOTES", "NO_BACKSLASH_ESCAPES"}) {
+    TConnectParams Params = ParseConnectionURI(FURI).Params;
+    if (!Mode.empty())
+      Params.Extra = {
+          {"init_command", "set session sql_mode = concat(@@sql_mode, '," + Mode + "')"}};
+    auto Conn = FindDriver("MySQL")->Connect(Params);
+    std::vector<std::string> ModeTexts = Texts;
+    if (Mode == "ANSI_QUOTES")
+      ModeTexts.insert(ModeTexts.end(), {"\"order\"", "\"" + Other + "\".\"elsewhere\"",
+                                         "\"it's \"\"odd\"\"; -- x\""});
+    for (const std::string& Text : ModeTexts) {
+      SCOPED_TRACE(Mode + ": " + Text);
+      auto Fresh = FindDriver("MySQL")->Connect(Params);
+      const std::vector<std::string> Expected = Whole(Fresh->TConnection::DescribeTable(Text));
+      EXPECT_EQ(Whole(Conn->DescribeTable(Text)), Expected);
+      EXPECT_EQ(Whole(Conn->DescribeTable(Text)), Expected);
+    }
+  }
+  // The cases that matter, spelled out.
+  EXPECT_EQ(Whole(FConn->DescribeTable("`it's \"odd\"; -- x`")),
+            (TStrings{FName + "|it's \"odd\"; -- x|it's \"odd\"; -- x|table|0",
+                      "a\\b int(11) Integer 0 0,0", "c' varchar(5) String 5 0,0",
+                      "/*d*/ int(11) Integer 0 0,0 null G D", "PRIMARY:a\\b:6:1", "u;k:c':2:1"}));
+  EXPECT_EQ(Whole(FConn->DescribeTable("`" + Other + "`.`seen`"))[0],
+            Other + "|seen|" + Other + ".seen|view|-1");
+  EXPECT_EQ(Whole(FConn->DescribeTable("DUP")), TStrings{"none"});
+}
 
 // The batch reads all columns in one unsorted query and tells views only
 // among the tables without a key mark: it must give what the per-table

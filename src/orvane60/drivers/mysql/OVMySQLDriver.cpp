@@ -3,6 +3,7 @@
 #include "orvane60/drivers/mysql/OVMySQLLib.hpp"
 #include "orvane60/drivers/mysql/OVMySQLWait.hpp"
 #include "rtl/ScopeGuard.hpp"
+#include "rtl/StrUtils.hpp"
 
 #include <algorithm>
 #include <cctype>
@@ -940,27 +941,16 @@ public:
     const auto Found = FindTable(Table);
     if (!Found)
       return {};
-    TRows Rows = Run(std::string(ColumnsSelect) +
-                         " where TABLE_SCHEMA = ? and TABLE_NAME = ? order by ORDINAL_POSITION",
-                     {Found->Schema, Found->Name},
-                     "Reading the columns of the table \"" + std::string(Table) + "\"");
-    std::vector<TColumnInfo> Columns;
-    for (const auto& R : Rows.Data)
-      Columns.push_back(CatalogColumn(TStoredRowView{R}));
-    return Columns;
+    return ColumnsOf(
+        Run(ColumnsOfTable("?", "?"), {Found->Schema, Found->Name}, ColumnsContext(Table)));
   }
 
   std::vector<TIndexColumn> GetIndexInfo(std::string_view Table) override {
     const auto Found = FindTable(Table);
     if (!Found)
       return {};
-    TRows Rows = Run(std::string(IndexesSelect) + " where s.TABLE_SCHEMA = ? and s.TABLE_NAME = ?",
-                     {Found->Schema, Found->Name},
-                     "Reading the indexes of the table \"" + std::string(Table) + "\"");
-    TTableIndexes Map;
-    CollectIndexes(Rows, Map);
-    const auto It = Map.find(Found->Display);
-    return It == Map.end() ? std::vector<TIndexColumn>() : It->second;
+    return IndexesOf(
+        Run(IndexesOfTable("?", "?"), {Found->Schema, Found->Name}, IndexesContext(Table)), *Found);
   }
 
   std::vector<TProcParam> GetProcParams(std::string_view Proc) override {
@@ -1042,34 +1032,102 @@ public:
     const auto Known = FFoundTables.find(Table);
     if (Known != FFoundTables.end())
       return Known->second;
-    std::optional<TTableRef> Found = LookUpTable(Table);
-    // A table not found is asked about again: it may be made meanwhile.
-    if (Found) {
-      if (FFoundTables.empty())
-        FCatalogueAt = std::chrono::steady_clock::now();
-      FFoundTables.emplace(std::string(Table), *Found);
-      // Its columns and indexes are then asked for by its schema and name
-      // written in quotes, which can name no other table: known as well.
-      FFoundTables.emplace(WriteTableName(*this, *Found, true, true), *Found);
-    }
-    return Found;
-  }
-
-  std::optional<TTableRef> LookUpTable(std::string_view Table) {
-    // Every reading's candidates in one query; the first reading that names
-    // a table wins, an exact spelling before one in another letter case.
-    std::vector<TNameReading> Readings = NameReadings(Table, SessionDialect());
-    const std::string Context = "Looking up the table \"" + std::string(Table) + "\"";
+    const std::vector<TNameReading> Readings = TableReadings(Table);
+    if (Readings.empty())
+      return std::nullopt;
+    const std::string Context = LookUpContext(Table);
     // The first reading spelled as the catalogue spells it, asked alone:
     // the server then opens that one table's definition rather than every
     // table's, which comparing in lower case makes it do.
     const std::string First = Readings.front().Schema.value_or(FDatabase);
-    for (const auto& R : Run("select TABLE_SCHEMA, TABLE_NAME, TABLE_TYPE from "
-                             "information_schema.TABLES where TABLE_SCHEMA = ? and TABLE_NAME = ?",
-                             {First, Readings.front().Name}, Context)
-                             .Data)
-      if (*R[0] == First && *R[1] == Readings.front().Name)
-        return TableRef(*R[0], *R[1], R[2].value_or(""));
+    std::optional<TTableRef> Found = ExactlyFound(
+        Run(TableOfName("?", "?"), {First, Readings.front().Name}, Context), Readings.front());
+    if (!Found)
+      Found = LookUpLoosely(Readings, Context);
+    if (Found)
+      Remember(Table, *Found);
+    return Found;
+  }
+
+  // The table, its columns and its indexes in one exchange: the statements
+  // go to the server together (the session runs with multi-statements),
+  // the names in them as hexadecimal literals of UTF-8 text, which every
+  // sql_mode reads alike and which nothing in them can end. When the first
+  // reading of the text spells no table exactly, the other readings and
+  // other letter cases are looked for as FindTable does, and the columns
+  // and indexes of the table found follow in one exchange. Every name in a
+  // literal is UTF-8: a reading that is not names no table (TableReadings),
+  // and the names of a table found are the server's.
+  std::optional<TTableDescription> DescribeTable(std::string_view Table) override {
+    if (!CatalogueFresh())
+      ForgetCatalogue();
+    std::optional<TTableRef> Found;
+    if (const auto Known = FFoundTables.find(Table); Known != FFoundTables.end()) {
+      Found = Known->second;
+    } else {
+      const std::vector<TNameReading> Readings = TableReadings(Table);
+      if (Readings.empty())
+        return std::nullopt;
+      const TNameReading& Reading = Readings.front();
+      const std::string Schema = Reading.Schema.value_or(FDatabase);
+      const std::string SchemaValue = Literal(Schema), NameValue = Literal(Reading.Name);
+      const std::string Context = LookUpContext(Table);
+      // The text as the exact name the table is then known by, as the
+      // table-by-table calls would name it in their messages.
+      const std::string Exact =
+          WriteTableName(*this, TableRef(Schema, Reading.Name, ""), true, true);
+      std::vector<TRows> Rows =
+          RunTogether({TableOfName(SchemaValue, NameValue), ColumnsOfTable(SchemaValue, NameValue),
+                       IndexesOfTable(SchemaValue, NameValue)},
+                      {Context, ColumnsContext(Exact), IndexesContext(Exact)});
+      if ((Found = ExactlyFound(Rows[0], Reading))) {
+        Remember(Table, *Found);
+        return TTableDescription{*Found, ColumnsOf(Rows[1]), IndexesOf(Rows[2], *Found)};
+      }
+      Found = LookUpLoosely(Readings, Context);
+      if (!Found)
+        return std::nullopt;
+      Remember(Table, *Found);
+    }
+    const std::string Exact = WriteTableName(*this, *Found, true, true);
+    const std::string SchemaValue = Literal(Found->Schema), NameValue = Literal(Found->Name);
+    std::vector<TRows> Rows = RunTogether(
+        {ColumnsOfTable(SchemaValue, NameValue), IndexesOfTable(SchemaValue, NameValue)},
+        {ColumnsContext(Exact), IndexesContext(Exact)});
+    return TTableDescription{*Found, ColumnsOf(Rows[0]), IndexesOf(Rows[1], *Found)};
+  }
+
+  // The readings of a table text that can name a table: a name on these
+  // servers is UTF-8 without characters past U+FFFF, and the server refuses
+  // to compare other text with the catalogue's names rather than find
+  // nothing. What is left goes into SQL as literals of UTF-8 text.
+  std::vector<TNameReading> TableReadings(std::string_view Table) const {
+    std::vector<TNameReading> Readings = NameReadings(Table, SessionDialect());
+    std::erase_if(Readings, [this](const TNameReading& R) {
+      return !CanName(R.Schema.value_or(FDatabase)) || !CanName(R.Name);
+    });
+    return Readings;
+  }
+  static bool CanName(std::string_view Text) {
+    std::uint32_t Code = 0;
+    for (std::size_t I = 0; I < Text.size();) {
+      if (static_cast<unsigned char>(Text[I]) < 0x80) {
+        ++I;
+        continue;
+      }
+      const int Length = StrUtils::DecodeUtf8(Text, I, Code);
+      if (Length == 0 || Code > 0xFFFF)
+        return false;
+      I += static_cast<std::size_t>(Length);
+    }
+    return true;
+  }
+
+  // The other readings of a table text, and every reading in another letter
+  // case, in one query; the first reading that names a table wins, an exact
+  // spelling before one in another letter case.
+  std::optional<TTableRef> LookUpLoosely(const std::vector<TNameReading>& Readings,
+                                         const std::string& Context) {
     std::string SQL = "select TABLE_SCHEMA, TABLE_NAME, TABLE_TYPE from information_schema.TABLES "
                       "where ";
     TValues Params;
@@ -1292,6 +1350,87 @@ private:
       "select s.TABLE_SCHEMA, s.TABLE_NAME, s.INDEX_NAME, s.COLUMN_NAME, s.NON_UNIQUE, "
       "s.SEQ_IN_INDEX, s.NULLABLE from information_schema.STATISTICS s";
 
+  // One table's row of information_schema.TABLES, its columns in table
+  // order and its index columns, the schema and name given as SQL values:
+  // placeholders, or literals.
+  static std::string TableOfName(std::string_view Schema, std::string_view Name) {
+    return "select TABLE_SCHEMA, TABLE_NAME, TABLE_TYPE from information_schema.TABLES where "
+           "TABLE_SCHEMA = " +
+           std::string(Schema) + " and TABLE_NAME = " + std::string(Name);
+  }
+  static std::string ColumnsOfTable(std::string_view Schema, std::string_view Name) {
+    return std::string(ColumnsSelect) + " where TABLE_SCHEMA = " + std::string(Schema) +
+           " and TABLE_NAME = " + std::string(Name) + " order by ORDINAL_POSITION";
+  }
+  static std::string IndexesOfTable(std::string_view Schema, std::string_view Name) {
+    return std::string(IndexesSelect) + " where s.TABLE_SCHEMA = " + std::string(Schema) +
+           " and s.TABLE_NAME = " + std::string(Name);
+  }
+  static std::string LookUpContext(std::string_view Table) {
+    return "Looking up the table \"" + std::string(Table) + "\"";
+  }
+  static std::string ColumnsContext(std::string_view Table) {
+    return "Reading the columns of the table \"" + std::string(Table) + "\"";
+  }
+  static std::string IndexesContext(std::string_view Table) {
+    return "Reading the indexes of the table \"" + std::string(Table) + "\"";
+  }
+
+  // Text as a hexadecimal literal of UTF-8 text (_utf8mb4 x'...'): no
+  // sql_mode reads it otherwise, and no byte of it can end it.
+  static void AppendLiteral(std::string& SQL, std::string_view Text) {
+    constexpr char Hex[] = "0123456789abcdef";
+    SQL += "_utf8mb4 x'";
+    for (const char C : Text) {
+      SQL += Hex[static_cast<unsigned char>(C) >> 4];
+      SQL += Hex[static_cast<unsigned char>(C) & 15];
+    }
+    SQL += '\'';
+  }
+  static std::string Literal(std::string_view Text) {
+    std::string SQL;
+    AppendLiteral(SQL, Text);
+    return SQL;
+  }
+
+  // The table a row of TableOfName gives, when it spells Reading's schema
+  // and name exactly.
+  std::optional<TTableRef> ExactlyFound(const TRows& Rows, const TNameReading& Reading) const {
+    const std::string& Schema = Reading.Schema ? *Reading.Schema : FDatabase;
+    for (const auto& R : Rows.Data)
+      if (*R[0] == Schema && *R[1] == Reading.Name)
+        return TableRef(*R[0], *R[1], R[2].value_or(""));
+    return std::nullopt;
+  }
+
+  // A table found for a text, known by that text until the catalogue is
+  // forgotten (a table not found is asked about again: it may be made
+  // meanwhile).
+  void Remember(std::string_view Table, const TTableRef& Found) {
+    if (FFoundTables.empty())
+      FCatalogueAt = std::chrono::steady_clock::now();
+    FFoundTables.emplace(std::string(Table), Found);
+    // Its columns and indexes are then asked for by its schema and name
+    // written in quotes, which can name no other table: known as well.
+    FFoundTables.emplace(WriteTableName(*this, Found, true, true), Found);
+  }
+
+  // Rows of ColumnsOfTable.
+  static std::vector<TColumnInfo> ColumnsOf(const TRows& Rows) {
+    std::vector<TColumnInfo> Columns;
+    Columns.reserve(Rows.Data.size());
+    for (const auto& R : Rows.Data)
+      Columns.push_back(CatalogColumn(TStoredRowView{R}));
+    return Columns;
+  }
+  // Rows of IndexesOfTable, for the table Found.
+  std::vector<TIndexColumn> IndexesOf(const TRows& Rows, const TTableRef& Found) const {
+    TTableIndexes Map;
+    CollectIndexes(Rows, Map);
+    const auto It = Map.find(Found.Display);
+    return It == Map.end() ? std::vector<TIndexColumn>() : std::move(It->second);
+  }
+
   // The databases whose objects the lists hold: the session's database, or
   // (none chosen) every database but the server's own, which system tables
   // add.
@@ -1494,18 +1633,14 @@ private:
   // reads otherwise); a refusal's message goes into Result.
   void PrepareByName(const std::vector<std::string>& SQL, const std::vector<std::size_t>& Which,
                      std::vector<std::string>& Result) {
-    constexpr char Hex[] = "0123456789abcdef";
     bool AnyRefused = false;
     // Two statements for each: the text into a variable, then PREPARE.
     RunBatches(
         Which.size(), 2, "Checking statements",
         [&](std::size_t I, std::string& Batch) {
-          Batch += "set @ov_check = _utf8mb4 x'";
-          for (const char C : SQL[Which[I]]) {
-            Batch += Hex[static_cast<unsigned char>(C) >> 4];
-            Batch += Hex[static_cast<unsigned char>(C) & 15];
-          }
-          Batch += "';\nprepare ov_check from @ov_check";
+          Batch += "set @ov_check = ";
+          AppendLiteral(Batch, SQL[Which[I]]);
+          Batch += ";\nprepare ov_check from @ov_check";
         },
         "\n;\ndeallocate prepare ov_check; set @ov_check = null", [](std::size_t, MYSQL_RES*) {},
         [&](std::size_t I, const std::string& Message) {
@@ -1515,6 +1650,39 @@ private:
     // A batch cut short left the variable set.
     if (AnyRefused)
       RunText("set @ov_check = null", "Checking statements");
+  }
+
+  // Statements sent together in one exchange, each giving rows: the rows
+  // of each, in order. A statement the server refuses fails with its own
+  // context (Contexts[I] for the I-th), and those after it are not run.
+  std::vector<TRows> RunTogether(const std::vector<std::string>& Statements,
+                                 const std::vector<std::string>& Contexts) {
+    std::string Batch;
+    for (const std::string& SQL : Statements)
+      Batch += (Batch.empty() ? "" : ";\n") + SQL;
+    const auto ContextOf = [&](std::size_t I) -> const std::string& {
+      return Contexts[std::min(I, Contexts.size() - 1)];
+    };
+    std::vector<TRows> Results;
+    Results.reserve(Statements.size());
+    if (FWaits.RealQuery(Batch, ContextOf(0)) != 0)
+      Raise(ContextOf(0));
+    for (;;) {
+      MYSQL_RES* Res = FWaits.StoreResult(ContextOf(Results.size()));
+      if (!Res && Api().mysql_field_count(FConn) != 0)
+        Raise(ContextOf(Results.size()));
+      Results.push_back(Res ? TakeRows(Res) : TRows());
+      const int Next = FWaits.NextResult(ContextOf(Results.size()));
+      if (Next < 0)
+        break;
+      if (Next > 0)
+        Raise(ContextOf(Results.size()));
+    }
+    if (Results.size() != Statements.size())
+      throw EDriverError(ContextOf(Results.size()),
+                         std::to_string(Statements.size()) + " statements gave " +
+                             std::to_string(Results.size()) + " results");
+    return Results;
   }
 
   [[noreturn]] void RaiseStmt(MYSQL_STMT* Stmt, const std::string& Context) {
