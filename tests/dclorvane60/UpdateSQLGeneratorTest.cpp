@@ -68,6 +68,34 @@ TEST(UpdateSQLGenerator, AliasLookupSplitsAtTheLastUsefulDot) {
   EXPECT_EQ(FindFieldAlias(nullptr, "T", "K"), "K");
 }
 
+TEST(UpdateSQLGenerator, StatementsTakeTheAliasOfAColumnsFirstEntry) {
+  TStringList Info;
+  Info.Add("ID=T.ID"); // under its own name first: no alias, though one follows
+  Info.Add("KEY=T.ID");
+  Info.Add("N2=T.NAME"); // under another name first: that one
+  Info.Add("NAME=T.NAME");
+  Info.Add("C=OTHER.CITY"); // another table's column
+  Info.Add("NOORIGIN");
+  TStatementInputs In;
+  In.TableText = "T";
+  In.UpdateFields = {"ID", "NAME", "CITY"};
+  In.KeyFields = {"ID", "NAME"};
+  In.FieldInfo = &Info;
+  const TGenerated G = GenerateAll(In);
+  EXPECT_EQ(G.Refresh, (Lines{"select ID, NAME as N2, CITY\r\nfrom T", "where",
+                              "  ID = :OLD_ID and", "  NAME = :OLD_N2"}));
+  EXPECT_EQ(G.Insert[3], "  (:ID, :N2, :CITY)");
+  for (const std::string& F : In.UpdateFields)
+    EXPECT_EQ(FindFieldAlias(&Info, "T", F), F == "NAME" ? "N2" : F);
+
+  // Every column under its own name: the statements name no alias.
+  TStringList Own;
+  Own.Add("ID=T.ID");
+  Own.Add("NAME=T.NAME");
+  In.FieldInfo = &Own;
+  EXPECT_EQ(GenerateAll(In).Refresh[0], "select ID, NAME, CITY\r\nfrom T");
+}
+
 TEST(UpdateSQLGenerator, TableSpelledOtherwiseFindsNoAlias) {
   TStringList Info;
   Info.Add("CUST_ID=CUSTOMER.ID");

@@ -242,27 +242,35 @@ TStatementInputs TOVUpdateSQLEditForm::Inputs() {
                        [&](const auto& C) { return C.Name == F; }))
         F = It->second;
   const bool Quote = In.QuoteFields;
-  // A name is written the same way in each of the four statements, and
-  // while the catalogue is held (a run over many tables) in every table's:
-  // asked once.
-  if (!Database->CatalogHeld() || FWrittenFor != Database)
+  // A name is written the same way in each of the four statements (the
+  // generator writes each once for all four), and in a batch over many
+  // tables in every table's: there asked once for the batch. One table's
+  // names are asked once each anyway; remembering them would only cost.
+  if (!Database->InCatalogBatch() || FWrittenFor != Database)
     FWrittenNames.reset();
-  if (!FWrittenNames)
-    FWrittenNames = std::make_shared<TWrittenNames>();
-  FWrittenFor = Database;
-  In.WriteName = [Database, Quote, Written = FWrittenNames](const std::string& Name) {
-    auto& Names = Written->ByQuote[Quote ? 1 : 0];
-    const auto [It, New] = Names.try_emplace(Name);
-    if (New) {
-      try {
-        It->second = Database->WriteName(Name, Quote);
-      } catch (...) {
-        Names.erase(It);
-        throw;
+  if (!Database->InCatalogBatch()) {
+    FWrittenFor = nullptr;
+    In.WriteName = [Database, Quote](const std::string& Name) {
+      return Database->WriteName(Name, Quote);
+    };
+  } else {
+    if (!FWrittenNames)
+      FWrittenNames = std::make_shared<TWrittenNames>();
+    FWrittenFor = Database;
+    In.WriteName = [Database, Quote, Written = FWrittenNames](const std::string& Name) {
+      auto& Names = Written->ByQuote[Quote ? 1 : 0];
+      const auto [It, New] = Names.try_emplace(Name);
+      if (New) {
+        try {
+          It->second = Database->WriteName(Name, Quote);
+        } catch (...) {
+          Names.erase(It);
+          throw;
+        }
       }
-    }
-    return It->second;
-  };
+      return It->second;
+    };
+  }
   In.WrittenTable = Database->WriteTableName(*Table, Quote);
   In.NullSafeEquals = Database->NullSafeEquals();
   const auto InPrimaryKey = [Table](const std::string& Column) {

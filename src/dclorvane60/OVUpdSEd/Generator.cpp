@@ -66,28 +66,49 @@ namespace {
 
 // The aliases of the table text's columns, read from the field info in one
 // pass: what FindFieldAlias answers for every column, so that a statement
-// over many fields does not scan the field info once per field.
+// over many fields does not scan the field info once per field. Where every
+// column of the table shows under its own name (the usual case, and the only
+// one of "select *"), nothing is kept and each column is its own alias.
 class TAliases {
 public:
   explicit TAliases(const TStatementInputs& Inputs) {
     if (!Inputs.FieldInfo)
       return;
     const TStrings& Info = *Inputs.FieldInfo;
-    for (int I = 0, N = Info.Count(); I < N; ++I) {
-      const std::string Entry = Info.Get(I);
+    const int N = Info.Count();
+    // The table text as typed, not the valid object name: an alias is
+    // found only where the field info spells the table exactly as the
+    // table box.
+    const auto Origin = [&](const std::string& Entry, std::string_view& Name,
+                            std::string_view& Column) {
       const size_t Eq = Entry.find('=');
       if (Eq == std::string::npos)
-        continue;
-      std::string_view Table, Column;
-      // The table text as typed, not the valid object name: an alias is
-      // found only where the field info spells the table exactly as the
-      // table box.
-      if (SplitOrigin(std::string_view(Entry).substr(Eq + 1), Table, Column) &&
-          Table == Inputs.TableText)
-        FAliases.emplace(std::string(Column), Entry.substr(0, Eq)); // the first one wins
+        return false;
+      std::string_view Table;
+      if (!SplitOrigin(std::string_view(Entry).substr(Eq + 1), Table, Column) ||
+          Table != Inputs.TableText)
+        return false;
+      Name = std::string_view(Entry).substr(0, Eq);
+      return true;
+    };
+    bool Renamed = false; // a column shows under another name
+    for (int I = 0; I < N && !Renamed; ++I) {
+      const std::string Entry = Info.Get(I);
+      std::string_view Name, Column;
+      Renamed = Origin(Entry, Name, Column) && Name != Column;
+    }
+    if (!Renamed)
+      return;
+    for (int I = 0; I < N; ++I) {
+      const std::string Entry = Info.Get(I);
+      std::string_view Name, Column;
+      if (Origin(Entry, Name, Column))
+        FAliases.emplace(std::string(Column), std::string(Name)); // the first one wins
     }
   }
   const std::string& Of(const std::string& Field) const {
+    if (FAliases.empty())
+      return Field;
     const auto It = FAliases.find(Field);
     return It == FAliases.end() ? Field : It->second;
   }
@@ -169,27 +190,33 @@ struct TWritten {
   }
 };
 
-// The lines of a statement, gathered before they go into its buffer in one
-// update.
-using TLines = std::vector<std::string>;
-
-void AppendKeyConditions(const TWritten& Names, TLines& Lines) {
-  for (size_t I = 0; I < Names.Keys.size(); ++I) {
-    // "where" stands alone; each condition but the last ends in " and".
-    std::string Line = Names.Keys[I];
-    if (I + 1 < Names.Keys.size())
-      Line += " and";
-    Lines.push_back(std::move(Line));
+// A statement's buffer written line by line: its whole content replaced,
+// with one change notification. A line is built in one scratch string and
+// copied into the buffer, so that long statements cost no second copy of
+// every line.
+class TFill {
+public:
+  explicit TFill(TStrings& Buffer) : FBuffer(Buffer), FUpdating(&Buffer) { Buffer.Clear(); }
+  void Add(const std::string& Line) { FBuffer.Add(Line); }
+  // The key conditions: "where" stands alone; each condition but the last
+  // ends in " and".
+  void KeyConditions(const TWritten& Names, std::string& Scratch) {
+    Add(Where);
+    for (size_t I = 0; I < Names.Keys.size(); ++I) {
+      if (I + 1 == Names.Keys.size()) {
+        Add(Names.Keys[I]);
+        break;
+      }
+      Scratch.assign(Names.Keys[I]).append(" and");
+      Add(Scratch);
+    }
   }
-}
 
-// Replaces the whole content of Buffer with Lines.
-void Fill(TStrings& Buffer, const TLines& Lines) {
-  const Classes::TStringsUpdate Updating(&Buffer);
-  Buffer.Clear();
-  for (const std::string& Line : Lines)
-    Buffer.Add(Line);
-}
+private:
+  inline static const std::string Where = "where";
+  TStrings& FBuffer;
+  const Classes::TStringsUpdate FUpdating;
+};
 
 void MakeRefresh(const TWritten& Names, TStrings& Buffer) {
   std::string Fields = "select ";
@@ -207,33 +234,35 @@ void MakeRefresh(const TWritten& Names, TStrings& Buffer) {
   }
   Fields += "\r\nfrom ";
   Fields += Names.Table;
-  TLines Lines{std::move(Fields), "where"};
-  AppendKeyConditions(Names, Lines);
-  Fill(Buffer, Lines);
+  TFill Out(Buffer);
+  Out.Add(Fields);
+  Out.KeyConditions(Names, Fields);
 }
 
 void MakeModify(const TWritten& Names, TStrings& Buffer) {
-  TLines Lines{"update " + Names.Table, "set"};
-  Lines.reserve(Names.Fields.size() + Names.Keys.size() + 4);
-  bool First = true;
-  for (const TWritten::TField& F : Names.Fields)
-    if (!F.Computed) {
-      if (!First)
-        Lines.back() += ',';
-      First = false;
-      std::string Line;
-      Line.reserve(F.Column.size() + F.Param.size() + 8);
-      Line += "  ";
-      Line += F.Column;
-      Line += " = :";
-      Line += F.Param;
-      Lines.push_back(std::move(Line));
+  std::string Line = "update " + Names.Table;
+  TFill Out(Buffer);
+  Out.Add(Line);
+  Out.Add("set");
+  // Each field's assignment but the last ends in a comma.
+  size_t Last = Names.Fields.size();
+  for (size_t I = Names.Fields.size(); I-- > 0;)
+    if (!Names.Fields[I].Computed) {
+      Last = I;
+      break;
     }
-  Lines.emplace_back("where");
-  AppendKeyConditions(Names, Lines);
+  for (size_t I = 0; I < Names.Fields.size(); ++I) {
+    const TWritten::TField& F = Names.Fields[I];
+    if (F.Computed)
+      continue;
+    Line.assign("  ").append(F.Column).append(" = :").append(F.Param);
+    if (I != Last)
+      Line += ',';
+    Out.Add(Line);
+  }
+  Out.KeyConditions(Names, Line);
   if (!Names.Returning.empty())
-    Lines.push_back(Names.Returning);
-  Fill(Buffer, Lines);
+    Out.Add(Names.Returning);
 }
 
 void MakeInsert(const TWritten& Names, TStrings& Buffer) {
@@ -260,16 +289,20 @@ void MakeInsert(const TWritten& Names, TStrings& Buffer) {
   }
   Columns += ')';
   Params += ')';
-  TLines Lines{"insert into " + Names.Table, std::move(Columns), "values", std::move(Params)};
+  TFill Out(Buffer);
+  Out.Add("insert into " + Names.Table);
+  Out.Add(Columns);
+  Out.Add("values");
+  Out.Add(Params);
   if (!Names.Returning.empty())
-    Lines.push_back(Names.Returning);
-  Fill(Buffer, Lines);
+    Out.Add(Names.Returning);
 }
 
 void MakeDelete(const TWritten& Names, TStrings& Buffer) {
-  TLines Lines{"delete from " + Names.Table, "where"};
-  AppendKeyConditions(Names, Lines);
-  Fill(Buffer, Lines);
+  std::string Line = "delete from " + Names.Table;
+  TFill Out(Buffer);
+  Out.Add(Line);
+  Out.KeyConditions(Names, Line);
 }
 
 } // namespace

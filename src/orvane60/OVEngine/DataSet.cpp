@@ -323,8 +323,9 @@ void TOVDataSet::ParseFieldInfoFromSQL(const std::string& SQL, TStrings* FieldIn
                       this);
   if (FieldInfo) {
     FieldInfo->Clear();
+    std::string Line; // one entry at a time, in room that stays
     for (const auto& [Name, Origin] : OVSqlParse::FieldInfoEntries(Info))
-      FieldInfo->Add(Name + "=" + Origin);
+      FieldInfo->Add(Line.assign(Name).append(1, '=').append(Origin));
   }
   if (TableInfo) {
     TableInfo->Clear();

@@ -51,9 +51,13 @@ std::string ReplaceParams(
 
 std::vector<std::pair<std::string, std::string>> FieldInfoEntries(const TSelectInfo& Info) {
   std::vector<std::pair<std::string, std::string>> Entries;
+  Entries.reserve(Info.Fields.size());
   for (const TSelectField& F : Info.Fields)
-    if (F.HasOrigin)
-      Entries.emplace_back(F.FieldName, F.Table + "." + F.Column);
+    if (F.HasOrigin) {
+      std::string& Origin = Entries.emplace_back(F.FieldName, std::string()).second;
+      Origin.reserve(F.Table.size() + 1 + F.Column.size());
+      Origin.append(F.Table).append(1, '.').append(F.Column);
+    }
   return Entries;
 }
 
