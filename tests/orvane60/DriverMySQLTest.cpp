@@ -406,6 +406,46 @@ TEST_F(TMySQLTest, DescribingATableTakesOneExchange) {
             "0 0");
 }
 
+// On a new session the settings (database, name case, sql_mode) come in the
+// same exchange as the table, its columns and its indexes: one packet of
+// statements, as the server's general log records it, the first time and
+// for a table found before; a table text in double quotes, which the
+// session's mode decides how to read, waits for the settings.
+TEST_F(TMySQLTest, ANewSessionDescribesATableInOneExchange) {
+  FConn->ExecuteScript(Schema);
+  FAdmin->ExecuteScript("set global log_output = 'TABLE'; set global general_log = 1");
+  const auto Exchanges = [&](const std::string& Marker) {
+    // The session's packets: those after its connection, named by the
+    // database it connected to.
+    auto R = FAdmin->Query(
+        "select count(*) from mysql.general_log where command_type in ('Query', 'Prepare', "
+        "'Execute') and thread_id = (select max(thread_id) from mysql.general_log where "
+        "command_type = 'Connect' and argument like ?)",
+        {"%" + Marker + "%"});
+    EXPECT_TRUE(R->Next());
+    return R->Value(0).AsInteger();
+  };
+  TConnectParams Params = ParseConnectionURI(FURI).Params;
+  auto Fresh = FindDriver("MySQL")->Connect(Params);
+  const auto Found = Fresh->DescribeTable("pair_key");
+  const auto Count = Exchanges(FName);
+  auto Quoted = FindDriver("MySQL")->Connect(Params);
+  const auto Described = Quoted->DescribeTable("\"pair_key\"");
+  const auto QuotedCount = Exchanges(FName);
+  FAdmin->ExecuteScript("set global general_log = 0; truncate table mysql.general_log");
+  ASSERT_TRUE(Found);
+  EXPECT_EQ(Count, 1);
+  EXPECT_EQ(IndexRows(Found->Indexes), (TStrings{"PRIMARY:a:6:1", "PRIMARY:b:6:2"}));
+  EXPECT_EQ(ColumnNames(Found->Columns), (TStrings{"a", "b", "c"}));
+  EXPECT_EQ(Found->Table.Display, "pair_key");
+  EXPECT_EQ(Fresh->IdentifierQuote(), '`');
+  // Not a name in this mode but a string, which names no table: the
+  // settings, the exchange, then the look-up in other letter cases
+  // (prepared and executed).
+  EXPECT_FALSE(Described);
+  EXPECT_EQ(QuotedCount, 4);
+}
+
 // What describing a table gives equals what FindTable, GetFieldNames and
 // GetIndexInfo give on a connection of its own, for names that hold quotes
 // of every kind, backslashes, semicolons and comment marks, names in other

@@ -843,13 +843,18 @@ std::optional<TOVTableInfo> TOVDatabase::DescribeTable(std::string_view TableTex
   TOVTableInfo Info;
   const OVDriver::TTableRef* Cached = nullptr;
   const std::string* Key = BatchKey(TableText, &Cached);
-  if (FBatch) {
-    Info.Qualified = FBatch->Last->Qualified;
-  } else {
-    const auto Readings = OVDriver::NameReadings(TableText, Dialect());
-    Info.Qualified = Readings.front().Exact && Readings.front().Schema.has_value();
-  }
+  // Whether the text names a schema, by the session's rules: asked once the
+  // table is described, which may learn them in the same exchange.
+  const auto Qualify = [&] {
+    if (FBatch) {
+      Info.Qualified = FBatch->Last->Qualified;
+    } else {
+      const auto Readings = OVDriver::NameReadings(TableText, Dialect());
+      Info.Qualified = Readings.front().Exact && Readings.front().Schema.has_value();
+    }
+  };
   if (Key) {
+    Qualify();
     Info.Table = *Cached;
     Info.Columns = FBatch->Columns->at(*Key);
     // By the key itself: read again as a table text, a display name such as
@@ -860,6 +865,7 @@ std::optional<TOVTableInfo> TOVDatabase::DescribeTable(std::string_view TableTex
   }
   if (FHeld && !FBatch)
     if (const auto It = FHeld->Described.find(TableText); It != FHeld->Described.end()) {
+      Qualify();
       Info.Table = It->second.Table;
       Info.Columns = FHeld->Columns.at(It->second.Exact);
       Info.Indexes = FHeld->Indexes.at(It->second.Exact);
@@ -874,6 +880,7 @@ std::optional<TOVTableInfo> TOVDatabase::DescribeTable(std::string_view TableTex
       std::optional<OVDriver::TTableDescription> Found = Connection().DescribeTable(TableText);
       if (!Found)
         return std::nullopt;
+      Qualify();
       Info.Table = std::move(Found->Table);
       Info.Columns = std::move(Found->Columns);
       Info.Indexes = std::move(Found->Indexes);
@@ -889,6 +896,7 @@ std::optional<TOVTableInfo> TOVDatabase::DescribeTable(std::string_view TableTex
       }
       return Info;
     }
+    Qualify();
     Info.Table = *Cached;
     // Asked by its schema and name in quotes, nothing can read it as another.
     Exact = OVDriver::WriteTableName(Connection(), Info.Table, true, true);

@@ -847,9 +847,7 @@ class TMySQLConnection final : public TConnection {
 public:
   TMySQLConnection(TDriver& Driver, MYSQL* Conn, std::string Where, TServerAddress Address)
       : TConnection(Driver), FConn(Conn), FWhere(std::move(Where)),
-        FWaits(Conn, std::move(Address), FWhere) {
-    ReadSessionSettings();
-  }
+        FWaits(Conn, std::move(Address), FWhere) {}
   ~TMySQLConnection() override { Api().mysql_close(FConn); }
 
   std::int64_t Execute(std::string_view SQL, const TValues& Params) override {
@@ -862,6 +860,7 @@ public:
     ForgetCatalogue();
     TSettingsWatch Watch(*this, SQL);
     const std::string Context = "Executing the script " + SQLExcerpt(SQL);
+    KnowSettings();
     if (FWaits.RealQuery(SQL, Context) != 0)
       Raise(Context);
     for (;;) {
@@ -893,7 +892,7 @@ public:
       const unsigned Count = Api().mysql_num_fields(Meta);
       const MYSQL_FIELD* Fields = Api().mysql_fetch_fields(Meta);
       for (unsigned I = 0; I < Count; ++I)
-        Columns.push_back(ColumnOf(Fields[I], FDatabase));
+        Columns.push_back(ColumnOf(Fields[I], Settings().Database));
       Api().mysql_free_result(Meta);
     }
     return Columns;
@@ -999,15 +998,16 @@ public:
                       "where " +
                       ListedSchemas("TABLE_SCHEMA", SystemTables);
     TValues Params;
-    if (!SystemTables && !FDatabase.empty() && !Keyed.empty()) {
+    const std::string& Database = Settings().Database;
+    if (!SystemTables && !Database.empty() && !Keyed.empty()) {
       SQL += " and binary TABLE_NAME not in (";
       for (const std::string& Key : Keyed) {
         const auto Zero = Key.find('\0');
-        if (Key.compare(0, Zero, FDatabase) != 0)
+        if (Key.compare(0, Zero, Database) != 0)
           continue;
         SQL += Params.empty() ? "?" : ", ?";
         Params.emplace_back(Key.substr(Zero + 1));
-        Tables.push_back(TableRef(FDatabase, Key.substr(Zero + 1), "BASE TABLE"));
+        Tables.push_back(TableRef(Database, Key.substr(Zero + 1), "BASE TABLE"));
       }
       SQL += ")";
     }
@@ -1032,14 +1032,14 @@ public:
     const auto Known = FFoundTables.find(Table);
     if (Known != FFoundTables.end())
       return Known->second;
-    const std::vector<TNameReading> Readings = TableReadings(Table);
+    const std::vector<TNameReading> Readings = TableReadings(Table, SessionDialect());
     if (Readings.empty())
       return std::nullopt;
     const std::string Context = LookUpContext(Table);
     // The first reading spelled as the catalogue spells it, asked alone:
     // the server then opens that one table's definition rather than every
     // table's, which comparing in lower case makes it do.
-    const std::string First = Readings.front().Schema.value_or(FDatabase);
+    const std::string First = Readings.front().Schema.value_or(Settings().Database);
     std::optional<TTableRef> Found = ExactlyFound(
         Run(TableOfName("?", "?"), {First, Readings.front().Name}, Context), Readings.front());
     if (!Found)
@@ -1052,12 +1052,13 @@ public:
   // The table, its columns and its indexes in one exchange: the statements
   // go to the server together (the session runs with multi-statements),
   // the names in them as hexadecimal literals of UTF-8 text, which every
-  // sql_mode reads alike and which nothing in them can end. When the first
-  // reading of the text spells no table exactly, the other readings and
-  // other letter cases are looked for as FindTable does, and the columns
-  // and indexes of the table found follow in one exchange. Every name in a
-  // literal is UTF-8: a reading that is not names no table (TableReadings),
-  // and the names of a table found are the server's.
+  // sql_mode reads alike and which nothing in them can end. The session's
+  // settings, when not known yet, come first in the same exchange. When the
+  // first reading of the text spells no table exactly, the other readings
+  // and other letter cases are looked for as FindTable does, and the
+  // columns and indexes of the table found follow in one exchange. Every
+  // name in a literal is UTF-8: a reading that is not names no table
+  // (TableReadings), and the names of a table found are the server's.
   std::optional<TTableDescription> DescribeTable(std::string_view Table) override {
     if (!CatalogueFresh())
       ForgetCatalogue();
@@ -1065,26 +1066,55 @@ public:
     if (const auto Known = FFoundTables.find(Table); Known != FFoundTables.end()) {
       Found = Known->second;
     } else {
-      const std::vector<TNameReading> Readings = TableReadings(Table);
+      // A text without quotes or backslashes reads alike in every mode:
+      // read in the plain one, then checked against the session's.
+      const bool AskSettings = !FSettings && Table.find_first_of("\"'\\") == std::string_view::npos;
+      const std::vector<TNameReading> Readings =
+          TableReadings(Table, AskSettings ? TDialect::MySQL : SessionDialect());
       if (Readings.empty())
         return std::nullopt;
       const TNameReading& Reading = Readings.front();
-      const std::string Schema = Reading.Schema.value_or(FDatabase);
-      const std::string SchemaValue = Literal(Schema), NameValue = Literal(Reading.Name);
-      const std::string Context = LookUpContext(Table);
-      // The text as the exact name the table is then known by, as the
-      // table-by-table calls would name it in their messages.
-      const std::string Exact =
-          WriteTableName(*this, TableRef(Schema, Reading.Name, ""), true, true);
-      std::vector<TRows> Rows =
-          RunTogether({TableOfName(SchemaValue, NameValue), ColumnsOfTable(SchemaValue, NameValue),
-                       IndexesOfTable(SchemaValue, NameValue)},
-                      {Context, ColumnsContext(Exact), IndexesContext(Exact)});
+      // Unqualified: the session's database, as the server knows it when
+      // the settings come in the same exchange.
+      const std::string SchemaValue = Reading.Schema ? Literal(*Reading.Schema)
+                                      : AskSettings  ? std::string("database()")
+                                                     : Literal(Settings().Database);
+      const std::string NameValue = Literal(Reading.Name);
+      std::vector<std::string> Statements{TableOfName(SchemaValue, NameValue),
+                                          ColumnsOfTable(SchemaValue, NameValue),
+                                          IndexesOfTable(SchemaValue, NameValue)};
+      if (AskSettings)
+        Statements.insert(Statements.begin(), SettingsSelect);
+      const std::size_t First = AskSettings ? 1 : 0;
+      std::vector<TRows> Rows(3);
+      RunTogether(
+          Statements,
+          [&](std::size_t I) -> std::string {
+            if (I < First)
+              return SettingsContext;
+            if (I == First)
+              return LookUpContext(Table);
+            // The exact name the table is then known by, as the table-by-
+            // table calls would name it in their messages (the settings
+            // have come by now).
+            const std::string Exact = WriteTableName(
+                *this, TableRef(Reading.Schema.value_or(Settings().Database), Reading.Name, ""),
+                true, true);
+            return I == First + 1 ? ColumnsContext(Exact) : IndexesContext(Exact);
+          },
+          [&](std::size_t I, MYSQL_RES* Res) {
+            if (I < First)
+              TakeSettings(Res);
+            else
+              Rows[I - First] = Res ? TakeRows(Res) : TRows();
+          });
+      if (AskSettings && !SameReadings(Readings, TableReadings(Table, SessionDialect())))
+        return DescribeTable(Table);
       if ((Found = ExactlyFound(Rows[0], Reading))) {
         Remember(Table, *Found);
         return TTableDescription{*Found, ColumnsOf(Rows[1]), IndexesOf(Rows[2], *Found)};
       }
-      Found = LookUpLoosely(Readings, Context);
+      Found = LookUpLoosely(Readings, LookUpContext(Table));
       if (!Found)
         return std::nullopt;
       Remember(Table, *Found);
@@ -1100,13 +1130,21 @@ public:
   // The readings of a table text that can name a table: a name on these
   // servers is UTF-8 without characters past U+FFFF, and the server refuses
   // to compare other text with the catalogue's names rather than find
-  // nothing. What is left goes into SQL as literals of UTF-8 text.
-  std::vector<TNameReading> TableReadings(std::string_view Table) const {
-    std::vector<TNameReading> Readings = NameReadings(Table, SessionDialect());
-    std::erase_if(Readings, [this](const TNameReading& R) {
-      return !CanName(R.Schema.value_or(FDatabase)) || !CanName(R.Name);
+  // nothing (the session's database, which stands for a missing schema, is
+  // one of the server's names). What is left goes into SQL as literals of
+  // UTF-8 text.
+  static std::vector<TNameReading> TableReadings(std::string_view Table, TDialect Dialect) {
+    std::vector<TNameReading> Readings = NameReadings(Table, Dialect);
+    std::erase_if(Readings, [](const TNameReading& R) {
+      return (R.Schema && !CanName(*R.Schema)) || !CanName(R.Name);
     });
     return Readings;
+  }
+  static bool SameReadings(const std::vector<TNameReading>& A, const std::vector<TNameReading>& B) {
+    return std::equal(A.begin(), A.end(), B.begin(), B.end(),
+                      [](const TNameReading& X, const TNameReading& Y) {
+                        return X.Schema == Y.Schema && X.Name == Y.Name && X.Exact == Y.Exact;
+                      });
   }
   static bool CanName(std::string_view Text) {
     std::uint32_t Code = 0;
@@ -1134,12 +1172,12 @@ public:
     for (std::size_t I = 0; I < Readings.size(); ++I) {
       SQL += I ? " or " : "";
       SQL += "(lower(TABLE_SCHEMA) = lower(?) and lower(TABLE_NAME) = lower(?))";
-      Params.emplace_back(Readings[I].Schema.value_or(FDatabase));
+      Params.emplace_back(Readings[I].Schema.value_or(Settings().Database));
       Params.emplace_back(Readings[I].Name);
     }
     TRows Rows = Run(SQL, Params, Context);
     for (const TNameReading& Reading : Readings) {
-      const std::string Schema = Reading.Schema.value_or(FDatabase);
+      const std::string Schema = Reading.Schema.value_or(Settings().Database);
       const std::vector<std::optional<std::string>>* Loose = nullptr;
       int LooseCount = 0;
       for (const auto& R : Rows.Data) {
@@ -1152,7 +1190,7 @@ public:
       }
       // Another letter case: where the server compares names without case,
       // or where only one table is spelled so.
-      if (Loose && (!FExactNames || LooseCount == 1))
+      if (Loose && (!Settings().ExactNames || LooseCount == 1))
         return TableRef(*(*Loose)[0], *(*Loose)[1], (*Loose)[2].value_or(""));
     }
     return std::nullopt;
@@ -1183,14 +1221,15 @@ public:
     return ReservedWords().count(std::string_view(Lower, Name.size())) > 0;
   }
 
-  char IdentifierQuote() const override { return FAnsiQuotes ? '"' : '`'; }
+  char IdentifierQuote() const override { return Settings().AnsiQuotes ? '"' : '`'; }
   TDialect SessionDialect() const override {
-    if (FNoBackslashEscapes)
-      return FAnsiQuotes ? TDialect::MySQLAnsiQuotesNoBackslashEscapes
-                         : TDialect::MySQLNoBackslashEscapes;
-    return FAnsiQuotes ? TDialect::MySQLAnsiQuotes : TDialect::MySQL;
+    const TSettings& S = Settings();
+    if (S.NoBackslashEscapes)
+      return S.AnsiQuotes ? TDialect::MySQLAnsiQuotesNoBackslashEscapes
+                          : TDialect::MySQLNoBackslashEscapes;
+    return S.AnsiQuotes ? TDialect::MySQLAnsiQuotes : TDialect::MySQL;
   }
-  bool ExactTableNames() const override { return FExactNames; }
+  bool ExactTableNames() const override { return Settings().ExactNames; }
   bool SupportsReturning() override { return false; }
   bool Alive() override { return !FLost && FWaits.Open(); }
 
@@ -1396,7 +1435,7 @@ private:
   // The table a row of TableOfName gives, when it spells Reading's schema
   // and name exactly.
   std::optional<TTableRef> ExactlyFound(const TRows& Rows, const TNameReading& Reading) const {
-    const std::string& Schema = Reading.Schema ? *Reading.Schema : FDatabase;
+    const std::string& Schema = Reading.Schema ? *Reading.Schema : Settings().Database;
     for (const auto& R : Rows.Data)
       if (*R[0] == Schema && *R[1] == Reading.Name)
         return TableRef(*R[0], *R[1], R[2].value_or(""));
@@ -1435,7 +1474,7 @@ private:
   // (none chosen) every database but the server's own, which system tables
   // add.
   std::string ListedSchemas(const std::string& Column, bool SystemTables) const {
-    if (!FDatabase.empty())
+    if (!Settings().Database.empty())
       return Column + " = database()";
     if (SystemTables)
       return "true";
@@ -1443,7 +1482,7 @@ private:
   }
 
   std::string Display(const std::string& Schema, const std::string& Name) const {
-    return Schema == FDatabase ? Name : Schema + "." + Name;
+    return Schema == Settings().Database ? Name : Schema + "." + Name;
   }
 
   TTableRef TableRef(const std::string& Schema, const std::string& Name,
@@ -1453,7 +1492,7 @@ private:
     T.Name = Name;
     T.Display = Display(Schema, Name);
     T.Kind = Type == "VIEW" || Type == "SYSTEM VIEW" ? TTableKind::View : TTableKind::Table;
-    T.SearchOrder = Schema == FDatabase ? 0 : -1;
+    T.SearchOrder = Schema == Settings().Database ? 0 : -1;
     return T;
   }
 
@@ -1520,13 +1559,14 @@ private:
     for (std::size_t I = 0; I < Readings.size(); ++I) {
       SQL += I ? " or " : "";
       SQL += "(ROUTINE_SCHEMA = ? and ROUTINE_NAME = ?)";
-      Params.emplace_back(Readings[I].Schema.value_or(FDatabase));
+      Params.emplace_back(Readings[I].Schema.value_or(Settings().Database));
       Params.emplace_back(Readings[I].Name);
     }
     TRows Rows = Run(SQL, Params, "Looking up the procedure \"" + std::string(Proc) + "\"");
     for (const TNameReading& Reading : Readings)
       for (const auto& R : Rows.Data)
-        if (SameText(*R[0], Reading.Schema.value_or(FDatabase)) && SameText(*R[1], Reading.Name))
+        if (SameText(*R[0], Reading.Schema.value_or(Settings().Database)) &&
+            SameText(*R[1], Reading.Name))
           return TRoutine{*R[0], *R[1], R[2].value_or("") == "FUNCTION"};
     return std::nullopt;
   }
@@ -1568,6 +1608,7 @@ private:
   }
 
   void Prepare(TStmt& S, std::string_view SQL, const std::string& Context) {
+    KnowSettings();
     S.Stmt = Api().mysql_stmt_init(FConn);
     if (!S.Stmt)
       Raise(Context);
@@ -1597,6 +1638,7 @@ private:
       Batch += End;
       const std::string Context = What + " (" + std::to_string(To - From) + " statements)";
       std::size_t Ran = 0;
+      KnowSettings();
       bool Stopped = FWaits.RealQuery(Batch, Context) != 0;
       while (!Stopped) {
         MYSQL_RES* Res = FWaits.StoreResult(Context);
@@ -1652,36 +1694,52 @@ private:
       RunText("set @ov_check = null", "Checking statements");
   }
 
-  // Statements sent together in one exchange, each giving rows: the rows
-  // of each, in order. A statement the server refuses fails with its own
-  // context (Contexts[I] for the I-th), and those after it are not run.
-  std::vector<TRows> RunTogether(const std::vector<std::string>& Statements,
-                                 const std::vector<std::string>& Contexts) {
+  // Statements sent together in one exchange: Take(I, Res) takes the
+  // result of the I-th (null for none; Take frees it) before the next is
+  // read. A statement the server refuses fails with its own context
+  // (ContextOf(I), asked once the results before it are taken), and those
+  // after it are not run. The settings must be known, or asked for first
+  // in the batch (the rows of a result are read by them).
+  template <typename TContextOf, typename TTake>
+  void RunTogether(const std::vector<std::string>& Statements, TContextOf&& ContextOf,
+                   TTake&& Take) {
     std::string Batch;
     for (const std::string& SQL : Statements)
       Batch += (Batch.empty() ? "" : ";\n") + SQL;
-    const auto ContextOf = [&](std::size_t I) -> const std::string& {
-      return Contexts[std::min(I, Contexts.size() - 1)];
-    };
-    std::vector<TRows> Results;
-    Results.reserve(Statements.size());
-    if (FWaits.RealQuery(Batch, ContextOf(0)) != 0)
-      Raise(ContextOf(0));
+    std::string Context = ContextOf(0);
+    if (FWaits.RealQuery(Batch, Context) != 0)
+      Raise(Context);
+    std::size_t Count = 0;
     for (;;) {
-      MYSQL_RES* Res = FWaits.StoreResult(ContextOf(Results.size()));
+      MYSQL_RES* Res = FWaits.StoreResult(Context);
       if (!Res && Api().mysql_field_count(FConn) != 0)
-        Raise(ContextOf(Results.size()));
-      Results.push_back(Res ? TakeRows(Res) : TRows());
-      const int Next = FWaits.NextResult(ContextOf(Results.size()));
+        Raise(Context);
+      if (Count < Statements.size())
+        Take(Count, Res);
+      else if (Res)
+        Api().mysql_free_result(Res);
+      ++Count;
+      if (!Api().mysql_more_results(FConn))
+        break;
+      Context = ContextOf(std::min(Count, Statements.size() - 1));
+      const int Next = FWaits.NextResult(Context);
       if (Next < 0)
         break;
       if (Next > 0)
-        Raise(ContextOf(Results.size()));
+        Raise(Context);
     }
-    if (Results.size() != Statements.size())
-      throw EDriverError(ContextOf(Results.size()),
-                         std::to_string(Statements.size()) + " statements gave " +
-                             std::to_string(Results.size()) + " results");
+    if (Count != Statements.size())
+      throw EDriverError(Context, std::to_string(Statements.size()) + " statements gave " +
+                                      std::to_string(Count) + " results");
+  }
+  // The same, each statement giving rows: the rows of each, in order.
+  std::vector<TRows> RunTogether(const std::vector<std::string>& Statements,
+                                 const std::vector<std::string>& Contexts) {
+    KnowSettings();
+    std::vector<TRows> Results(Statements.size());
+    RunTogether(
+        Statements, [&](std::size_t I) { return Contexts[I]; },
+        [&](std::size_t I, MYSQL_RES* Res) { Results[I] = Res ? TakeRows(Res) : TRows(); });
     return Results;
   }
 
@@ -1702,6 +1760,7 @@ private:
   // Sends a statement without parameters and takes its result; null for a
   // statement without one.
   MYSQL_RES* QueryText(std::string_view SQL, const std::string& Context) {
+    KnowSettings();
     if (FWaits.RealQuery(SQL, Context) != 0)
       Raise(Context);
     MYSQL_RES* Res = FWaits.StoreResult(Context);
@@ -1770,7 +1829,7 @@ private:
 
   void Describe(TRows& Rows, const MYSQL_FIELD* Fields, unsigned Count) const {
     for (unsigned I = 0; I < Count; ++I) {
-      Rows.Columns.push_back(ColumnOf(Fields[I], FDatabase));
+      Rows.Columns.push_back(ColumnOf(Fields[I], Settings().Database));
       Rows.Types.push_back(Fields[I].type);
       Rows.Binary.push_back(Fields[I].charsetnr == BinaryCharset);
     }
@@ -1867,41 +1926,75 @@ private:
 
   MYSQL* FConn;
   std::string FWhere;
-  std::string FDatabase;
-  bool FExactNames = true;
-  bool FAnsiQuotes = false;
-  bool FNoBackslashEscapes = false;
 
-  // What the session compares and quotes by: asked when it starts, and again
-  // after a statement that may have changed it.
+  // What the session compares and quotes by: its database, whether table
+  // names compare exactly (lower_case_table_names = 0), and the sql_mode
+  // flags that change how SQL is read.
+  struct TSettings {
+    std::string Database;
+    bool ExactNames = true;
+    bool AnsiQuotes = false;
+    bool NoBackslashEscapes = false;
+  };
+  static constexpr const char* SettingsSelect =
+      "select database(), @@lower_case_table_names, @@sql_mode";
+  static constexpr const char* SettingsContext = "Reading the session's settings";
+  // Asked when first needed (describing a table asks in the same exchange
+  // as the table), and again after a statement that may have changed them.
+  std::optional<TSettings> FSettings;
+
+  const TSettings& Settings() const {
+    // Reading them fills in what the session already is: no change a
+    // caller of a const member could see but this answer.
+    if (!FSettings)
+      const_cast<TMySQLConnection*>(this)->ReadSessionSettings();
+    return *FSettings;
+  }
+  // Before any statement is sent whose results are read by them: a
+  // question asked while another's results are pending would be refused.
+  void KnowSettings() {
+    if (!FSettings)
+      ReadSessionSettings();
+  }
   void ReadSessionSettings() {
-    TRows Rows = Run("select database(), @@lower_case_table_names, @@sql_mode", {},
-                     "Reading the session's settings");
-    if (Rows.Data.empty())
-      return;
-    const auto& R = Rows.Data[0];
-    FDatabase = R[0].value_or("");
-    FExactNames = R[1].value_or("0") == "0";
-    const std::string Mode = "," + R[2].value_or("") + ",";
-    FAnsiQuotes = Mode.find(",ANSI_QUOTES,") != std::string::npos;
-    FNoBackslashEscapes = Mode.find(",NO_BACKSLASH_ESCAPES,") != std::string::npos;
+    const std::string Context = SettingsContext;
+    if (FWaits.RealQuery(SettingsSelect, Context) != 0)
+      Raise(Context);
+    MYSQL_RES* Res = FWaits.StoreResult(Context);
+    if (!Res && Api().mysql_field_count(FConn) != 0)
+      Raise(Context);
+    TakeSettings(Res);
+    DrainResults(Context);
+  }
+  // The settings from the result of SettingsSelect (freed here), read
+  // without the session's settings.
+  void TakeSettings(MYSQL_RES* Res) {
+    TSettings S;
+    if (Res) {
+      const ScopeGuard::TFinally Free([Res] { Api().mysql_free_result(Res); });
+      if (const MYSQL_ROW Row = Api().mysql_fetch_row(Res)) {
+        const TRowView R{Row, Api().mysql_fetch_lengths(Res)};
+        S.Database = R[0].value_or("");
+        S.ExactNames = R[1].value_or("0") == "0";
+        const std::string Mode = "," + std::string(R[2].value_or("")) + ",";
+        S.AnsiQuotes = Mode.find(",ANSI_QUOTES,") != std::string::npos;
+        S.NoBackslashEscapes = Mode.find(",NO_BACKSLASH_ESCAPES,") != std::string::npos;
+      }
+    }
+    FSettings = std::move(S);
   }
 
-  // Reads the settings again once a statement that mentions sql_mode or
-  // starts with USE has run, even if it failed part way (a script may have
-  // changed the mode before its failing statement).
+  // Forgets the settings once a statement that mentions sql_mode or starts
+  // with USE has run, even if it failed part way (a script may have
+  // changed the mode before its failing statement): they are asked again
+  // when next needed.
   class TSettingsWatch {
   public:
     TSettingsWatch(TMySQLConnection& Owner, std::string_view SQL)
         : FOwner(Owner), FAsk(MayChangeSettings(SQL)) {}
     ~TSettingsWatch() {
-      if (!FAsk || !FOwner.Alive())
-        return;
-      try {
-        FOwner.ReadSessionSettings();
-      } catch (...) {
-        // The statement's own outcome is what the caller hears of.
-      }
+      if (FAsk)
+        FOwner.FSettings.reset();
     }
     TSettingsWatch(const TSettingsWatch&) = delete;
     TSettingsWatch& operator=(const TSettingsWatch&) = delete;
