@@ -93,6 +93,7 @@ private:
 
 std::vector<std::string> Selected(const StdCtrls::TListBox* List) {
   std::vector<std::string> Names;
+  Names.reserve(static_cast<size_t>(List->SelCount()));
   for (int I = 0, N = List->GetItems()->Count(); I < N; ++I)
     if (List->GetSelected(I))
       Names.push_back(List->GetItems()->Get(I));
@@ -196,8 +197,9 @@ TResult PlanTable(TDialog& Dialog, TPlannedUI& UI, const TRequest& Request, bool
     throw EUpdateSQLToolError("The query's SQL names no table: name the table to use");
   if (std::string Message = Press("btGetTableFields"); !Message.empty())
     return Fail(Message, true);
-  for (const std::string& Field : Fields->GetItems()->ToVector())
-    if (std::string Why = UnwritableName(Field, "the column"); !Why.empty())
+  const Classes::TStrings* Listed = Fields->GetItems();
+  for (int I = 0, N = Listed->Count(); I < N; ++I)
+    if (std::string Why = UnwritableName(Listed->Get(I), "the column"); !Why.empty())
       return Fail(Why);
   if (Request.KeyFields.empty()) {
     if (std::string Message = Press("btSelectPrimKeys"); !Message.empty())

@@ -209,6 +209,7 @@ TStatementInputs TOVUpdateSQLEditForm::Inputs() {
   In.TableText = cbTableName->GetText();
   const auto Selected = [](const StdCtrls::TListBox* ListBox) {
     std::vector<std::string> Names;
+    Names.reserve(static_cast<size_t>(ListBox->SelCount()));
     for (int I = 0, N = ListBox->GetItems()->Count(); I < N; ++I)
       if (ListBox->GetSelected(I))
         Names.push_back(ListBox->GetItems()->Get(I));
@@ -342,8 +343,14 @@ void TOVUpdateSQLEditForm::cbTableNameChange(System::TObject*) {
 void TOVUpdateSQLEditForm::FormCloseQuery(System::TObject*, bool& CanClose) {
   if (GetModalResult() != Controls::mrOk)
     return;
-  if (!SysUtils::Trim(FModifySQL->GetText()).empty())
-    return;
+  // A modify statement that holds anything but blanks and control
+  // characters was made: looked for line by line, not in the whole text.
+  for (int I = 0, N = FModifySQL->Count(); I < N; ++I) {
+    const std::string Line = FModifySQL->Get(I);
+    if (std::any_of(Line.begin(), Line.end(),
+                    [](char C) { return static_cast<unsigned char>(C) > ' '; }))
+      return;
+  }
   CanClose = MessageDlg(OVConsts::SSQLNotGenerated(), TMsgDlgType::mtConfirmation,
                         Dialogs::mbYesNoCancel, 0) == Controls::mrYes;
 }

@@ -817,15 +817,20 @@ private:
   };
 
   // Row from column From on: name, declared type, not null, default, place in
-  // the primary key, hidden (as the table info pragma gives them), into Info (a new
-  // element of its table's list, so that nothing is copied twice).
-  static void CatalogColumn(sqlite3_stmt* Row, int From, const std::string& Table,
+  // the primary key (as the table info pragma gives them), with the row's
+  // hidden value, into Info (a new element of its table's list, so that
+  // nothing is copied twice).
+  static void CatalogColumn(sqlite3_stmt* Row, int From, int Hidden, const std::string& Table,
                             TDeclaredTypes& Types, TColumnInfo& Info) {
-    Info = Types.Of(View(Row, From + 1));
+    const TColumnInfo& Type = Types.Of(View(Row, From + 1));
+    Info.TypeName = Type.TypeName;
+    Info.DataType = Type.DataType;
+    Info.Size = Type.Size;
+    Info.Precision = Type.Precision;
+    Info.Scale = Type.Scale;
     Info.Name = View(Row, From);
     Info.Nullable = sqlite3_column_int(Row, From + 2) == 0;
     Info.HasDefault = sqlite3_column_type(Row, From + 3) != SQLITE_NULL;
-    const int Hidden = sqlite3_column_int(Row, From + 5);
     Info.Generated = Hidden == 2 || Hidden == 3;
     Info.OriginTable = Table;
     Info.OriginColumn = Info.Name;
@@ -875,9 +880,10 @@ private:
                 Context);
     TRowidAliases Aliases;
     StepRows(Stmt.get(), Context, [&](sqlite3_stmt* Row) {
-      if (sqlite3_column_int(Row, 6) == 1) // a virtual table's hidden column
+      const int Hidden = sqlite3_column_int(Row, 6);
+      if (Hidden == 1) // a virtual table's hidden column
         return;
-      CatalogColumn(Row, 1, Table.Display, Types, Columns.emplace_back());
+      CatalogColumn(Row, 1, Hidden, Table.Display, Types, Columns.emplace_back());
       Aliases.Add(Columns, Row, 1, WithoutRowid);
     });
     Aliases.Mark();
