@@ -321,13 +321,13 @@ void UpdateSQL(THost& Host, const TUpdateSQLOptions& Options, std::ostream& Out)
     Request.Returning = Options.Returning;
     // A table the catalogue does not show: the dialog's own message would
     // name neither the database nor why. The catalogue read for this check
-    // is the one the dialog then reads.
+    // is the one the dialog then reads, where the hold keeps it.
     OVEngine::TOVDatabase& Db = *Bench.Database();
     const TResult R = [&] {
       Db.BeginCatalogHold();
       const ScopeGuard::TFinally Release([&Db] { Db.EndCatalogHold(); });
       if (Request.SQL.empty() && !SysUtils::Trim(Request.Table).empty() &&
-          !Db.DescribeTable(Request.Table))
+          !Db.HeldTableInfo(Request.Table))
         throw SysUtils::Exception(Format(
             "Unable to determine field names for %s: the %s database %s has no such table, or "
             "none this user may read",

@@ -268,6 +268,11 @@ public:
   // whole), with its columns and indexes; nothing when there is no such
   // table.
   std::optional<TOVTableInfo> DescribeTable(std::string_view TableText);
+  // While the catalogue is held outside a batch: what DescribeTable answers
+  // for the text, read once and kept by the hold, where it stays (without a
+  // copy) until the outermost hold ends; null when there is no such table,
+  // and null outside a hold or inside a batch (DescribeTable answers there).
+  const TOVTableInfo* HeldTableInfo(std::string_view TableText);
 
   // Names as SQL writes them on this connection's server: in identifier
   // quotes when Quote is set or the server reads the name otherwise only

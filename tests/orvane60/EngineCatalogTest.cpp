@@ -206,6 +206,39 @@ TEST_P(TCatalogTest, HoldAnswersATableTextFromItsDescription) {
   EXPECT_EQ(Fields("customer").size(), Described->Columns.size() + 1);
 }
 
+// The hold's own description, read in place: the same one for every ask of
+// the text, the one DescribeTable copies, standing still until the hold ends.
+TEST_P(TCatalogTest, HeldTableInfoIsTheHoldsDescriptionInPlace) {
+  FDb->Open();
+  EXPECT_EQ(FDb->HeldTableInfo("customer"), nullptr); // no hold
+  FDb->BeginCatalogHold();
+  const OVEngine::TOVTableInfo* Held = FDb->HeldTableInfo("customer");
+  ASSERT_NE(Held, nullptr);
+  EXPECT_EQ(Held->Table.Name, "customer");
+  EXPECT_EQ(Held->Columns.size(), 3u);
+  EXPECT_EQ(FDb->HeldTableInfo("nosuch"), nullptr);
+  Script("alter table customer add column email varchar(60)");
+  Script("create table nosuch (x integer primary key)");
+  EXPECT_EQ(FDb->HeldTableInfo("customer"), Held);
+  const auto Copy = FDb->DescribeTable("customer");
+  ASSERT_TRUE(Copy.has_value());
+  EXPECT_EQ(Copy->Columns.size(), Held->Columns.size());
+  EXPECT_EQ(Copy->Indexes.size(), Held->Indexes.size());
+  // The text's other questions, and those by the table's exact name, answer
+  // from it.
+  EXPECT_EQ(Fields("customer").size(), 3u);
+  EXPECT_EQ(Fields(OVDriver::WriteTableName(FDb->Connection(), Held->Table, true, true)).size(),
+            3u);
+  EXPECT_NE(FDb->HeldTableInfo("nosuch"), nullptr); // a miss is asked again
+  // A batch inside the hold answers from its own reading.
+  FDb->BeginCatalogBatch();
+  EXPECT_EQ(FDb->HeldTableInfo("customer"), nullptr);
+  FDb->EndCatalogBatch();
+  FDb->EndCatalogHold();
+  EXPECT_EQ(FDb->HeldTableInfo("customer"), nullptr);
+  EXPECT_EQ(Fields("customer").size(), 4u);
+}
+
 TEST_P(TCatalogTest, BatchAsksTheServerForNamesItDoesNotKnow) {
   FDb->Open();
   FDb->BeginCatalogBatch();

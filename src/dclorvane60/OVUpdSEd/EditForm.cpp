@@ -194,6 +194,19 @@ const OVEngine::TOVTableInfo* TOVUpdateSQLEditForm::TableDescription() {
   if (!Database)
     return nullptr;
   const std::string Text = cbTableName->GetText();
+  // While the catalogue is held, it keeps the description: read where it
+  // stands, not copied. A text that found nothing is not asked again.
+  if (Database->CatalogHeld() && !Database->InCatalogBatch()) {
+    if (FTableDescribed && FDescribedText == Text && !FTableDescription)
+      return nullptr;
+    const OVEngine::TOVTableInfo* Held = Database->HeldTableInfo(SysUtils::Trim(Text));
+    if (!Held) {
+      ForgetTableDescription();
+      FTableDescribed = true;
+      FDescribedText = Text;
+    }
+    return Held;
+  }
   if (!FTableDescribed || FDescribedText != Text) {
     ForgetTableDescription();
     if (auto Found = Database->DescribeTable(SysUtils::Trim(Text)))

@@ -320,25 +320,34 @@ struct TOVDatabase::TCatalogCache {
 };
 
 struct TOVDatabase::THeldCatalog {
+  // What Columns and Indexes read, by the table text as it was asked.
   std::map<std::string, std::vector<OVDriver::TColumnInfo>, std::less<>> Columns;
   std::map<std::string, std::vector<OVDriver::TIndexColumn>, std::less<>> Indexes;
-  // The tables DescribeTable found, by the table text as it was asked, with
-  // the exact name that their columns and indexes are held under.
-  struct TDescribed {
-    OVDriver::TTableRef Table;
-    std::string Exact;
-  };
-  std::map<std::string, TDescribed, std::less<>> Described;
+  // The tables DescribeTable found, by the table text as it was asked (a
+  // map: each stays where it is while others join), and by the exact name
+  // of the table (the first text that found it).
+  std::map<std::string, TOVTableInfo, std::less<>> Described;
+  std::map<std::string, const TOVTableInfo*, std::less<>> ByExact;
 
-  // What is held for a table text: under that text, or under the exact name
-  // of the table that describing the text found.
-  template <typename TMap>
-  const typename TMap::mapped_type* Find(const TMap& Map, std::string_view Text) const {
-    auto It = Map.find(Text);
-    if (It == Map.end())
-      if (const auto Found = Described.find(Text); Found != Described.end())
-        It = Map.find(Found->second.Exact);
-    return It == Map.end() ? nullptr : &It->second;
+  // What is held for a table text: under that text, or in the description
+  // of the table that the text, or the table's exact name, found.
+  const TOVTableInfo* Table(std::string_view Text) const {
+    if (const auto It = Described.find(Text); It != Described.end())
+      return &It->second;
+    const auto It = ByExact.find(Text);
+    return It == ByExact.end() ? nullptr : It->second;
+  }
+  const std::vector<OVDriver::TColumnInfo>* FindColumns(std::string_view Text) const {
+    if (const auto It = Columns.find(Text); It != Columns.end())
+      return &It->second;
+    const TOVTableInfo* Info = Table(Text);
+    return Info ? &Info->Columns : nullptr;
+  }
+  const std::vector<OVDriver::TIndexColumn>* FindIndexes(std::string_view Text) const {
+    if (const auto It = Indexes.find(Text); It != Indexes.end())
+      return &It->second;
+    const TOVTableInfo* Info = Table(Text);
+    return Info ? &Info->Indexes : nullptr;
   }
 };
 
@@ -773,7 +782,7 @@ std::vector<OVDriver::TColumnInfo> TOVDatabase::Columns(std::string_view TableNa
   if (const auto* Cached = BatchColumns(TableName))
     return *Cached;
   if (FHeld && !FBatch)
-    if (const auto* Held = FHeld->Find(FHeld->Columns, TableName))
+    if (const auto* Held = FHeld->FindColumns(TableName))
       return *Held;
   try {
     std::vector<OVDriver::TColumnInfo> Result = Connection().GetFieldNames(TableName);
@@ -792,7 +801,7 @@ std::vector<OVDriver::TIndexColumn> TOVDatabase::Indexes(std::string_view TableN
   if (Known)
     return {};
   if (FHeld && !FBatch)
-    if (const auto* Held = FHeld->Find(FHeld->Indexes, TableName))
+    if (const auto* Held = FHeld->FindIndexes(TableName))
       return *Held;
   try {
     std::vector<OVDriver::TIndexColumn> Result = Connection().GetIndexInfo(TableName);
@@ -817,7 +826,7 @@ std::vector<std::string> TOVDatabase::FieldNames(std::string_view TableName) {
     return Result;
   }
   if (FHeld && !FBatch)
-    if (const auto* Held = FHeld->Find(FHeld->Columns, TableName)) {
+    if (const auto* Held = FHeld->FindColumns(TableName)) {
       Names(*Held);
       return Result;
     }
@@ -863,20 +872,24 @@ std::optional<TOVTableInfo> TOVDatabase::DescribeTable(std::string_view TableTex
       Info.Indexes = *Rows;
     return Info;
   }
-  if (FHeld && !FBatch)
-    if (const auto It = FHeld->Described.find(TableText); It != FHeld->Described.end()) {
-      Qualify();
-      Info.Table = It->second.Table;
-      Info.Columns = FHeld->Columns.at(It->second.Exact);
-      Info.Indexes = FHeld->Indexes.at(It->second.Exact);
-      return Info;
-    }
+  if (FHeld && !FBatch) {
+    // The same text names the same table while the catalogue is held:
+    // Columns and Indexes of it, and describing it again, answer from the
+    // description the hold keeps.
+    const TOVTableInfo* Held = HeldTableInfo(TableText);
+    if (!Held)
+      return std::nullopt;
+    Info.Qualified = Held->Qualified;
+    Info.Table = Held->Table;
+    Info.Columns = Held->Columns;
+    Info.Indexes = Held->Indexes;
+    return Info;
+  }
   std::string Exact;
   try {
     if (!Cached) {
       // The table, its columns and its indexes in one exchange where the
-      // server allows it; while the catalogue is held, what it holds under
-      // the table's exact name stands, as Columns and Indexes would give it.
+      // server allows it.
       std::optional<OVDriver::TTableDescription> Found = Connection().DescribeTable(TableText);
       if (!Found)
         return std::nullopt;
@@ -884,16 +897,6 @@ std::optional<TOVTableInfo> TOVDatabase::DescribeTable(std::string_view TableTex
       Info.Table = std::move(Found->Table);
       Info.Columns = std::move(Found->Columns);
       Info.Indexes = std::move(Found->Indexes);
-      if (FHeld && !FBatch) {
-        // The same text names the same table while the catalogue is held:
-        // Columns and Indexes of it, and describing it again, answer from
-        // here.
-        Exact = OVDriver::WriteTableName(Connection(), Info.Table, true, true);
-        Info.Columns = FHeld->Columns.try_emplace(Exact, std::move(Info.Columns)).first->second;
-        Info.Indexes = FHeld->Indexes.try_emplace(Exact, std::move(Info.Indexes)).first->second;
-        FHeld->Described.try_emplace(std::string(TableText),
-                                     THeldCatalog::TDescribed{Info.Table, Exact});
-      }
       return Info;
     }
     Qualify();
@@ -906,6 +909,37 @@ std::optional<TOVTableInfo> TOVDatabase::DescribeTable(std::string_view TableTex
   Info.Columns = Columns(Exact);
   Info.Indexes = Indexes(Exact);
   return Info;
+}
+
+const TOVTableInfo* TOVDatabase::HeldTableInfo(std::string_view TableText) {
+  if (!FHeld || FBatch)
+    return nullptr;
+  if (const auto It = FHeld->Described.find(TableText); It != FHeld->Described.end())
+    return &It->second;
+  TOVDatabaseUse Use(this);
+  TOVTableInfo Info;
+  std::string Exact;
+  try {
+    // The table, its columns and its indexes in one exchange where the
+    // server allows it. A text that finds nothing is asked again.
+    std::optional<OVDriver::TTableDescription> Found = Connection().DescribeTable(TableText);
+    if (!Found)
+      return nullptr;
+    // Whether the text names a schema, by the session's rules, which the
+    // description may have learnt.
+    const auto Readings = OVDriver::NameReadings(TableText, Dialect());
+    Info.Qualified = Readings.front().Exact && Readings.front().Schema.has_value();
+    Info.Table = std::move(Found->Table);
+    Info.Columns = std::move(Found->Columns);
+    Info.Indexes = std::move(Found->Indexes);
+    Exact = OVDriver::WriteTableName(Connection(), Info.Table, true, true);
+  } catch (const OVDriver::EDriverError& E) {
+    Internal::RaiseDriverError(E, this);
+  }
+  const TOVTableInfo& Held =
+      FHeld->Described.emplace(std::string(TableText), std::move(Info)).first->second;
+  FHeld->ByExact.try_emplace(std::move(Exact), &Held);
+  return &Held;
 }
 
 std::string TOVDatabase::WriteName(std::string_view Name, bool Quote) {
