@@ -421,18 +421,27 @@ TColumnInfo ColumnOf(const MYSQL_FIELD& F, const std::string& CurrentDb) {
   return C;
 }
 
-// A column of the catalogue (information_schema.COLUMNS).
-TDataType CatalogType(std::string_view DataType, std::string_view ColumnType) {
-  const std::string T = LowerCase(DataType);
+// Whether Text holds Part, letters compared in any case (Part in lower case).
+bool HasNoCase(std::string_view Text, std::string_view Part) {
+  return std::search(Text.begin(), Text.end(), Part.begin(), Part.end(), [](char A, char B) {
+           return (A >= 'A' && A <= 'Z' ? static_cast<char>(A - 'A' + 'a') : A) == B;
+         }) != Text.end();
+}
+
+bool StartsNoCase(std::string_view Text, std::string_view Start) {
+  return Text.size() >= Start.size() && HasNoCase(Text.substr(0, Start.size()), Start);
+}
+
+// A column of the catalogue by its type's name in lower case (T) and its
+// declared type (COLUMN_TYPE). Asked for every column of every table.
+TDataType LowerCaseType(std::string_view T, std::string_view ColumnType) {
   if (T == "tinyint")
-    return LowerCase(ColumnType).rfind("tinyint(1)", 0) == 0 ? TDataType::Boolean
-                                                             : TDataType::SmallInt;
+    return StartsNoCase(ColumnType, "tinyint(1)") ? TDataType::Boolean : TDataType::SmallInt;
   if (T == "smallint" || T == "year")
     return TDataType::SmallInt;
   if (T == "mediumint" || T == "int" || T == "integer")
-    return LowerCase(ColumnType).find("unsigned") != std::string::npos && T != "mediumint"
-               ? TDataType::LargeInt
-               : TDataType::Integer;
+    return HasNoCase(ColumnType, "unsigned") && T != "mediumint" ? TDataType::LargeInt
+                                                                 : TDataType::Integer;
   if (T == "bigint" || T == "bit")
     return TDataType::LargeInt;
   if (T == "float" || T == "double" || T == "real")
@@ -441,7 +450,7 @@ TDataType CatalogType(std::string_view DataType, std::string_view ColumnType) {
     return TDataType::Numeric;
   if (T == "char" || T == "varchar" || T == "enum" || T == "set")
     return TDataType::String;
-  if (T == "binary" || T == "varbinary" || T.find("blob") != std::string::npos)
+  if (T == "binary" || T == "varbinary" || T.find("blob") != std::string_view::npos)
     return TDataType::Blob;
   if (T == "date")
     return TDataType::Date;
@@ -450,6 +459,11 @@ TDataType CatalogType(std::string_view DataType, std::string_view ColumnType) {
   if (T == "datetime" || T == "timestamp")
     return TDataType::DateTime;
   return TDataType::Memo;
+}
+
+// A column of the catalogue (information_schema.COLUMNS).
+TDataType CatalogType(std::string_view DataType, std::string_view ColumnType) {
+  return LowerCaseType(LowerCase(DataType), ColumnType);
 }
 
 // Rows read whole from the server: column descriptions and text values.
@@ -511,9 +525,16 @@ struct TDeclaredType {
 
 TDeclaredType ReadDeclaredType(std::string_view Type) {
   TDeclaredType T;
-  const std::size_t End = Type.find_first_of("( ");
-  T.Name = LowerCase(Type.substr(0, End));
-  if (End == std::string_view::npos || Type[End] != '(')
+  // Read for every column of every table: the name up to '(' or a blank,
+  // in lower case, without a search for either.
+  std::size_t End = 0;
+  while (End < Type.size() && Type[End] != '(' && Type[End] != ' ')
+    ++End;
+  T.Name.assign(Type.data(), End);
+  for (char& C : T.Name)
+    if (C >= 'A' && C <= 'Z')
+      C = static_cast<char>(C - 'A' + 'a');
+  if (End == Type.size() || Type[End] != '(')
     return T;
   const std::string_view Inside = Type.substr(End + 1);
   if (T.Name != "enum" && T.Name != "set") {
@@ -1502,7 +1523,7 @@ private:
     C.Name = R[2].value_or("");
     C.TypeName = R[3].value_or("");
     const TDeclaredType Declared = ReadDeclaredType(C.TypeName);
-    C.DataType = CatalogType(Declared.Name, C.TypeName);
+    C.DataType = LowerCaseType(Declared.Name, C.TypeName);
     if (C.DataType == TDataType::String)
       C.Size = Declared.Name == "enum" || Declared.Name == "set" ? Declared.Width : Declared.First;
     if (C.DataType == TDataType::Numeric) {
@@ -1510,9 +1531,9 @@ private:
       C.Scale = Declared.Second;
     }
     C.Nullable = R[4].value_or("YES") == "YES";
-    const std::string Extra = LowerCase(R[5].value_or(""));
-    C.Generated = Extra.find("generated") != std::string::npos;
-    C.AutoIncrement = Extra.find("auto_increment") != std::string::npos;
+    const std::string_view Extra = R[5].value_or("");
+    C.Generated = HasNoCase(Extra, "generated");
+    C.AutoIncrement = HasNoCase(Extra, "auto_increment");
     // MariaDB writes an implicit default of null as the text NULL.
     C.HasDefault = C.AutoIncrement || C.Generated || (R[6] && *R[6] != "NULL");
     return C;
