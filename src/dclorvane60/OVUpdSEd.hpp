@@ -103,6 +103,9 @@ void GenerateStatements(const TStatementInputs& Inputs, Classes::TStrings& Refre
 // goes; of a run of quotes every second one stays ("My ""X""" gives My "X").
 std::string RemoveQuoteChars(std::string_view Text);
 
+// Whether trimming changes Name: a blank or control character at either end.
+bool HasOuterBlanks(std::string_view Name);
+
 // The key columns that index information names (rows with INDEX_TYPE,
 // COLUMN_NAME and INDEX_NAME, read from the current row to the end).
 struct TTableKeys {

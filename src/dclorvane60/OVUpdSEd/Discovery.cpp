@@ -15,13 +15,17 @@
 
 namespace OVUpdSEd {
 
-using Classes::TStringList;
 using Dialogs::MessageDlg;
 using Dialogs::TMsgDlgBtn;
 using Dialogs::TMsgDlgType;
 using OVEngine::TOVDataSet;
 using SysUtils::Format;
 using SysUtils::Trim;
+
+bool HasOuterBlanks(std::string_view Name) {
+  return !Name.empty() && (static_cast<unsigned char>(Name.front()) <= ' ' ||
+                           static_cast<unsigned char>(Name.back()) <= ' ');
+}
 
 std::string RemoveQuoteChars(std::string_view Text) {
   std::string S(Text);
@@ -128,12 +132,12 @@ void TOVUpdateSQLEditForm::GetTableFieldsClick(System::TObject*) {
   // written: without its quotes, "sch.tab" (one name holding a dot) would
   // become the table tab of schema sch, and "a""b" would lose a quote.
   const bool SQLName = !OVSqlParse::SplitName(SysUtils::Trim(Typed), DataSet->SqlDialect()).empty();
-  TStringList Names;
-  DataSet->GetDBSession()->GetFieldNames(
-      DataSet->GetDatabaseName(),
-      OVCommon::GetValidObjName(SQLName ? SysUtils::Trim(Typed) : TableText, !FObjOwnerSupported),
-      &Names);
-  if (Names.Count() == 0) {
+  // The session's field names of the table, as a list of its own.
+  std::vector<std::string> Names =
+      OVEngine::TOVDatabaseUse(DataSet->GetDBSession()->DatabaseByName(DataSet->GetDatabaseName()))
+          ->FieldNames(OVCommon::GetValidObjName(SQLName ? SysUtils::Trim(Typed) : TableText,
+                                                 !FObjOwnerSupported));
+  if (Names.empty()) {
     MessageDlg(Format(OVConsts::SSQLDataSetOpen(), TableText), TMsgDlgType::mtError,
                {TMsgDlgBtn::mbOK}, 0);
   } else {
@@ -142,13 +146,14 @@ void TOVUpdateSQLEditForm::GetTableFieldsClick(System::TObject*) {
     lbKeyFields->Clear();
     lbUpdateFields->Clear();
     int KeyWidth = 0, UpdateWidth = 0;
-    for (int I = 0; I < Names.Count(); ++I) {
-      const std::string& Name = Names[I];
+    for (const std::string& Name : Names) {
       if (Name.empty())
         continue;
-      const std::string Trimmed = Trim(Name);
-      lbKeyFields->GetItems()->Add(Trimmed);
-      lbUpdateFields->GetItems()->Add(Trimmed);
+      const bool Blanks = HasOuterBlanks(Name);
+      const std::string Trimmed = Blanks ? Trim(Name) : std::string();
+      const std::string& Shown = Blanks ? Trimmed : Name;
+      lbKeyFields->GetItems()->Add(Shown);
+      lbUpdateFields->GetItems()->Add(Shown);
       // One letter's width to spare beyond the widest name.
       std::string Measured;
       Measured.reserve(Name.size() + 1);
@@ -162,7 +167,7 @@ void TOVUpdateSQLEditForm::GetTableFieldsClick(System::TObject*) {
   SelectAllFields();
   // Columns the server computes are listed but not selected for update:
   // no statement may write them.
-  if (Names.Count() > 0)
+  if (!Names.empty())
     if (const OVEngine::TOVTableInfo* Table = TableDescription())
       for (const OVDriver::TColumnInfo& C : Table->Columns) {
         if (!C.Generated)

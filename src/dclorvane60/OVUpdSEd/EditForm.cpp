@@ -243,8 +243,8 @@ TStatementInputs TOVUpdateSQLEditForm::Inputs() {
   // statement names the column the catalogue has, byte for byte.
   std::map<std::string, std::string> Untrimmed;
   for (const OVDriver::TColumnInfo& C : Table->Columns)
-    if (const std::string Shown = SysUtils::Trim(C.Name); Shown != C.Name) {
-      const auto [It, New] = Untrimmed.emplace(Shown, C.Name);
+    if (HasOuterBlanks(C.Name)) {
+      const auto [It, New] = Untrimmed.emplace(SysUtils::Trim(C.Name), C.Name);
       if (!New)
         It->second.clear();
     }

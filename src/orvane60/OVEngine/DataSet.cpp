@@ -323,9 +323,16 @@ void TOVDataSet::ParseFieldInfoFromSQL(const std::string& SQL, TStrings* FieldIn
                       this);
   if (FieldInfo) {
     FieldInfo->Clear();
-    std::string Line; // one entry at a time, in room that stays
-    for (const auto& [Name, Origin] : OVSqlParse::FieldInfoEntries(Info))
-      FieldInfo->Add(Line.assign(Name).append(1, '=').append(Origin));
+    // FieldInfoEntries' entries as "name=table.column" lines, each built in
+    // room that stays rather than as a pair of strings first.
+    std::string Line;
+    for (const OVSqlParse::TSelectField& F : Info.Fields)
+      if (F.HasOrigin)
+        FieldInfo->Add(Line.assign(F.FieldName)
+                           .append(1, '=')
+                           .append(F.Table)
+                           .append(1, '.')
+                           .append(F.Column));
   }
   if (TableInfo) {
     TableInfo->Clear();
