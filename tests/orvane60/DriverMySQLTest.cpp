@@ -446,6 +446,22 @@ TEST_F(TMySQLTest, ANewSessionDescribesATableInOneExchange) {
   EXPECT_EQ(QuotedCount, 4);
 }
 
+// The settings are asked when first needed: a session the server ended
+// before that fails the question that needed them as a database error
+// naming the database and what it was doing, rather than with a guess.
+TEST_F(TMySQLTest, SettingsAskedOfALostSessionFailNamingTheDatabase) {
+  FConn.reset();
+  Classes::TComponent Form(nullptr);
+  auto [Db, Q] = DatabaseInMode(Form, "ANSI_QUOTES");
+  Db->Open();
+  auto Id = FAdmin->Query("select id from information_schema.PROCESSLIST where db = ?", {FName});
+  ASSERT_TRUE(Id->Next());
+  FAdmin->Execute("kill connection " + std::to_string(Id->Value(0).AsInteger()), {});
+  EXPECT_THROW(Db->Dialect(), DB::EDatabaseError);
+  const std::string Error = ErrorOf([&] { Db->Dialect(); });
+  EXPECT_TRUE(HasAll(Error, {"Reading the session's settings", FName})) << Error;
+}
+
 // What describing a table gives equals what FindTable, GetFieldNames and
 // GetIndexInfo give on a connection of its own, for names that hold quotes
 // of every kind, backslashes, semicolons and comment marks, names in other

@@ -588,8 +588,15 @@ bool TOVDatabase::IsObjOwnerSupported() const {
 }
 
 OVSqlParse::TSqlDialect TOVDatabase::Dialect() const {
-  // Connected, as the session reads SQL (its settings may change the rules).
-  return FConnection ? FConnection->SessionDialect() : ServerDialect(FServerType);
+  // Connected, as the session reads SQL (its settings may change the rules,
+  // and a session may ask the server for them when first needed).
+  if (!FConnection)
+    return ServerDialect(FServerType);
+  try {
+    return FConnection->SessionDialect();
+  } catch (const OVDriver::EDriverError& E) {
+    Internal::RaiseDriverError(E, this);
+  }
 }
 
 namespace {
