@@ -220,7 +220,8 @@ void TOVUpdateSQLEditForm::btSelectPrimKeysClick(System::TObject*) {
   for (int I = 0; I < Items->Count(); ++I) {
     const std::string Item = Items->Get(I);
     if (std::any_of(Chosen.begin(), Chosen.end(), [&](const std::string& Column) {
-          return SysUtils::CompareText(Column, Item) == 0;
+          // Names of other lengths never match in any letter case.
+          return Column.size() == Item.size() && SysUtils::CompareText(Column, Item) == 0;
         }))
       lbKeyFields->SetSelected(I, true);
   }

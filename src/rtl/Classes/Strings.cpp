@@ -330,7 +330,7 @@ TStringList::~TStringList() {
 }
 
 void TStringList::CheckIndex(int Index) const {
-  if (Index < 0 || Index >= Count())
+  if (Index < 0 || static_cast<size_t>(Index) >= FList.size())
     Error("List index out of bounds (%d)", Index);
 }
 
@@ -387,7 +387,7 @@ void TStringList::PutObject(int Index, TObject* AObject) {
 
 void TStringList::InsertItem(int Index, const std::string& S, TObject* AObject) {
   Changing();
-  FList.insert(FList.begin() + Index, TItem{S, AObject});
+  FList.emplace(FList.begin() + Index, S, AObject);
   Changed();
 }
 

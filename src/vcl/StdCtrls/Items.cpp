@@ -11,7 +11,7 @@ using SysUtils::Format;
 OV_CLASS_IMPL(TControlItems, TStrings, "StdCtrls")
 
 void TControlItems::CheckIndex(int Index) const {
-  if (Index < 0 || Index >= Count())
+  if (Index < 0 || static_cast<size_t>(Index) >= FItems.size())
     Error("List index out of bounds (%d)", Index);
 }
 
@@ -48,7 +48,7 @@ void TControlItems::Insert(int Index, const std::string& S) {
 void TControlItems::InsertObject(int Index, const std::string& S, TObject* AObject) {
   if (Index < 0 || Index > Count())
     Error("List index out of bounds (%d)", Index);
-  FItems.insert(FItems.begin() + Index, TItem{S, AObject, false});
+  FItems.emplace(FItems.begin() + Index, S, AObject, false);
   if (OnInserted)
     OnInserted(Index);
   Changed();
