@@ -187,4 +187,23 @@ TEST_F(MySQLNameCase, DescribingATableGivesWhatTheTableByTableCallsGive) {
   EXPECT_EQ(
       Whole(Conn->DescribeTable("MIXEDCASE")),
       (TStrings{"orvane|mixedcase|mixedcase", "Id int(11)", "Value int(11) null", "PRIMARY:Id:6"}));
+
+  // A new session typing the name in another case: its settings, the
+  // table, its columns and its indexes in one packet of statements, as the
+  // server's general log records them.
+  ASSERT_EQ(Sql("set global log_output = 'TABLE'; set global general_log = 1; "
+                "truncate table mysql.general_log",
+                "orvane")
+                .ExitCode,
+            0);
+  const auto Described = FindDriver("MySQL")->Connect(Params)->DescribeTable("`Order Lines`");
+  const TRunResult Log =
+      Sql("select count(*) from mysql.general_log where command_type in ('Query', 'Prepare', "
+          "'Execute') and thread_id = (select thread_id from mysql.general_log where argument "
+          "like 'select database(), @@lower_case_table_names%' limit 1); "
+          "set global general_log = 0",
+          "orvane");
+  ASSERT_TRUE(Described);
+  EXPECT_EQ(Described->Table.Name, "order lines");
+  EXPECT_NE(Log.Out.find("\n1\n"), std::string::npos) << Log.Out << Log.Err;
 }

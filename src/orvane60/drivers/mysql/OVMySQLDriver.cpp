@@ -1075,9 +1075,10 @@ public:
   // the names in them as hexadecimal literals of UTF-8 text, which every
   // sql_mode reads alike and which nothing in them can end. The session's
   // settings, when not known yet, come first in the same exchange. When the
-  // first reading of the text spells no table exactly, the other readings
-  // and other letter cases are looked for as FindTable does, and the
-  // columns and indexes of the table found follow in one exchange. Every
+  // first reading of the text names no table (exactly, or in another letter
+  // case where the server compares names so), the other readings and other
+  // letter cases are looked for as FindTable does, and the columns and
+  // indexes of the table found follow in one exchange. Every
   // name in a literal is UTF-8: a reading that is not names no table
   // (TableReadings), and the names of a table found are the server's.
   std::optional<TTableDescription> DescribeTable(std::string_view Table) override {
@@ -1131,7 +1132,18 @@ public:
           });
       if (AskSettings && !SameReadings(Readings, TableReadings(Table, SessionDialect())))
         return DescribeTable(Table);
-      if ((Found = ExactlyFound(Rows[0], Reading))) {
+      Found = ExactlyFound(Rows[0], Reading);
+      // Where the server compares table names in any case, the one table
+      // it found for the first reading in another letter case is the one
+      // the look-up in other letter cases would choose (it holds no other
+      // so spelled), and its columns and indexes came with it.
+      if (!Found && !Settings().ExactNames && Rows[0].Data.size() == 1) {
+        const auto& R = Rows[0].Data.front();
+        if (SameText(*R[0], Reading.Schema.value_or(Settings().Database)) &&
+            SameText(*R[1], Reading.Name))
+          Found = TableRef(*R[0], *R[1], R[2].value_or(""));
+      }
+      if (Found) {
         Remember(Table, *Found);
         return TTableDescription{*Found, ColumnsOf(Rows[1]), IndexesOf(Rows[2], *Found)};
       }
