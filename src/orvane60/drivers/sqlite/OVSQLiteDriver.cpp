@@ -552,15 +552,22 @@ private:
 
   std::vector<TColumnInfo> ReadColumns(const std::string& Schema, const std::string& Table,
                                        const std::string& Context) {
-    static const std::string RowidSQL = "select wr from pragma_table_list(?1) where schema = ?2";
+    // Whether the table has a rowid, and how many columns it has: its list
+    // of columns is made in room for all of them at once.
+    static const std::string RowidSQL =
+        "select wr, ncol from pragma_table_list(?1) where schema = ?2";
     bool WithoutRowid = false;
-    EachRow(RowidSQL, {Table, Schema}, Context,
-            [&](sqlite3_stmt* Row) { WithoutRowid = sqlite3_column_int(Row, 0) != 0; });
+    int ColumnCount = 0;
+    EachRow(RowidSQL, {Table, Schema}, Context, [&](sqlite3_stmt* Row) {
+      WithoutRowid = sqlite3_column_int(Row, 0) != 0;
+      ColumnCount = sqlite3_column_int(Row, 1);
+    });
     TTableRef Ref;
     Ref.Schema = Schema;
     Ref.Name = Table;
     Ref.Display = DisplayName(Schema, Table);
     std::vector<TColumnInfo> Result;
+    Result.reserve(static_cast<std::size_t>(std::clamp(ColumnCount, 0, 32767)));
     TDeclaredTypes Types;
     ReadTableInfo(Ref, WithoutRowid, Types, Result, Context);
     return Result;
