@@ -1109,6 +1109,7 @@ public:
         Statements.insert(Statements.begin(), SettingsSelect);
       const std::size_t First = AskSettings ? 1 : 0;
       std::vector<TRows> Rows(3);
+      std::vector<TColumnInfo> Columns;
       RunTogether(
           Statements,
           [&](std::size_t I) -> std::string {
@@ -1127,6 +1128,8 @@ public:
           [&](std::size_t I, MYSQL_RES* Res) {
             if (I < First)
               TakeSettings(Res);
+            else if (I == First + 1)
+              Columns = ColumnsOf(Res);
             else
               Rows[I - First] = Res ? TakeRows(Res) : TRows();
           });
@@ -1145,7 +1148,7 @@ public:
       }
       if (Found) {
         Remember(Table, *Found);
-        return TTableDescription{*Found, ColumnsOf(Rows[1]), IndexesOf(Rows[2], *Found)};
+        return TTableDescription{*Found, std::move(Columns), IndexesOf(Rows[2], *Found)};
       }
       Found = LookUpLoosely(Readings, LookUpContext(Table));
       if (!Found)
@@ -1154,10 +1157,19 @@ public:
     }
     const std::string Exact = WriteTableName(*this, *Found, true, true);
     const std::string SchemaValue = Literal(Found->Schema), NameValue = Literal(Found->Name);
-    std::vector<TRows> Rows = RunTogether(
+    KnowSettings();
+    std::vector<TColumnInfo> Columns;
+    TRows Indexes;
+    RunTogether(
         {ColumnsOfTable(SchemaValue, NameValue), IndexesOfTable(SchemaValue, NameValue)},
-        {ColumnsContext(Exact), IndexesContext(Exact)});
-    return TTableDescription{*Found, ColumnsOf(Rows[0]), IndexesOf(Rows[1], *Found)};
+        [&](std::size_t I) { return I == 0 ? ColumnsContext(Exact) : IndexesContext(Exact); },
+        [&](std::size_t I, MYSQL_RES* Res) {
+          if (I == 0)
+            Columns = ColumnsOf(Res);
+          else if (Res)
+            Indexes = TakeRows(Res);
+        });
+    return TTableDescription{*Found, std::move(Columns), IndexesOf(Indexes, *Found)};
   }
 
   // The readings of a table text that can name a table: a name on these
@@ -1487,6 +1499,18 @@ private:
     FFoundTables.emplace(WriteTableName(*this, Found, true, true), Found);
   }
 
+  // Rows of ColumnsOfTable as the client library holds them (freed here),
+  // each read once.
+  static std::vector<TColumnInfo> ColumnsOf(MYSQL_RES* Res) {
+    std::vector<TColumnInfo> Columns;
+    if (!Res)
+      return Columns;
+    const ScopeGuard::TFinally Free([Res] { Api().mysql_free_result(Res); });
+    Columns.reserve(static_cast<std::size_t>(Api().mysql_num_rows(Res)));
+    while (MYSQL_ROW R = Api().mysql_fetch_row(Res))
+      Columns.push_back(CatalogColumn(TRowView{R, Api().mysql_fetch_lengths(Res)}));
+    return Columns;
+  }
   // Rows of ColumnsOfTable.
   static std::vector<TColumnInfo> ColumnsOf(const TRows& Rows) {
     std::vector<TColumnInfo> Columns;
@@ -1764,16 +1788,6 @@ private:
     if (Count != Statements.size())
       throw EDriverError(Context, std::to_string(Statements.size()) + " statements gave " +
                                       std::to_string(Count) + " results");
-  }
-  // The same, each statement giving rows: the rows of each, in order.
-  std::vector<TRows> RunTogether(const std::vector<std::string>& Statements,
-                                 const std::vector<std::string>& Contexts) {
-    KnowSettings();
-    std::vector<TRows> Results(Statements.size());
-    RunTogether(
-        Statements, [&](std::size_t I) { return Contexts[I]; },
-        [&](std::size_t I, MYSQL_RES* Res) { Results[I] = Res ? TakeRows(Res) : TRows(); });
-    return Results;
   }
 
   [[noreturn]] void RaiseStmt(MYSQL_STMT* Stmt, const std::string& Context) {

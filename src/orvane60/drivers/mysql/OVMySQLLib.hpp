@@ -25,6 +25,7 @@ namespace OVDriver::OVMySQL::Lib {
   X(mysql_next_result_cont)                                                                        \
   X(mysql_next_result_start)                                                                       \
   X(mysql_num_fields)                                                                              \
+  X(mysql_num_rows)                                                                                \
   X(mysql_options)                                                                                 \
   X(mysql_real_connect)                                                                            \
   X(mysql_real_connect_cont)                                                                       \
