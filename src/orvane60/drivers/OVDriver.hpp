@@ -243,7 +243,7 @@ public:
   virtual void Rollback() = 0;
   virtual bool InTransaction() = 0;
 
-  // Catalog. Names never enter SQL text: they are bound parameters.
+  // Catalog. Names reach the server as bound parameters or hexadecimal literals.
   // SQLite: the connection's schemas (main, temp once used, attached ones);
   // PostgreSQL: the server's databases that accept connections.
   virtual std::vector<std::string> GetDatabaseNames() = 0;
