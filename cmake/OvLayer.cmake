@@ -1,29 +1,50 @@
-# ov_layer(NAME OUTPUT_NAME DEPS...): one shared library per folder under src/.
+# ov_layer(NAME [OUTPUT FILE] [IN HOLDER] [HIDDEN] [DEPS...] [PRIVATE_DEPS...]
+#          [EXCLUDE patterns...]): one CMake target per folder under src/.
 # Sources are every .cpp below the folder (excluding a `tools` subfolder), so
 # adding a file needs no CMake edit. Layers are shared so that the host, the
 # runtime package and the design package see one copy of each global
 # (class registry, registrations, application object).
+#
+# A layer of its own is the shared library libFILE.so. IN HOLDER: the layer's
+# code is compiled into the shared library of the layer HOLDER (named before
+# it, below it), and NAME is the interface that links that library. Every shared object costs each start of every program: the loader
+# maps it, looks up each symbol one library uses of another and writes its own
+# pages of relocated data. The platform layers (rtl, vcl, db, designide) are
+# therefore one library, made of their sources in layer order, so that the
+# static initialisers of a layer run after those of the layers below it.
 #
 # HIDDEN: a module that others reach only through its entry points (the design
 # package). Its code is compiled once, with hidden visibility, into the object
 # library NAME_objects; the shared library is made of those objects and
 # exports only what is marked OV_EXPORT (rtl/Export.hpp). Its tests and
 # benchmarks link NAME_objects to reach its internals.
-function(ov_layer name output)
-  cmake_parse_arguments(ARG "HIDDEN" "" "DEPS;PRIVATE_DEPS;EXCLUDE" ${ARGN})
+function(ov_layer name)
+  cmake_parse_arguments(ARG "HIDDEN" "OUTPUT;IN" "DEPS;PRIVATE_DEPS;EXCLUDE" ${ARGN})
   file(GLOB_RECURSE srcs CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
   foreach(pattern IN LISTS ARG_EXCLUDE)
     list(FILTER srcs EXCLUDE REGEX "${pattern}")
   endforeach()
+  if(ARG_IN)
+    get_target_property(holder ${ARG_IN} OV_CODE_TARGET)
+    target_sources(${holder} PRIVATE ${srcs})
+    add_library(${name} INTERFACE)
+    set_target_properties(${name} PROPERTIES OV_CODE_TARGET ${holder})
+    # The layers already in the holder are the holder itself.
+    list(REMOVE_ITEM ARG_DEPS ${ARG_IN})
+    target_link_libraries(${name} INTERFACE ${holder} ${ARG_DEPS})
+    target_link_libraries(${holder} PRIVATE ${ARG_PRIVATE_DEPS})
+    return()
+  endif()
   if(ARG_HIDDEN)
-    ov_hidden_module(${name} ${output} SOURCES ${srcs})
+    ov_hidden_module(${name} ${ARG_OUTPUT} SOURCES ${srcs})
     set(code ${name}_objects)
   else()
     add_library(${name} SHARED ${srcs})
-    set_target_properties(${name} PROPERTIES OUTPUT_NAME ${output})
+    set_target_properties(${name} PROPERTIES OUTPUT_NAME ${ARG_OUTPUT})
     set(code ${name})
     ov_bind_locally(${name})
   endif()
+  set_target_properties(${name} PROPERTIES OV_CODE_TARGET ${code})
   target_include_directories(${code} PUBLIC ${PROJECT_SOURCE_DIR}/src)
   target_link_libraries(${code} PUBLIC ${ARG_DEPS} PRIVATE ${ARG_PRIVATE_DEPS})
 endfunction()

@@ -40,5 +40,14 @@ function(ov_add_resources target rcfile)
     DEPFILE "${depfile}"
     COMMENT "Compiling resources ${stem}.rc for ${target}"
     VERBATIM)
-  target_sources(${target} PRIVATE "${output}")
+  # A layer compiled into another layer's library (ov_layer IN) adds its
+  # resources to that library, made here where the command that writes them is.
+  get_target_property(type ${target} TYPE)
+  if(type STREQUAL "INTERFACE_LIBRARY")
+    get_target_property(holder ${target} OV_CODE_TARGET)
+    add_library(${target}_resources OBJECT "${output}")
+    target_link_libraries(${holder} PRIVATE ${target}_resources)
+  else()
+    target_sources(${target} PRIVATE "${output}")
+  endif()
 endfunction()

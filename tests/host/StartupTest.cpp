@@ -55,8 +55,8 @@ TEST_F(Startup, CommandsThatShowNoWindowNeverMapQt) {
     std::string Loaded;
     const TRunResult R = Designer(Command, Loaded);
     EXPECT_EQ(R.ExitCode, 0) << Command[0] << ": " << R.Err;
-    // The trace is there (the runtime library is in it), and Qt is not.
-    EXPECT_NE(Loaded.find("librtl60.so"), std::string::npos) << Command[0];
+    // The trace is there (the platform library is in it), and Qt is not.
+    EXPECT_NE(Loaded.find("libovplatform60.so"), std::string::npos) << Command[0];
     EXPECT_EQ(Loaded.find("libQt6"), std::string::npos) << Command[0];
     EXPECT_EQ(Loaded.find("libovdesignerqt"), std::string::npos) << Command[0];
   }
@@ -70,7 +70,7 @@ TEST_F(Startup, ClientLibrariesAreMappedOnlyByTheCommandsThatConnect) {
     std::string Loaded;
     const TRunResult R = Designer(Command, Loaded);
     EXPECT_EQ(R.ExitCode, 0) << Command[0] << ": " << R.Err;
-    EXPECT_NE(Loaded.find("librtl60.so"), std::string::npos) << Command[0];
+    EXPECT_NE(Loaded.find("libovplatform60.so"), std::string::npos) << Command[0];
     for (const char* Client : {"libsqlite3", "libpq", "libmariadb"})
       EXPECT_EQ(Loaded.find(Client), std::string::npos) << Command[0] << " maps " << Client;
   }
