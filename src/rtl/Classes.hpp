@@ -266,6 +266,10 @@ class TStrings : public TPersistent {
 public:
   virtual int Count() const = 0;
   virtual std::string Get(int Index) const = 0;
+  // The line at Index without a copy where the list keeps its lines as
+  // strings (valid until the list changes); other lists copy it into
+  // Scratch and return that.
+  virtual const std::string& GetRef(int Index, std::string& Scratch) const;
   virtual void Put(int Index, const std::string& S);
   virtual TObject* GetObject(int Index) const;
   virtual void PutObject(int Index, TObject* AObject);
@@ -277,6 +281,9 @@ public:
   virtual int AddObject(const std::string& S, TObject* AObject);
   virtual void Exchange(int Index1, int Index2);
   virtual void Move(int CurIndex, int NewIndex);
+  // Room for Value lines, so that adding up to that many does not regrow
+  // the list; a hint that never removes a line.
+  virtual void SetCapacity(int Value);
   virtual int IndexOf(std::string_view S) const;
   int IndexOfName(std::string_view Name) const;
   int IndexOfObject(const TObject* AObject) const;
@@ -358,6 +365,7 @@ public:
 
   int Count() const override { return static_cast<int>(FList.size()); }
   std::string Get(int Index) const override;
+  const std::string& GetRef(int Index, std::string& Scratch) const override;
   void Put(int Index, const std::string& S) override;
   TObject* GetObject(int Index) const override;
   void PutObject(int Index, TObject* AObject) override;
@@ -368,6 +376,7 @@ public:
   int Add(const std::string& S) override;
   int AddObject(const std::string& S, TObject* AObject) override;
   void Exchange(int Index1, int Index2) override;
+  void SetCapacity(int Value) override;
   using TStrings::Assign;
   void Assign(TPersistent* Source) override;
   int IndexOf(std::string_view S) const override;

@@ -62,6 +62,7 @@ public:
 
   int Count() const override { return static_cast<int>(FItems.size()); }
   std::string Get(int Index) const override;
+  const std::string& GetRef(int Index, std::string& Scratch) const override;
   void Put(int Index, const std::string& S) override;
   TObject* GetObject(int Index) const override;
   void PutObject(int Index, TObject* AObject) override;
@@ -72,6 +73,7 @@ public:
   int Add(const std::string& S) override;
   int AddObject(const std::string& S, TObject* AObject) override;
   void Exchange(int Index1, int Index2) override;
+  void SetCapacity(int Value) override;
 
   bool GetSelected(int Index) const;
   void SetSelected(int Index, bool Value);

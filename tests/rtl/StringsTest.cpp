@@ -101,6 +101,47 @@ TEST(Strings, AssignCopiesLinesAndObjects) {
   EXPECT_EQ(Longer.Count(), 3);
 }
 
+// A list of another kind: lines made when asked, kept nowhere.
+class TCountingLines : public TStrings {
+public:
+  int Count() const override { return 3; }
+  std::string Get(int Index) const override {
+    return "line number " + std::to_string(Index) + " of a list that keeps no strings";
+  }
+  void Insert(int, const std::string&) override {}
+  void Delete(int) override {}
+  void Clear() override {}
+};
+
+TEST(Strings, LinesAreReadInPlaceOrCopiedAndAddedWhole) {
+  TStringList L;
+  L.Add("a line longer than the small-string room");
+  L.Add("b");
+  std::string Scratch;
+  // A string list hands out its own line; other lists a copy in Scratch.
+  EXPECT_EQ(&L.GetRef(0, Scratch), &L.GetRef(0, Scratch));
+  EXPECT_TRUE(Scratch.empty());
+  EXPECT_THROW(L.GetRef(2, Scratch), EStringListError);
+  const TCountingLines Other;
+  EXPECT_EQ(&Other.GetRef(1, Scratch), &Scratch);
+  EXPECT_EQ(Scratch, Other.Get(1));
+  // Added to itself, a list doubles: its lines move while they are read.
+  for (int I = 0; I < 5; ++I)
+    L.AddStrings(&L);
+  ASSERT_EQ(L.Count(), 64);
+  for (int I = 0; I < L.Count(); I += 2) {
+    EXPECT_EQ(L.Get(I), "a line longer than the small-string room");
+    EXPECT_EQ(L.Get(I + 1), "b");
+  }
+  // Room asked for keeps every line; less room than lines changes nothing.
+  L.SetCapacity(1000);
+  L.SetCapacity(1);
+  EXPECT_EQ(L.Count(), 64);
+  L.AddStrings(&Other);
+  EXPECT_EQ(L.Count(), 67);
+  EXPECT_EQ(L.Get(66), Other.Get(2));
+}
+
 TEST(Strings, SortedListsFindAndHandleDuplicates) {
   TStringList L;
   L.SetSorted(true);

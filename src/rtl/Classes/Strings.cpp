@@ -95,16 +95,24 @@ int TStrings::IndexOfObject(const TObject* AObject) const {
 }
 
 std::string TStrings::Names(int Index) const {
-  const std::string S = Get(Index);
+  std::string Scratch;
+  const std::string& S = GetRef(Index, Scratch);
   const size_t P = S.find('=');
   return P == std::string::npos ? std::string() : S.substr(0, P);
 }
 
 std::string TStrings::ValueFromIndex(int Index) const {
-  const std::string S = Get(Index);
+  std::string Scratch;
+  const std::string& S = GetRef(Index, Scratch);
   const size_t P = S.find('=');
   return P == std::string::npos ? std::string() : S.substr(P + 1);
 }
+
+const std::string& TStrings::GetRef(int Index, std::string& Scratch) const {
+  return Scratch = Get(Index);
+}
+
+void TStrings::SetCapacity(int) {}
 
 std::string TStrings::Values(std::string_view Name) const {
   const int I = IndexOfName(Name);
@@ -212,13 +220,23 @@ void TStrings::SetCommaText(std::string_view Text) {
 void TStrings::AddStrings(const TStrings* Strings) {
   BeginUpdate();
   const ScopeGuard::TFinally Finally([&] { EndUpdate(); });
-  for (int I = 0, N = Strings->Count(); I < N; ++I)
-    AddObject(Strings->Get(I), Strings->GetObject(I));
+  const int N = Strings->Count();
+  // A list added to itself is read by copy: adding may move its lines.
+  if (Strings == this) {
+    for (int I = 0; I < N; ++I)
+      AddObject(Strings->Get(I), Strings->GetObject(I));
+    return;
+  }
+  SetCapacity(Count() + N);
+  std::string Scratch;
+  for (int I = 0; I < N; ++I)
+    AddObject(Strings->GetRef(I, Scratch), Strings->GetObject(I));
 }
 
 void TStrings::AddStrings(const std::vector<std::string>& Strings) {
   BeginUpdate();
   const ScopeGuard::TFinally Finally([&] { EndUpdate(); });
+  SetCapacity(Count() + static_cast<int>(Strings.size()));
   for (const auto& S : Strings)
     Add(S);
 }
@@ -359,6 +377,16 @@ void TStringList::SetUpdateState(bool Updating) {
 std::string TStringList::Get(int Index) const {
   CheckIndex(Index);
   return FList[static_cast<size_t>(Index)].S;
+}
+
+const std::string& TStringList::GetRef(int Index, std::string&) const {
+  CheckIndex(Index);
+  return FList[static_cast<size_t>(Index)].S;
+}
+
+void TStringList::SetCapacity(int Value) {
+  if (Value > 0)
+    FList.reserve(static_cast<size_t>(Value));
 }
 
 void TStringList::Put(int Index, const std::string& S) {

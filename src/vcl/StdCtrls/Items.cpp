@@ -25,6 +25,16 @@ std::string TControlItems::Get(int Index) const {
   return FItems[static_cast<size_t>(Index)].S;
 }
 
+const std::string& TControlItems::GetRef(int Index, std::string&) const {
+  CheckIndex(Index);
+  return FItems[static_cast<size_t>(Index)].S;
+}
+
+void TControlItems::SetCapacity(int Value) {
+  if (Value > 0)
+    FItems.reserve(static_cast<size_t>(Value));
+}
+
 void TControlItems::Put(int Index, const std::string& S) {
   CheckIndex(Index);
   FItems[static_cast<size_t>(Index)].S = S;
