@@ -131,12 +131,18 @@ std::vector<int> ItemIndexes(const StdCtrls::TListBox* List, const std::vector<s
 
 std::string StatementText(const Classes::TStrings* Lines) {
   std::string Text;
-  for (int I = 0, N = Lines->Count(); I < N; ++I) {
+  std::string Scratch;
+  const int N = Lines->Count();
+  size_t Size = 0;
+  for (int I = 0; I < N; ++I)
+    Size += Lines->GetRef(I, Scratch).size() + 1;
+  Text.reserve(Size);
+  for (int I = 0; I < N; ++I) {
     if (I > 0)
       Text += '\n';
     // The refresh statement's first entry holds two lines joined by CR LF;
     // a lone CR belongs to a name and stays.
-    const std::string Line = Lines->Get(I);
+    const std::string& Line = Lines->GetRef(I, Scratch);
     size_t Start = 0;
     for (size_t Break = Line.find("\r\n"); Break != std::string::npos;
          Break = Line.find("\r\n", Start)) {

@@ -242,3 +242,44 @@ TEST(UpdateSQLGenerator, TheFourAtOnceAreTheFourOneByOne) {
                    "  \"NAME\" is not distinct from :OLD_NAME",
                    "returning \"SUM\" as \"TOTAL\", \"STAMP\""}));
 }
+
+TEST(UpdateSQLGenerator, EveryFieldOfAWideTableKeepsItsNameAliasAndParameter) {
+  // Many fields, some shown under another name, some written in quotes,
+  // names of every length: each line names its own column, alias and
+  // parameter, none taken from a neighbour.
+  TStringList Info;
+  TStatementInputs In;
+  In.TableText = "W";
+  In.FieldInfo = &Info;
+  const auto Column = [](int I) {
+    return "col" + std::string(static_cast<size_t>(I % 23), 'x') + std::to_string(I);
+  };
+  const auto Alias = [&](int I) { return I % 3 == 0 ? "A" + std::to_string(I) : Column(I); };
+  for (int I = 0; I < 600; ++I) {
+    Info.Add(Alias(I) + "=W." + Column(I));
+    In.UpdateFields.push_back(Column(I));
+  }
+  In.KeyFields = {Column(3), Column(4)};
+  In.WriteName = [](const std::string& Name) {
+    return Name.size() % 5 == 0 ? "\"" + Name + "\"" : Name;
+  };
+  const TGenerated G = GenerateAll(In);
+  ASSERT_EQ(G.Modify.size(), 600u + 5u);
+  std::string Select = "select ", Columns = "  (", Params = "  (";
+  for (int I = 0; I < 600; ++I) {
+    const std::string C = In.WriteName(Column(I));
+    const std::string A = Alias(I);
+    const std::string As = A == Column(I) ? "" : " as " + In.WriteName(A);
+    EXPECT_EQ(G.Modify[static_cast<size_t>(I) + 2],
+              "  " + C + " = :" + A + (I + 1 < 600 ? "," : ""));
+    Select += (I ? ", " : "") + C + As;
+    Columns += (I ? ", " : "") + C;
+    Params += (I ? ", :" : ":") + A;
+  }
+  EXPECT_EQ(G.Refresh[0], Select + "\r\nfrom W");
+  EXPECT_EQ(G.Insert[1], Columns + ")");
+  EXPECT_EQ(G.Insert[3], Params + ")");
+  EXPECT_EQ(G.Delete,
+            (Lines{"delete from W", "where", "  " + In.WriteName(Column(3)) + " = :OLD_A3 and",
+                   "  " + In.WriteName(Column(4)) + " = :OLD_" + Column(4)}));
+}

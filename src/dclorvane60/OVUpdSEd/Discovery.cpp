@@ -110,10 +110,17 @@ void TOVUpdateSQLEditForm::LoadDefaultOptions() {
 void TOVUpdateSQLEditForm::DataSetDefaultsClick(System::TObject*) {
   lbKeyFields->Clear();
   lbUpdateFields->Clear();
-  for (int I = 0; I < FFieldInfo->Count(); ++I) {
-    const std::string Name = FFieldInfo->Names(I);
-    if (Name.empty())
+  const int N = FFieldInfo->Count();
+  lbKeyFields->GetItems()->SetCapacity(N);
+  lbUpdateFields->GetItems()->SetCapacity(N);
+  // Each entry's name (before its first "="), read where the list keeps it.
+  std::string Scratch, Name;
+  for (int I = 0; I < N; ++I) {
+    const std::string& Entry = FFieldInfo->GetRef(I, Scratch);
+    const size_t Eq = Entry.find('=');
+    if (Eq == 0 || Eq == std::string::npos)
       continue;
+    Name.assign(Entry, 0, Eq);
     lbKeyFields->GetItems()->Add(Name);
     lbUpdateFields->GetItems()->Add(Name);
   }
@@ -145,6 +152,8 @@ void TOVUpdateSQLEditForm::GetTableFieldsClick(System::TObject*) {
     const Classes::TStringsUpdate UpdatingFields(lbUpdateFields->GetItems());
     lbKeyFields->Clear();
     lbUpdateFields->Clear();
+    lbKeyFields->GetItems()->SetCapacity(static_cast<int>(Names.size()));
+    lbUpdateFields->GetItems()->SetCapacity(static_cast<int>(Names.size()));
     int KeyWidth = 0, UpdateWidth = 0;
     for (const std::string& Name : Names) {
       if (Name.empty())

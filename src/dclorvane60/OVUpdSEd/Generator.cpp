@@ -3,6 +3,7 @@
 
 #include "orvane60/OVCommon.hpp"
 
+#include <cstdint>
 #include <string_view>
 #include <unordered_map>
 #include <vector>
@@ -17,16 +18,34 @@ std::string QuoteName(const TStatementInputs& Inputs, const std::string& Name) {
   return OVCommon::QuoteIdentifier(Name, Inputs.QuoteFields);
 }
 
-std::string QuoteParam(const TStatementInputs& Inputs, const std::string& Name) {
-  if (!Inputs.WriteName)
-    return OVCommon::QuoteIdentifier(Name, Inputs.QuoteFields);
-  if (!Inputs.QuoteFields && OVCommon::IsPlainIdentifier(Name))
-    return Name;
+namespace {
+
+// QuoteParam's text appended to Out.
+void AppendParam(const TStatementInputs& Inputs, const std::string& Name, std::string& Out) {
+  if (!Inputs.WriteName) {
+    Out += OVCommon::QuoteIdentifier(Name, Inputs.QuoteFields);
+    return;
+  }
+  if (!Inputs.QuoteFields && OVCommon::IsPlainIdentifier(Name)) {
+    Out += Name;
+    return;
+  }
   // A parameter name is one name, dots and all.
-  std::string Result = "\"";
-  for (const char C : Name)
-    Result += C == '"' ? std::string(2, C) : std::string(1, C);
-  return Result + "\"";
+  Out += '"';
+  for (const char C : Name) {
+    if (C == '"')
+      Out += C;
+    Out += C;
+  }
+  Out += '"';
+}
+
+} // namespace
+
+std::string QuoteParam(const TStatementInputs& Inputs, const std::string& Name) {
+  std::string Result;
+  AppendParam(Inputs, Name, Result);
+  return Result;
 }
 
 namespace {
@@ -50,8 +69,9 @@ std::string FindFieldAlias(const TStrings* FieldInfo, const std::string& TableNa
                            const std::string& FieldName) {
   if (!FieldInfo)
     return FieldName;
+  std::string Scratch;
   for (int I = 0, N = FieldInfo->Count(); I < N; ++I) {
-    const std::string Entry = FieldInfo->Get(I);
+    const std::string& Entry = FieldInfo->GetRef(I, Scratch);
     const size_t Eq = Entry.find('=');
     const std::string_view Value =
         Eq == std::string::npos ? std::string_view() : std::string_view(Entry).substr(Eq + 1);
@@ -91,21 +111,24 @@ public:
       Name = std::string_view(Entry).substr(0, Eq);
       return true;
     };
+    // Entries are read where the list keeps them, not copied.
+    std::string Scratch;
     bool Renamed = false; // a column shows under another name
     for (int I = 0; I < N && !Renamed; ++I) {
-      const std::string Entry = Info.Get(I);
+      const std::string& Entry = Info.GetRef(I, Scratch);
       std::string_view Name, Column;
       Renamed = Origin(Entry, Name, Column) && Name != Column;
     }
     if (!Renamed)
       return;
     for (int I = 0; I < N; ++I) {
-      const std::string Entry = Info.Get(I);
+      const std::string& Entry = Info.GetRef(I, Scratch);
       std::string_view Name, Column;
       if (Origin(Entry, Name, Column))
         FAliases.emplace(std::string(Column), std::string(Name)); // the first one wins
     }
   }
+  // Field itself, the same object, where the column shows under its own name.
   const std::string& Of(const std::string& Field) const {
     if (FAliases.empty())
       return Field;
@@ -139,36 +162,67 @@ std::string ReturningClause(const TStatementInputs& Inputs, const TAliases& Alia
 
 // Every name the statements hold, each written once for all four: a field
 // under its column name, its parameter (the name the dataset knows it by),
-// and its alias where that differs.
+// and its alias where that differs. The fields' names are kept side by side
+// in one text, so that a table of many columns costs no string of its own
+// per name.
 struct TWritten {
+  struct TSpan {
+    std::uint32_t Start = 0;
+    std::uint32_t Size = 0;
+  };
   struct TField {
-    std::string Column; // the column as written
-    std::string As;     // " as " and the alias, or ""
-    std::string Param;  // the parameter's name without the colon
+    TSpan Column; // the column as written
+    TSpan As;     // " as " and the alias, or nothing
+    TSpan Param;  // the parameter's name without the colon
     bool Computed = false;
   };
+  std::string Text; // what the fields' spans point into
   std::vector<TField> Fields;
   std::vector<std::string> Keys; // "  column = :OLD_name" for each key field
   std::string Table;
   std::string Returning; // "returning ..." or ""
 
+  std::string_view operator()(TSpan Span) const {
+    return std::string_view(Text).substr(Span.Start, Span.Size);
+  }
+
   TWritten(const TStatementInputs& Inputs, const TAliases& Aliases, bool WithFields) {
     Table = TableName(Inputs);
     if (WithFields) {
+      size_t Room = 0;
+      for (const std::string& F : Inputs.UpdateFields)
+        Room += F.size() + 2;
+      Text.reserve(Room);
       Fields.reserve(Inputs.UpdateFields.size());
+      const auto Add = [this](std::string_view S) {
+        const TSpan Span{static_cast<std::uint32_t>(Text.size()),
+                         static_cast<std::uint32_t>(S.size())};
+        Text += S;
+        return Span;
+      };
       for (const std::string& F : Inputs.UpdateFields) {
         TField Field;
-        Field.Column = QuoteName(Inputs, F);
+        Field.Column = Add(QuoteName(Inputs, F));
         const std::string& A = Aliases.Of(F);
-        if (A != F)
-          Field.As = " as " + QuoteName(Inputs, A);
-        Field.Param = QuoteParam(Inputs, A);
-        Field.Computed = Inputs.ComputedFields.count(F) > 0;
-        Fields.push_back(std::move(Field));
+        const bool Aliased = &A != &F && A != F;
+        if (Aliased)
+          Field.As = Add(" as " + QuoteName(Inputs, A));
+        // Most parameters read as their columns do: those share the text.
+        const size_t Start = Text.size();
+        AppendParam(Inputs, A, Text);
+        Field.Param = {static_cast<std::uint32_t>(Start),
+                       static_cast<std::uint32_t>(Text.size() - Start)};
+        if ((*this)(Field.Param) == (*this)(Field.Column)) {
+          Text.resize(Start);
+          Field.Param = Field.Column;
+        }
+        Field.Computed = !Inputs.ComputedFields.empty() && Inputs.ComputedFields.count(F) > 0;
+        Fields.push_back(Field);
       }
       Returning = ReturningClause(Inputs, Aliases);
     }
     Keys.reserve(Inputs.KeyFields.size());
+    std::string Param;
     for (const std::string& F : Inputs.KeyFields) {
       // A key column that may be null matches its row only through a
       // comparison that finds null equal to null.
@@ -176,7 +230,8 @@ struct TWritten {
                                           ? std::string_view(Inputs.NullSafeEquals)
                                           : std::string_view(" = ");
       const std::string Column = QuoteName(Inputs, F);
-      const std::string Param = QuoteParam(Inputs, "OLD_" + Aliases.Of(F));
+      Param.clear();
+      AppendParam(Inputs, "OLD_" + Aliases.Of(F), Param);
       std::string Line;
       // Room for " and" after it, where another condition follows.
       Line.reserve(Column.size() + Equals.size() + Param.size() + 8);
@@ -196,7 +251,11 @@ struct TWritten {
 // every line.
 class TFill {
 public:
-  explicit TFill(TStrings& Buffer) : FBuffer(Buffer), FUpdating(&Buffer) { Buffer.Clear(); }
+  // Lines: how many the statement will have, room made for them at once.
+  TFill(TStrings& Buffer, size_t Lines) : FBuffer(Buffer), FUpdating(&Buffer) {
+    Buffer.Clear();
+    Buffer.SetCapacity(static_cast<int>(Lines));
+  }
   void Add(const std::string& Line) { FBuffer.Add(Line); }
   // The key conditions: "where" stands alone; each condition but the last
   // ends in " and".
@@ -222,26 +281,26 @@ void MakeRefresh(const TWritten& Names, TStrings& Buffer) {
   std::string Fields = "select ";
   size_t Size = Fields.size() + Names.Table.size() + 8;
   for (const TWritten::TField& F : Names.Fields)
-    Size += F.Column.size() + F.As.size() + 2;
+    Size += F.Column.Size + F.As.Size + 2;
   Fields.reserve(Size);
   bool First = true;
   for (const TWritten::TField& F : Names.Fields) {
     if (!First)
       Fields += ", ";
     First = false;
-    Fields += F.Column;
-    Fields += F.As;
+    Fields += Names(F.Column);
+    Fields += Names(F.As);
   }
   Fields += "\r\nfrom ";
   Fields += Names.Table;
-  TFill Out(Buffer);
+  TFill Out(Buffer, Names.Keys.size() + 2);
   Out.Add(Fields);
   Out.KeyConditions(Names, Fields);
 }
 
 void MakeModify(const TWritten& Names, TStrings& Buffer) {
   std::string Line = "update " + Names.Table;
-  TFill Out(Buffer);
+  TFill Out(Buffer, Names.Fields.size() + Names.Keys.size() + 4);
   Out.Add(Line);
   Out.Add("set");
   // Each field's assignment but the last ends in a comma.
@@ -255,7 +314,7 @@ void MakeModify(const TWritten& Names, TStrings& Buffer) {
     const TWritten::TField& F = Names.Fields[I];
     if (F.Computed)
       continue;
-    Line.assign("  ").append(F.Column).append(" = :").append(F.Param);
+    Line.assign("  ").append(Names(F.Column)).append(" = :").append(Names(F.Param));
     if (I != Last)
       Line += ',';
     Out.Add(Line);
@@ -269,8 +328,8 @@ void MakeInsert(const TWritten& Names, TStrings& Buffer) {
   std::string Columns = "  (", Params = "  (";
   size_t ColumnsSize = 4, ParamsSize = 4;
   for (const TWritten::TField& F : Names.Fields) {
-    ColumnsSize += F.Column.size() + 2;
-    ParamsSize += F.Param.size() + 3;
+    ColumnsSize += F.Column.Size + 2;
+    ParamsSize += F.Param.Size + 3;
   }
   Columns.reserve(ColumnsSize);
   Params.reserve(ParamsSize);
@@ -283,13 +342,13 @@ void MakeInsert(const TWritten& Names, TStrings& Buffer) {
       Params += ", ";
     }
     First = false;
-    Columns += F.Column;
+    Columns += Names(F.Column);
     Params += ':';
-    Params += F.Param;
+    Params += Names(F.Param);
   }
   Columns += ')';
   Params += ')';
-  TFill Out(Buffer);
+  TFill Out(Buffer, 5);
   Out.Add("insert into " + Names.Table);
   Out.Add(Columns);
   Out.Add("values");
@@ -300,7 +359,7 @@ void MakeInsert(const TWritten& Names, TStrings& Buffer) {
 
 void MakeDelete(const TWritten& Names, TStrings& Buffer) {
   std::string Line = "delete from " + Names.Table;
-  TFill Out(Buffer);
+  TFill Out(Buffer, Names.Keys.size() + 2);
   Out.Add(Line);
   Out.KeyConditions(Names, Line);
 }

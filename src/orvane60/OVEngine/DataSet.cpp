@@ -323,6 +323,7 @@ void TOVDataSet::ParseFieldInfoFromSQL(const std::string& SQL, TStrings* FieldIn
                       this);
   if (FieldInfo) {
     FieldInfo->Clear();
+    FieldInfo->SetCapacity(static_cast<int>(Info.Fields.size()));
     // FieldInfoEntries' entries as "name=table.column" lines, each built in
     // room that stays rather than as a pair of strings first.
     std::string Line;
