@@ -314,6 +314,35 @@ TEST(SqlParser, LookupIsAskedOncePerTableReference) {
   EXPECT_EQ(Calls, 1);
 }
 
+TEST(SqlParser, StarsBeforeAnyColumnTakeTheCatalogueNamesOnce) {
+  int Calls = 0;
+  TColumnLookup Lookup = [&](const TSelectTable& T) -> std::optional<std::vector<std::string>> {
+    ++Calls;
+    if (T.Name == "nosuch")
+      return std::nullopt;
+    return std::vector<std::string>{"a", "B", "a b"};
+  };
+  // The star comes first: the same names serve the qualified star and the
+  // columns named after it, every one of them kept, in order.
+  TSelectInfo Info = ParseSelect("select *, x.*, b, x.\"a b\" as c from t x", Lite, Lookup);
+  EXPECT_EQ(Calls, 1);
+  EXPECT_THAT(FieldNames(Info), ElementsAre("a", "B", "a b", "a_1", "B_1", "a b_1", "B_2", "c"));
+  EXPECT_THAT(Origins(Info),
+              ElementsAre("t.a", "t.B", "t.a b", "t.a", "t.B", "t.a b", "t.B", "t.a b"));
+  EXPECT_TRUE(Info.Problems.empty());
+  // Names the FROM clause gives the columns still rename them.
+  Calls = 0;
+  Info = ParseSelect("select * from t as x(p, q)", Pg, Lookup);
+  EXPECT_EQ(Calls, 1);
+  EXPECT_THAT(FieldNames(Info), ElementsAre("p", "q", "a b"));
+  EXPECT_THAT(Origins(Info), ElementsAre("t.a", "t.B", "t.a b"));
+  // A table the catalogue does not know gives no fields, and says so.
+  Info = ParseSelect("select * from nosuch", Lite, Lookup);
+  EXPECT_TRUE(Info.Fields.empty());
+  ASSERT_EQ(Info.Problems.size(), 1u);
+  EXPECT_THAT(Info.Problems[0], HasSubstr("the columns of nosuch are not known"));
+}
+
 TEST(SqlParser, SqliteSpellsColumnsAsTheCatalogDoes) {
   auto Lookup = FixedLookup({{"t", {"MixedCase", "other"}}});
   TSelectInfo Info =

@@ -9,6 +9,7 @@
 // recurse, and those are bounded by MaxNesting.
 #include "orvane60/OVSqlParse.hpp"
 
+#include <algorithm>
 #include <cstdint>
 #include <deque>
 #include <iterator>
@@ -90,6 +91,9 @@ struct TFromItem {
   bool Loaded = false;
   std::optional<std::vector<TColumn>> Columns;
   std::unordered_map<std::string, std::size_t> Index;
+  // A base table's column names as the catalogue gives them, asked for once.
+  bool CatalogAsked = false;
+  std::optional<std::vector<std::string>> Catalog;
 };
 
 // The parser's own copy of a token, a quarter of TToken's size: a long
@@ -179,6 +183,7 @@ private:
   void ResolveItems(const std::vector<std::pair<std::size_t, std::size_t>>& Items,
                     std::vector<TFromItem>& From, TBlock& Block);
   const std::optional<std::vector<TColumn>>& ColumnsOf(TFromItem& Item);
+  const std::vector<std::string>* CatalogColumns(TFromItem& Item);
   const TColumn* FindColumn(TFromItem& Item, const std::string& Name);
   bool JoinUses(std::vector<TFromItem>& From, std::size_t K, const std::string& Name);
   TFromItem* ResolveUnqualified(std::vector<TFromItem>& From, const std::string& Name,
@@ -371,10 +376,12 @@ TSelectInfo TParser::Run() {
   std::unordered_map<std::string, std::size_t> LastSuffix;
   Info.Fields.reserve(Block->Columns.size());
   for (TColumn& C : Block->Columns) {
-    TSelectField F;
     // Datasets name a repeated field Name_1, Name_2, ..., comparing without
     // regard to case and skipping suffixes that another column already took.
-    if (!Seen.Contains(C.Name, Info.Fields)) {
+    // The name is looked for before the field is made where it stays.
+    const bool Repeated = Seen.Contains(C.Name, Info.Fields);
+    TSelectField& F = Info.Fields.emplace_back();
+    if (!Repeated) {
       F.FieldName = std::move(C.Name);
     } else {
       std::string Lower = C.Name;
@@ -385,13 +392,12 @@ TSelectInfo TParser::Run() {
         F.FieldName = C.Name + "_" + std::to_string(++Suffix);
       while (Seen.Contains(F.FieldName, Info.Fields));
     }
-    Seen.Add(F.FieldName, Info.Fields.size());
+    Seen.Add(F.FieldName, Info.Fields.size() - 1);
     if (KeepOrigins && C.HasOrigin) {
       F.HasOrigin = true;
       F.Table = *C.Table;
       F.Column = std::move(C.Column);
     }
-    Info.Fields.push_back(std::move(F));
   }
   Info.TooManyFields = FTooManyFields;
   Info.Problems = std::move(FProblems);
@@ -945,6 +951,30 @@ void DedupeSqliteNames(std::vector<TColumn>& Cols) {
   }
 }
 
+// A base table's columns as its names make them, appended to To.
+void AppendCatalogColumns(const TFromItem& Item, const std::vector<std::string>& Names,
+                          std::vector<TColumn>& To) {
+  if (To.capacity() - To.size() < Names.size())
+    To.reserve(std::max(To.size() + Names.size(), 2 * To.capacity()));
+  for (const std::string& N : Names) {
+    TColumn& C = To.emplace_back();
+    C.Name = N;
+    C.RefName = N;
+    C.HasOrigin = true;
+    C.Table = Item.Origin;
+    C.Column = N;
+  }
+}
+
+const std::vector<std::string>* TParser::CatalogColumns(TFromItem& Item) {
+  if (!Item.CatalogAsked) {
+    Item.CatalogAsked = true;
+    if (FLookup)
+      Item.Catalog = FLookup(Item.Table);
+  }
+  return Item.Catalog ? &*Item.Catalog : nullptr;
+}
+
 const std::optional<std::vector<TColumn>>& TParser::ColumnsOf(TFromItem& Item) {
   if (Item.Loaded)
     return Item.Columns;
@@ -975,20 +1005,10 @@ const std::optional<std::vector<TColumn>>& TParser::ColumnsOf(TFromItem& Item) {
     if (Item.ColumnAliases.empty())
       return Item.Columns;
   } else {
-    if (!FLookup)
-      return Item.Columns;
-    std::optional<std::vector<std::string>> Names = FLookup(Item.Table);
+    const std::vector<std::string>* Names = CatalogColumns(Item);
     if (!Names)
       return Item.Columns;
-    Cols.reserve(Names->size());
-    for (std::string& N : *Names) {
-      TColumn C;
-      C.Name = C.RefName = N;
-      C.HasOrigin = true;
-      C.Table = Item.Origin;
-      C.Column = std::move(N);
-      Cols.push_back(std::move(C));
-    }
+    AppendCatalogColumns(Item, *Names, Cols);
   }
   for (std::size_t I = 0; I < Item.ColumnAliases.size(); ++I) {
     if (I >= Cols.size())
@@ -1098,6 +1118,19 @@ void TParser::ExpandStar(std::vector<TFromItem>& From, TFromItem* Only, const TC
     Problem(At, "the columns of " + Item.Table.Name + " are not known, so '*' gives no fields");
     Block.Complete = false;
   };
+  // A star over one base table whose own list of columns nothing has asked
+  // for yet takes them straight from the catalogue's names: a table of many
+  // columns costs one list of them, not two.
+  if (!Only && From.size() == 1)
+    Only = &From.front();
+  if (Only && !Only->Loaded && !Only->Sub && !Only->Function && Only->ColumnAliases.empty()) {
+    const std::vector<std::string>* Names = CatalogColumns(*Only);
+    if (!Names)
+      return Unknown(*Only);
+    if (RoomFor(Block, Names->size(), At))
+      AppendCatalogColumns(*Only, *Names, Block.Columns);
+    return;
+  }
   if (Only) {
     const auto& Cols = ColumnsOf(*Only);
     if (!Cols)
