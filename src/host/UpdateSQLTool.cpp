@@ -167,6 +167,9 @@ std::string ShownStatement(const StdCtrls::TMemo* Box) {
 // Why a name cannot be written into a statement at all, or "": a statement
 // is kept as lines, and a CR LF inside a name would split it into two.
 std::string UnwritableName(const std::string& Name, const char* What) {
+  // Most names hold neither a CR nor a NUL: one look at each byte.
+  if (std::none_of(Name.begin(), Name.end(), [](char C) { return C == '\r' || C == '\0'; }))
+    return {};
   if (Name.find("\r\n") != std::string::npos)
     return Format("%s \"%s\" holds a line break (CR LF), which no statement line can keep", What,
                   Name);
@@ -204,8 +207,9 @@ TResult PlanTable(TDialog& Dialog, TPlannedUI& UI, const TRequest& Request, bool
   if (std::string Message = Press("btGetTableFields"); !Message.empty())
     return Fail(Message, true);
   const Classes::TStrings* Listed = Fields->GetItems();
+  std::string Scratch;
   for (int I = 0, N = Listed->Count(); I < N; ++I)
-    if (std::string Why = UnwritableName(Listed->Get(I), "the column"); !Why.empty())
+    if (std::string Why = UnwritableName(Listed->GetRef(I, Scratch), "the column"); !Why.empty())
       return Fail(Why);
   if (Request.KeyFields.empty()) {
     if (std::string Message = Press("btSelectPrimKeys"); !Message.empty())

@@ -385,6 +385,16 @@ TEST_F(UpdateSQLDialog, GetTableFieldsRemovesQuotesTrimsAndSetsTheScrollExtent) 
                               UIService::ApproximateTextExtent(Font, "NAME A").cx);
   EXPECT_EQ(Form->lbKeyFields->HorizontalExtent(), Widest);
   EXPECT_EQ(Form->lbUpdateFields->HorizontalExtent(), Widest);
+
+  // A list in a font of its own is measured in it.
+  Form->lbUpdateFields->GetFont()->SetHeight(-24);
+  Form->btGetTableFields->Click();
+  const Graphics::TFont& Large = *Form->lbUpdateFields->GetFont();
+  const int WidestLarge = std::max(UIService::ApproximateTextExtent(Large, "ID  A").cx,
+                                   UIService::ApproximateTextExtent(Large, "NAME A").cx);
+  EXPECT_GT(WidestLarge, Widest);
+  EXPECT_EQ(Form->lbKeyFields->HorizontalExtent(), Widest);
+  EXPECT_EQ(Form->lbUpdateFields->HorizontalExtent(), WidestLarge);
 }
 
 TEST_F(UpdateSQLDialog, QuoteRemovalScan) {

@@ -283,3 +283,24 @@ TEST(UpdateSQLGenerator, EveryFieldOfAWideTableKeepsItsNameAliasAndParameter) {
             (Lines{"delete from W", "where", "  " + In.WriteName(Column(3)) + " = :OLD_A3 and",
                    "  " + In.WriteName(Column(4)) + " = :OLD_" + Column(4)}));
 }
+
+TEST(UpdateSQLGenerator, AnAliasAfterManyColumnsUnderTheirOwnNamesIsFound) {
+  // Entries that show a column under its own name, dots and all, come
+  // first; the one column shown under another name is still found.
+  TStringList Info;
+  Info.Add("a.b=T.a.b"); // table T.a, column b: no column of T
+  Info.Add("c.=T.c.");   // column "c." of T, under its own name
+  Info.Add("=T.");
+  for (int I = 0; I < 100; ++I)
+    Info.Add("F" + std::to_string(I) + "=T.F" + std::to_string(I));
+  Info.Add("K=T.ID");
+  TStatementInputs In;
+  In.TableText = "T";
+  In.UpdateFields = {"ID", "c.", "F7"};
+  In.KeyFields = {"ID"};
+  In.FieldInfo = &Info;
+  const TGenerated G = GenerateAll(In);
+  EXPECT_EQ(G.Refresh[0], "select ID as K, c., F7\r\nfrom T");
+  EXPECT_EQ(G.Modify, (Lines{"update T", "set", "  ID = :K,", "  c. = :c.,", "  F7 = :F7", "where",
+                             "  ID = :OLD_K"}));
+}

@@ -155,6 +155,11 @@ void TOVUpdateSQLEditForm::GetTableFieldsClick(System::TObject*) {
     lbKeyFields->GetItems()->SetCapacity(static_cast<int>(Names.size()));
     lbUpdateFields->GetItems()->SetCapacity(static_cast<int>(Names.size()));
     int KeyWidth = 0, UpdateWidth = 0;
+    // A text measures the same in the same font: measured once for both
+    // lists where their fonts agree.
+    const Graphics::TCanvas* KeyCanvas = lbKeyFields->GetCanvas();
+    const Graphics::TCanvas* UpdateCanvas = lbUpdateFields->GetCanvas();
+    const bool SameFont = KeyCanvas->GetFont()->SameAs(*UpdateCanvas->GetFont());
     for (const std::string& Name : Names) {
       if (Name.empty())
         continue;
@@ -167,8 +172,9 @@ void TOVUpdateSQLEditForm::GetTableFieldsClick(System::TObject*) {
       std::string Measured;
       Measured.reserve(Name.size() + 1);
       Measured.append(Name).push_back('A');
-      KeyWidth = std::max(KeyWidth, lbKeyFields->GetCanvas()->TextWidth(Measured));
-      UpdateWidth = std::max(UpdateWidth, lbUpdateFields->GetCanvas()->TextWidth(Measured));
+      const int Width = KeyCanvas->TextWidth(Measured);
+      KeyWidth = std::max(KeyWidth, Width);
+      UpdateWidth = std::max(UpdateWidth, SameFont ? Width : UpdateCanvas->TextWidth(Measured));
     }
     lbKeyFields->Perform(Windows::LB_SETHORIZONTALEXTENT, KeyWidth, 0);
     lbUpdateFields->Perform(Windows::LB_SETHORIZONTALEXTENT, UpdateWidth, 0);

@@ -10,7 +10,9 @@
 #include <algorithm>
 #include <map>
 #include <memory>
+#include <string_view>
 #include <unordered_map>
+#include <unordered_set>
 
 namespace OVUpdSEd {
 
@@ -294,13 +296,13 @@ TStatementInputs TOVUpdateSQLEditForm::Inputs() {
                        });
   };
   const bool Returning = FReturnServerValues && Database->SupportsReturning();
+  // Only the key fields' entries are ever asked for: the key fields looked
+  // up by hash, not compared with every column of a wide table.
+  const std::unordered_set<std::string_view> Keys(In.KeyFields.begin(), In.KeyFields.end());
   for (const OVDriver::TColumnInfo& C : Table->Columns) {
     if (C.Generated)
       In.ComputedFields.insert(C.Name);
-    // Only the key fields' entries are ever asked for.
-    if (C.Nullable &&
-        std::find(In.KeyFields.begin(), In.KeyFields.end(), C.Name) != In.KeyFields.end() &&
-        !InPrimaryKey(C.Name))
+    if (C.Nullable && Keys.count(C.Name) && !InPrimaryKey(C.Name))
       In.NullableKeyFields.insert(C.Name);
     if (Returning && (C.Generated || C.AutoIncrement || (C.HasDefault && InPrimaryKey(C.Name))))
       In.ReturningFields.push_back(C.Name);

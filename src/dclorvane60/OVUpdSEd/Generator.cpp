@@ -113,9 +113,18 @@ public:
     };
     // Entries are read where the list keeps them, not copied.
     std::string Scratch;
+    const std::string_view TableText = Inputs.TableText;
     bool Renamed = false; // a column shows under another name
     for (int I = 0; I < N && !Renamed; ++I) {
       const std::string& Entry = Info.GetRef(I, Scratch);
+      // "name=table.name" names no other column under its name, whatever
+      // the dots in it: passed over without splitting it.
+      const size_t Eq = Entry.find('=');
+      if (Eq != std::string::npos && Entry.size() == 2 * Eq + 2 + TableText.size() &&
+          Entry.compare(Eq + 1, TableText.size(), TableText) == 0 &&
+          Entry[Eq + 1 + TableText.size()] == '.' &&
+          Entry.compare(Eq + 2 + TableText.size(), Eq, Entry, 0, Eq) == 0)
+        continue;
       std::string_view Name, Column;
       Renamed = Origin(Entry, Name, Column) && Name != Column;
     }
