@@ -94,9 +94,11 @@ private:
 std::vector<std::string> Selected(const StdCtrls::TListBox* List) {
   std::vector<std::string> Names;
   Names.reserve(static_cast<size_t>(List->SelCount()));
-  for (int I = 0, N = List->GetItems()->Count(); I < N; ++I)
+  const Classes::TStrings* Items = List->GetItems();
+  std::string Scratch;
+  for (int I = 0, N = Items->Count(); I < N; ++I)
     if (List->GetSelected(I))
-      Names.push_back(List->GetItems()->Get(I));
+      Names.push_back(Items->GetRef(I, Scratch));
   return Names;
 }
 

@@ -227,8 +227,10 @@ std::string QuoteWhole(std::string_view Name) {
 bool IsPlainIdentifier(std::string_view Name) {
   if (Name.empty() || !IsIdentStart(static_cast<unsigned char>(Name.front())))
     return false;
-  return std::all_of(Name.begin(), Name.end(),
-                     [](char C) { return IsIdentChar(static_cast<unsigned char>(C)); });
+  for (const char C : Name)
+    if (!IsIdentChar(static_cast<unsigned char>(C)))
+      return false;
+  return true;
 }
 
 std::vector<std::string> SplitObjName(std::string_view Name) {

@@ -433,10 +433,12 @@ TEST_F(TSQLiteCatalogTest, ColumnsTellWhatTheServerComputes) {
 }
 
 TEST_F(TSQLiteTest, NamesNeedQuotesWhereSQLiteWouldReadThemOtherwise) {
-  for (const char* Plain : {"customer", "Customer", "a$b", "_x", "na\xc3\xafve", "x1"})
+  // A keyword with a digit or a dollar sign added is none.
+  for (const char* Plain :
+       {"customer", "Customer", "a$b", "_x", "na\xc3\xafve", "x1", "order2", "select$"})
     EXPECT_FALSE(FConn->NeedsQuotes(Plain)) << Plain;
-  for (const char* Odd :
-       {"order", "SELECT", "key", "My Table", "1st", "$a", "", "a\"b", "a.b", "a\rb", " "})
+  for (const char* Odd : {"order", "SELECT", "key", "Current_Timestamp", "My Table", "1st", "$a",
+                          "", "a\"b", "a.b", "a\rb", " "})
     EXPECT_TRUE(FConn->NeedsQuotes(Odd)) << Odd;
   EXPECT_EQ(WriteName(*FConn, "order", false), "\"order\"");
   EXPECT_EQ(WriteName(*FConn, "Name", false), "Name");

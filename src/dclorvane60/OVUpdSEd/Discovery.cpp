@@ -22,6 +22,14 @@ using OVEngine::TOVDataSet;
 using SysUtils::Format;
 using SysUtils::Trim;
 
+namespace {
+
+char UpperAscii(char C) {
+  return C >= 'a' && C <= 'z' ? static_cast<char>(C - 'a' + 'A') : C;
+}
+
+} // namespace
+
 bool HasOuterBlanks(std::string_view Name) {
   return !Name.empty() && (static_cast<unsigned char>(Name.front()) <= ' ' ||
                            static_cast<unsigned char>(Name.back()) <= ' ');
@@ -227,17 +235,26 @@ void TOVUpdateSQLEditForm::btSelectPrimKeysClick(System::TObject*) {
       return;
     Keys = ReadTableKeys(*IndexInfo);
   }
-  // A field is a key column in any letter case, as a string list finds it.
+  // A field is a key column in any letter case, as a string list finds it
+  // (ASCII letters, as CompareText compares them).
   const std::vector<std::string>& Chosen = Keys.Chosen();
   Classes::TStrings* Items = lbKeyFields->GetItems();
   const Classes::TStringsUpdate Updating(Items);
   SetSelectedAllItems(lbKeyFields, false);
+  const auto SameText = [](std::string_view A, std::string_view B) {
+    // Names of other lengths never match in any letter case.
+    if (A.size() != B.size())
+      return false;
+    for (size_t I = 0; I < A.size(); ++I)
+      if (A[I] != B[I] && UpperAscii(A[I]) != UpperAscii(B[I]))
+        return false;
+    return true;
+  };
+  std::string Scratch;
   for (int I = 0; I < Items->Count(); ++I) {
-    const std::string Item = Items->Get(I);
-    if (std::any_of(Chosen.begin(), Chosen.end(), [&](const std::string& Column) {
-          // Names of other lengths never match in any letter case.
-          return Column.size() == Item.size() && SysUtils::CompareText(Column, Item) == 0;
-        }))
+    const std::string& Item = Items->GetRef(I, Scratch);
+    if (std::any_of(Chosen.begin(), Chosen.end(),
+                    [&](const std::string& Column) { return SameText(Column, Item); }))
       lbKeyFields->SetSelected(I, true);
   }
 }

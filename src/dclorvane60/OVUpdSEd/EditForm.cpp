@@ -225,9 +225,11 @@ TStatementInputs TOVUpdateSQLEditForm::Inputs() {
   const auto Selected = [](const StdCtrls::TListBox* ListBox) {
     std::vector<std::string> Names;
     Names.reserve(static_cast<size_t>(ListBox->SelCount()));
-    for (int I = 0, N = ListBox->GetItems()->Count(); I < N; ++I)
+    const Classes::TStrings* Items = ListBox->GetItems();
+    std::string Scratch;
+    for (int I = 0, N = Items->Count(); I < N; ++I)
       if (ListBox->GetSelected(I))
-        Names.push_back(ListBox->GetItems()->Get(I));
+        Names.push_back(Items->GetRef(I, Scratch));
     return Names;
   };
   In.UpdateFields = Selected(lbUpdateFields);

@@ -358,10 +358,15 @@ public:
     };
     if (!Letter(static_cast<unsigned char>(Name.front())))
       return true;
-    for (const unsigned char C : Name)
+    // Every keyword is ASCII letters and underscores: a name with anything
+    // else in it is none, and the keyword table is not asked.
+    bool Word = true;
+    for (const unsigned char C : Name) {
       if (!Letter(C) && !(C >= '0' && C <= '9') && C != '$')
         return true;
-    return sqlite3_keyword_check(Name.data(), static_cast<int>(Name.size())) != 0;
+      Word = Word && C < 0x80 && (C == '_' || (C >= 'a' && C <= 'z') || (C >= 'A' && C <= 'Z'));
+    }
+    return Word && sqlite3_keyword_check(Name.data(), static_cast<int>(Name.size())) != 0;
   }
 
   std::vector<std::string> CheckStatements(const std::vector<std::string>& SQL,
