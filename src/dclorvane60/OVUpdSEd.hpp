@@ -180,6 +180,10 @@ public:
   void InitProperties();
   void LoadStatements();
   void SaveStatements();
+  // Once the dialog is closed: its field lists, field info and SQL text
+  // give back their memory, so that saving the statements of a wide table
+  // takes the room they had rather than fresh pages.
+  void ReleaseShownLists();
   void LoadDefaultOptions();
   void SetSelectedAllItems(StdCtrls::TListBox* ListBox, bool Selected);
   void SelectAllFields();

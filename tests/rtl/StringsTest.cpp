@@ -133,13 +133,19 @@ TEST(Strings, LinesAreReadInPlaceOrCopiedAndAddedWhole) {
     EXPECT_EQ(L.Get(I), "a line longer than the small-string room");
     EXPECT_EQ(L.Get(I + 1), "b");
   }
-  // Room asked for keeps every line; less room than lines changes nothing.
+  // Room asked for keeps every line; less room than lines removes none.
   L.SetCapacity(1000);
   L.SetCapacity(1);
   EXPECT_EQ(L.Count(), 64);
+  EXPECT_EQ(L.Get(63), "b");
   L.AddStrings(&Other);
   EXPECT_EQ(L.Count(), 67);
   EXPECT_EQ(L.Get(66), Other.Get(2));
+  // Emptied and given back its room, a list fills again as before.
+  L.Clear();
+  L.SetCapacity(0);
+  L.Add("again");
+  EXPECT_EQ(L.ToVector(), std::vector<std::string>{"again"});
 }
 
 TEST(Strings, SortedListsFindAndHandleDuplicates) {

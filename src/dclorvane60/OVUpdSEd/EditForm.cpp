@@ -122,6 +122,15 @@ void TOVUpdateSQLEditForm::SaveStatements() {
     FUpdateSQL->GetSQLIndex(I)->Assign(Statement(I));
 }
 
+void TOVUpdateSQLEditForm::ReleaseShownLists() {
+  for (TStrings* Lines :
+       {static_cast<TStrings*>(FFieldInfo.get()), static_cast<TStrings*>(FTableInfo.get()),
+        meSQLText->GetLines(), lbKeyFields->GetItems(), lbUpdateFields->GetItems()}) {
+    Lines->Clear();
+    Lines->SetCapacity(0);
+  }
+}
+
 void TOVUpdateSQLEditForm::SetSelectedAllItems(StdCtrls::TListBox* ListBox, bool Selected) {
   for (int I = 0, N = ListBox->GetItems()->Count(); I < N; ++I)
     ListBox->SetSelected(I, Selected);
@@ -388,6 +397,7 @@ bool EditUpdateSQL(OVEngine::TOVUpdateSQL* AUpdateSQL) {
   Form->InitProperties();
   if (Form->ShowModal() != Controls::mrOk)
     return false;
+  Form->ReleaseShownLists();
   Form->SaveStatements();
   return true;
 }

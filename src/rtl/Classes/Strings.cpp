@@ -385,8 +385,12 @@ const std::string& TStringList::GetRef(int Index, std::string&) const {
 }
 
 void TStringList::SetCapacity(int Value) {
-  if (Value > 0)
-    FList.reserve(static_cast<size_t>(Value));
+  // Room for no more lines than there are gives back what they do not use.
+  const size_t Room = static_cast<size_t>(std::max(Value, 0));
+  if (Room > FList.capacity())
+    FList.reserve(Room);
+  else if (Room <= FList.size())
+    FList.shrink_to_fit();
 }
 
 void TStringList::Put(int Index, const std::string& S) {

@@ -31,8 +31,12 @@ const std::string& TControlItems::GetRef(int Index, std::string&) const {
 }
 
 void TControlItems::SetCapacity(int Value) {
-  if (Value > 0)
-    FItems.reserve(static_cast<size_t>(Value));
+  // Room for no more lines than there are gives back what they do not use.
+  const size_t Room = static_cast<size_t>(std::max(Value, 0));
+  if (Room > FItems.capacity())
+    FItems.reserve(Room);
+  else if (Room <= FItems.size())
+    FItems.shrink_to_fit();
 }
 
 void TControlItems::Put(int Index, const std::string& S) {
