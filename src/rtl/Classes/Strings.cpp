@@ -1,4 +1,5 @@
 #include "rtl/Classes.hpp"
+#include "rtl/ListCapacity.hpp"
 #include "rtl/ScopeGuard.hpp"
 
 #include <algorithm>
@@ -385,12 +386,7 @@ const std::string& TStringList::GetRef(int Index, std::string&) const {
 }
 
 void TStringList::SetCapacity(int Value) {
-  // Room for no more lines than there are gives back what they do not use.
-  const size_t Room = static_cast<size_t>(std::max(Value, 0));
-  if (Room > FList.capacity())
-    FList.reserve(Room);
-  else if (Room <= FList.size())
-    FList.shrink_to_fit();
+  SetVectorCapacity(FList, Value);
 }
 
 void TStringList::Put(int Index, const std::string& S) {

@@ -1,4 +1,5 @@
 // The items of list and combo boxes.
+#include "rtl/ListCapacity.hpp"
 #include "vcl/StdCtrls.hpp"
 
 #include <algorithm>
@@ -31,12 +32,7 @@ const std::string& TControlItems::GetRef(int Index, std::string&) const {
 }
 
 void TControlItems::SetCapacity(int Value) {
-  // Room for no more lines than there are gives back what they do not use.
-  const size_t Room = static_cast<size_t>(std::max(Value, 0));
-  if (Room > FItems.capacity())
-    FItems.reserve(Room);
-  else if (Room <= FItems.size())
-    FItems.shrink_to_fit();
+  Classes::SetVectorCapacity(FItems, Value);
 }
 
 void TControlItems::Put(int Index, const std::string& S) {
