@@ -415,7 +415,7 @@ void TStringList::PutObject(int Index, TObject* AObject) {
 
 void TStringList::InsertItem(int Index, const std::string& S, TObject* AObject) {
   Changing();
-  FList.emplace(FList.begin() + Index, S, AObject);
+  FList.insert(FList.begin() + Index, TItem{S, AObject});
   Changed();
 }
 

@@ -58,7 +58,7 @@ void TControlItems::Insert(int Index, const std::string& S) {
 void TControlItems::InsertObject(int Index, const std::string& S, TObject* AObject) {
   if (Index < 0 || Index > Count())
     Error("List index out of bounds (%d)", Index);
-  FItems.emplace(FItems.begin() + Index, S, AObject, false);
+  FItems.insert(FItems.begin() + Index, TItem{S, AObject, false});
   if (OnInserted)
     OnInserted(Index);
   Changed();
