@@ -105,7 +105,7 @@ std::string TStringsProperty::GetText() const {
 void TStringsProperty::SetText(const std::string& Text) {
   TStrings* Current = Strings();
   const TypInfo::TPropInfo* P = StringsPropInfo(FComponent, FPropName);
-  if (P->SetObj) {
+  if (P->IsWritable()) {
     // Through the setter, so that the component does what it does on any
     // assignment (a query takes its parameters from the new text).
     Classes::TStringList Lines;

@@ -90,7 +90,7 @@ Classes::TStrings* TStringListProperty::GetStrings() const {
 
 void TStringListProperty::SetStrings(Classes::TStrings* Value) {
   const TypInfo::TPropInfo* Info = GetPropInfo();
-  if (Info && Info->SetObj) {
+  if (Info && Info->IsWritable()) {
     SetObjectValue(Value);
     return;
   }

@@ -25,10 +25,6 @@ bool SameType(const TTypeInfo* A, const TTypeInfo* B) {
   return SameText(A->Name, B->Name);
 }
 
-bool TPropInfo::IsWritable() const {
-  return SetOrd || SetStr || SetFloat || SetObj || SetMethod;
-}
-
 bool TMetaClass::InheritsFrom(TClass AClass) const {
   for (TClass C = this; C; C = C->Parent)
     if (C == AClass)
@@ -275,15 +271,15 @@ namespace {
 } // namespace
 
 int64_t GetOrdProp(const TObject* Instance, const TPropInfo* Prop) {
-  if (!Prop->GetOrd)
+  if (Prop->Access != TPropAccess::paOrdinal)
     WrongKind(Instance, Prop);
-  return Prop->GetOrd(Instance);
+  return Prop->Getter.Call<TPropInfo::TGetOrd>(Instance);
 }
 
 void SetOrdProp(TObject* Instance, const TPropInfo* Prop, int64_t Value) {
-  if (!Prop->GetOrd)
+  if (Prop->Access != TPropAccess::paOrdinal)
     WrongKind(Instance, Prop);
-  if (!Prop->SetOrd)
+  if (!Prop->Setter)
     ReadOnly(Instance, Prop);
   const TTypeInfo* T = Prop->PropType;
   if (T->Kind == TTypeKind::tkEnumeration &&
@@ -292,49 +288,49 @@ void SetOrdProp(TObject* Instance, const TPropInfo* Prop, int64_t Value) {
         Format("%d is not a valid value of %s for property %s", Value, T->Name, Prop->Name));
   if (T->Kind == TTypeKind::tkInteger && (Value < INT32_MIN || Value > INT32_MAX))
     throw EPropertyConvertError(Format("%d is out of the range of property %s", Value, Prop->Name));
-  Prop->SetOrd(Instance, Value);
+  Prop->Setter.Call<TPropInfo::TSetOrd>(Instance, Value);
 }
 
 std::string GetStrProp(const TObject* Instance, const TPropInfo* Prop) {
-  if (!Prop->GetStr)
+  if (Prop->Access != TPropAccess::paString)
     WrongKind(Instance, Prop);
-  return Prop->GetStr(Instance);
+  return Prop->Getter.Call<TPropInfo::TGetStr>(Instance);
 }
 
 void SetStrProp(TObject* Instance, const TPropInfo* Prop, const std::string& Value) {
-  if (!Prop->GetStr)
+  if (Prop->Access != TPropAccess::paString)
     WrongKind(Instance, Prop);
-  if (!Prop->SetStr)
+  if (!Prop->Setter)
     ReadOnly(Instance, Prop);
-  Prop->SetStr(Instance, Value);
+  Prop->Setter.Call<TPropInfo::TSetStr>(Instance, Value);
 }
 
 double GetFloatProp(const TObject* Instance, const TPropInfo* Prop) {
-  if (!Prop->GetFloat)
+  if (Prop->Access != TPropAccess::paFloat)
     WrongKind(Instance, Prop);
-  return Prop->GetFloat(Instance);
+  return Prop->Getter.Call<TPropInfo::TGetFloat>(Instance);
 }
 
 void SetFloatProp(TObject* Instance, const TPropInfo* Prop, double Value) {
-  if (!Prop->GetFloat)
+  if (Prop->Access != TPropAccess::paFloat)
     WrongKind(Instance, Prop);
-  if (!Prop->SetFloat)
+  if (!Prop->Setter)
     ReadOnly(Instance, Prop);
-  Prop->SetFloat(Instance, Value);
+  Prop->Setter.Call<TPropInfo::TSetFloat>(Instance, Value);
 }
 
 TObject* GetObjectProp(const TObject* Instance, const TPropInfo* Prop) {
-  if (!Prop->GetObj)
+  if (Prop->Access != TPropAccess::paObject)
     WrongKind(Instance, Prop);
-  return Prop->GetObj(Instance);
+  return Prop->Getter.Call<TPropInfo::TGetObj>(Instance);
 }
 
 void SetObjectProp(TObject* Instance, const TPropInfo* Prop, TObject* Value) {
-  if (!Prop->GetObj)
+  if (Prop->Access != TPropAccess::paObject)
     WrongKind(Instance, Prop);
-  if (!Prop->SetObj)
+  if (!Prop->Setter)
     ReadOnly(Instance, Prop);
-  Prop->SetObj(Instance, Value);
+  Prop->Setter.Call<TPropInfo::TSetObj>(Instance, Value);
 }
 
 std::string GetEnumProp(const TObject* Instance, const TPropInfo* Prop) {
@@ -358,20 +354,20 @@ void SetSetProp(TObject* Instance, const TPropInfo* Prop, std::string_view Value
 }
 
 std::string GetMethodProp(const TObject* Instance, const TPropInfo* Prop) {
-  if (!Prop->GetMethodName)
+  if (Prop->Access != TPropAccess::paMethod)
     WrongKind(Instance, Prop);
-  return Prop->GetMethodName(Instance);
+  return Prop->Getter.Call<TPropInfo::TGetMethodName>(Instance);
 }
 
 void SetMethodProp(TObject* Instance, const TPropInfo* Prop, TObject* Self,
                    const std::string& MethodName) {
-  if (!Prop->SetMethod)
+  if (Prop->Access != TPropAccess::paMethod)
     WrongKind(Instance, Prop);
-  Prop->SetMethod(Instance, Self, MethodName);
+  Prop->Setter.Call<TPropInfo::TSetMethod>(Instance, Self, MethodName);
 }
 
 bool IsStoredProp(const TObject* Instance, const TPropInfo* Prop) {
-  return !Prop->IsStored || Prop->IsStored(Instance);
+  return !Prop->IsStored || Prop->IsStored.Call<TPropInfo::TIsStored>(Instance);
 }
 
 bool IsDefaultPropValue(const TObject* Instance, const TPropInfo* Prop) {

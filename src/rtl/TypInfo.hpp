@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <new>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -57,32 +58,89 @@ struct TTypeInfo {
 // each shared library may hold its own copy of an inline type's table.
 bool SameType(const TTypeInfo* A, const TTypeInfo* B);
 
+namespace Detail {
+
+// A call kept in place: a function object of at most 16 trivially copyable
+// bytes (a pointer to a member function or to a field, nothing else) and the
+// function that calls it with the signature it was made for. Unlike a
+// std::function, it needs no heap block, no manager and no type info: every
+// class table holds a few of these per published property.
+template <class Sig> struct TCallThunk;
+template <class R, class... A> struct TCallThunk<R(A...)> {
+  using Fn = R (*)(const void*, A...);
+  template <class F> static R Call(const void* Data, A... Args) {
+    return (*std::launder(static_cast<const F*>(Data)))(static_cast<A>(Args)...);
+  }
+};
+
+class TStoredCall {
+public:
+  // Sig is the signature the call is made for; Call must name the same.
+  template <class Sig, class F> static TStoredCall Make(F Fn) {
+    static_assert(sizeof(F) <= DataSize && alignof(F) <= alignof(void*) &&
+                      std::is_trivially_copyable_v<F> && std::is_trivially_destructible_v<F>,
+                  "a stored call holds a member pointer or nothing");
+    TStoredCall Result;
+    ::new (static_cast<void*>(Result.FData)) F(Fn);
+    Result.FCall = reinterpret_cast<void (*)()>(&TCallThunk<Sig>::template Call<F>);
+    return Result;
+  }
+  template <class Sig, class... Args> auto Call(Args&&... X) const {
+    return reinterpret_cast<typename TCallThunk<Sig>::Fn>(FCall)(FData, std::forward<Args>(X)...);
+  }
+  explicit operator bool() const { return FCall != nullptr; }
+
+private:
+  static constexpr std::size_t DataSize = 2 * sizeof(void*);
+  void (*FCall)() = nullptr;
+  alignas(void*) unsigned char FData[DataSize] = {};
+};
+
+} // namespace Detail
+
+// How a property is read and written: the pair of calls its record holds.
+enum class TPropAccess : uint8_t {
+  paNone,
+  paOrdinal, // integers, enums, Booleans, chars, sets (bits): int64_t
+  paString,
+  paFloat,
+  paObject,
+  paMethod // an event: read as the bound method's name
+};
+
 struct TPropInfo {
+  // The signatures of Getter and Setter for each kind of access.
+  using TGetOrd = int64_t(const TObject*);
+  using TSetOrd = void(TObject*, int64_t);
+  using TGetStr = std::string(const TObject*);
+  using TSetStr = void(TObject*, const std::string&);
+  using TGetFloat = double(const TObject*);
+  using TSetFloat = void(TObject*, double);
+  using TGetObj = TObject*(const TObject*);
+  using TSetObj = void(TObject*, TObject*);
+  using TGetMethodName = std::string(const TObject*);
+  // Binds the published method Name of Self to the event (an empty Name
+  // clears it). Raises EPropertyError when Self has no such method or its
+  // parameters don't fit the event.
+  using TSetMethod = void(TObject* Instance, TObject* Self, const std::string& Name);
+  using TIsStored = bool(const TObject*);
+
   std::string Name;
   const TTypeInfo* PropType = nullptr;
   TClass DeclaringClass = nullptr;
   int NameIndex = 0; // position among all properties of the declaring class
+  TPropAccess Access = TPropAccess::paNone;
 
-  // Exactly the pair that matches PropType's kind is set; a missing setter
-  // makes the property read-only.
-  std::function<int64_t(const TObject*)> GetOrd; // integers, enums, Booleans, chars, sets (bits)
-  std::function<void(TObject*, int64_t)> SetOrd;
-  std::function<std::string(const TObject*)> GetStr;
-  std::function<void(TObject*, const std::string&)> SetStr;
-  std::function<double(const TObject*)> GetFloat;
-  std::function<void(TObject*, double)> SetFloat;
-  std::function<TObject*(const TObject*)> GetObj;
-  std::function<void(TObject*, TObject*)> SetObj;
-  std::function<std::string(const TObject*)> GetMethodName;
-  // Binds the published method Name of Self to the event (an empty Name
-  // clears it). Raises EPropertyError when Self has no such method or its
-  // parameters don't fit the event.
-  std::function<void(TObject* Instance, TObject* Self, const std::string& Name)> SetMethod;
+  // Read and write through the signatures of Access; a missing setter makes
+  // the property read-only. Use the Get...Prop / Set...Prop functions below.
+  Detail::TStoredCall Getter;
+  Detail::TStoredCall Setter;
+  Detail::TStoredCall IsStored; // absent: always stored
 
-  std::optional<int64_t> Default;               // ordinal default: equal values are not stored
-  std::function<bool(const TObject*)> IsStored; // absent: always stored
+  std::optional<int64_t> Default; // ordinal default: equal values are not stored
 
-  bool IsWritable() const;
+  bool IsReadable() const { return static_cast<bool>(Getter); }
+  bool IsWritable() const { return static_cast<bool>(Setter); }
 };
 
 // A published method: Binder holds a std::function<std::function<Sig>(TObject*)>
@@ -252,44 +310,54 @@ public:
 
   template <class G, class S> TClassBuilder& Property(const char* Name, G Get, S Set) {
     using V = std::remove_cv_t<std::remove_reference_t<typename Detail::TMemberFn<G>::Result>>;
+    using Call = Detail::TStoredCall;
     auto P = std::make_unique<TPropInfo>();
     P->Name = Name;
     P->PropType = TypeInfoOf<V>();
     P->DeclaringClass = nullptr; // set in Finish
-    const auto Self = [](const TObject* O) { return static_cast<const C*>(O); };
-    const auto MutSelf = [](TObject* O) { return static_cast<C*>(O); };
     constexpr bool HasSetter = !std::is_same_v<S, std::nullptr_t>;
+    // The calls keep only the member pointers: the instance's cast is in
+    // the call itself, so each fits its record without a heap block.
     if constexpr (std::is_same_v<V, std::string>) {
-      P->GetStr = [Get, Self](const TObject* O) { return std::string((Self(O)->*Get)()); };
+      P->Access = TPropAccess::paString;
+      P->Getter = Call::Make<TPropInfo::TGetStr>(
+          [Get](const TObject* O) { return std::string((static_cast<const C*>(O)->*Get)()); });
       if constexpr (HasSetter)
-        P->SetStr = [Set, MutSelf](TObject* O, const std::string& X) { (MutSelf(O)->*Set)(X); };
+        P->Setter = Call::Make<TPropInfo::TSetStr>(
+            [Set](TObject* O, const std::string& X) { (static_cast<C*>(O)->*Set)(X); });
     } else if constexpr (std::is_floating_point_v<V>) {
-      P->GetFloat = [Get, Self](const TObject* O) { return double((Self(O)->*Get)()); };
+      P->Access = TPropAccess::paFloat;
+      P->Getter = Call::Make<TPropInfo::TGetFloat>(
+          [Get](const TObject* O) { return double((static_cast<const C*>(O)->*Get)()); });
       if constexpr (HasSetter)
-        P->SetFloat = [Set, MutSelf](TObject* O, double X) {
-          (MutSelf(O)->*Set)(static_cast<V>(X));
-        };
+        P->Setter = Call::Make<TPropInfo::TSetFloat>(
+            [Set](TObject* O, double X) { (static_cast<C*>(O)->*Set)(static_cast<V>(X)); });
     } else if constexpr (std::is_pointer_v<V>) {
-      P->GetObj = [Get, Self](const TObject* O) -> TObject* { return (Self(O)->*Get)(); };
+      P->Access = TPropAccess::paObject;
+      P->Getter = Call::Make<TPropInfo::TGetObj>(
+          [Get](const TObject* O) -> TObject* { return (static_cast<const C*>(O)->*Get)(); });
       if constexpr (HasSetter)
-        P->SetObj = [Set, MutSelf](TObject* O, TObject* X) {
+        P->Setter = Call::Make<TPropInfo::TSetObj>([Set](TObject* O, TObject* X) {
           using Target = std::remove_pointer_t<V>;
-          (MutSelf(O)->*Set)(X ? System::As<Target>(X) : nullptr);
-        };
+          (static_cast<C*>(O)->*Set)(X ? System::As<Target>(X) : nullptr);
+        });
     } else if constexpr (TIsTSet<V>::value) {
-      P->GetOrd = [Get, Self](const TObject* O) {
-        return static_cast<int64_t>((Self(O)->*Get)().Bits());
-      };
+      P->Access = TPropAccess::paOrdinal;
+      P->Getter = Call::Make<TPropInfo::TGetOrd>([Get](const TObject* O) {
+        return static_cast<int64_t>((static_cast<const C*>(O)->*Get)().Bits());
+      });
       if constexpr (HasSetter)
-        P->SetOrd = [Set, MutSelf](TObject* O, int64_t X) {
-          (MutSelf(O)->*Set)(V::FromBits(static_cast<uint64_t>(X)));
-        };
+        P->Setter = Call::Make<TPropInfo::TSetOrd>([Set](TObject* O, int64_t X) {
+          (static_cast<C*>(O)->*Set)(V::FromBits(static_cast<uint64_t>(X)));
+        });
     } else if constexpr (std::is_enum_v<V> || std::is_integral_v<V>) {
-      P->GetOrd = [Get, Self](const TObject* O) { return static_cast<int64_t>((Self(O)->*Get)()); };
+      P->Access = TPropAccess::paOrdinal;
+      P->Getter = Call::Make<TPropInfo::TGetOrd>([Get](const TObject* O) {
+        return static_cast<int64_t>((static_cast<const C*>(O)->*Get)());
+      });
       if constexpr (HasSetter)
-        P->SetOrd = [Set, MutSelf](TObject* O, int64_t X) {
-          (MutSelf(O)->*Set)(static_cast<V>(X));
-        };
+        P->Setter = Call::Make<TPropInfo::TSetOrd>(
+            [Set](TObject* O, int64_t X) { (static_cast<C*>(O)->*Set)(static_cast<V>(X)); });
     } else {
       static_assert(sizeof(V) == 0, "unsupported property type");
     }
@@ -301,27 +369,29 @@ public:
   // An event property over a field of an event type (OV_EVENT_TYPE).
   template <class E> TClassBuilder& Event(const char* Name, E C::*Field) {
     using Sig = typename E::TSignature;
+    using Call = Detail::TStoredCall;
     auto P = std::make_unique<TPropInfo>();
     P->Name = Name;
     P->PropType = TypeInfoOf<E>();
-    P->GetMethodName = [Field](const TObject* O) {
-      return (static_cast<const C*>(O)->*Field).MethodName();
-    };
-    P->SetMethod = [Field](TObject* O, TObject* Self, const std::string& MethodName) {
-      auto& Ev = static_cast<C*>(O)->*Field;
-      if (MethodName.empty()) {
-        Ev = E();
-        return;
-      }
-      const TMethodEntry* M = Self ? Self->ClassType()->FindMethod(MethodName) : nullptr;
-      if (!M)
-        Detail::RaiseBadMethod(Self, MethodName, "does not exist");
-      using TBinder = std::function<std::function<Sig>(TObject*)>;
-      const auto* Binder = std::any_cast<TBinder>(&M->Binder);
-      if (!Binder)
-        Detail::RaiseBadMethod(Self, MethodName, "has parameters that do not fit the event");
-      Ev = E(System::TEvent<Sig>((*Binder)(Self), M->Name));
-    };
+    P->Access = TPropAccess::paMethod;
+    P->Getter = Call::Make<TPropInfo::TGetMethodName>(
+        [Field](const TObject* O) { return (static_cast<const C*>(O)->*Field).MethodName(); });
+    P->Setter = Call::Make<TPropInfo::TSetMethod>(
+        [Field](TObject* O, TObject* Self, const std::string& MethodName) {
+          auto& Ev = static_cast<C*>(O)->*Field;
+          if (MethodName.empty()) {
+            Ev = E();
+            return;
+          }
+          const TMethodEntry* M = Self ? Self->ClassType()->FindMethod(MethodName) : nullptr;
+          if (!M)
+            Detail::RaiseBadMethod(Self, MethodName, "does not exist");
+          using TBinder = std::function<std::function<Sig>(TObject*)>;
+          const auto* Binder = std::any_cast<TBinder>(&M->Binder);
+          if (!Binder)
+            Detail::RaiseBadMethod(Self, MethodName, "has parameters that do not fit the event");
+          Ev = E(System::TEvent<Sig>((*Binder)(Self), M->Name));
+        });
     Last = P.get();
     Detail::AddProp(FMeta, std::move(P));
     return *this;
@@ -354,13 +424,13 @@ public:
     return *this;
   }
   template <class F> TClassBuilder& Stored(F IsStored) {
-    Last->IsStored = [IsStored](const TObject* O) {
-      return (static_cast<const C*>(O)->*IsStored)();
-    };
+    Last->IsStored = Detail::TStoredCall::Make<TPropInfo::TIsStored>(
+        [IsStored](const TObject* O) { return (static_cast<const C*>(O)->*IsStored)(); });
     return *this;
   }
   TClassBuilder& NotStored() {
-    Last->IsStored = [](const TObject*) { return false; };
+    Last->IsStored =
+        Detail::TStoredCall::Make<TPropInfo::TIsStored>([](const TObject*) { return false; });
     return *this;
   }
 

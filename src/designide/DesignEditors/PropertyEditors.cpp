@@ -257,21 +257,13 @@ TClass PropertyEditorClassOf(TClass InstanceClass, const TPropInfo* Prop) {
   return DefaultPropertyEditorClass(Prop);
 }
 
-namespace {
-
-bool IsReadable(const TPropInfo* P) {
-  return P->GetOrd || P->GetStr || P->GetFloat || P->GetObj || P->GetMethodName;
-}
-
-} // namespace
-
 void GetComponentProperties(const std::vector<TPersistent*>& Selection, IDesigner* Designer,
                             const TGetPropProc& Proc) {
   if (Selection.empty() || !Selection[0])
     return;
   TPersistent* First = Selection[0];
   for (const TPropInfo* Prop : First->ClassType()->AllProps()) {
-    if (!IsReadable(Prop) || (!Prop->IsWritable() && Prop->PropType->Kind != TTypeKind::tkClass))
+    if (!Prop->IsReadable() || (!Prop->IsWritable() && Prop->PropType->Kind != TTypeKind::tkClass))
       continue;
     const TClass EditorClass = PropertyEditorClassOf(First->ClassType(), Prop);
     if (!EditorClass)

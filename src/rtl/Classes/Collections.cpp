@@ -159,7 +159,7 @@ std::string TCollection::PropName() const {
   if (!Owner)
     return {};
   for (const TypInfo::TPropInfo* P : Owner->ClassType()->AllProps())
-    if (P->GetObj && P->GetObj(Owner) == this)
+    if (P->Access == TypInfo::TPropAccess::paObject && TypInfo::GetObjectProp(Owner, P) == this)
       return P->Name;
   return {};
 }

@@ -403,7 +403,7 @@ void TComponentReader::ReadPropValue(TObject* Instance, const TPropInfo* Info,
         Set([&] { SetObjectProp(Instance, Info, nullptr); });
         return;
       }
-      if (!Info->SetObj)
+      if (!Info->IsWritable())
         Fail(V.Line, V.Column, PropErrorMessage(Instance, Info->Name, "is read-only"));
       FFixups.push_back({Instance, Info, V.Str, Path.Text(), V.Line, V.Column, FContainers});
       return;
