@@ -64,17 +64,27 @@ function(ov_hidden_module name output)
   target_link_options(${name} PRIVATE -Wl,-Bsymbolic-functions)
 endfunction()
 
-# ov_bind_locally(NAME): what the shared library NAME calls of its own is
-# bound when it is linked rather than looked up by the dynamic loader, symbol
-# by symbol through every loaded library, at each start: calls to functions
-# it defines (its virtual tables' entries, calls through the global offset
-# table) bind to its own definitions (-Bsymbolic-functions). Data is not bound
-# locally: class registries, inline variables and function-local statics keep
-# one copy across the libraries. The class-table builders' code and the type
-# info of the lambdas they store serve only the library that instantiates
-# them, so they are not exported at all (LocalSymbols.map).
+# ov_bind_locally(NAME): what the shared library NAME uses of its own is bound
+# when it is linked rather than looked up by the dynamic loader, symbol by
+# symbol through every loaded library, at each start: calls to functions it
+# defines, its virtual tables and type info (a copy of a class's table or type
+# info in another module is as good as its own: type info compares by name)
+# bind to its own definitions. Only the data that must be one copy across the
+# process stays open to the loader (a dynamic list, SharedData.sh, made from
+# the library's objects at each link): variables, static members, inline
+# variables, function-local statics (the type info records of OvTypeInfo,
+# compared by address) and their guard variables, which a program or another
+# library may define as well or copy into itself. The class-table builders'
+# code and the type info of the lambdas they store serve only the library
+# that instantiates them, so they are not exported at all (LocalSymbols.map).
 function(ov_bind_locally name)
   set(map ${PROJECT_SOURCE_DIR}/cmake/LocalSymbols.map)
-  target_link_options(${name} PRIVATE -Wl,-Bsymbolic-functions -Wl,--version-script=${map})
-  set_property(TARGET ${name} APPEND PROPERTY LINK_DEPENDS ${map})
+  set(script ${PROJECT_SOURCE_DIR}/cmake/SharedData.sh)
+  set(list ${CMAKE_CURRENT_BINARY_DIR}/${name}-shared-data.list)
+  add_custom_command(
+    TARGET ${name} PRE_LINK
+    COMMAND sh ${script} ${CMAKE_NM} ${list} "$<TARGET_OBJECTS:${name}>"
+    COMMAND_EXPAND_LISTS VERBATIM)
+  target_link_options(${name} PRIVATE -Wl,--dynamic-list=${list} -Wl,--version-script=${map})
+  set_property(TARGET ${name} APPEND PROPERTY LINK_DEPENDS ${map} ${script})
 endfunction()
