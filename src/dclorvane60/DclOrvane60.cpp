@@ -4,9 +4,12 @@
 #include "dclorvane60/OVReg.hpp"
 #include "dclorvane60/OVUpdSEd.hpp"
 #include "orvane60/Orvane60.hpp"
+#include "rtl/ResFile.hpp"
 #include "rtl/ScopeGuard.hpp"
 
 namespace DclOrvane60 {
+
+OV_DECLARE_RESOURCES(OvResources_DclOrvane60)
 
 namespace {
 
@@ -48,13 +51,15 @@ const TPackageServices Services = {
 
 // The library entry point: the module holds the package's resources (palette
 // bitmaps, version resource, stored dialog layouts), found through the
-// module list while the library is loaded.
+// module list while the library is loaded and read where the module keeps them.
 __attribute__((constructor)) void LibraryAttach() {
+  ResFile::RegisterModuleResources(&ModuleAnchor, OV_RESOURCES(OvResources_DclOrvane60));
   System::RegisterModule(&ModuleAnchor);
 }
 
 __attribute__((destructor)) void LibraryDetach() {
   System::UnregisterModule(&ModuleAnchor);
+  ResFile::UnregisterModuleResources(&ModuleAnchor);
 }
 
 } // namespace

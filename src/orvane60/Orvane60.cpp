@@ -4,6 +4,9 @@
 #include "orvane60/OVCommon.hpp"
 #include "orvane60/OVCsbSrv.hpp"
 #include "orvane60/OVEngine.hpp"
+#include "rtl/ResFile.hpp"
+
+OV_DECLARE_RESOURCES(OvResources_Orvane60)
 
 namespace {
 
@@ -29,13 +32,16 @@ std::vector<System::TClass> PackageClasses() {
 } // namespace
 
 // The library's entry point: the only static constructor of the package. It
-// puts the module on the list that stored dialog layouts are looked up in.
+// puts the module on the list that stored dialog layouts are looked up in,
+// with the resources it keeps in memory.
 __attribute__((constructor)) static void Orvane60LibraryAttach() {
+  ResFile::RegisterModuleResources(&ModuleAnchor, OV_RESOURCES(OvResources_Orvane60));
   System::RegisterModule(&ModuleAnchor);
 }
 
 __attribute__((destructor)) static void Orvane60LibraryDetach() {
   System::UnregisterModule(&ModuleAnchor);
+  ResFile::UnregisterModuleResources(&ModuleAnchor);
 }
 
 namespace Orvane60 {

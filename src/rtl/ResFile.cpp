@@ -191,9 +191,14 @@ std::vector<std::uint8_t> TResourceArchive::Serialize() const {
   return Out;
 }
 
-TResourceArchive TResourceArchive::Parse(std::span<const std::uint8_t> Bytes,
-                                         std::string_view Source) {
-  TResourceArchive Result;
+namespace {
+
+// Walks the archives laid one after another in Bytes (the content of a
+// resource section), calling Visit(Type, Name, Data, Index, Entries) for each
+// entry until it returns true. Raises EResFileError naming Source for a
+// damaged archive; Visit may raise one through Entries.Fail.
+template <class TVisit>
+void VisitArchives(std::span<const std::uint8_t> Bytes, std::string_view Source, TVisit&& Visit) {
   std::size_t Start = 0;
   while (Start < Bytes.size()) {
     // The linker pads between the arrays of separate scripts with zeros.
@@ -229,11 +234,9 @@ TResourceArchive TResourceArchive::Parse(std::span<const std::uint8_t> Bytes,
       auto Name = Entries.Take(NameLength, "resource name");
       auto Data = Entries.Take(DataLength, "resource data");
       Entries.Skip(AlignUp(Entries.Offset(), EntryAlignment) - Entries.Offset(), "entry padding");
-      try {
-        Result.Add(Type, std::string(Name.begin(), Name.end()),
-                   std::vector<std::uint8_t>(Data.begin(), Data.end()));
-      } catch (const EResFileError& E) {
-        Entries.Fail(std::string(E.what()) + " (entry " + std::to_string(Index) + ")");
+      const std::string_view NameText(reinterpret_cast<const char*>(Name.data()), Name.size());
+      if (Visit(Type, NameText, Data, Index, Entries)) {
+        return;
       }
     }
     auto Tail = Entries.Take(Entries.Remaining(), "archive padding");
@@ -243,6 +246,24 @@ TResourceArchive TResourceArchive::Parse(std::span<const std::uint8_t> Bytes,
     }
     Start += Total;
   }
+}
+
+} // namespace
+
+TResourceArchive TResourceArchive::Parse(std::span<const std::uint8_t> Bytes,
+                                         std::string_view Source) {
+  TResourceArchive Result;
+  VisitArchives(
+      Bytes, Source,
+      [&Result](std::uint16_t Type, std::string_view Name, std::span<const std::uint8_t> Data,
+                std::uint32_t Index, TByteReader& Entries) {
+        try {
+          Result.Add(Type, std::string(Name), std::vector<std::uint8_t>(Data.begin(), Data.end()));
+        } catch (const EResFileError& E) {
+          Entries.Fail(std::string(E.what()) + " (entry " + std::to_string(Index) + ")");
+        }
+        return false;
+      });
   return Result;
 }
 
@@ -451,6 +472,70 @@ std::optional<std::vector<std::uint8_t>> FindResource(const std::string& FileNam
     return Resource->Data;
   }
   return std::nullopt;
+}
+
+namespace {
+
+// The resource archives loaded modules registered, by module.
+struct TModuleArchives {
+  std::mutex Lock;
+  std::map<const void*, std::vector<std::span<const std::uint8_t>>> Archives;
+};
+
+// Never destroyed: modules unregister from their destructors, which run after
+// the static objects of the process are gone.
+TModuleArchives& ModuleArchives() {
+  static auto* Registered = new TModuleArchives;
+  return *Registered;
+}
+
+} // namespace
+
+void RegisterModuleResources(const void* Instance, std::span<const std::uint8_t> Archives) {
+  auto& M = ModuleArchives();
+  std::lock_guard Guard(M.Lock);
+  M.Archives[Instance].push_back(Archives);
+}
+
+void UnregisterModuleResources(const void* Instance) {
+  auto& M = ModuleArchives();
+  std::lock_guard Guard(M.Lock);
+  M.Archives.erase(Instance);
+}
+
+std::optional<std::vector<std::uint8_t>>
+FindModuleResource(const void* Instance, std::uint16_t Type, std::string_view Name) {
+  std::vector<std::span<const std::uint8_t>> InMemory;
+  {
+    auto& M = ModuleArchives();
+    std::lock_guard Guard(M.Lock);
+    if (auto Found = M.Archives.find(Instance); Found != M.Archives.end()) {
+      InMemory = Found->second;
+    }
+  }
+  if (InMemory.empty()) {
+    return FindResource(GetModuleFileName(Instance), Type, Name);
+  }
+  std::optional<std::vector<std::uint8_t>> Result;
+  try {
+    for (const auto& Archives : InMemory) {
+      VisitArchives(Archives, "resources in memory",
+                    [&](std::uint16_t EntryType, std::string_view EntryName,
+                        std::span<const std::uint8_t> Data, std::uint32_t, TByteReader&) {
+                      if (EntryType != Type || !SameResourceName(EntryName, Name)) {
+                        return false;
+                      }
+                      Result.emplace(Data.begin(), Data.end());
+                      return true;
+                    });
+      if (Result) {
+        break;
+      }
+    }
+  } catch (const EResFileError& E) {
+    throw EResFileError(GetModuleFileName(Instance) + ": " + E.what());
+  }
+  return Result;
 }
 
 namespace {

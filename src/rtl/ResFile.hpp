@@ -117,6 +117,29 @@ std::shared_ptr<const TResourceArchive> ReadModuleResources(const std::string& F
 std::optional<std::vector<std::uint8_t>> FindResource(const std::string& FileName,
                                                       std::uint16_t Type, std::string_view Name);
 
+// Resources a loaded module carries in its own memory: when it is loaded, a
+// module registers the archive array its resource script was compiled into
+// (OvResources_<script>, see cmake/OvResources.cmake) under its instance (an
+// address inside it), and its resources are then read in place instead of
+// from its file. A module with several scripts registers each array.
+void RegisterModuleResources(const void* Instance, std::span<const std::uint8_t> Archives);
+// In a module's entry point: OV_DECLARE_RESOURCES(OvResources_Orvane60)
+// declares the array; OV_RESOURCES(OvResources_Orvane60) is its span.
+#define OV_DECLARE_RESOURCES(Symbol)                                                               \
+  extern "C" {                                                                                     \
+  __attribute__((visibility("hidden"))) extern const std::uint8_t Symbol[];                        \
+  __attribute__((visibility("hidden"))) extern const std::size_t Symbol##Size;                     \
+  }
+#define OV_RESOURCES(Symbol) std::span<const std::uint8_t>(Symbol, Symbol##Size)
+void UnregisterModuleResources(const void* Instance);
+
+// A copy of the named resource of the module that holds Instance, or nullopt
+// when it has none: from the archives the module registered, else from its
+// file (GetModuleFileName, FindResource). Raises EResFileError naming the
+// module's file when its archives are damaged.
+std::optional<std::vector<std::uint8_t>>
+FindModuleResource(const void* Instance, std::uint16_t Type, std::string_view Name);
+
 // Absolute path of the executable or shared object that contains the address
 // (a function or variable of that module). Raises EResFileError when no
 // loaded module contains it.

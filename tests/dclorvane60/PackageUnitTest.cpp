@@ -134,4 +134,15 @@ TEST_F(PackageUnitTest, ThePackageDescribesItselfAndCarriesItsResources) {
        {"TOVSESSION", "TOVDATABASE", "TOVQUERY", "TOVMACROQUERY", "TOVSTOREDPROC", "TOVTABLE",
         "TOVUPDATESQL", "TOVSCRIPT", "TOVMONITOR", "TOVSQLBASESERVER", "OVABOUTLOGO"})
     EXPECT_TRUE(ResFile::FindResource(File, ResFile::RT_BITMAP, Name).has_value()) << Name;
+
+  // The loaded module reads its resources where it keeps them: the same bytes
+  // as its file holds.
+  for (const auto& [Type, Name] : std::vector<std::pair<std::uint16_t, const char*>>{
+           {ResFile::RT_RCDATA, "TOVUPDATESQLEDITFORM"},
+           {ResFile::RT_BITMAP, "TOVQUERY"},
+           {ResFile::RT_BITMAP, "OVABOUTLOGO"}}) {
+    const auto InPlace = ResFile::FindModuleResource(DclOrvane60::HInstance(), Type, Name);
+    ASSERT_TRUE(InPlace.has_value()) << Name;
+    EXPECT_EQ(InPlace, ResFile::FindResource(File, Type, Name)) << Name;
+  }
 }

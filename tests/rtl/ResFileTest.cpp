@@ -231,6 +231,58 @@ TEST_F(ModuleResources, LoadedModuleSeesTheSameArchiveAndKnowsItsFile) {
   dlclose(Handle);
 }
 
+TEST(ModuleArchives, RegisteredArchivesAreReadInPlaceFirst) {
+  // The anchor is an address of the test program, whose file has no resources:
+  // what is found comes from the registered bytes.
+  static const char Anchor = 0;
+  const auto First = SampleArchive().Serialize();
+  TResourceArchive Later;
+  Later.Add(RT_RCDATA, "Extra", {7, 7});
+  const auto Second = Later.Serialize();
+  EXPECT_FALSE(FindModuleResource(&Anchor, RT_RCDATA, "Extra").has_value());
+
+  RegisterModuleResources(&Anchor, First);
+  RegisterModuleResources(&Anchor, Second);
+  auto Picture = FindModuleResource(&Anchor, RT_RCDATA, "picture");
+  ASSERT_TRUE(Picture.has_value());
+  EXPECT_EQ(*Picture, TBytes{9});
+  EXPECT_EQ(FindModuleResource(&Anchor, RT_BITMAP, "PICTURE"), (TBytes{1, 2, 3}));
+  EXPECT_EQ(FindModuleResource(&Anchor, RT_RCDATA, "Extra"), (TBytes{7, 7}));
+  ASSERT_TRUE(FindModuleResource(&Anchor, RT_RCDATA, "Form").has_value());
+  EXPECT_TRUE(FindModuleResource(&Anchor, RT_RCDATA, "Form")->empty());
+  EXPECT_FALSE(FindModuleResource(&Anchor, RT_BITMAP, "Form").has_value());
+  EXPECT_FALSE(FindModuleResource(&Anchor, RT_RCDATA, "Missing").has_value());
+
+  UnregisterModuleResources(&Anchor);
+  EXPECT_FALSE(FindModuleResource(&Anchor, RT_RCDATA, "Extra").has_value());
+}
+
+TEST(ModuleArchives, DamagedRegisteredBytesRaiseErrorsNamingTheModule) {
+  static const char Anchor = 0;
+  auto Bytes = SampleArchive().Serialize();
+  Bytes[0] = 'X';
+  RegisterModuleResources(&Anchor, Bytes);
+  const auto Self = GetModuleFileName(&Anchor);
+  ExpectError([&] { FindModuleResource(&Anchor, RT_RCDATA, "Form"); }, {Self, "bad magic"});
+  UnregisterModuleResources(&Anchor);
+  auto Cut = SampleArchive().Serialize();
+  Cut.resize(Cut.size() - 20);
+  RegisterModuleResources(&Anchor, Cut);
+  ExpectError([&] { FindModuleResource(&Anchor, RT_VERSION, "VS_VERSION_INFO"); }, {Self});
+  UnregisterModuleResources(&Anchor);
+}
+
+TEST_F(ModuleResources, ModulesWithoutRegisteredArchivesAreReadFromTheirFile) {
+  void* Handle = dlopen(ModulePath.c_str(), RTLD_NOW | RTLD_LOCAL);
+  ASSERT_NE(Handle, nullptr) << dlerror();
+  const void* InModule = dlsym(Handle, "ResFileTestArchive");
+  ASSERT_NE(InModule, nullptr);
+  auto Extra = FindModuleResource(InModule, RT_RCDATA, "EXTRADATA");
+  ASSERT_TRUE(Extra.has_value());
+  EXPECT_EQ(std::string(Extra->begin(), Extra->end()), "object Extra: TForm\nend\n");
+  dlclose(Handle);
+}
+
 int FunctionOfTheTestProgram() {
   return 1;
 }

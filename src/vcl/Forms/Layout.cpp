@@ -10,12 +10,11 @@ using SysUtils::Format;
 
 bool FindFormLayout(const std::string& ResName, std::string& Text, std::string& SourceName) {
   for (const void* Module : System::LibModules()) {
-    const std::string File = ResFile::GetModuleFileName(Module);
-    auto Data = ResFile::FindResource(File, ResFile::RT_RCDATA, ResName);
+    auto Data = ResFile::FindModuleResource(Module, ResFile::RT_RCDATA, ResName);
     if (!Data)
       continue;
     Text.assign(Data->begin(), Data->end());
-    SourceName = File + ":" + ResName;
+    SourceName = ResFile::GetModuleFileName(Module) + ":" + ResName;
     return true;
   }
   return false;

@@ -153,8 +153,7 @@ void TBitmap::SaveToStream(Classes::TStream* Stream) const {
 }
 
 void TBitmap::LoadFromResourceName(const void* Instance, const std::string& ResName) {
-  const std::string File = ResFile::GetModuleFileName(Instance);
-  const auto Data = ResFile::FindResource(File, ResFile::RT_BITMAP, ResName);
+  const auto Data = ResFile::FindModuleResource(Instance, ResFile::RT_BITMAP, ResName);
   if (!Data)
     throw EResNotFound(Format("Resource %s not found", ResName));
   LoadFromBytes(std::string(Data->begin(), Data->end()));
