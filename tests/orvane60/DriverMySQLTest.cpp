@@ -193,9 +193,12 @@ TEST_F(TMySQLTest, KeysArePrimaryOrUniqueOverColumnsThatAreNeverNull) {
 }
 
 TEST_F(TMySQLTest, NamesAreQuotedWhereTheServerNeedsItInTheSessionsQuotes) {
-  for (const std::string N : {"order", "key", "group", "Id Col", "1abc", "123", "a-b", "SELECT"})
+  // Reserved words from both ends of the list and around its underscores.
+  for (const std::string N : {"order", "key", "group", "Id Col", "1abc", "123", "a-b", "SELECT",
+                              "Accessible", "zerofill", "year_month", "xor", "day_hour", "add"})
     EXPECT_TRUE(FConn->NeedsQuotes(N)) << N;
-  for (const std::string N : {"name", "status", "MixedCase", "a$b", "date"})
+  for (const std::string N :
+       {"name", "status", "MixedCase", "a$b", "date", "ab", "zerofills", "year_", "accessibl"})
     EXPECT_FALSE(FConn->NeedsQuotes(N)) << N;
   EXPECT_EQ(WriteName(*FConn, "odd `name` x", false), "`odd ``name`` x`");
   EXPECT_EQ(FConn->NullSafeEquals(), " <=> ");
