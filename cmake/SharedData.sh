@@ -6,23 +6,24 @@
 # variables) but virtual tables, VTTs, construction tables and type info,
 # whose copies in several modules are interchangeable. Everything else the
 # library uses of its own is bound to its own definition when it is linked
-# (see ov_bind_locally in OvLayer.cmake). The list is written only when it
-# changes.
+# (see ov_bind_locally in OvLayer.cmake), so a list missing a variable would
+# split it in two: any failure stops the link. OUT is rewritten only when
+# it changes.
 set -eu
 nm=$1
 out=$2
 shift 2
-tmp=$out.tmp
+symbols=$out.symbols
+trap 'rm -f "$symbols" "$out.tmp"' EXIT
+"$nm" -P --defined-only --extern-only "$@" >"$symbols"
 {
   echo "{"
-  "$nm" -P --defined-only --extern-only "$@" |
-    awk 'NF >= 2 && $2 ~ /^[BDGRSuVv]$/ && $1 !~ /^_ZT[CISTV]/ && $1 !~ /^DW\.ref\./ \
-         { print "  " $1 ";" }' |
-    LC_ALL=C sort -u
+  awk 'NF >= 2 && $2 ~ /^[BDGRSuVv]$/ && $1 !~ /^_ZT[CISTV]/ && $1 !~ /^DW\.ref\./ \
+       { print "  " $1 ";" }' "$symbols" | LC_ALL=C sort -u
   echo "};"
-} >"$tmp"
-if cmp -s "$tmp" "$out"; then
-  rm -f "$tmp"
+} >"$out.tmp"
+if cmp -s "$out.tmp" "$out"; then
+  rm -f "$out.tmp"
 else
-  mv -f "$tmp" "$out"
+  mv -f "$out.tmp" "$out"
 fi
