@@ -2,7 +2,10 @@
 
 #include "rtl/IOUtils.hpp"
 
-#include <fstream>
+#include <algorithm>
+#include <cerrno>
+#include <fcntl.h>
+#include <unistd.h>
 
 namespace Registry {
 
@@ -65,18 +68,28 @@ std::string TRegistry::Resolve(const std::string& Key) const {
 }
 
 bool TRegistry::IsIniText() const {
-  std::ifstream In(FFileName, std::ios::binary);
-  if (!In)
+  // Asked before every read: a plain read of the file, with no stream and
+  // its buffer made each time.
+  const int Fd = ::open(FFileName.c_str(), O_RDONLY | O_CLOEXEC);
+  if (Fd < 0)
     return true; // missing or unreadable: the INI file gives the defaults
-  char Buffer[65536];
-  while (In.read(Buffer, sizeof Buffer), In.gcount() > 0) {
-    for (std::streamsize I = 0; I < In.gcount(); ++I) {
-      const auto C = static_cast<unsigned char>(Buffer[I]);
-      if ((C < 0x20 && C != '\t' && C != '\n' && C != '\r' && C != '\f') || C == 0x7F)
-        return false;
-    }
+  char Buffer[4096];
+  bool Text = true;
+  for (;;) {
+    const ssize_t Got = ::read(Fd, Buffer, sizeof Buffer);
+    if (Got < 0 && errno == EINTR)
+      continue;
+    if (Got <= 0)
+      break;
+    Text = std::none_of(Buffer, Buffer + Got, [](char Byte) {
+      const auto C = static_cast<unsigned char>(Byte);
+      return (C < 0x20 && C != '\t' && C != '\n' && C != '\r' && C != '\f') || C == 0x7F;
+    });
+    if (!Text)
+      break;
   }
-  return true;
+  ::close(Fd);
+  return Text;
 }
 
 void TRegistry::CheckWritable() const {

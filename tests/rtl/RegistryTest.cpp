@@ -120,6 +120,18 @@ TEST_F(RegistryTest, AFileThatIsNotIniTextIsAnEmptyRegistryAndIsLeftAlone) {
     EXPECT_NE(E.Message().find("not an INI text file"), std::string::npos) << E.Message();
   }
   EXPECT_EQ(Get(), Binary);
+
+  // A control byte far into a long file is seen too.
+  std::string Long = "[Software\\Orvane]\nRootDir=/x\n";
+  while (Long.size() < 9000)
+    Long += "; a comment line of plain text\n";
+  Long += '\0';
+  Long += "Tail=1\n";
+  Put(Long);
+  EXPECT_FALSE(TRegistry().KeyExists("Software\\Orvane"));
+  Long.erase(Long.find('\0'), 1);
+  Put(Long);
+  EXPECT_TRUE(TRegistry().KeyExists("Software\\Orvane"));
 }
 
 TEST_F(RegistryTest, OnlyTheCurrentUsersRootExists) {
