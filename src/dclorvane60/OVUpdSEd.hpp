@@ -180,6 +180,9 @@ public:
   void InitProperties();
   void LoadStatements();
   void SaveStatements();
+  // Once the dialog is closed with OK: the statements move into the update
+  // object (as SaveStatements writes them), the working copies left empty.
+  void HandOverStatements();
   // Once the dialog is closed: its field lists, field info and SQL text
   // give back their memory, so that saving the statements of a wide table
   // takes the room they had rather than fresh pages.

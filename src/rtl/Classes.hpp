@@ -379,6 +379,10 @@ public:
   void SetCapacity(int Value) override;
   using TStrings::Assign;
   void Assign(TPersistent* Source) override;
+  // What Assign(&Source) then Source.Clear() leave, each list notified of
+  // its change; where both are plain lists the lines move over rather than
+  // being copied.
+  void TakeLines(TStringList& Source);
   int IndexOf(std::string_view S) const override;
   int CompareStrings(std::string_view S1, std::string_view S2) const override;
 

@@ -101,6 +101,61 @@ TEST(Strings, AssignCopiesLinesAndObjects) {
   EXPECT_EQ(Longer.Count(), 3);
 }
 
+// Taking the lines of another list leaves what Assign then Clear leave,
+// each list told once of its change; a sorted list still sorts.
+TEST(Strings, TakeLinesMovesLinesAndEmptiesTheSource) {
+  TStringList From, To;
+  System::TObject Tag;
+  From.AddObject("a line longer than the small-string room", &Tag);
+  From.Add("b");
+  To.Add("old");
+  int FromChanging = 0, FromChanged = 0, ToChanged = 0;
+  From.OnChanging = [&](System::TObject*) {
+    ++FromChanging;
+    EXPECT_EQ(From.Count(), 2); // told before it changes
+  };
+  From.OnChange = [&](System::TObject*) {
+    ++FromChanged;
+    EXPECT_EQ(From.Count(), 0);
+  };
+  To.OnChange = [&](System::TObject*) {
+    ++ToChanged;
+    EXPECT_EQ(To.Count(), 2);
+  };
+  To.TakeLines(From);
+  EXPECT_EQ(To.ToVector(),
+            (std::vector<std::string>{"a line longer than the small-string room", "b"}));
+  EXPECT_EQ(To.GetObject(0), &Tag);
+  EXPECT_EQ(From.Count(), 0);
+  EXPECT_EQ(FromChanging, 1);
+  EXPECT_EQ(FromChanged, 1);
+  EXPECT_EQ(ToChanged, 1);
+  // An empty source empties the list and is not told of anything.
+  To.OnChange = [&](System::TObject*) {
+    ++ToChanged;
+    EXPECT_EQ(To.Count(), 0);
+  };
+  To.TakeLines(From);
+  EXPECT_EQ(To.Count(), 0);
+  EXPECT_EQ(FromChanging, 1);
+  EXPECT_EQ(FromChanged, 1);
+  EXPECT_EQ(ToChanged, 2);
+  From.OnChanging = nullptr;
+  From.OnChange = nullptr;
+  To.OnChange = nullptr;
+  // The source is usable afterwards, and a list taking its own lines keeps them.
+  From.Add("again");
+  From.TakeLines(From);
+  EXPECT_EQ(From.ToVector(), std::vector<std::string>{"again"});
+
+  TStringList Sorted;
+  Sorted.SetSorted(true);
+  From.SetText("c\nb\nc");
+  Sorted.TakeLines(From);
+  EXPECT_EQ(Sorted.ToVector(), (std::vector<std::string>{"b", "c"}));
+  EXPECT_EQ(From.Count(), 0);
+}
+
 // A list of another kind: lines made when asked, kept nowhere.
 class TCountingLines : public TStrings {
 public:

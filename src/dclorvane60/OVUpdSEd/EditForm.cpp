@@ -122,6 +122,17 @@ void TOVUpdateSQLEditForm::SaveStatements() {
     FUpdateSQL->GetSQLIndex(I)->Assign(Statement(I));
 }
 
+void TOVUpdateSQLEditForm::HandOverStatements() {
+  for (int I = usRefresh; I <= usDelete; ++I) {
+    TStrings* Target = FUpdateSQL->GetSQLIndex(I);
+    auto* Working = static_cast<TStringList*>(Statement(I));
+    if (auto* List = dynamic_cast<TStringList*>(Target))
+      List->TakeLines(*Working);
+    else
+      Target->Assign(Working);
+  }
+}
+
 void TOVUpdateSQLEditForm::ReleaseShownLists() {
   for (TStrings* Lines :
        {static_cast<TStrings*>(FFieldInfo.get()), static_cast<TStrings*>(FTableInfo.get()),
@@ -398,7 +409,7 @@ bool EditUpdateSQL(OVEngine::TOVUpdateSQL* AUpdateSQL) {
   if (Form->ShowModal() != Controls::mrOk)
     return false;
   Form->ReleaseShownLists();
-  Form->SaveStatements();
+  Form->HandOverStatements();
   return true;
 }
 

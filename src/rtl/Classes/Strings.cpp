@@ -475,6 +475,32 @@ void TStringList::Assign(TPersistent* Source) {
   TStrings::Assign(Source);
 }
 
+void TStringList::TakeLines(TStringList& Source) {
+  if (&Source == this)
+    return;
+  const bool Plain = typeid(Source) == typeid(TStringList) &&
+                     typeid(*this) == typeid(TStringList) && !FSorted && !FOwnsObjects &&
+                     !Source.FOwnsObjects;
+  if (!Plain) {
+    Assign(&Source);
+    Source.Clear();
+    return;
+  }
+  // Source is told of its change as Clear tells it: only where it had lines.
+  const bool SourceChanges = !Source.FList.empty();
+  if (SourceChanges)
+    Source.Changing();
+  {
+    BeginUpdate();
+    const ScopeGuard::TFinally Finally([&] { EndUpdate(); });
+    // Source keeps this list's old storage, empty, for what it is given next.
+    FList.clear();
+    FList.swap(Source.FList);
+  }
+  if (SourceChanges)
+    Source.Changed();
+}
+
 void TStringList::Clear() {
   if (FList.empty())
     return;
