@@ -45,6 +45,35 @@ TEST(ListBox, MultipleSelectionItemIndexAndSelCount) {
   EXPECT_EQ(L->SelCount(), 2);
   EXPECT_THROW(L->GetSelected(3), Classes::EStringListError);
   EXPECT_THROW(L->SetItemIndex(7), Classes::EListError);
+  // An item added at the end comes unselected and moves no choice; one put
+  // before the choice moves it. Each change is told outside an update.
+  auto* Items = static_cast<StdCtrls::TControlItems*>(L->GetItems());
+  int Changes = 0;
+  Items->OnChanged = [&] { ++Changes; };
+  L->SetItemIndex(1);
+  Items->Add("D");
+  EXPECT_EQ(L->GetItemIndex(), 1);
+  {
+    const Classes::TStringsUpdate Updating(Items);
+    Items->Add("E");
+    Items->Insert(0, "F");
+  }
+  EXPECT_EQ(Items->GetCommaText(), "F,Z,A,C,D,E");
+  EXPECT_EQ(L->GetItemIndex(), 2);
+  EXPECT_EQ(Changes, 1);
+  EXPECT_FALSE(L->GetSelected(4));
+  EXPECT_FALSE(L->GetSelected(5));
+  EXPECT_EQ(L->SelCount(), 2);
+  Items->OnChanged = nullptr;
+  // Whoever watches the items hears of every line, appended or inserted.
+  StdCtrls::TControlItems Plain;
+  std::vector<int> Inserted;
+  Plain.OnInserted = [&](int Index) { Inserted.push_back(Index); };
+  Plain.Add("a");
+  Plain.Add("b");
+  Plain.Insert(1, "c");
+  EXPECT_EQ(Plain.GetCommaText(), "a,c,b");
+  EXPECT_EQ(Inserted, (std::vector<int>{0, 1, 1}));
 }
 
 TEST(ListBox, HorizontalExtentThroughMessagesAndTextWidthInTheControlsFont) {

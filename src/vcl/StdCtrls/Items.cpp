@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <numeric>
+#include <typeinfo>
 
 namespace StdCtrls {
 
@@ -65,7 +66,16 @@ void TControlItems::InsertObject(int Index, const std::string& S, TObject* AObje
 }
 
 int TControlItems::Add(const std::string& S) {
-  return AddObject(S, nullptr);
+  // An unsorted list of this class appends in place, telling its observers
+  // as InsertObject does; a derived list goes through its own AddObject.
+  if (FSorted || typeid(*this) != typeid(TControlItems))
+    return AddObject(S, nullptr);
+  const int Index = Count();
+  FItems.push_back(TItem{S, nullptr, false});
+  if (OnInserted)
+    OnInserted(Index);
+  Changed();
+  return Index;
 }
 
 int TControlItems::AddObject(const std::string& S, TObject* AObject) {
