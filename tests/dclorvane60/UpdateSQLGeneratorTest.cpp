@@ -282,6 +282,31 @@ TEST(UpdateSQLGenerator, EveryFieldOfAWideTableKeepsItsNameAliasAndParameter) {
   EXPECT_EQ(G.Delete,
             (Lines{"delete from W", "where", "  " + In.WriteName(Column(3)) + " = :OLD_A3 and",
                    "  " + In.WriteName(Column(4)) + " = :OLD_" + Column(4)}));
+
+  // Columns the server computes, the last one among them, are left out of
+  // insert and modify, and only they; refresh still reads them.
+  for (int I = 0; I < 600; I += 7)
+    In.ComputedFields.insert(Column(I));
+  In.ComputedFields.insert(Column(599));
+  const TGenerated H = GenerateAll(In);
+  Lines Set;
+  Columns = "  (";
+  Params = "  (";
+  for (int I = 0; I < 600; ++I) {
+    if (In.ComputedFields.count(Column(I)))
+      continue;
+    const std::string C = In.WriteName(Column(I));
+    Set.push_back("  " + C + " = :" + Alias(I));
+    Columns += (Set.size() > 1 ? ", " : "") + C;
+    Params += (Set.size() > 1 ? ", :" : ":") + Alias(I);
+  }
+  for (size_t K = 0; K + 1 < Set.size(); ++K)
+    Set[K] += ",";
+  ASSERT_EQ(H.Modify.size(), Set.size() + 5u);
+  EXPECT_EQ(Lines(H.Modify.begin() + 2, H.Modify.begin() + 2 + static_cast<long>(Set.size())), Set);
+  EXPECT_EQ(H.Insert[1], Columns + ")");
+  EXPECT_EQ(H.Insert[3], Params + ")");
+  EXPECT_EQ(H.Refresh[0], Select + "\r\nfrom W");
 }
 
 TEST(UpdateSQLGenerator, AnAliasAfterManyColumnsUnderTheirOwnNamesIsFound) {

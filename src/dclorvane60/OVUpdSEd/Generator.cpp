@@ -4,6 +4,8 @@
 #include "orvane60/OVCommon.hpp"
 
 #include <cstdint>
+#include <cstring>
+#include <stdexcept>
 #include <string_view>
 #include <unordered_map>
 #include <vector>
@@ -286,22 +288,54 @@ private:
   const Classes::TStringsUpdate FUpdating;
 };
 
-void MakeRefresh(const TWritten& Names, TStrings& Buffer) {
-  std::string Fields = "select ";
-  size_t Size = Fields.size() + Names.Table.size() + 8;
-  for (const TWritten::TField& F : Names.Fields)
-    Size += F.Column.Size + F.As.Size + 2;
-  Fields.reserve(Size);
-  bool First = true;
-  for (const TWritten::TField& F : Names.Fields) {
-    if (!First)
-      Fields += ", ";
-    First = false;
-    Fields += Names(F.Column);
-    Fields += Names(F.As);
+// A line written piece by piece into room measured for it beforehand, at
+// least as long as what is written: each piece is copied straight in, and
+// the line is cut to what was written when the writer goes. A piece that
+// would not fit is a fault in the measure, raised rather than written.
+class TPieces {
+public:
+  TPieces(std::string& Out, size_t Room) : FOut(Out) {
+    Out.resize(Room);
+    FAt = Out.data();
+    FEnd = FAt + Room;
   }
-  Fields += "\r\nfrom ";
-  Fields += Names.Table;
+  TPieces(const TPieces&) = delete;
+  TPieces& operator=(const TPieces&) = delete;
+  ~TPieces() { FOut.resize(static_cast<size_t>(FAt - FOut.data())); }
+
+  TPieces& operator<<(std::string_view S) {
+    if (S.size() > static_cast<size_t>(FEnd - FAt))
+      throw std::logic_error("a statement line is longer than the room measured for it");
+    if (!S.empty())
+      std::memcpy(FAt, S.data(), S.size());
+    FAt += S.size();
+    return *this;
+  }
+  TPieces& operator<<(char C) { return *this << std::string_view(&C, 1); }
+
+private:
+  std::string& FOut;
+  char* FAt;
+  char* FEnd;
+};
+
+void MakeRefresh(const TWritten& Names, TStrings& Buffer) {
+  std::string Fields;
+  {
+    size_t Room = 7 + 7 + Names.Table.size();
+    for (const TWritten::TField& F : Names.Fields)
+      Room += 2 + F.Column.Size + F.As.Size;
+    TPieces Out(Fields, Room);
+    Out << "select ";
+    bool First = true;
+    for (const TWritten::TField& F : Names.Fields) {
+      if (!First)
+        Out << ", ";
+      First = false;
+      Out << Names(F.Column) << Names(F.As);
+    }
+    Out << "\r\nfrom " << Names.Table;
+  }
   TFill Out(Buffer, Names.Keys.size() + 2);
   Out.Add(Fields);
   Out.KeyConditions(Names, Fields);
@@ -323,9 +357,12 @@ void MakeModify(const TWritten& Names, TStrings& Buffer) {
     const TWritten::TField& F = Names.Fields[I];
     if (F.Computed)
       continue;
-    Line.assign("  ").append(Names(F.Column)).append(" = :").append(Names(F.Param));
-    if (I != Last)
-      Line += ',';
+    {
+      TPieces Text(Line, 2 + F.Column.Size + 4 + F.Param.Size + 1);
+      Text << "  " << Names(F.Column) << " = :" << Names(F.Param);
+      if (I != Last)
+        Text << ',';
+    }
     Out.Add(Line);
   }
   Out.KeyConditions(Names, Line);
@@ -334,29 +371,31 @@ void MakeModify(const TWritten& Names, TStrings& Buffer) {
 }
 
 void MakeInsert(const TWritten& Names, TStrings& Buffer) {
-  std::string Columns = "  (", Params = "  (";
-  size_t ColumnsSize = 4, ParamsSize = 4;
-  for (const TWritten::TField& F : Names.Fields) {
-    ColumnsSize += F.Column.Size + 2;
-    ParamsSize += F.Param.Size + 3;
-  }
-  Columns.reserve(ColumnsSize);
-  Params.reserve(ParamsSize);
-  bool First = true;
-  for (const TWritten::TField& F : Names.Fields) {
-    if (F.Computed)
-      continue;
-    if (!First) {
-      Columns += ", ";
-      Params += ", ";
+  std::string Columns, Params;
+  {
+    size_t ColumnsRoom = 4, ParamsRoom = 4;
+    for (const TWritten::TField& F : Names.Fields) {
+      ColumnsRoom += 2 + F.Column.Size;
+      ParamsRoom += 3 + F.Param.Size;
     }
-    First = false;
-    Columns += Names(F.Column);
-    Params += ':';
-    Params += Names(F.Param);
+    TPieces ColumnsOut(Columns, ColumnsRoom), ParamsOut(Params, ParamsRoom);
+    ColumnsOut << "  (";
+    ParamsOut << "  (";
+    bool First = true;
+    for (const TWritten::TField& F : Names.Fields) {
+      if (F.Computed)
+        continue;
+      if (!First) {
+        ColumnsOut << ", ";
+        ParamsOut << ", ";
+      }
+      First = false;
+      ColumnsOut << Names(F.Column);
+      ParamsOut << ':' << Names(F.Param);
+    }
+    ColumnsOut << ')';
+    ParamsOut << ')';
   }
-  Columns += ')';
-  Params += ')';
   TFill Out(Buffer, 5);
   Out.Add("insert into " + Names.Table);
   Out.Add(Columns);
