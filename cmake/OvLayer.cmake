@@ -43,6 +43,7 @@ function(ov_layer name)
     set_target_properties(${name} PROPERTIES OUTPUT_NAME ${ARG_OUTPUT})
     set(code ${name})
     ov_bind_locally(${name})
+    ov_order_code(${name})
   endif()
   set_target_properties(${name} PROPERTIES OV_CODE_TARGET ${code})
   target_include_directories(${code} PUBLIC ${PROJECT_SOURCE_DIR}/src)
@@ -62,6 +63,7 @@ function(ov_hidden_module name output)
   target_link_libraries(${name} PUBLIC ${name}_objects)
   # Its entry points, the only functions it exports, bind to its own code.
   target_link_options(${name} PRIVATE -Wl,-Bsymbolic-functions)
+  ov_order_code(${name})
 endfunction()
 
 # ov_bind_locally(NAME): what the shared library NAME uses of its own is bound

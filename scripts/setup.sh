@@ -1,7 +1,8 @@
 #!/bin/sh
 # Installs what building, testing and running need on Debian 12. Idempotent:
 # packages already present are skipped, so a second run does nothing.
-# `setup.sh fuzz` adds what the fuzz targets need (clang and its libFuzzer).
+# `setup.sh fuzz` adds what the fuzz targets need (clang and its libFuzzer);
+# `setup.sh hot` what scripts/hot-functions.py needs (valgrind).
 set -eu
 
 PACKAGES="cmake ninja-build g++ make pkg-config git
@@ -13,6 +14,8 @@ libedit-dev python3-pymysql
 time"
 if [ "${1:-}" = fuzz ]; then
   PACKAGES="$PACKAGES clang libclang-rt-dev"
+elif [ "${1:-}" = hot ]; then
+  PACKAGES="$PACKAGES valgrind"
 fi
 
 missing=""
