@@ -143,16 +143,18 @@ def main():
             names = set()
             for name in executed(profile):
                 for section in sections(name):
-                    if PLAIN.match(section) and section not in names:
+                    if PLAIN.match(section):
                         names.add(section)
-                        first.setdefault(section, len(first))
+                        first.setdefault(section, n)
             for name in names:
                 count[name] = count.get(name, 0) + 1
             seen |= names
             print(f"hot-functions: {' '.join(job)[:70]}: {len(names)} functions", file=sys.stderr)
         # What every command runs (start-up, the package) first, then what
-        # fewer of them run, so each command's code is as close as it can be.
-        ranked = sorted(seen, key=lambda s: (-count[s], first[s]))
+        # fewer of them run, so each command's code is as close as it can be;
+        # then by the first job that ran it and by name, so that the same
+        # functions give the same list whatever order a profile lists them in.
+        ranked = sorted(seen, key=lambda s: (-count[s], first[s], s))
         out = os.path.join(ROOT, "cmake", "HotCode.ld")
         write_script(out, ranked)
         print(f"hot-functions: {len(ranked)} functions written to {out}", file=sys.stderr)
