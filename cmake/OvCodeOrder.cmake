@@ -21,9 +21,12 @@ if(OV_ORDER_CODE AND CMAKE_CXX_COMPILER_ID STREQUAL "GNU" AND NOT OV_SANITIZE AN
   set(anchor "    *(.text.unlikely .text.*_unlikely .text.unlikely.*)")
   file(WRITE ${ov_code_order_dir}/probe.cpp "int main() { return 0; }\n")
   foreach(kind shared program)
-    set(args)
+    # With the link options of the build, so that another linker chosen
+    # there (-fuse-ld=...) is the one asked, and turns the order off.
     if(kind STREQUAL shared)
-      set(args -shared)
+      separate_arguments(args UNIX_COMMAND "-shared ${CMAKE_SHARED_LINKER_FLAGS}")
+    else()
+      separate_arguments(args UNIX_COMMAND "${CMAKE_EXE_LINKER_FLAGS}")
     endif()
     execute_process(
       COMMAND ${CMAKE_CXX_COMPILER} ${args} -Wl,--verbose ${ov_code_order_dir}/probe.cpp -o
